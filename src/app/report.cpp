@@ -1,0 +1,72 @@
+#include "app/report.h"
+
+#include <atomic>
+#include <cstdarg>
+#include <cwchar>
+
+#include "app/report_platform.h"
+
+namespace {
+
+std::atomic<IReportSink*> installedSink{nullptr};
+
+// Formats into the caller's buffer. At most 2047 characters are kept and the
+// last element is always the terminator, whether the message was cut, fitted
+// exactly or could not be formatted at all.
+void FormatReport(wchar_t (&buffer)[report_detail::BUFFER_CHARS], const wchar_t* format, va_list args) {
+    constexpr std::size_t last = report_detail::BUFFER_CHARS - 1;
+    const int written = ReportPlatformFormat(buffer, last, format, args);
+    if (written < 0 || static_cast<std::size_t>(written) >= last) {
+        buffer[last] = L'\0';
+    }
+}
+
+void Dispatch(E_REPORT_LEVEL level, const wchar_t* format, va_list args) {
+    wchar_t buffer[report_detail::BUFFER_CHARS];
+    FormatReport(buffer, format, args);
+    ReportPlatformDebugOutput(buffer);
+    if (IReportSink* sink = installedSink.load()) {
+        sink->Report(level, buffer);
+        return;
+    }
+    ReportPlatformAlert(level, buffer);
+}
+
+}  // namespace
+
+IReportSink* SetReportSink(IReportSink* sink) { return installedSink.exchange(sink); }
+
+void ReportTrace(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    Dispatch(E_REPORT_LEVEL::TRACE, format, args);
+    va_end(args);
+}
+
+void ReportWarning(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    Dispatch(E_REPORT_LEVEL::WARNING, format, args);
+    va_end(args);
+}
+
+void ReportError(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    Dispatch(E_REPORT_LEVEL::ERROR_, format, args);
+    va_end(args);
+}
+
+void ReportFatalError(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    Dispatch(E_REPORT_LEVEL::FATAL, format, args);
+    va_end(args);
+}
+
+void WriteDebugOutput(const wchar_t* text) {
+    ReportPlatformDebugOutput(text);
+    if (IReportSink* sink = installedSink.load()) {
+        sink->Report(E_REPORT_LEVEL::TRACE, text);
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The four report levels every subsystem uses for failures and notes.
+//
+// Each function formats a wide printf-style message into a 2048-character
+// buffer local to the call (an over-long message is cut to 2047 characters),
+// writes it to the debugger output and then acts by level: a trace returns,
+// a warning or an error asks Abort / Retry / Ignore, a fatal error shows its
+// box and breaks into the debugger. Any thread may call any level.
+//
+// Data is never the format: pass it as an argument ("%ls", name).
+
+#include <cstddef>
+
+enum class E_REPORT_LEVEL { TRACE, WARNING, ERROR_, FATAL };
+
+// Receives every formatted report instead of the message box (and the break)
+// when installed. Tests and the command-line tools install one; the game
+// never does. The sink is called on the reporting thread.
+class IReportSink {
+public:
+    virtual ~IReportSink() = default;
+    virtual void Report(E_REPORT_LEVEL level, const wchar_t* text) = 0;
+};
+
+// Installs a process-wide sink (null restores the platform behaviour) and
+// returns the one it replaces. Not meant to race with reports in progress.
+IReportSink* SetReportSink(IReportSink* sink);
+
+void ReportTrace(const wchar_t* format, ...);
+void ReportWarning(const wchar_t* format, ...);
+void ReportError(const wchar_t* format, ...);
+void ReportFatalError(const wchar_t* format, ...);
+
+// Destructors write their "~CName was called\n" line here directly, not as a
+// report. It goes to the debugger output, and to an installed sink as a trace.
+void WriteDebugOutput(const wchar_t* text);
+
+namespace report_detail {
+constexpr std::size_t BUFFER_CHARS = 2048;
+}  // namespace report_detail

@@ -1,0 +1,79 @@
+#pragma once
+// A packed data file ("./DATA/IMG.dat", "./DATA/SOUND.dat") read whole into
+// memory by the constructor, then answering look-ups by entry name.
+//
+// File format (signed 32-bit little-endian integers, offsets from the start
+// of the file): entry bytes anywhere; at the index offset the entry count,
+// then per record data offset, data size, name length and the name in
+// Shift_JIS without terminator; the last four bytes hold the index offset.
+//
+// Keys are the names cut at their first NUL, decoded from code page 932,
+// with every "\" turned into "/". A repeated key keeps its first record.
+//
+// Damaged files never make the archive read or write outside a buffer, nor
+// allocate more than the file can justify:
+//  - an index offset outside the file: fatal report, the archive is empty;
+//  - an index that runs past the trailer (a record or name cut off, or more
+//    records claimed than fit): fatal report, the records before it are kept;
+//  - a record whose data lies outside the file: error report naming the key,
+//    the record is skipped (a later record with that key may then be used);
+//  - entries whose copies would add up to more than twice the file size plus
+//    64 MiB (overlapping ranges): fatal report, the rest are not loaded.
+//
+// Built on one thread; afterwards read-only, so look-ups need no lock.
+
+#include <atomic>
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CArchive {
+public:
+    std::atomic<std::uint32_t> refCount{0};
+
+    // Reads the whole file at `path`. Failures are reported (see above); an
+    // archive whose file could not be opened stays unloaded.
+    explicit CArchive(const std::wstring& path);
+    ~CArchive();
+    CArchive(const CArchive&) = delete;
+    CArchive& operator=(const CArchive&) = delete;
+
+    // Size in bytes of the entry; 0 when unloaded or unknown.
+    int GetSize(const std::wstring& key) const;
+    // The entry's bytes (no terminator added), valid until the archive is
+    // destroyed; null when unloaded or unknown. An empty entry answers a
+    // non-null pointer.
+    const std::uint8_t* GetData(const std::wstring& key) const;
+
+    bool IsLoaded() const { return loaded != 0; }
+    int GetEntryCount() const { return entryCount; }
+    // Every key, in key order (for the authoring tools).
+    std::vector<std::wstring> GetKeys() const;
+
+private:
+    struct IndexRecord {
+        std::int32_t offset;
+        std::int32_t size;
+    };
+    struct DataRecord {
+        std::unique_ptr<std::uint8_t[]> bytes;
+        std::int32_t size;
+    };
+
+    void ReadIndex(std::int64_t fileSize);
+    void ReadEntries(std::int64_t fileSize);
+    const DataRecord* Find(const std::wstring& key) const;
+
+    int loaded = 0;
+    std::int32_t entryCount = 0;
+    std::ifstream file;
+    std::map<std::wstring, IndexRecord> indexTable;
+    std::map<std::wstring, DataRecord> dataTable;
+};
+
+// Turns stored name bytes into the key: cut at the first NUL, decoded from
+// code page 932, every "\" replaced by "/".
+std::wstring ArchiveKeyFromName(const std::uint8_t* name, std::size_t length);
