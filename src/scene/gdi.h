@@ -1,0 +1,110 @@
+#pragma once
+// Small owners for GDI handles. Each is wrapped on the line that creates it
+// and released by the matching call; a failed release is reported as an error
+// with the text its owner gives (for instance "DeleteDC failed\n").
+
+#include <windows.h>
+
+#include <utility>
+
+#include "app/report.h"
+
+// A memory device context: released with DeleteDC.
+class CMemoryDC {
+public:
+    CMemoryDC() = default;
+    explicit CMemoryDC(HDC dc, const wchar_t* failureText = L"DeleteDC failed\n") : dc_(dc), failureText_(failureText) {}
+    CMemoryDC(CMemoryDC&& other) noexcept
+        : dc_(std::exchange(other.dc_, nullptr)), failureText_(other.failureText_) {}
+    CMemoryDC& operator=(CMemoryDC&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            dc_ = std::exchange(other.dc_, nullptr);
+            failureText_ = other.failureText_;
+        }
+        return *this;
+    }
+    ~CMemoryDC() { Reset(); }
+
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+    void Reset() {
+        if (dc_ && !DeleteDC(dc_)) ReportError(L"%ls", failureText_);
+        dc_ = nullptr;
+    }
+
+private:
+    HDC dc_ = nullptr;
+    const wchar_t* failureText_ = L"DeleteDC failed\n";
+};
+
+// A window's (or the screen's, for a null window) device context: released
+// with ReleaseDC on the same window.
+class CWindowDC {
+public:
+    explicit CWindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~CWindowDC() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    CWindowDC(const CWindowDC&) = delete;
+    CWindowDC& operator=(const CWindowDC&) = delete;
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Any GDI object released with DeleteObject (bitmaps, fonts, pens, brushes).
+template <class H>
+class CGdiObject {
+public:
+    CGdiObject() = default;
+    explicit CGdiObject(H handle, const wchar_t* failureText = L"DeleteObject failed\n")
+        : handle_(handle), failureText_(failureText) {}
+    CGdiObject(CGdiObject&& other) noexcept
+        : handle_(std::exchange(other.handle_, nullptr)), failureText_(other.failureText_) {}
+    CGdiObject& operator=(CGdiObject&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            handle_ = std::exchange(other.handle_, nullptr);
+            failureText_ = other.failureText_;
+        }
+        return *this;
+    }
+    ~CGdiObject() { Reset(); }
+
+    H get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+    void Reset() {
+        if (handle_ && !DeleteObject(handle_)) ReportError(L"%ls", failureText_);
+        handle_ = nullptr;
+    }
+    void SetFailureText(const wchar_t* text) { failureText_ = text; }
+
+private:
+    H handle_ = nullptr;
+    const wchar_t* failureText_ = L"DeleteObject failed\n";
+};
+
+using CBitmapHandle = CGdiObject<HBITMAP>;
+using CFontHandle = CGdiObject<HFONT>;
+using CBrushHandle = CGdiObject<HBRUSH>;
+using CPenHandle = CGdiObject<HPEN>;
+
+// Selects an object into a DC and puts the previous one back when it leaves
+// scope. Declare it after the DC and the object so that it goes first.
+class CSelectGuard {
+public:
+    CSelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {}
+    ~CSelectGuard() {
+        if (previous_ && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
+    }
+    CSelectGuard(const CSelectGuard&) = delete;
+    CSelectGuard& operator=(const CSelectGuard&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};

@@ -1,0 +1,155 @@
+#include "scene/picture_layers.h"
+
+#include "scene/rect_math.h"
+
+// ---- Background ----------------------------------------------------------
+
+CBackground::CBackground(HWND window, int width, int height) : CScene(window, width, height) { fade.fadeStep = 30; }
+
+CBackground::~CBackground() { WriteDebugOutput(L"~CBackground was called\n"); }
+
+void CBackground::SetPicture(const std::wstring& name) {
+    if (name == currentName) {
+        return;
+    }
+    previousName = currentName;
+    currentName = name;
+    StartFade(fade);
+}
+
+RECT CBackground::GetDrawEvent() {
+    const E_FADE_FRAME frame = StepBackgroundFade(fade);
+    if (frame == E_FADE_FRAME::IDLE) {
+        SetBlendAlpha(fade.maxAlpha);
+        return RECT{};
+    }
+    // The picture is blended over the base, so the base fixes the geometry.
+    position = {0, 0};
+    pictureSize = GetBitmapSize(baseName);
+    drawRect = RECT{0, 0, pictureSize.width, pictureSize.height};
+    currentKey = frame == E_FADE_FRAME::OLD ? previousName : currentName;
+    SetBlendAlpha(fade.alpha);
+    return drawRect;
+}
+
+void CBackground::Draw(HDC dest, const RECT& clip) {
+    RECT r;
+    if (!IntersectDrawRects(clip, drawRect, r)) {
+        return;
+    }
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    const auto base = pictures.find(baseName);
+    {
+        CSelectGuard select(workDC.get(), base != pictures.end() ? base->second.handle.get() : nullptr);
+        if (!BitBlt(surfaceDC.get(), r.left, r.top, w, h, workDC.get(), r.left, r.top, SRCCOPY)) {
+            ReportFatalError(L"BitBlt failed at CBackground:Draw\n");
+        }
+    }
+    // Before the first change currentKey is empty: only the base shows.
+    const auto picture = pictures.find(currentKey);
+    if (picture != pictures.end()) {
+        CSelectGuard select(workDC.get(), picture->second.handle.get());
+        if (!AlphaBlend(surfaceDC.get(), r.left, r.top, w, h, workDC.get(), r.left, r.top, w, h, blend)) {
+            ReportFatalError(L"AlphaBlnd failed at CBackground:Draw\n");
+        }
+    }
+    if (!BitBlt(dest, r.left, r.top, w, h, surfaceDC.get(), r.left, r.top, SRCCOPY)) {
+        ReportFatalError(L"BitBlt failed at CBackground:Draw2\n");
+    }
+}
+
+// ---- Character -----------------------------------------------------------
+
+CCharacter::CCharacter(HWND window, int width, int height) : CScene(window, width, height) {
+    fade.fadeStep = 30;
+    places = {CanvasPoint{0, 0}, CanvasPoint{width / 2 - nominalWidth / 2, 0}, CanvasPoint{445, 0}};
+}
+
+CCharacter::~CCharacter() { WriteDebugOutput(L"~CCharacter was called\n"); }
+
+void CCharacter::SetPicture(const std::wstring& name, int place) {
+    if (!name.empty() && name == currentName && place == currentPlace) {
+        return;
+    }
+    previousPlace = currentPlace;
+    currentPlace = place;
+    previousName = currentName;
+    currentName = name.empty() ? dummyName : name;
+    StartFade(fade);
+}
+
+RECT CCharacter::GetDrawEvent() {
+    // Places other than 0 to 2 are not drawn, like the invisible place 3.
+    const auto visible = [](int place) { return place >= 0 && place < INVISIBLE_PLACE; };
+    const E_FADE_FRAME frame = StepLayerFade(fade, visible(previousPlace), visible(currentPlace));
+    switch (frame) {
+    case E_FADE_FRAME::IDLE:
+        SetBlendAlpha(fade.maxAlpha);
+        return RECT{};
+    case E_FADE_FRAME::FINISHED:
+        return RECT{};
+    case E_FADE_FRAME::OLD:
+        DescribePicture(previousName, places[static_cast<std::size_t>(previousPlace)]);
+        break;
+    case E_FADE_FRAME::NEW:
+        DescribePicture(currentName, places[static_cast<std::size_t>(currentPlace)]);
+        break;
+    }
+    SetBlendAlpha(fade.alpha);
+    return drawRect;
+}
+
+void CCharacter::Draw(HDC dest, const RECT& clip) {
+    if (fade.animating == 0 && currentPlace == INVISIBLE_PLACE) {
+        return;
+    }
+    if (!DrawMasked(dest, clip, position)) {
+        ReportFatalError(L"BitBlt failed at CCharacter::Draw\n");
+    }
+}
+
+// ---- Slide ---------------------------------------------------------------
+
+CSlide::CSlide(HWND window, int width, int height) : CScene(window, width, height) { fade.fadeStep = 30; }
+
+CSlide::~CSlide() { WriteDebugOutput(L"~CSlide was called\n"); }
+
+void CSlide::SetPicture(const std::wstring& name, int shown) {
+    if (!name.empty() && name == currentName && shown == currentShown) {
+        return;
+    }
+    previousShown = currentShown;
+    currentShown = shown;
+    previousName = currentName;
+    currentName = name.empty() ? dummyName : name;
+    StartFade(fade);
+}
+
+RECT CSlide::GetDrawEvent() {
+    const E_FADE_FRAME frame = StepLayerFade(fade, previousShown != 0, currentShown != 0);
+    switch (frame) {
+    case E_FADE_FRAME::IDLE:
+        SetBlendAlpha(fade.maxAlpha);
+        return RECT{};
+    case E_FADE_FRAME::FINISHED:
+        return RECT{};
+    case E_FADE_FRAME::OLD:
+        DescribePicture(previousName, {slideLeft, slideTop});
+        break;
+    case E_FADE_FRAME::NEW:
+        DescribePicture(currentName, {slideLeft, slideTop});
+        break;
+    }
+    SetBlendAlpha(fade.alpha);
+    return drawRect;
+}
+
+void CSlide::Draw(HDC dest, const RECT& clip) {
+    if (fade.animating == 0 && currentShown == 0) {
+        return;
+    }
+    if (!DrawMasked(dest, clip, position)) {
+        ReportFatalError(L"BitBlt failed at CSlide::Draw\n");
+    }
+}

@@ -1,0 +1,107 @@
+#include "scene/scene.h"
+
+#include "resource/bitmap.h"
+#include "scene/rect_math.h"
+
+bool MakeBitmapEntry(const std::uint8_t* data, int size, BitmapEntry& entry, const wchar_t* failureText) {
+    if (data == nullptr || size < 0) {
+        return false;
+    }
+    entry.handle = CBitmapHandle(CreateBitmapFromBmp(data, static_cast<std::size_t>(size)), failureText);
+    if (!entry.handle) {
+        return false;
+    }
+    return GetObjectW(entry.handle.get(), sizeof entry.info, &entry.info) != 0;
+}
+
+CScene::CScene(HWND window, int width, int height) : width(width), height(height) {
+    CWindowDC windowDC(window);
+    workDC = CMemoryDC(CreateCompatibleDC(windowDC.get()));
+    surfaceDC = CMemoryDC(CreateCompatibleDC(windowDC.get()));
+    surfaceBitmap = CBitmapHandle(CreateCompatibleBitmap(windowDC.get(), width, height));
+    if (surfaceBitmap) {
+        GetObjectW(surfaceBitmap.get(), sizeof surfaceInfo, &surfaceInfo);
+    }
+    if (surfaceDC && surfaceBitmap) {
+        surfaceDCOriginal = SelectObject(surfaceDC.get(), surfaceBitmap.get());
+    }
+}
+
+CScene::~CScene() {
+    WriteDebugOutput(L"~CScene was called\n");
+    // The surface bitmap can only be deleted once it is out of its DC.
+    if (surfaceDCOriginal && surfaceDCOriginal != HGDI_ERROR) {
+        SelectObject(surfaceDC.get(), surfaceDCOriginal);
+    }
+    workDC.Reset();
+    surfaceDC.Reset();
+    surfaceBitmap.Reset();
+    pictures.clear();
+    masks.clear();
+}
+
+void CScene::Draw(HDC, const RECT&) { ReportFatalError(L"Unimplemented draw was called"); }
+
+RECT CScene::GetDrawEvent() {
+    ReportFatalError(L"Unimplemented GetDrawEvent was called");
+    return RECT{};
+}
+
+bool CScene::SetBMP(const std::wstring& key, const std::uint8_t* pictureData, int pictureSize, const std::uint8_t* maskData,
+                    int maskSize) {
+    BitmapEntry picture;
+    if (!MakeBitmapEntry(pictureData, pictureSize, picture, L"DeleteObject failed\n")) {
+        return false;
+    }
+    BitmapEntry mask;
+    if (!MakeBitmapEntry(maskData, maskSize, mask, L"DeleteObject failed\n")) {
+        return false;
+    }
+    pictures.try_emplace(key, std::move(picture));
+    masks.try_emplace(key, std::move(mask));
+    return true;
+}
+
+PictureSize CScene::GetBitmapSize(const std::wstring& key) const {
+    const auto found = pictures.find(key);
+    if (found == pictures.end()) {
+        return {};
+    }
+    return {found->second.info.bmWidth, found->second.info.bmHeight};
+}
+
+void CScene::DescribePicture(const std::wstring& key, CanvasPoint at) {
+    currentKey = key;
+    position = at;
+    pictureSize = GetBitmapSize(key);
+    drawRect = RECT{at.x, at.y, at.x + pictureSize.width, at.y + pictureSize.height};
+}
+
+bool CScene::DrawMasked(HDC dest, const RECT& clip, CanvasPoint sourceOrigin) {
+    RECT r;
+    if (!IntersectDrawRects(clip, drawRect, r)) {
+        return true;
+    }
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    if (!BitBlt(surfaceDC.get(), r.left, r.top, w, h, dest, r.left, r.top, SRCCOPY)) {
+        return false;
+    }
+    const auto picture = pictures.find(currentKey);
+    const auto mask = masks.find(currentKey);
+    if (picture == pictures.end() || mask == masks.end()) {
+        return true;
+    }
+    const int sx = r.left - sourceOrigin.x;
+    const int sy = r.top - sourceOrigin.y;
+    {
+        CSelectGuard select(workDC.get(), mask->second.handle.get());
+        BitBlt(surfaceDC.get(), r.left, r.top, w, h, workDC.get(), sx, sy, SRCPAINT);
+    }
+    {
+        CSelectGuard select(workDC.get(), picture->second.handle.get());
+        BitBlt(surfaceDC.get(), r.left, r.top, w, h, workDC.get(), sx, sy, SRCAND);
+    }
+    AlphaBlend(dest, r.left, r.top, w, h, surfaceDC.get(), r.left, r.top, w, h, blend);
+    return true;
+}

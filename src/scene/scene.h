@@ -1,0 +1,106 @@
+#pragma once
+// The base of every drawable layer and screen: its picture and mask tables,
+// its private canvas-sized surface, the masked blend, and the fade state.
+//
+// Threads: construction and SetBMP run on the window thread at start-up,
+// before the frame thread exists. Change requests come from the window
+// thread, GetDrawEvent and Draw from the frame thread; the game object's
+// "MUTEX_VELL" serialises them. The scene itself takes no lock.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "scene/fade.h"
+#include "scene/gdi.h"
+#include "scene/ref_counted.h"
+
+// One registered picture or mask. Only the width and height of `info` are used.
+struct BitmapEntry {
+    CBitmapHandle handle;
+    BITMAP info{};
+};
+
+using BitmapTable = std::map<std::wstring, BitmapEntry>;
+
+struct PictureSize {
+    int width = 0;
+    int height = 0;
+};
+
+struct CanvasPoint {
+    int x = 0;
+    int y = 0;
+};
+
+// Makes a bitmap from a BMP image and reads its description; false (and no
+// report) when either fails. `failureText` is reported if deleting it fails.
+bool MakeBitmapEntry(const std::uint8_t* data, int size, BitmapEntry& entry, const wchar_t* failureText);
+
+class CScene : public CReferenceCounted {
+public:
+    CScene(HWND window, int width, int height);
+    ~CScene() override;
+
+    // Draws the part of the scene inside `clip` into `dest`.
+    virtual void Draw(HDC dest, const RECT& clip);
+    // Moves the scene on by one frame; answers the canvas area to redraw, or
+    // the all-zero rectangle when nothing changed.
+    virtual RECT GetDrawEvent();
+
+    // Registers a picture and its mask under `key`; a key registered before
+    // keeps its first pictures. False when a bitmap cannot be made.
+    bool SetBMP(const std::wstring& key, const std::uint8_t* pictureData, int pictureSize, const std::uint8_t* maskData,
+                int maskSize);
+    // 0 x 0 for a key never registered.
+    PictureSize GetBitmapSize(const std::wstring& key) const;
+
+    // The draw-speed setting changes this in every scene but the title.
+    void SetFadeStep(int step) { fade.fadeStep = step; }
+    int GetFadeStep() const { return fade.fadeStep; }
+    bool IsAnimating() const { return fade.animating != 0; }
+    int GetAlpha() const { return fade.alpha; }
+    int GetMaxAlpha() const { return fade.maxAlpha; }
+    void SetMaxAlpha(int value) { fade.maxAlpha = value; }
+    bool IsActive() const { return active != 0; }
+    void SetActive(bool value) { active = value ? 1 : 0; }
+    const RECT& GetDrawRect() const { return drawRect; }
+    const std::wstring& GetCurrentKey() const { return currentKey; }
+
+protected:
+    // The masked blend of `currentKey` over the part of `clip` inside
+    // `drawRect`: destination into the surface, mask OR, picture AND, then
+    // AlphaBlend back with the current opacity. `sourceOrigin` is the canvas
+    // point where picture pixel (0, 0) lies. False when the first copy fails
+    // (the caller reports it with its own class name); true otherwise,
+    // including when there is nothing to draw.
+    bool DrawMasked(HDC dest, const RECT& clip, CanvasPoint sourceOrigin);
+    // Points the geometry (currentKey, position, pictureSize, drawRect) at a
+    // picture placed at `at`.
+    void DescribePicture(const std::wstring& key, CanvasPoint at);
+    // Opacity for the next AlphaBlend.
+    void SetBlendAlpha(int value) { blend.SourceConstantAlpha = static_cast<BYTE>(value); }
+
+    CMemoryDC workDC;
+    CMemoryDC surfaceDC;
+    BITMAP surfaceInfo{};
+    CBitmapHandle surfaceBitmap;
+    FadeState fade;
+    int width;
+    int height;
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 0, 0};
+    BitmapTable pictures;
+    BitmapTable masks;
+    RECT drawRect{};
+    std::wstring currentKey;
+    PictureSize pictureSize;
+    CanvasPoint position;
+    int active = 1;
+
+private:
+    // Kept selected into surfaceDC for the scene's whole life; the guard puts
+    // the DC's own bitmap back before either is deleted.
+    HGDIOBJ surfaceDCOriginal = nullptr;
+};
