@@ -23,6 +23,17 @@ bool ReadInt32(std::istream& in, std::int32_t& value) {
     return true;
 }
 
+// The host's paths are UTF-8 bytes whatever the process locale (a wide
+// path would be converted through the locale and throw for non-ASCII names);
+// Windows paths are wide.
+std::filesystem::path FilePath(const std::wstring& path) {
+#ifdef _WIN32
+    return std::filesystem::path(path);
+#else
+    return std::filesystem::path(WideToUtf8(path));
+#endif
+}
+
 }  // namespace
 
 std::wstring ArchiveKeyFromName(const std::uint8_t* name, std::size_t length) {
@@ -32,7 +43,7 @@ std::wstring ArchiveKeyFromName(const std::uint8_t* name, std::size_t length) {
 }
 
 CArchive::CArchive(const std::wstring& path) {
-    file.open(std::filesystem::path(path), std::ios::binary);
+    file.open(FilePath(path), std::ios::binary);
     if (!file.is_open()) {
         ReportFatalError(L"Could not open data file.\n");
         return;

@@ -1,0 +1,54 @@
+#pragma once
+// A named mutex of the game ("MUTEX_VELL" guards the game state and every
+// scene, "MUTEX_VELL_DRAW" the back buffer). Every wait is limited to
+// 5000 ms; a time-out is a fatal error, after which the caller goes on as if
+// it held the lock. Before Create the descriptor has no handle and locking is
+// a no-op, which is safe because no second thread exists yet.
+//
+// Windows mutexes are reentrant for their owner, so a handler that holds the
+// state lock may call code that takes it again.
+
+#include <windows.h>
+
+#include "app/report.h"
+
+class CNamedMutex {
+public:
+    explicit CNamedMutex(const wchar_t* name) : name_(name) {}
+    ~CNamedMutex() {
+        if (handle_) CloseHandle(handle_);
+    }
+    CNamedMutex(const CNamedMutex&) = delete;
+    CNamedMutex& operator=(const CNamedMutex&) = delete;
+
+    void Create() {
+        if (!handle_) handle_ = CreateMutexW(nullptr, FALSE, name_);
+    }
+    void Lock() {
+        if (!handle_) return;
+        // An abandoned mutex (its owner ended while holding it) is ours now.
+        if (WaitForSingleObject(handle_, 5000) == WAIT_TIMEOUT) {
+            ReportFatalError(L"Mutex timeout\n");
+        }
+    }
+    void Unlock() {
+        if (handle_) ReleaseMutex(handle_);
+    }
+    const wchar_t* name() const { return name_; }
+
+private:
+    const wchar_t* name_;
+    HANDLE handle_ = nullptr;
+};
+
+// Holds a CNamedMutex for a scope.
+class CMutexLock {
+public:
+    explicit CMutexLock(CNamedMutex& mutex) : mutex_(mutex) { mutex_.Lock(); }
+    ~CMutexLock() { mutex_.Unlock(); }
+    CMutexLock(const CMutexLock&) = delete;
+    CMutexLock& operator=(const CMutexLock&) = delete;
+
+private:
+    CNamedMutex& mutex_;
+};

@@ -1,0 +1,172 @@
+// The frame thread: up to 15 frames a second it asks every active scene what
+// changed, redraws the union of those rectangles into the canvas from the
+// bottom layer up, copies it into the back buffer and invalidates it; the
+// window thread paints the back buffer.
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "app/report.h"
+#include "app/vell.h"
+#include "scene/rect_math.h"
+
+namespace {
+
+// Pulls one frame's change out of a scene that is active.
+void Ask(CScene* scene, std::vector<RECT>& dirty) {
+    if (scene && scene->IsActive()) {
+        const RECT r = scene->GetDrawEvent();
+        if (!IsZeroRect(r)) dirty.push_back(r);
+    }
+}
+
+void DrawIfActive(CScene* scene, HDC canvas, const RECT& united) {
+    if (scene && scene->IsActive()) scene->Draw(canvas, united);
+}
+
+}  // namespace
+
+unsigned __stdcall CVell::FrameThread(void* game) {
+    static_cast<CVell*>(game)->RunFrames();
+    return 0;
+}
+
+void CVell::RunFrames() {
+    if (!IsWindow(window)) {
+        return;
+    }
+    std::vector<RECT> dirty;
+    while (running == 1) {
+        now = timeGetTime();
+        elapsed = now - secondStart;
+        frameDue = static_cast<std::uint32_t>((1000.0f / static_cast<float>(framesPerSecond)) * static_cast<float>(frameCount));
+
+        bool backgroundAnimating = false;
+        {
+            CMutexLock lock(stateMutex);
+            if (running == 0) {
+                break;
+            }
+            dirty.clear();
+            Ask(background.get(), dirty);
+            Ask(title.get(), dirty);
+            backgroundAnimating = background->IsAnimating();
+            if (!backgroundAnimating) {
+                for (auto& character : characters) Ask(character.get(), dirty);
+                Ask(slide.get(), dirty);
+            }
+            Ask(screenMask.get(), dirty);
+            Ask(menu.get(), dirty);
+        }
+
+        const RECT united = UniteDrawRects(dirty);
+        if (!IsZeroRect(united)) {
+            ComposeFrame(united);
+            PresentFrame(united);
+        }
+        InterlockedExchange(&inputLocked, 0);
+
+        if (frameDue > elapsed) {
+            Sleep(frameDue - elapsed);
+        }
+        if (elapsed >= 1000) {
+            secondStart = now;
+            frameCount = 0;
+        }
+        ++frameCount;
+        if (!IsWindow(window)) {
+            break;
+        }
+    }
+}
+
+void CVell::ComposeFrame(const RECT& united) {
+    // Each scene's Draw reads only what its own GetDrawEvent prepared, so the
+    // layers are drawn without the state lock.
+    HDC canvas = canvasDC.get();
+    DrawIfActive(background.get(), canvas, united);
+    DrawIfActive(title.get(), canvas, united);
+    if (!background->IsAnimating()) {
+        for (auto& character : characters) DrawIfActive(character.get(), canvas, united);
+        DrawIfActive(slide.get(), canvas, united);
+    }
+    DrawIfActive(screenMask.get(), canvas, united);
+    DrawIfActive(menu.get(), canvas, united);
+}
+
+void CVell::PresentFrame(const RECT& united) {
+    CMutexLock lock(drawMutex);
+    const int w = united.right - united.left;
+    const int h = united.bottom - united.top;
+    if (!BitBlt(backDC.get(), united.left + geometry.imageOffsetX, united.top + geometry.imageOffsetY, w, h,
+                canvasDC.get(), united.left, united.top, SRCCOPY)) {
+        ReportTrace(L"BitBlt failed at WM_PAINT\n");
+    }
+    if (fullScreen) {
+        const ScreenRect s = PictureRectToScreen(geometry, {united.left, united.top, united.right, united.bottom});
+        const RECT screen{s.left, s.top, s.right, s.bottom};
+        InvalidateRect(window, &screen, FALSE);
+    } else {
+        InvalidateRect(window, &united, FALSE);
+    }
+}
+
+void CVell::OnPaint() {
+    CMutexLock lock(drawMutex);
+    HDC dc = BeginPaint(window, &paint);
+    if (fullScreen) {
+        if (!StretchBlt(dc, 0, 0, monitorWidth, monitorHeight, backDC.get(), 0, 0, geometry.backBufferWidth,
+                        geometry.backBufferHeight, SRCCOPY)) {
+            ReportTrace(L"StretchBlt failed");
+        }
+    } else {
+        GetClientRect(window, &clientRect);
+        if (!BitBlt(dc, 0, 0, clientRect.right, clientRect.bottom, backDC.get(), 0, 0, SRCCOPY)) {
+            ReportTrace(L"BitBlt failed at WM_PAINT\n");
+        }
+    }
+    EndPaint(window, &paint);
+}
+
+int CVell::ChangeScreen() {
+    // The geometry and the back buffer change together under the draw lock,
+    // so the frame thread never copies into a buffer being rebuilt or with
+    // offsets of the other mode.
+    CMutexLock lock(drawMutex);
+    const ScreenGeometry before = geometry;
+    geometry.imageOffsetX = 0;
+    geometry.imageOffsetY = 0;
+    if (fullScreen) {
+        geometry.scaleUp = geometry.scaleDown = 1.0f;
+        geometry.backBufferWidth = clientWidth;
+        geometry.backBufferHeight = clientHeight;
+        ShowWindow(window, SW_HIDE);
+        SetWindowLongPtrW(window, GWL_STYLE, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+        SetWindowPos(window, HWND_TOP, savedWindowRect.left, savedWindowRect.top, outerWidth, outerHeight, SWP_FRAMECHANGED);
+        ShowWindow(window, SW_RESTORE);
+        fullScreen = 0;
+    } else {
+        if (!GetWindowRect(window, &savedWindowRect)) {
+            ReportWarning(L"GetWindowRect() failed");
+            geometry = before;
+            return 0;
+        }
+        monitor = MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
+        monitorInfo.cbSize = sizeof monitorInfo;
+        if (!GetMonitorInfoW(monitor, &monitorInfo)) {
+            ReportWarning(L"GetMonitorInfo() failed");
+            geometry = before;
+            return 0;
+        }
+        monitorWidth = monitorInfo.rcMonitor.right - monitorInfo.rcMonitor.left;
+        monitorHeight = monitorInfo.rcMonitor.bottom - monitorInfo.rcMonitor.top;
+        SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP);
+        SetWindowPos(window, HWND_TOP, monitorInfo.rcMonitor.left, monitorInfo.rcMonitor.top, monitorWidth, monitorHeight, 0);
+        ShowWindow(window, showCommand);
+        geometry = ComputeFullScreenGeometry(clientWidth, clientHeight, monitorWidth, monitorHeight);
+        fullScreen = 1;
+    }
+    RebuildBackBuffer();
+    InvalidateRect(window, nullptr, FALSE);
+    return 1;
+}

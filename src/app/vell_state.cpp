@@ -1,0 +1,157 @@
+// Game states: the state changes, what each state shows, and the window
+// procedure that handles the messages common to every state and hands the
+// rest to the current state's input handler.
+
+#include "app/report.h"
+#include "app/vell.h"
+
+namespace {
+
+// Window-procedure statics. Window thread only.
+int leftButtonDown = 0;
+
+}  // namespace
+
+void CVell::ChangeState(E_GameState newState) {
+    if (newState != state) {
+        previousState = state;
+        state = newState;
+    }
+    ApplyState();
+}
+
+void CVell::ApplyState() {
+    CMutexLock lock(stateMutex);
+    const auto emptyStoryLayers = [this] {
+        for (auto& character : characters) {
+            character->SetPicture(L"", CCharacter::INVISIBLE_PLACE);
+            character->SetActive(false);
+        }
+        slide->SetPicture(L"", 0);
+        slide->SetActive(false);
+    };
+    switch (state) {
+    case TITLE:
+        background->SetPicture(L"HAIKEI1");
+        title->SetShow(true);
+        screenMask->SetShow(0);
+        menu->SetShow(false);
+        emptyStoryLayers();
+        break;
+    case ERASEWINDOW:
+        title->SetShow(false);
+        screenMask->SetShow(0);
+        menu->SetShow(false);
+        break;
+    case GAME:
+        for (auto& character : characters) character->SetActive(true);
+        slide->SetActive(true);
+        title->SetShow(false);
+        screenMask->SetShow(0);
+        menu->SetShow(false);
+        break;
+    case MENU:
+        title->SetShow(false);
+        screenMask->SetShow(1);
+        menu->SetShow(true);
+        break;
+    case BACKLOG:
+        screenMask->SetShow(0);
+        menu->SetShow(false);
+        break;
+    case DICTIONARY:
+    case SAVE:
+    case LOAD:
+    case CONFIG:
+        // The overlay screens dim what lies below them.
+        screenMask->SetShow(1);
+        break;
+    case STAFF:
+        background->SetPicture(L"STAFF");
+        title->SetShow(false);
+        screenMask->SetShow(0);
+        menu->SetShow(false);
+        emptyStoryLayers();
+        break;
+    case EXITGAME:
+        // The exit question is posted, not sent: it must not be asked while
+        // this thread holds the state lock, or the frame thread would wait
+        // for the lock while the player thinks.
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        state = previousState;
+        break;
+    default:
+        ReportTrace(L"Invalid handle was called\n");
+        title->SetShow(true);
+        ChangeState(TITLE);
+        return;
+    }
+    if (autoMode == 1) {
+        autoMode = 0;
+        autoTimer->SetEnabled(false);
+    }
+    // Disabling the window cancels any mouse capture.
+    EnableWindow(window, FALSE);
+    EnableWindow(window, TRUE);
+    SetFocus(window);
+}
+
+void CVell::ReturnToGame() {
+    if (state == GAME) {
+        ApplyState();
+    } else if (state == TITLE) {
+        previousState = TITLE;
+        state = GAME;
+        ApplyState();
+    } else {
+        previousState = state;
+        state = GAME;
+        ApplyState();
+    }
+    inputLocked = 1;
+}
+
+LRESULT CVell::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_PAINT:
+        OnPaint();
+        break;
+    case WM_CLOSE:
+        // Asked without any lock held: the frame thread goes on meanwhile.
+        if (MessageBoxW(hwnd, L"終了しますか?\n", L"終了確認", MB_YESNO) != IDYES) {
+            return 0;
+        }
+        // The frame thread leaves its loop and is waited for, so nothing it
+        // uses goes away under it; DefWindowProcW then destroys the window.
+        StopFrameThread();
+        break;
+    case WM_KEYDOWN:
+    case WM_LBUTTONDOWN:
+        if (state == GAME && autoMode == 1) {
+            autoTimer->SetEnabled(false);
+            autoMode = 0;
+            return 0;
+        }
+        if (msg == WM_LBUTTONDOWN) leftButtonDown = 1;
+        break;
+    case WM_KEYUP:
+        keyLatch = 0;
+        break;
+    case WM_LBUTTONUP:
+        leftButtonDown = 0;
+        break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_USER:
+        break;
+    default:
+        break;
+    }
+    if (!inputLocked) {
+        HandleInput(msg, wParam, lParam);
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}

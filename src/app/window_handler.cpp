@@ -1,0 +1,126 @@
+#include "app/window_handler.h"
+
+#include <map>
+
+#include "app/report.h"
+
+namespace {
+
+// Window handle -> owner. Written once per window before its loop starts and
+// read only by the window thread; entries stay (the loop detaches routing).
+std::map<HWND, CWindowHandler*>& HandlerMap() {
+    static std::map<HWND, CWindowHandler*> handlers;
+    return handlers;
+}
+
+LRESULT CALLBACK ForwardingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+CWindowHandler::CWindowHandler(int) {
+    const int frame = GetSystemMetrics(SM_CXFIXEDFRAME);
+    outerWidth = clientWidth + 2 * frame;
+    outerHeight = clientHeight + GetSystemMetrics(SM_CYCAPTION) + 2 * frame;
+    windowX = (GetSystemMetrics(SM_CXSCREEN) - outerWidth) / 2;
+    windowY = (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2;
+
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = ForwardingWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = caption;
+    if (!RegisterClassW(&windowClass)) {
+        ReportFatalError(L"%ls", L"ウィンドウクラスの登録に失敗しました");
+    }
+    window = CreateWindowExW(0, caption, caption, WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, windowX, windowY,
+                             outerWidth, outerHeight, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (!window) {
+        ReportFatalError(L"%ls", L"ウィンドウの作成に失敗しました");
+    }
+    HandlerMap()[window] = this;
+
+    monitor = MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
+    monitorInfo.cbSize = sizeof monitorInfo;
+    if (!GetMonitorInfoW(monitor, &monitorInfo)) {
+        ReportWarning(L"GetMonitorInfo() failed");
+    }
+    if (!GetWindowRect(window, &savedWindowRect)) {
+        ReportWarning(L"GetWindowRect() failed");
+    }
+    monitorWidth = monitorInfo.rcMonitor.right - monitorInfo.rcMonitor.left;
+    monitorHeight = monitorInfo.rcMonitor.bottom - monitorInfo.rcMonitor.top;
+}
+
+CWindowHandler::~CWindowHandler() { WriteDebugOutput(L"~CWindowHandler was called\n"); }
+
+void CWindowHandler::MessageLoop() {
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWindowHandler::StaticWindowProc));
+    message = MSG{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    if (IsWindow(window)) {
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForwardingWindowProc));
+    }
+}
+
+LRESULT CALLBACK CWindowHandler::StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto& handlers = HandlerMap();
+    const auto found = handlers.find(window);
+    if (found == handlers.end()) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return found->second->WindowProc(window, message, wParam, lParam);
+}
+
+LRESULT CWindowHandler::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_CLOSE:
+        if (MessageBoxW(window, L"終了しますか?", L"終了確認", MB_YESNO) != IDYES) {
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int CWindowHandler::ChangeScreen() {
+    geometry.imageOffsetX = 0;
+    geometry.imageOffsetY = 0;
+    if (fullScreen) {
+        geometry.scaleUp = geometry.scaleDown = 1.0f;
+        SetWindowLongPtrW(window, GWL_STYLE, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+        SetWindowPos(window, HWND_TOPMOST, savedWindowRect.left, savedWindowRect.top, outerWidth, outerHeight, 0);
+        ShowWindow(window, SW_SHOW);
+        fullScreen = 0;
+        return 1;
+    }
+    if (!GetWindowRect(window, &savedWindowRect)) {
+        ReportWarning(L"GetWindowRect() failed");
+        return 0;
+    }
+    monitor = MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
+    monitorInfo.cbSize = sizeof monitorInfo;
+    if (!GetMonitorInfoW(monitor, &monitorInfo)) {
+        ReportWarning(L"GetMonitorInfo() failed");
+        return 0;
+    }
+    monitorWidth = monitorInfo.rcMonitor.right - monitorInfo.rcMonitor.left;
+    monitorHeight = monitorInfo.rcMonitor.bottom - monitorInfo.rcMonitor.top;
+    SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP);
+    SetWindowPos(window, HWND_TOPMOST, monitorInfo.rcMonitor.left, monitorInfo.rcMonitor.top, monitorWidth, monitorHeight, 0);
+    ShowWindow(window, SW_SHOW);
+    geometry = ComputeFullScreenGeometry(clientWidth, clientHeight, monitorWidth, monitorHeight);
+    fullScreen = 1;
+    return 1;
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The program's one top-level window: a fixed 800 x 600 client area centred
+// on the screen, or a borderless window over the whole monitor with the
+// picture scaled to fit. Messages reach the virtual WindowProc while the
+// message loop runs; before and after it they go to DefWindowProcW only, so
+// no message reaches a handler that is being built or deleted.
+//
+// Window thread only.
+
+#include <windows.h>
+
+#include "app/screen_geometry.h"
+
+class CWindowHandler {
+public:
+    explicit CWindowHandler(int ignored = 0);
+    virtual ~CWindowHandler();
+    CWindowHandler(const CWindowHandler&) = delete;
+    CWindowHandler& operator=(const CWindowHandler&) = delete;
+
+    virtual LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Toggles window mode and full screen; 1 on success, 0 with the mode
+    // unchanged on failure.
+    virtual int ChangeScreen();
+
+    // Runs until the window is destroyed.
+    void MessageLoop();
+    static LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND GetWindow() const { return window; }
+    bool IsFullScreen() const { return fullScreen != 0; }
+    const ScreenGeometry& GetGeometry() const { return geometry; }
+
+protected:
+    const wchar_t* caption = L"Ondrell ver. 1.20";
+    WNDCLASSW windowClass{};
+    MSG message{};
+    HWND window = nullptr;
+    int clientWidth = 800;
+    int clientHeight = 600;
+    int outerWidth = 0;
+    int outerHeight = 0;
+    // Back-buffer size, image offsets and scales; the identity in window mode.
+    ScreenGeometry geometry;
+    int monitorWidth = 0;
+    int monitorHeight = 0;
+    MONITORINFO monitorInfo{};
+    int windowX = 0;
+    int windowY = 0;
+    int fullScreen = 0;
+    RECT savedWindowRect{};
+    HMONITOR monitor = nullptr;
+};

@@ -1,0 +1,59 @@
+#pragma once
+// The glossary ("./IMG/Dictionary.dic"): the map from each term's title to
+// its entry, which the text layout searches for terms, and the list of
+// (reading, title) pairs in reading order, which the glossary screen pages
+// through. The game object owns both containers.
+//
+// Glossary text: Shift_JIS lines separated by LF, ending at the first NUL or
+// the end of the entry; a CR before the LF stays in the line. Lines outside
+// entries are ignored. An entry starts at a line beginning with "@ITEM" in
+// its first column and goes on with exactly these lines:
+//
+//   title{TERM},                 all spaces, ideographic spaces, tabs removed
+//   reading{READING},            all removed
+//   english{English name},       only the leading ones removed
+//   gloss{FIRST_PART...          all removed, on every line; the gloss goes
+//   ...REST},                    on until the text holds "}" or ","
+//   }                            leading ones removed; must begin with "}"
+//
+// A field line must begin with its key and hold "{" and, after it, "}"; a
+// "," may stand only after the "}". The value is the text between the
+// first "{" and the first "}"; what follows the "}" is ignored. Every "$" in
+// the gloss becomes a space.
+//
+// Wide strings compare by code unit. The decoded text never holds a
+// character outside the Basic Multilingual Plane, so the host's 32-bit
+// wchar_t orders titles and readings exactly as UTF-16 code units do.
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+struct GlossaryEntry {
+    std::wstring reading;  // in kana
+    std::wstring english;
+    std::wstring gloss;    // the explanation; two backslashes break its line
+};
+
+// Title -> entry. A title that occurs twice keeps its first entry.
+using GlossaryMap = std::map<std::wstring, GlossaryEntry>;
+
+struct GlossaryListItem {
+    std::wstring reading;
+    std::wstring title;
+};
+
+// One item per entry in the file (a repeated title too), sorted by reading;
+// items with equal readings keep their file order (stable sort).
+using GlossaryList = std::vector<GlossaryListItem>;
+
+// Empties both containers and fills them from the entry's bytes (not kept).
+// Fatal reports: "Cannot open .dic file" when there is no text to read (a
+// null data pointer); "File read error" for an entry line that breaks its
+// rule or is missing because the text ends inside an entry. Loading stops
+// at the first fault: the containers keep the entries completed before it
+// (the list sorted), and the answer is false. True when the whole text was
+// read.
+bool LoadGlossary(const std::uint8_t* data, std::size_t size, GlossaryMap& map, GlossaryList& list);

@@ -1,0 +1,67 @@
+#pragma once
+// Line access to the Shift_JIS texts of the picture archive (the scenario and
+// the glossary): the text ends at its first NUL byte or at the end of the
+// entry, lines are separated by LF and nothing else is taken off a line (a CR
+// before the LF stays). Splitting the raw bytes at LF is safe because 0x0A is
+// never the trail byte of a two-byte Shift_JIS character.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+class CTextLineReader {
+public:
+    // `data` may be null only with `size` 0. The bytes must outlive the reader.
+    CTextLineReader(const std::uint8_t* data, std::size_t size) {
+        if (data == nullptr || size == 0) {
+            return;
+        }
+        const char* begin = reinterpret_cast<const char*>(data);
+        const void* nul = std::memchr(begin, 0, size);
+        rest_ = std::string_view(begin, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - begin) : size);
+    }
+
+    // The next line without its LF. False when the text is exhausted: the
+    // empty remainder after a final LF is no line, while an empty line
+    // between two LFs is one.
+    bool ReadLine(std::string_view& line) {
+        if (rest_.empty()) {
+            return false;
+        }
+        const std::size_t lf = rest_.find('\n');
+        if (lf == std::string_view::npos) {
+            line = rest_;
+            rest_ = {};
+        } else {
+            line = rest_.substr(0, lf);
+            rest_.remove_prefix(lf + 1);
+        }
+        return true;
+    }
+
+private:
+    std::string_view rest_;
+};
+
+// The characters the texts treat as spaces: U+0020, the ideographic space
+// U+3000 and the tab U+0009.
+inline bool IsTextSpace(wchar_t ch) { return ch == L' ' || ch == L'\x3000' || ch == L'\t'; }
+
+// Removes every space character, wherever it stands.
+inline std::wstring RemoveTextSpaces(std::wstring_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (const wchar_t ch : text) {
+        if (!IsTextSpace(ch)) out.push_back(ch);
+    }
+    return out;
+}
+
+// Removes the space characters at the beginning only.
+inline std::wstring RemoveLeadingTextSpaces(std::wstring_view text) {
+    std::size_t first = 0;
+    while (first < text.size() && IsTextSpace(text[first])) ++first;
+    return std::wstring(text.substr(first));
+}

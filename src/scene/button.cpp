@@ -1,0 +1,197 @@
+#include "scene/button.h"
+
+#include <algorithm>
+
+#include "scene/rect_math.h"
+
+namespace {
+
+constexpr const wchar_t* REGISTERED_BITMAP_FAILURE = L"DeleteObject failed at ~CButton\n";
+
+bool StrictlyInside(const RECT& r, int x, int y) { return x > r.left && x < r.right && y > r.top && y < r.bottom; }
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+}  // namespace
+
+void BlitMasked(HDC target, HDC workDC, const BitmapEntry& picture, const BitmapEntry& mask, const RECT& r,
+                CanvasPoint source) {
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    {
+        CSelectGuard select(workDC, mask.handle.get());
+        BitBlt(target, r.left, r.top, w, h, workDC, source.x, source.y, SRCPAINT);
+    }
+    {
+        CSelectGuard select(workDC, picture.handle.get());
+        BitBlt(target, r.left, r.top, w, h, workDC, source.x, source.y, SRCAND);
+    }
+}
+
+CButton::CButton(HWND window, const RECT& panelRect) : panelRect(panelRect) {
+    CWindowDC windowDC(window);
+    workDC = CMemoryDC(CreateCompatibleDC(windowDC.get()));
+}
+
+CButton::~CButton() {
+    WriteDebugOutput(L"~CButton was called\n");
+    workDC.Reset();
+    pictures.clear();
+    masks.clear();
+}
+
+bool CButton::SetBMP(const std::wstring& normalKey, const std::uint8_t* normalData, int normalSize,
+                     const std::uint8_t* normalMaskData, int normalMaskSize, const std::wstring& coverKey,
+                     const std::uint8_t* coverData, int coverSize, const std::uint8_t* coverMaskData,
+                     int coverMaskSize, const std::wstring& invalidKey, const std::uint8_t* invalidData,
+                     int invalidSize, const std::uint8_t* invalidMaskData, int invalidMaskSize, int x, int y,
+                     E_GameState result) {
+    // One look: picture and mask made first, then both inserted; an existing
+    // key keeps its first entry (the new bitmaps are deleted on the way out).
+    const auto registerLook = [this](const std::wstring& key, const std::uint8_t* data, int size,
+                                     const std::uint8_t* maskData, int maskSize, BITMAP* pictureInfo) {
+        BitmapEntry picture;
+        if (!MakeBitmapEntry(data, size, picture, REGISTERED_BITMAP_FAILURE)) {
+            return false;
+        }
+        BitmapEntry mask;
+        if (!MakeBitmapEntry(maskData, maskSize, mask, REGISTERED_BITMAP_FAILURE)) {
+            return false;
+        }
+        if (pictureInfo != nullptr) {
+            *pictureInfo = picture.info;
+        }
+        pictures.try_emplace(key, std::move(picture));
+        masks.try_emplace(key, std::move(mask));
+        return true;
+    };
+
+    BITMAP normalInfo{};
+    if (!registerLook(normalKey, normalData, normalSize, normalMaskData, normalMaskSize, &normalInfo)) {
+        return false;
+    }
+    const RECT rect{x, y, x + normalInfo.bmWidth, y + normalInfo.bmHeight};
+    if (!registerLook(coverKey, coverData, coverSize, coverMaskData, coverMaskSize, nullptr)) {
+        return false;
+    }
+    if (!registerLook(invalidKey, invalidData, invalidSize, invalidMaskData, invalidMaskSize, nullptr)) {
+        return false;
+    }
+    ButtonRecord record;
+    record.rect = rect;
+    record.coverKey = coverKey;
+    record.invalidKey = invalidKey;
+    record.result = result;
+    buttons.try_emplace(normalKey, std::move(record));
+    return true;
+}
+
+void CButton::DrawLook(HDC dest, const RECT& clip, const std::wstring& key, CanvasPoint corner) {
+    const auto picture = pictures.find(key);
+    const auto mask = masks.find(key);
+    if (picture == pictures.end() || mask == masks.end()) {
+        return;
+    }
+    const RECT area{corner.x, corner.y, corner.x + picture->second.info.bmWidth,
+                    corner.y + picture->second.info.bmHeight};
+    RECT r;
+    if (!IntersectDrawRects(clip, area, r)) {
+        return;
+    }
+    BlitMasked(dest, workDC.get(), picture->second, mask->second, r, CanvasPoint{r.left - area.left, r.top - area.top});
+}
+
+void CButton::Draw(HDC dest, const RECT& clip) {
+    for (const auto& [normalKey, button] : buttons) {
+        const CanvasPoint corner{button.rect.left, button.rect.top};
+        DrawLook(dest, clip, button.enabled == 1 ? normalKey : button.invalidKey, corner);
+        if (button.hover == 1) {
+            DrawLook(dest, clip, button.coverKey, corner);
+        }
+    }
+}
+
+void CButton::UpdateHover(int x, int y) {
+    const bool inPanel = StrictlyInside(panelRect, x, y);
+    for (auto& [normalKey, button] : buttons) {
+        const int before = button.hover;
+        button.hover = inPanel && button.enabled == 1 && StrictlyInside(button.rect, x, y) ? 1 : 0;
+        if (button.hover != before) {
+            QueueDirty(button.rect);
+        }
+    }
+}
+
+bool CButton::HitTest(E_GameState& result, int x, int y) const {
+    if (!StrictlyInside(panelRect, x, y)) {
+        return false;
+    }
+    for (const auto& [normalKey, button] : buttons) {
+        if (button.hover == 1 && button.enabled == 1) {
+            result = button.result;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CButton::SetEnabled(const std::wstring& normalKey, bool enabled) {
+    const auto found = buttons.find(normalKey);
+    if (found == buttons.end()) {
+        return false;
+    }
+    ButtonRecord& button = found->second;
+    const int wasEnabled = button.enabled;
+    const int wasHovered = button.hover;
+    button.enabled = enabled ? 1 : 0;
+    if (!enabled) {
+        button.hover = 0;
+    }
+    if (button.enabled != wasEnabled || button.hover != wasHovered) {
+        QueueDirty(button.rect);
+    }
+    return true;
+}
+
+void CButton::DisableAll() {
+    for (auto& [normalKey, button] : buttons) {
+        const bool wasSet = button.hover != 0 || button.enabled != 0;
+        button.hover = 0;
+        button.enabled = 0;
+        if (wasSet) {
+            QueueDirty(button.rect);
+        }
+    }
+}
+
+RECT CButton::TakeDirtyRect() {
+    const RECT united = UniteDrawRects(dirtyRects);
+    dirtyRects.clear();
+    return united;
+}
+
+bool CButton::IsHovered(const std::wstring& normalKey) const {
+    const auto found = buttons.find(normalKey);
+    return found != buttons.end() && found->second.hover == 1;
+}
+
+bool CButton::IsEnabled(const std::wstring& normalKey) const {
+    const auto found = buttons.find(normalKey);
+    return found != buttons.end() && found->second.enabled == 1;
+}
+
+PictureSize CButton::GetBitmapSize(const std::wstring& key) const {
+    const auto found = pictures.find(key);
+    if (found == pictures.end()) {
+        return {};
+    }
+    return {found->second.info.bmWidth, found->second.info.bmHeight};
+}
+
+void CButton::QueueDirty(const RECT& rect) {
+    if (std::none_of(dirtyRects.begin(), dirtyRects.end(), [&](const RECT& queued) { return SameRect(queued, rect); })) {
+        dirtyRects.push_back(rect);
+    }
+}

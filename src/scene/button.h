@@ -1,0 +1,98 @@
+#pragma once
+// A set of bitmap buttons on one panel: each button's normal, cover (hover)
+// and invalid (disabled) looks with their masks, its rectangle, which button
+// the mouse is over, which buttons are enabled, and the rectangles to redraw
+// because one of these changed.
+//
+// Threads: hover, click and enable changes come from the window thread;
+// Draw and TakeDirtyRect from the frame thread. The owner's "MUTEX_VELL"
+// serialises them; the set itself takes no lock.
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/game_state.h"
+#include "scene/gdi.h"
+#include "scene/scene.h"
+
+struct ButtonRecord {
+    RECT rect{};  // canvas area: hover and click area, and what is redrawn
+    int hover = 0;
+    int enabled = 1;
+    std::wstring coverKey;    // drawn over the button while hovered
+    std::wstring invalidKey;  // drawn instead of the normal look while disabled
+    E_GameState result = TITLE;
+};
+
+// Lays `picture` into `target` over `r` through its mask: mask OR, then
+// picture AND, so the picture shows where the mask is white and `target`
+// stays where it is black. `source` is the picture point drawn at
+// (r.left, r.top). `workDC` is the memory DC the bitmaps are selected into
+// (a bitmap can be in only one DC at a time); it is left as it was.
+void BlitMasked(HDC target, HDC workDC, const BitmapEntry& picture, const BitmapEntry& mask, const RECT& r,
+                CanvasPoint source);
+
+class CButton {
+public:
+    std::atomic<std::uint32_t> refCount{0};
+
+    CButton(HWND window, const RECT& panelRect);
+    ~CButton();
+    CButton(const CButton&) = delete;
+    CButton& operator=(const CButton&) = delete;
+
+    // Registers one button at (x, y) with its three looks. Every key keeps
+    // its first registration, so buttons may share a cover or invalid look,
+    // and a second button with a normal key already present is not added.
+    // False at the first bitmap that cannot be made; the looks registered
+    // before it stay.
+    bool SetBMP(const std::wstring& normalKey, const std::uint8_t* normalData, int normalSize,
+                const std::uint8_t* normalMaskData, int normalMaskSize, const std::wstring& coverKey,
+                const std::uint8_t* coverData, int coverSize, const std::uint8_t* coverMaskData, int coverMaskSize,
+                const std::wstring& invalidKey, const std::uint8_t* invalidData, int invalidSize,
+                const std::uint8_t* invalidMaskData, int invalidMaskSize, int x, int y, E_GameState result);
+
+    // Draws every button, in key order, straight into `dest` within `clip`
+    // (no blending; the owner blends the result).
+    void Draw(HDC dest, const RECT& clip);
+    // Moves the hover state to the enabled buttons strictly under the canvas
+    // point (x, y); a point outside the panel clears every hover.
+    void UpdateHover(int x, int y);
+    // True with the result of the first hovered enabled button in key order
+    // when (x, y) lies strictly inside the panel. The point is not tested
+    // against the buttons: the hover left by the last UpdateHover decides.
+    bool HitTest(E_GameState& result, int x, int y) const;
+    // False, changing nothing, when no button has `normalKey`. Disabling
+    // also clears the hover.
+    bool SetEnabled(const std::wstring& normalKey, bool enabled);
+    void DisableAll();
+    // The union of the rectangles queued since the last call (all zero when
+    // none), emptying the queue.
+    RECT TakeDirtyRect();
+
+    // For the owner's own drawing decisions and for tests.
+    bool IsHovered(const std::wstring& normalKey) const;
+    bool IsEnabled(const std::wstring& normalKey) const;
+    PictureSize GetBitmapSize(const std::wstring& key) const;
+
+private:
+    void QueueDirty(const RECT& rect);
+    // Draws the picture registered under `key` with its top-left corner at
+    // `corner`, within `clip`; nothing for a key never registered.
+    void DrawLook(HDC dest, const RECT& clip, const std::wstring& key, CanvasPoint corner);
+
+    BitmapTable pictures;
+    BitmapTable masks;
+    std::map<std::wstring, ButtonRecord> buttons;  // by normal key; every walk goes in key order
+    RECT panelRect;
+    CMemoryDC workDC;
+    // Holds each distinct rectangle once: the queue only ever feeds a union,
+    // and this keeps it bounded by the number of buttons however long the
+    // frame thread does not ask (an inactive screen).
+    std::vector<RECT> dirtyRects;
+};

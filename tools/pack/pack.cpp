@@ -1,0 +1,598 @@
+#include "tools/pack/pack.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
+
+#include "app/report.h"
+#include "resource/archive.h"
+#include "resource/archive_writer.h"
+#include "resource/codepage.h"
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::wstring_view UTF8_SUFFIX = L".utf8";
+constexpr std::size_t COPY_CHUNK_BYTES = 1 << 16;
+
+// Windows paths are wide; the host's are UTF-8 bytes whatever the locale.
+fs::path PathFromWide(const std::wstring& text) {
+#ifdef _WIN32
+    return fs::path(text);
+#else
+    return fs::path(WideToUtf8(text));
+#endif
+}
+
+// A file or folder name as wide text; nothing for a host name that is not
+// UTF-8.
+std::optional<std::wstring> WideFromPath(const fs::path& path) {
+#ifdef _WIN32
+    return path.wstring();
+#else
+    return Utf8ToWide(path.string());
+#endif
+}
+
+// For messages only: never fails.
+std::wstring DisplayPath(const fs::path& path) {
+    if (auto wide = WideFromPath(path)) return *wide;
+    std::wstring shown;
+    for (unsigned char byte : path.string()) shown.push_back(byte < 0x80 ? static_cast<wchar_t>(byte) : L'\xFFFD');
+    return shown;
+}
+
+std::wstring ErrorText(const std::error_code& error) {
+    return Utf8ToWide(error.message()).value_or(L"system error " + std::to_wstring(error.value()));
+}
+
+std::string Utf8(const std::wstring& text) { return WideToUtf8(text); }
+
+// Forwards every report to the sink it replaces and remembers whether an
+// error or a fatal error went past, so a damaged archive fails the command
+// even where the fatal report returns (in the unit tests).
+class CReportWatch final : public IReportSink {
+public:
+    CReportWatch() : previous_(SetReportSink(this)) {}
+    ~CReportWatch() override { SetReportSink(previous_); }
+    CReportWatch(const CReportWatch&) = delete;
+    CReportWatch& operator=(const CReportWatch&) = delete;
+
+    void Report(E_REPORT_LEVEL level, const wchar_t* text) override {
+        if (level == E_REPORT_LEVEL::ERROR_ || level == E_REPORT_LEVEL::FATAL) failed_ = true;
+        if (previous_) previous_->Report(level, text);
+    }
+    bool failed() const { return failed_; }
+
+private:
+    IReportSink* previous_;
+    bool failed_ = false;
+};
+
+// The output file: written through the C run-time so that it can be flushed
+// to the disk before it is renamed into place.
+class COutputFile {
+public:
+    explicit COutputFile(const fs::path& path) : path_(path) {
+#ifdef _WIN32
+        file_ = _wfopen(path.c_str(), L"wb");
+#else
+        file_ = std::fopen(path.c_str(), "wb");
+#endif
+    }
+    ~COutputFile() {
+        if (file_) std::fclose(file_);
+    }
+    COutputFile(const COutputFile&) = delete;
+    COutputFile& operator=(const COutputFile&) = delete;
+
+    bool IsOpen() const { return file_ != nullptr; }
+
+    bool Write(std::string_view bytes) {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+            ReportError(L"Could not write \"%ls\".\n", DisplayPath(path_).c_str());
+            return false;
+        }
+        return true;
+    }
+
+    // Flushes the run-time's buffer and the system's, and closes the file.
+    bool Finish() {
+        bool ok = std::fflush(file_) == 0;
+#ifdef _WIN32
+        ok = ok && _commit(_fileno(file_)) == 0;
+#else
+        ok = ok && fsync(fileno(file_)) == 0;
+#endif
+        ok = std::fclose(file_) == 0 && ok;
+        file_ = nullptr;
+        if (!ok) ReportError(L"Could not write \"%ls\".\n", DisplayPath(path_).c_str());
+        return ok;
+    }
+
+private:
+    fs::path path_;
+    std::FILE* file_ = nullptr;
+};
+
+// Removes the temporary file unless it was renamed into place.
+class CTemporaryFile {
+public:
+    explicit CTemporaryFile(fs::path path) : path_(std::move(path)) {}
+    ~CTemporaryFile() {
+        if (!kept_) {
+            std::error_code ignored;
+            fs::remove(path_, ignored);
+        }
+    }
+    CTemporaryFile(const CTemporaryFile&) = delete;
+    CTemporaryFile& operator=(const CTemporaryFile&) = delete;
+    const fs::path& path() const { return path_; }
+    void Keep() { kept_ = true; }
+
+private:
+    fs::path path_;
+    bool kept_ = false;
+};
+
+// A file beside `output` that does not exist yet.
+std::optional<fs::path> TemporaryPathBeside(const fs::path& output) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".partial-%08x", static_cast<unsigned>(random()));
+        fs::path candidate = output;
+        candidate += suffix;
+        std::error_code error;
+        if (!fs::exists(candidate, error) && !error) return candidate;
+    }
+    return std::nullopt;
+}
+
+// One file to be packed.
+struct Source {
+    fs::path file;
+    std::wstring shown;  // the file's path for messages
+    std::wstring key;
+    bool converted = false;  // a ".utf8" file: `text` holds its Shift_JIS form
+    std::string text;
+    std::uint64_t size = 0;  // bytes stored
+};
+
+// The key of the file at `relative` (its names below the packed folder), or
+// nothing after reporting why it cannot be stored. `converted` tells whether
+// the name ends in ".utf8".
+std::optional<std::wstring> KeyOfFile(const std::vector<fs::path>& relative, const std::wstring& shown,
+                                      bool& converted) {
+    std::wstring key = L".";
+    for (const fs::path& part : relative) {
+        const std::optional<std::wstring> name = WideFromPath(part);
+        if (!name) {
+            ReportError(L"\"%ls\": the file name is not valid UTF-8.\n", shown.c_str());
+            return std::nullopt;
+        }
+        if (name->find(L'\\') != std::wstring::npos) {
+            // The archive turns every "\" in a name into "/".
+            ReportError(L"\"%ls\": a file name with \"\\\" cannot be stored.\n", shown.c_str());
+            return std::nullopt;
+        }
+        key += L"/" + *name;
+    }
+    if (key.size() > UTF8_SUFFIX.size() &&
+        key.compare(key.size() - UTF8_SUFFIX.size(), UTF8_SUFFIX.size(), UTF8_SUFFIX) == 0) {
+        key.resize(key.size() - UTF8_SUFFIX.size());
+        converted = true;
+        if (key.back() == L'/') {
+            ReportError(L"\"%ls\": nothing is left of the name without \".utf8\".\n", shown.c_str());
+            return std::nullopt;
+        }
+    }
+    std::size_t at = 0;
+    if (!ArchiveNameFromKey(key, &at)) {
+        ReportError(L"\"%ls\": the name cannot be stored in Shift_JIS (its character U+%04X).\n", shown.c_str(),
+                    static_cast<unsigned>(key[at]));
+        return std::nullopt;
+    }
+    return key;
+}
+
+// Walks `folder` and collects every file in key order. Reports every problem
+// it finds and answers false if there was one.
+bool CollectSources(const fs::path& folder, const fs::path& output, std::vector<Source>& sources) {
+    std::error_code error;
+    const fs::file_status folderStatus = fs::status(folder, error);
+    if (!fs::is_directory(folderStatus)) {
+        const std::wstring why = fs::exists(folderStatus)                                  ? L"it is not a folder"
+                                 : !error || error == std::errc::no_such_file_or_directory ? L"it does not exist"
+                                                                                           : ErrorText(error);
+        ReportError(L"Could not read the folder \"%ls\": %ls.\n", DisplayPath(folder).c_str(), why.c_str());
+        return false;
+    }
+    const bool outputExists = fs::exists(output, error);
+
+    bool ok = true;
+    std::map<std::wstring, std::wstring> shownOfKey;
+    fs::recursive_directory_iterator walk(folder, fs::directory_options::none, error);
+    for (const fs::recursive_directory_iterator end; !error && walk != end; walk.increment(error)) {
+        const fs::directory_entry& entry = *walk;
+        const std::wstring shown = DisplayPath(entry.path());
+        std::error_code entryError;
+        if (entry.is_directory(entryError)) {
+            if (entry.is_symlink(entryError)) {
+                ReportError(L"\"%ls\" is a link to a folder; links to folders are not followed.\n", shown.c_str());
+                ok = false;
+            }
+            continue;
+        }
+        if (!entry.is_regular_file(entryError)) {
+            ReportError(L"\"%ls\" is not a regular file.\n", shown.c_str());
+            ok = false;
+            continue;
+        }
+        if (outputExists && fs::equivalent(entry.path(), output, entryError)) {
+            continue;
+        }
+        // The walk appends one name per level to `folder`: the last
+        // depth + 1 names are the file's path below it.
+        const std::vector<fs::path> names(entry.path().begin(), entry.path().end());
+        const auto depth = static_cast<std::size_t>(walk.depth()) + 1;
+        const std::vector<fs::path> relative(names.end() - static_cast<std::ptrdiff_t>(std::min(depth, names.size())),
+                                             names.end());
+        bool converted = false;
+        const std::optional<std::wstring> key = KeyOfFile(relative, shown, converted);
+        if (!key) {
+            ok = false;
+            continue;
+        }
+        const auto [known, inserted] = shownOfKey.try_emplace(*key, shown);
+        if (!inserted) {
+            const std::wstring& first = std::min(known->second, shown);
+            const std::wstring& second = std::max(known->second, shown);
+            ReportError(L"\"%ls\" and \"%ls\" would both be stored as \"%ls\".\n", first.c_str(), second.c_str(),
+                        key->c_str());
+            ok = false;
+            continue;
+        }
+        Source source;
+        source.file = entry.path();
+        source.shown = shown;
+        source.key = *key;
+        source.converted = converted;
+        sources.push_back(std::move(source));
+    }
+    if (error) {
+        ReportError(L"Could not read the folder \"%ls\": %ls.\n", DisplayPath(folder).c_str(),
+                    ErrorText(error).c_str());
+        return false;
+    }
+    std::sort(sources.begin(), sources.end(), [](const Source& a, const Source& b) { return a.key < b.key; });
+    return ok;
+}
+
+// Reads a whole ".utf8" file and converts it; false after reporting why.
+bool ConvertText(Source& source) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(source.file, error);
+    if (error || size > static_cast<std::uintmax_t>(ARCHIVE_MAX_BYTES)) {
+        ReportError(error ? L"Could not read \"%ls\".\n" : L"\"%ls\" is too large for an archive.\n",
+                    source.shown.c_str());
+        return false;
+    }
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    std::ifstream in(source.file, std::ios::binary);
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())) ||
+        in.peek() != std::ifstream::traits_type::eof()) {
+        ReportError(L"Could not read \"%ls\" (or it changed while it was read).\n", source.shown.c_str());
+        return false;
+    }
+    std::optional<std::string> text = ShiftJisFromUtf8Text(bytes, source.shown);
+    if (!text) {
+        return false;
+    }
+    source.text = std::move(*text);
+    source.size = source.text.size();
+    return true;
+}
+
+// Copies a file to the sink in pieces; false after reporting a read failure
+// (or when the sink refused).
+bool CopyFile(const Source& source, const ArchiveByteSink& sink) {
+    std::ifstream in(source.file, std::ios::binary);
+    if (!in.is_open()) {
+        ReportError(L"Could not read \"%ls\".\n", source.shown.c_str());
+        return false;
+    }
+    std::vector<char> buffer(COPY_CHUNK_BYTES);
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const auto got = static_cast<std::size_t>(in.gcount());
+        if (got > 0 && !sink(std::string_view(buffer.data(), got))) return false;
+    }
+    if (!in.eof()) {
+        ReportError(L"Could not read \"%ls\".\n", source.shown.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Opens an archive for list and extract. Nothing when the file cannot be
+// read or the archive reported damage (the reports say what).
+std::unique_ptr<CArchive> OpenArchive(const std::wstring& pathText) {
+    const fs::path path = PathFromWide(pathText);
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    const wchar_t* problem = nullptr;
+    if (!fs::exists(status)) {
+        problem = L"it does not exist";
+    } else if (fs::is_directory(status)) {
+        problem = L"it is a folder";
+    } else if (!std::ifstream(path, std::ios::binary).is_open()) {
+        problem = L"it cannot be opened";
+    }
+    if (problem) {
+        ReportError(L"Could not read \"%ls\": %ls.\n", pathText.c_str(), problem);
+        return nullptr;
+    }
+    CReportWatch watch;
+    auto archive = std::make_unique<CArchive>(pathText);
+    if (watch.failed() || !archive->IsLoaded()) {
+        ReportError(L"\"%ls\" is damaged.\n", pathText.c_str());
+        return nullptr;
+    }
+    return archive;
+}
+
+// Folds ASCII letters, for finding two keys that a Windows file system would
+// take for one file.
+std::wstring FoldCase(std::wstring text) {
+    for (wchar_t& ch : text) {
+        if (ch >= L'A' && ch <= L'Z') ch = static_cast<wchar_t>(ch - L'A' + L'a');
+    }
+    return text;
+}
+
+bool IsDeviceName(const std::wstring& name) {
+    // Windows takes these names, with any extension, for devices.
+    std::wstring stem = FoldCase(name.substr(0, name.find(L'.')));
+    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+    static const std::set<std::wstring> DEVICES = {L"con",  L"prn",  L"aux",  L"nul",  L"com1",   L"com2",
+                                                   L"com3", L"com4", L"com5", L"com6", L"com7",   L"com8",
+                                                   L"com9", L"lpt1", L"lpt2", L"lpt3", L"lpt4",   L"lpt5",
+                                                   L"lpt6", L"lpt7", L"lpt8", L"lpt9", L"conin$", L"conout$"};
+    return DEVICES.count(stem) != 0;
+}
+
+}  // namespace
+
+std::string PackUsage() {
+    return "Usage:\n"
+           "  ondrell-pack create OUT.dat DIR    pack every file under DIR into OUT.dat\n"
+           "  ondrell-pack list FILE.dat         print each entry's size in bytes, a TAB and its name\n"
+           "  ondrell-pack extract FILE.dat DIR  write every entry into DIR\n"
+           "\n"
+           "A file DIR/IMG/BASE.bmp is stored as \"./IMG/BASE.bmp\". A file whose name ends in \".utf8\"\n"
+           "is converted from UTF-8 to Shift_JIS and stored without that ending\n"
+           "(IMG/script.scr.utf8 becomes \"./IMG/script.scr\"); every other file is stored as it is.\n"
+           "\n"
+           "Exit status: 0 done, 1 failed (the reason is printed), 2 bad arguments.\n";
+}
+
+int RunPack(const std::vector<std::wstring>& args, std::string& out, std::string& err) {
+    if (args.size() == 1 && (args[0] == L"-h" || args[0] == L"--help" || args[0] == L"help")) {
+        out += PackUsage();
+        return 0;
+    }
+    if (!args.empty()) {
+        const std::wstring& command = args[0];
+        if (command == L"create" && args.size() == 3) return PackFolder(args[1], args[2], out) ? 0 : 1;
+        if (command == L"list" && args.size() == 2) return ListArchive(args[1], out) ? 0 : 1;
+        if (command == L"extract" && args.size() == 3) return ExtractArchive(args[1], args[2], out) ? 0 : 1;
+        if (command == L"create" || command == L"list" || command == L"extract") {
+            err += "ondrell-pack: wrong number of arguments for \"" + Utf8(command) + "\".\n";
+        } else {
+            err += "ondrell-pack: unknown command \"" + Utf8(command) + "\".\n";
+        }
+    }
+    err += PackUsage();
+    return 2;
+}
+
+bool PackFolder(const std::wstring& outputText, const std::wstring& folderText, std::string& out) {
+    const fs::path output = PathFromWide(outputText);
+    const fs::path folder = PathFromWide(folderText);
+    if (!output.has_filename()) {
+        ReportError(L"\"%ls\" names no file to write.\n", outputText.c_str());
+        return false;
+    }
+
+    // Everything is checked and every text converted before anything is
+    // written.
+    std::vector<Source> sources;
+    bool ok = CollectSources(folder, output, sources);
+    for (Source& source : sources) {
+        if (source.converted) {
+            ok = ConvertText(source) && ok;
+            continue;
+        }
+        std::error_code error;
+        source.size = fs::file_size(source.file, error);
+        if (error) {
+            ReportError(L"Could not read \"%ls\": %ls.\n", source.shown.c_str(), ErrorText(error).c_str());
+            ok = false;
+        }
+    }
+    if (!ok) {
+        return false;
+    }
+    std::vector<ArchiveEntrySize> sizes;
+    for (const Source& source : sources) sizes.push_back({source.key, source.size});
+    const std::optional<ArchiveLayout> layout = PlanArchive(sizes);
+    if (!layout) {
+        return false;
+    }
+
+    std::error_code error;
+    if (output.has_parent_path() && !fs::is_directory(output.parent_path(), error)) {
+        fs::create_directories(output.parent_path(), error);
+        if (error) {
+            ReportError(L"Could not create the folder of \"%ls\": %ls.\n", outputText.c_str(),
+                        ErrorText(error).c_str());
+            return false;
+        }
+    }
+    const std::optional<fs::path> temporaryPath = TemporaryPathBeside(output);
+    if (!temporaryPath) {
+        ReportError(L"Could not find a free temporary name beside \"%ls\".\n", outputText.c_str());
+        return false;
+    }
+    CTemporaryFile temporary(*temporaryPath);
+    {
+        COutputFile file(temporary.path());
+        if (!file.IsOpen()) {
+            ReportError(L"Could not create \"%ls\".\n", DisplayPath(temporary.path()).c_str());
+            return false;
+        }
+        const bool written = WriteArchive(
+            *layout,
+            [&](const ArchiveLayoutEntry& entry, const ArchiveByteSink& sink) {
+                const Source& source = sources[entry.source];
+                return source.converted ? sink(source.text) : CopyFile(source, sink);
+            },
+            [&](std::string_view bytes) { return file.Write(bytes); });
+        if (!written || !file.Finish()) {
+            return false;
+        }
+    }
+    fs::rename(temporary.path(), output, error);
+    if (error) {
+        ReportError(L"Could not replace \"%ls\": %ls.\n", outputText.c_str(), ErrorText(error).c_str());
+        return false;
+    }
+    temporary.Keep();
+    out += "Packed " + std::to_string(layout->entries.size()) + " entries (" + std::to_string(layout->fileSize) +
+           " bytes) into \"" + Utf8(outputText) + "\".\n";
+    return true;
+}
+
+bool ListArchive(const std::wstring& archivePath, std::string& out) {
+    const std::unique_ptr<CArchive> archive = OpenArchive(archivePath);
+    if (!archive) {
+        return false;
+    }
+    for (const std::wstring& key : archive->GetKeys()) {
+        out += std::to_string(archive->GetSize(key)) + "\t" + Utf8(key) + "\n";
+    }
+    return true;
+}
+
+std::optional<std::vector<std::wstring>> ExtractPathOfKey(std::wstring_view key, std::wstring* reason) {
+    const auto refuse = [&](const wchar_t* why) -> std::optional<std::vector<std::wstring>> {
+        if (reason) *reason = why;
+        return std::nullopt;
+    };
+    if (key.substr(0, 2) == L"./") key.remove_prefix(2);
+    if (key.empty()) return refuse(L"it names no file");
+    if (key.front() == L'/' || key.front() == L'\\') return refuse(L"it is an absolute path");
+    if (key.size() >= 2 && key[1] == L':' &&
+        ((key[0] >= L'A' && key[0] <= L'Z') || (key[0] >= L'a' && key[0] <= L'z'))) {
+        return refuse(L"it names a drive");
+    }
+    std::vector<std::wstring> names;
+    std::size_t pos = 0;
+    while (true) {
+        const std::size_t slash = std::min(key.find(L'/', pos), key.size());
+        const std::wstring name(key.substr(pos, slash - pos));
+        if (name.empty()) return refuse(L"it has an empty name between two \"/\"");
+        if (name == L"..") return refuse(L"it has a \"..\" component");
+        if (name == L".") return refuse(L"it has a \".\" component");
+        for (wchar_t ch : name) {
+            if (ch < 0x20 || std::wstring_view(L"<>:\"|?*\\").find(ch) != std::wstring_view::npos) {
+                return refuse(L"it has a character that file names cannot hold");
+            }
+        }
+        if (name.back() == L'.' || name.back() == L' ') return refuse(L"a name in it ends in \".\" or a space");
+        if (IsDeviceName(name)) return refuse(L"it names a device");
+        names.push_back(name);
+        if (slash == key.size()) break;
+        pos = slash + 1;
+    }
+    return names;
+}
+
+bool ExtractArchive(const std::wstring& archivePath, const std::wstring& folderText, std::string& out) {
+    const std::unique_ptr<CArchive> archive = OpenArchive(archivePath);
+    if (!archive) {
+        return false;
+    }
+    const fs::path folder = PathFromWide(folderText);
+
+    // Every key is checked before anything is written: an archive is input
+    // from anywhere.
+    const std::vector<std::wstring> keys = archive->GetKeys();
+    std::vector<fs::path> targets;
+    std::map<std::wstring, std::wstring> keyOfFile;  // folded path -> key
+    std::map<std::wstring, std::wstring> keyOfFolder;
+    bool ok = true;
+    for (const std::wstring& key : keys) {
+        std::wstring reason;
+        const std::optional<std::vector<std::wstring>> names = ExtractPathOfKey(key, &reason);
+        if (!names) {
+            ReportError(L"The entry \"%ls\" cannot be extracted: %ls.\n", key.c_str(), reason.c_str());
+            ok = false;
+            continue;
+        }
+        fs::path target = folder;
+        std::wstring folded;
+        for (std::size_t i = 0; i < names->size(); ++i) {
+            target /= PathFromWide((*names)[i]);
+            folded += (i ? L"/" : L"") + FoldCase((*names)[i]);
+            if (i + 1 < names->size()) keyOfFolder.try_emplace(folded, key);
+        }
+        const auto [known, inserted] = keyOfFile.try_emplace(folded, key);
+        if (!inserted) {
+            ReportError(L"The entries \"%ls\" and \"%ls\" would be written to the same file.\n", known->second.c_str(),
+                        key.c_str());
+            ok = false;
+        }
+        targets.push_back(std::move(target));
+    }
+    for (const auto& [folded, key] : keyOfFile) {
+        const auto clash = keyOfFolder.find(folded);
+        if (clash != keyOfFolder.end()) {
+            ReportError(L"The entry \"%ls\" would be a file where \"%ls\" needs a folder.\n", key.c_str(),
+                        clash->second.c_str());
+            ok = false;
+        }
+    }
+    if (!ok) {
+        ReportError(L"Nothing was extracted from \"%ls\".\n", archivePath.c_str());
+        return false;
+    }
+
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        std::error_code error;
+        fs::create_directories(targets[i].parent_path(), error);
+        std::ofstream file(targets[i], std::ios::binary | std::ios::trunc);
+        const auto size = static_cast<std::streamsize>(archive->GetSize(keys[i]));
+        file.write(reinterpret_cast<const char*>(archive->GetData(keys[i])), size);
+        file.close();
+        if (error || !file) {
+            ReportError(L"Could not write \"%ls\".\n", DisplayPath(targets[i]).c_str());
+            return false;
+        }
+    }
+    out += "Extracted " + std::to_string(keys.size()) + " entries into \"" + Utf8(folderText) + "\".\n";
+    return true;
+}

@@ -1,0 +1,46 @@
+#pragma once
+// ondrell-pack, the packer for game authors: packs a folder into a data file
+// ("./DATA/IMG.dat", "./DATA/SOUND.dat"), lists one, extracts one.
+//
+// The logic lives in the library ondrell_pack_lib so that the unit tests run
+// it in-process on both builds; main.cpp hands over the arguments and prints
+// what comes back. Failures are reported through the report functions (the
+// tool's sink prints them as "Error: ..." / "Fatal Error: ...").
+//
+// Exit status: 0 success, 1 failure (reported), 2 bad arguments (usage on
+// standard error).
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Runs one command line (without the program name). `out` and `err` receive
+// UTF-8 text for standard output and standard error.
+int RunPack(const std::vector<std::wstring>& args, std::string& out, std::string& err);
+
+std::string PackUsage();
+
+// create OUT.dat DIR: every file under `folder` becomes the entry "./" + its
+// path below `folder` with "/" between the names, in key order. A file whose
+// name ends in ".utf8" is converted from UTF-8 to Shift_JIS and stored
+// without that ending. The archive is written to a temporary file beside
+// `output` and renamed over it only when complete, so a failure leaves any
+// earlier `output` as it was. An existing `output` inside `folder` is not
+// packed into itself. `out` receives a one-line summary.
+bool PackFolder(const std::wstring& output, const std::wstring& folder, std::string& out);
+
+// list FILE.dat: one line per entry in key order: size in bytes, TAB, key.
+bool ListArchive(const std::wstring& archive, std::string& out);
+
+// extract FILE.dat DIR: writes every entry below `folder` ("./IMG/X.bmp"
+// becomes DIR/IMG/X.bmp). The keys are checked first; when one would leave
+// the folder or cannot be a file name, nothing is written.
+bool ExtractArchive(const std::wstring& archive, const std::wstring& folder, std::string& out);
+
+// The names of the folders and the file (in that order) that `key` is
+// extracted to below the target folder. Nothing, with the reason, when the
+// key is absolute, names a drive or a device, has an empty, "." or ".."
+// component, or a character that Windows file names cannot hold. A leading
+// "./" is the archive's usual prefix and is dropped.
+std::optional<std::vector<std::wstring>> ExtractPathOfKey(std::wstring_view key, std::wstring* reason = nullptr);
