@@ -12,7 +12,7 @@ import contextlib
 import math
 
 import numpy as np
-from PIL import Image, ImageDraw, ImageFilter, ImageFont
+from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageFont
 
 FONT_PATH = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
 PROPORTIONAL_FONT_PATH = "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf"
@@ -67,6 +67,32 @@ class Canvas:
         fill = (0, 0, 0, 0) if background is None else tuple(background) + (255,)
         self.img = Image.new("RGBA", (width * scale, height * scale), fill)
         self.dx, self.dy, self.k = 0.0, 0.0, 1.0
+        self.clip = None  # coverage mask that limits painting, or None
+
+    @contextlib.contextmanager
+    def clipped(self, mask):
+        """Paints what follows only inside `mask` (a coverage mask from new_mask)."""
+        saved = self.clip
+        self.clip = mask if saved is None else ImageChops.multiply(saved, mask)
+        try:
+            yield
+        finally:
+            self.clip = saved
+
+    def shape_mask(self, kind, *args, **kwargs):
+        """Coverage mask of one shape: kind is "ellipse", "polygon", "blob" or "rrect"."""
+        m, d = self.new_mask()
+        if kind == "ellipse":
+            d.ellipse(self._box(args[0]), fill=255)
+        elif kind == "polygon":
+            d.polygon(self._xy(args[0]), fill=255)
+        elif kind == "blob":
+            d.polygon(self._xy(catmull_rom(args[0], closed=True)), fill=255)
+        elif kind == "rrect":
+            d.rounded_rectangle(self._box(args[0]), radius=self._len(args[1]), fill=255)
+        else:
+            raise ValueError(kind)
+        return m
 
     @contextlib.contextmanager
     def transform(self, dx, dy, k=1.0):
@@ -96,6 +122,8 @@ class Canvas:
     def paint(self, mask, colour, opacity=1.0, gradient=None):
         """Lays `colour` (or a gradient, see gradient_layer) over the canvas
         through the coverage `mask`."""
+        if self.clip is not None:
+            mask = ImageChops.multiply(mask, self.clip)
         bbox = mask.getbbox()
         if bbox is None:
             return
@@ -202,9 +230,9 @@ class Canvas:
 
     # --- text ---------------------------------------------------------------
     def text_size(self, text, size, proportional=False):
-        f = font(size * self.s, proportional)
+        f = font(int(round(self._len(size))), proportional)
         x0, y0, x1, y1 = f.getbbox(text)
-        return (x1 - x0) / self.s, (y1 - y0) / self.s
+        return (x1 - x0) / self._len(1), (y1 - y0) / self._len(1)
 
     def text(self, xy, text, size, colour, anchor="la", opacity=1.0, outline=None, outline_width=0,
              shadow=None, shadow_offset=(0, 0), proportional=False, spacing=0):

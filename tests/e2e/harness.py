@@ -1,0 +1,173 @@
+"""Drives the real game under Wine on its own Xvfb display.
+
+Every wait polls for what it expects (a window, a pixel, a file, the end of a
+process) with a generous deadline instead of sleeping a fixed time, so the
+tests pass on a slow, loaded machine.
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+from PIL import Image
+
+ROOT = Path(__file__).resolve().parents[2]
+WINE = "/usr/lib/wine/wine64"
+TITLE = "Ondrell ver. 1.20"
+DEADLINE = float(os.environ.get("ONDRELL_E2E_DEADLINE", "60"))
+
+
+class TimeoutError_(AssertionError):
+    pass
+
+
+def wait_for(what, probe, deadline=DEADLINE, interval=0.1):
+    """Polls `probe` until it returns a truthy value; fails after `deadline` s."""
+    end = time.monotonic() + deadline
+    last = None
+    while time.monotonic() < end:
+        last = probe()
+        if last:
+            return last
+        time.sleep(interval)
+    raise TimeoutError_(f"timed out after {deadline:.0f} s waiting for {what} (last: {last!r})")
+
+
+class Display:
+    """An Xvfb server of its own on a free display number."""
+
+    def __init__(self, width=1024, height=768):
+        self.number = None
+        for number in range(90, 140):
+            if not Path(f"/tmp/.X11-unix/X{number}").exists() and not Path(f"/tmp/.X{number}-lock").exists():
+                self.number = number
+                break
+        assert self.number is not None, "no free X display number"
+        self.name = f":{self.number}"
+        self.process = subprocess.Popen(
+            ["Xvfb", self.name, "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for("Xvfb", lambda: Path(f"/tmp/.X11-unix/X{self.number}").exists() or self.process.poll() is not None)
+        assert self.process.poll() is None, "Xvfb did not start"
+
+    def close(self):
+        self.process.terminate()
+        try:
+            self.process.wait(10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+
+
+class Game:
+    """One run of ondrell.exe in a fresh copy of the game folder."""
+
+    def __init__(self, game_dir, display, sys_files=None, prefix=None):
+        self.display = display
+        self.dir = Path(tempfile.mkdtemp(prefix="ondrell-e2e-"))
+        for item in Path(game_dir).iterdir():
+            if item.is_dir():
+                shutil.copytree(item, self.dir / item.name)
+            else:
+                shutil.copy2(item, self.dir / item.name)
+        (self.dir / "SYS").mkdir(exist_ok=True)
+        for name, data in (sys_files or {}).items():
+            (self.dir / "SYS" / name).write_bytes(data)
+        self.env = dict(os.environ)
+        self.env.update({
+            "DISPLAY": display.name,
+            "WINEPREFIX": prefix or os.environ.get("WINEPREFIX", str(ROOT / "build/win/wine-prefix")),
+            "WINEDEBUG": "-all",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        })
+        self.process = subprocess.Popen([WINE, "ondrell.exe"], cwd=self.dir, env=self.env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                        start_new_session=True)
+        self.window = wait_for("the game window", lambda: self._find_window(TITLE))
+
+    # --- X helpers -------------------------------------------------------
+    def _x(self, *args, check=True):
+        result = subprocess.run(list(args), env=self.env, capture_output=True, text=True)
+        if check and result.returncode != 0:
+            raise AssertionError(f"{args[0]} failed: {result.stderr.strip()}")
+        return result.stdout
+
+    def _find_window(self, name):
+        out = self._x("xdotool", "search", "--name", f"^{name}$", check=False).split()
+        return out[0] if out else None
+
+    def find_window(self, name):
+        return self._find_window(name)
+
+    def geometry(self, window=None):
+        out = self._x("xdotool", "getwindowgeometry", "--shell", window or self.window)
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def screenshot(self, path=None):
+        """The window's pixels as a PIL image (and saved to `path` if given)."""
+        target = path or (self.dir / "shot.png")
+        self._x("import", "-window", self.window, str(target))
+        with Image.open(target) as image:
+            return image.convert("RGB")
+
+    def pixel(self, x, y):
+        return self.screenshot().getpixel((x, y))
+
+    def move(self, x, y):
+        self._x("xdotool", "mousemove", "--window", self.window, str(x), str(y))
+
+    def click(self, x, y, button=1):
+        self._x("xdotool", "mousemove", "--window", self.window, str(x), str(y), "click", str(button))
+
+    def key(self, name, window=None):
+        self._x("xdotool", "key", "--window", window or self.window, name)
+
+    def close_box(self):
+        """What the window's close box sends: WM_CLOSE."""
+        self._x("xdotool", "windowactivate", "--sync", self.window, check=False)
+        self._x("xdotool", "key", "--window", self.window, "alt+F4")
+
+    # --- waiting ---------------------------------------------------------
+    def wait_pixel(self, x, y, expected, tolerance=8, deadline=DEADLINE):
+        def probe():
+            actual = self.pixel(x, y)
+            return all(abs(a - e) <= tolerance for a, e in zip(actual, expected)) and actual
+        return wait_for(f"pixel ({x}, {y}) ~ {expected}", probe, deadline)
+
+    def wait_still(self, deadline=DEADLINE):
+        """Waits until two screenshots in a row are equal: every fade has ended."""
+        previous = [None]
+
+        def probe():
+            current = self.screenshot().tobytes()
+            same = current == previous[0]
+            previous[0] = current
+            return same
+        wait_for("a still screen", probe, deadline, interval=0.4)
+        return self.screenshot()
+
+    def wait_exit(self, deadline=DEADLINE):
+        end = time.monotonic() + deadline
+        while time.monotonic() < end:
+            code = self.process.poll()
+            if code is not None:
+                return code
+            time.sleep(0.1)
+        raise TimeoutError_("the game did not end")
+
+    def close(self):
+        if self.process.poll() is None:
+            try:
+                os.killpg(self.process.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            self.process.wait(10)
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def near(actual, expected, tolerance=8):
+    return all(abs(a - e) <= tolerance for a, e in zip(actual, expected))

@@ -1,0 +1,32 @@
+"""Runs the game headless, waits for the title screen to finish fading in,
+saves a screenshot of the window and ends the game cleanly."""
+
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
+
+
+def main():
+    game_dir, target = sys.argv[1], Path(sys.argv[2]).resolve()
+    display = harness.Display()
+    game = None
+    try:
+        game = harness.Game(game_dir, display)
+        game.wait_still()
+        game.screenshot(target)
+        game.close_box()
+        box = harness.wait_for("the exit question", lambda: game.find_window("終了確認"))
+        game.key("Return", window=box)
+        code = game.wait_exit()
+        print(f"Saved {target} (the game ended with status {code}).")
+        return 0 if code == 0 else 1
+    finally:
+        if game:
+            game.close()
+        display.close()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
