@@ -81,6 +81,17 @@ public:
     CharacterPosition character2Position = CharacterPosition::INVISIBLE;
     std::int32_t slideNumber = 0;  // the slide layer's shown flag: 0 hides it
 
+    // Executes the command line at `position` into the request fields and
+    // moves on. False only when `position` equals `lineCount` (the end). A
+    // line whose keyword is none of the six is skipped with a trace naming it,
+    // so stepping always ends.
+    bool Step();
+    // Clears every request and moves `position` to just after the message
+    // before the one that was on screen (a loaded save stands just after its
+    // message). False when `position` is below 1.
+    bool RewindToPreviousMessage();
+
 private:
     void Load(const std::uint8_t* data, std::size_t size);
+    void ClearRequests();
 };

@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "scenario/script.h"
+#include "support/test_support.h"
+
+namespace {
+
+// Scripts here are plain ASCII, which is the same in Shift_JIS; Japanese
+// text is covered by the loader's tests.
+CScript Load(const std::string& text) {
+    return CScript(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+}
+
+TEST(Step, MusicAndSceneReadTheirRequestAndName) {
+    CScript script = Load("@BGM[1][title]\n@SCENE[1][HAIKEI2]\n");
+    ASSERT_TRUE(script.Step());
+    EXPECT_EQ(script.bgmRequest, 1);
+    EXPECT_EQ(script.bgmName, L"title");
+    ASSERT_TRUE(script.Step());
+    EXPECT_EQ(script.sceneRequest, 1);
+    EXPECT_EQ(script.sceneName, L"HAIKEI2");
+    EXPECT_EQ(script.position, 2);
+    EXPECT_FALSE(script.Step());
+    EXPECT_EQ(script.position, 2);
+}
+
+TEST(Step, CharacterLettersSetThePosition) {
+    struct Case {
+        const char* line;
+        CharacterPosition expected;
+    };
+    const Case cases[] = {{"@CHARACTER[1][l][CHAR1_1]", CharacterPosition::LEFT},
+                          {"@CHARACTER[1][c][CHAR1_1]", CharacterPosition::CENTRE},
+                          {"@CHARACTER[1][r][CHAR1_1]", CharacterPosition::RIGHT},
+                          {"@CHARACTER[1][i][CHAR1_1]", CharacterPosition::INVISIBLE}};
+    for (const Case& c : cases) {
+        CScript script = Load(std::string("@CHARACTER[1][r][X]\n") + c.line + "\n");
+        script.Step();
+        script.Step();
+        EXPECT_EQ(script.character1Position, c.expected) << c.line;
+        EXPECT_EQ(script.character1Pending, 1);
+        EXPECT_EQ(script.character1Name, L"CHAR1_1");
+    }
+}
+
+TEST(Step, SlotTwoUsesItsOwnFields) {
+    CScript script = Load("@CHARACTER[2][c][CHAR_DUMMY]\n");
+    script.Step();
+    EXPECT_EQ(script.character2Pending, 1);
+    EXPECT_EQ(script.character2Name, L"CHAR_DUMMY");
+    EXPECT_EQ(script.character2Position, CharacterPosition::CENTRE);
+    EXPECT_EQ(script.character1Pending, 0);
+}
+
+TEST(Step, CharacterFaultsAreTraced) {
+    CReportCapture capture;
+    CScript script = Load("@CHARACTER[3][l][CHAR1_1]\n@CHARACTER[1][x][CHAR1_2]\n");
+    script.Step();  // slot 3: nothing changes
+    EXPECT_EQ(script.character1Pending, 0);
+    EXPECT_EQ(script.character2Pending, 0);
+    script.Step();  // bad letter: flag and name set, position stays
+    EXPECT_EQ(script.character1Pending, 1);
+    EXPECT_EQ(script.character1Name, L"CHAR1_2");
+    EXPECT_EQ(script.character1Position, CharacterPosition::INVISIBLE);
+    EXPECT_EQ(capture.Texts(E_REPORT_LEVEL::TRACE),
+              (std::vector<std::wstring>{L"CHARACTER script loading fault", L"CHARACTER script loading fault"}));
+}
+
+TEST(Step, MessageTurnsDollarsIntoSpaces) {
+    CScript script = Load("@MESSAGE[NONE][Hello$world]\n");
+    script.Step();
+    EXPECT_EQ(script.messagePending, 1);
+    EXPECT_EQ(script.speakerName, L"NONE");
+    EXPECT_EQ(script.messageText, L"Hello world");
+}
+
+TEST(Step, VoiceAndSlide) {
+    CScript script = Load("@VOICE[v001]\n@SLIDE[3][SLIDE_3]\n@SLIDE[0][]\n");
+    script.Step();
+    EXPECT_EQ(script.voicePending, 1);
+    EXPECT_EQ(script.voiceName, L"v001");
+    script.Step();
+    EXPECT_EQ(script.slidePending, 1);
+    EXPECT_EQ(script.slideNumber, 3);
+    EXPECT_EQ(script.slideName, L"SLIDE_3");
+    script.Step();  // no name: the old name stays, the number hides the slide
+    EXPECT_EQ(script.slideNumber, 0);
+    EXPECT_EQ(script.slideName, L"SLIDE_3");
+}
+
+TEST(Step, UnreadableValueLeavesItAndEveryLaterValueUnchanged) {
+    CScript script = Load("@BGM[1][old]\n@BGM[x][new]\n@SCENE[99999999999][far]\n@SLIDE[two][SLIDE_2]\n");
+    script.Step();
+    script.Step();
+    EXPECT_EQ(script.bgmRequest, 1);
+    EXPECT_EQ(script.bgmName, L"old");  // the name after the bad number is not read
+    script.Step();
+    EXPECT_EQ(script.sceneRequest, 0);  // an overflowing number is not read either
+    EXPECT_EQ(script.sceneName, L"");
+    script.Step();
+    EXPECT_EQ(script.slidePending, 1);  // set before reading
+    EXPECT_EQ(script.slideNumber, 0);
+    EXPECT_EQ(script.slideName, L"");
+}
+
+TEST(Step, UnknownKeywordIsSkippedWithATraceNamingIt) {
+    CReportCapture capture;
+    CScript script = Load("@WAIT[10]\n@BGM[1][a]\n");
+    EXPECT_TRUE(script.Step());
+    EXPECT_EQ(script.position, 1);
+    ASSERT_EQ(capture.Count(E_REPORT_LEVEL::TRACE), 1);
+    EXPECT_NE(capture.Texts(E_REPORT_LEVEL::TRACE)[0].find(L"@WAIT[10]"), std::wstring::npos);
+    EXPECT_TRUE(script.Step());
+    EXPECT_EQ(script.bgmName, L"a");
+}
+
+TEST(Step, KeywordNeedsNothingBehindIt) {
+    CScript script = Load("@MESSAGE\n");
+    EXPECT_TRUE(script.Step());
+    EXPECT_EQ(script.messagePending, 1);
+    EXPECT_EQ(script.speakerName, L"");
+}
+
+TEST(Step, PositionPastTheEndDoesNothing) {
+    CScript script = Load("@BGM[1][a]\n");
+    script.position = 5;
+    EXPECT_TRUE(script.Step());
+    EXPECT_EQ(script.position, 5);
+    EXPECT_EQ(script.bgmRequest, 0);
+}
+
+// Lines:        0            1              2            3              4
+const char* const REWIND_SCRIPT = "@BGM[1][a]\n@MESSAGE[A][one]\n@VOICE[v2]\n@MESSAGE[B][two]\n@MESSAGE[C][three]\n";
+
+TEST(RewindToPreviousMessage, ClearsEveryRequest) {
+    CScript script = Load(REWIND_SCRIPT);
+    for (int i = 0; i < 4; ++i) script.Step();
+    script.RewindToPreviousMessage();
+    EXPECT_EQ(script.bgmRequest | script.messagePending | script.voicePending, 0);
+    EXPECT_EQ(script.bgmName, L"");
+    EXPECT_EQ(script.messageText, L"");
+    EXPECT_EQ(script.character1Position, CharacterPosition::INVISIBLE);
+}
+
+TEST(RewindToPreviousMessage, PositionsAtTheStart) {
+    CScript script = Load(REWIND_SCRIPT);
+    script.position = 0;
+    EXPECT_FALSE(script.RewindToPreviousMessage());
+    EXPECT_EQ(script.position, 0);
+    script.position = 1;
+    EXPECT_TRUE(script.RewindToPreviousMessage());
+    EXPECT_EQ(script.position, 0);
+    // Saved after the message on line 1: the search starts on line 0, which
+    // is no message, so the game restarts at line 0.
+    script.position = 2;
+    EXPECT_TRUE(script.RewindToPreviousMessage());
+    EXPECT_EQ(script.position, 0);
+}
+
+TEST(RewindToPreviousMessage, PositionTwoResumesAfterAMessageOnLineZero) {
+    CScript script = Load("@MESSAGE[A][zero]\n@MESSAGE[B][one]\n");
+    script.position = 2;
+    EXPECT_TRUE(script.RewindToPreviousMessage());
+    EXPECT_EQ(script.position, 1);
+}
+
+TEST(RewindToPreviousMessage, MessageDirectlyAfterAnotherShowsAgain) {
+    // Saved while the message on line 4 was on screen (position 5): the search
+    // starts on line 3, a message, so play resumes at line 4.
+    CScript script = Load(REWIND_SCRIPT);
+    script.position = 5;
+    EXPECT_TRUE(script.RewindToPreviousMessage());
+    EXPECT_EQ(script.position, 4);
+    ASSERT_TRUE(script.Step());
+    EXPECT_EQ(script.messageText, L"three");
+}
+
+TEST(RewindToPreviousMessage, ReplaysTheCommandsSinceTheMessageBefore) {
+    // Saved while the message on line 3 was on screen: resume at line 2, so
+    // the voice of that message is read again.
+    CScript script = Load(REWIND_SCRIPT);
+    script.position = 4;
+    EXPECT_TRUE(script.RewindToPreviousMessage());
+    EXPECT_EQ(script.position, 2);
+    script.Step();
+    EXPECT_EQ(script.voiceName, L"v2");
+}
+
+TEST(RewindToPreviousMessage, SavedPositionPastTheEndStaysInsideTheScript) {
+    CScript script = Load(REWIND_SCRIPT);
+    script.position = 1000;  // a damaged save
+    EXPECT_TRUE(script.RewindToPreviousMessage());
+    EXPECT_EQ(script.position, 5);  // after the last message line
+}
+
+}  // namespace
