@@ -59,7 +59,8 @@ const ButtonFiles TITLE_BUTTONS[] = {
 
 }  // namespace
 
-CVell::CVell(int ignored, int showCommand) : CWindowHandler(ignored), showCommand(showCommand) {
+CVell::CVell(int ignored, int showCommand)
+    : CWindowHandler(ignored), showCommand(showCommand), constructionStart(timeGetTime()) {
     CreateSurfaces();
     secondStart = timeGetTime();
 

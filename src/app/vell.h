@@ -79,6 +79,9 @@ private:
     void StopFrameThread();
 
     int showCommand;
+    // When construction began, for the start-up note of the first frame.
+    std::uint32_t constructionStart = 0;
+    bool firstFrameNoted = false;
     // Frame clock: milliseconds from timeGetTime, frames in this second.
     std::int32_t framesPerSecond = 15;
     std::uint32_t secondStart = 0;

@@ -63,6 +63,12 @@ void CVell::RunFrames() {
         if (!IsZeroRect(united)) {
             ComposeFrame(united);
             PresentFrame(united);
+            if (!firstFrameNoted) {
+                // A note for developers and the start-up benchmark.
+                firstFrameNoted = true;
+                ReportTrace(L"First frame composed %u ms after the game object's construction began\n",
+                            static_cast<unsigned>(timeGetTime() - constructionStart));
+            }
         }
         InterlockedExchange(&inputLocked, 0);
 
