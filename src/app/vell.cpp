@@ -48,6 +48,12 @@ const ButtonFiles MENU_BUTTONS[] = {
     {L"MENU_EXITGAME", L"MENU_EXITGAME", L"MENU_EXITGAME_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", 275, 450, EXITGAME},
 };
 
+// Results 3 and 4 are the message window's own button numbers.
+const ButtonFiles MESSAGE_WINDOW_BUTTONS[] = {
+    {L"VOICE", L"VOICE_NORMAL", L"VOICE_MASK", L"VOICE_COVER", L"VOICE_COVER", L"VOICE_MASK", L"VOICE_INVALID", L"VOICE_INVALID", L"VOICE_MASK", 649, 404, static_cast<E_GameState>(3)},
+    {L"AUTO", L"AUTO_NORMAL", L"AUTO_MASK", L"AUTO_COVER", L"AUTO_COVER", L"AUTO_MASK", L"AUTO_INVALID", L"AUTO_INVALID", L"AUTO_MASK", 717, 404, static_cast<E_GameState>(4)},
+};
+
 const ButtonFiles TITLE_BUTTONS[] = {
     {L"TITLE_START", L"TITLE_START", L"TITLE_BUTTON_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", 515, 310, GAME},
     {L"TITLE_LOAD", L"TITLE_LOAD", L"TITLE_BUTTON_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", 515, 360, LOAD},
@@ -76,15 +82,25 @@ CVell::CVell(int ignored, int showCommand)
     background = new CBackground(window, clientWidth, clientHeight);
     characters.emplace_back(new CCharacter(window, clientWidth, clientHeight));
     characters.emplace_back(new CCharacter(window, clientWidth, clientHeight));
+    textWindow = new CTextWindow(window, clientWidth, clientHeight);
     screenMask = new CScreenMask(window, clientWidth, clientHeight);
     menu = new CButtonWindow<E_GameState>(window, clientWidth, clientHeight, L"MENU_BASE", 350, 420, 100,
                                           clientWidth / 2 - 175, 192);
     title = new CButtonWindow<E_GameState>(window, clientWidth, clientHeight, L"TITLE_BASE", clientWidth, clientHeight,
                                            0, 0, 255);
+    bgm = new CSound(soundArchive.get());
+    voice = new CSound(soundArchive.get());
     slide = new CSlide(window, clientWidth, clientHeight);
     RegisterPictures();
     RegisterButtons();
     autoTimer = new AutoModeTimer(window);
+
+    // A missing or unreadable settings file leaves the defaults in force.
+    if (!settingsEditor.LoadSettings()) {
+        settingsEditor.ResetToDefaults();
+    }
+    ApplySettings();
+    textWindow->SetMessage(false, glossary, L"NONE", L"");
 
     state = UNSET;
     previousState = UNSET;
@@ -108,6 +124,7 @@ CVell::~CVell() {
     backBitmap.Reset();
     glossary.clear();
     glossaryList.clear();
+    backlog.Clear();
     characters.clear();
     soundArchive = nullptr;
     imageArchive = nullptr;
@@ -117,7 +134,10 @@ CVell::~CVell() {
     title = nullptr;
     menu = nullptr;
     screenMask = nullptr;
+    textWindow = nullptr;
     background = nullptr;
+    voice = nullptr;
+    bgm = nullptr;
 }
 
 void CVell::CreateSurfaces() {
@@ -169,6 +189,7 @@ void CVell::RegisterPictures() {
         registerPicture(*characters[0], {key, key, L"CHAR2_MASK"});
     }
     registerPicture(*characters[1], {L"CHAR_DUMMY", L"CHAR_DUMMY", L"CHAR_DUMMY_MASK"});
+    registerPicture(*textWindow, {L"TEXTWINDOW", L"TEXTWINDOW", L"TEXTWINDOW_MASK"});
     registerPicture(*screenMask, {L"BASE", L"BASE", L"BASE"});
     registerPicture(*menu, {L"MENU_BASE", L"MENU_BASE", L"MENU_BASE_MASK"});
     registerPicture(*title, {L"TITLE_BASE", L"TITLE", L"TITLE_BASE_MASK"});
@@ -190,6 +211,18 @@ void CVell::RegisterButtons() {
             ReportFatalError(L"menu SetBMP 3 Failed\n");
         }
     };
+    const auto data = [this](const wchar_t* stem) { return imageArchive->GetData(EntryName(stem)); };
+    const auto size = [this](const wchar_t* stem) { return imageArchive->GetSize(EntryName(stem)); };
+    for (const ButtonFiles& b : MESSAGE_WINDOW_BUTTONS) {
+        if (!textWindow->SetBMP(b.key, data(b.normal), size(b.normal), data(b.normalMask), size(b.normalMask), b.coverKey,
+                                data(b.cover), size(b.cover), data(b.coverMask), size(b.coverMask), b.invalidKey,
+                                data(b.invalid), size(b.invalid), data(b.invalidMask), size(b.invalidMask), b.x, b.y,
+                                b.result)) {
+            ReportFatalError(L"menu SetBMP 3 Failed\n");
+        }
+    }
+    textWindow->SetVoiceButtonEnabled(true);
+    textWindow->SetAutoButtonEnabled(true);
     for (const ButtonFiles& b : MENU_BUTTONS) registerButton(*menu, b);
     for (const ButtonFiles& b : TITLE_BUTTONS) registerButton(*title, b);
 }

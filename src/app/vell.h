@@ -23,12 +23,17 @@
 #include "app/window_handler.h"
 #include "glossary/glossary.h"
 #include "resource/archive.h"
+#include "scenario/backlog.h"
 #include "scenario/script.h"
+#include "settings/settings.h"
+#include "settings/settings_editor.h"
+#include "sound/sound.h"
 #include "scene/button_window.h"
 #include "scene/gdi.h"
 #include "scene/picture_layers.h"
 #include "scene/ref_counted.h"
 #include "scene/screen_mask.h"
+#include "text/text_window.h"
 
 class CVell : public CWindowHandler {
 public:
@@ -47,6 +52,17 @@ public:
     // Called with the state lock held.
     void ReturnToGame();
 
+    // Steps the scenario to its next message and carries out what the
+    // commands asked. At the end of the scenario the game returns to the
+    // title. Called with the state lock held.
+    void RunToNextMessage();
+    void ApplyScriptRequests();
+    // Clears what the scenario put on screen and in the speakers; the
+    // background stays.
+    void ResetScene();
+    // Puts the live settings into effect and stores them.
+    void ApplySettings();
+
     E_GameState GetState() const { return state; }
     E_GameState GetPreviousState() const { return previousState; }
 
@@ -61,6 +77,7 @@ private:
     static unsigned __stdcall FrameThread(void* game);
     void RunFrames();
     void ComposeFrame(const RECT& united);
+    void DrawMessageWindow(const RECT& united);
     void PresentFrame(const RECT& united);
     void OnPaint();
     // Builds the back buffer for the current geometry and puts the canvas
@@ -73,10 +90,21 @@ private:
     void OnMenuInput(UINT message, int x, int y);
     void OnEraseWindowInput(UINT message, WPARAM wParam);
     void OnStaffInput(UINT message);
+    void OnGameInput(UINT message, WPARAM wParam, int x, int y);
+    void OnBacklogInput(UINT message, WPARAM wParam, int x, int y);
+    // Shared steps of the game and backlog handlers.
+    void Proceed();
+    void ShowBacklogEntry(const BacklogEntry& entry);
+    void ReplayVoice(const std::wstring& voiceName);
+    void OpenTerm(const std::wstring& term);
+    void StartNewGame();
 
     // Ends the program after the exit question was answered Yes: the frame
     // thread leaves its loop and is waited for before the window goes.
     void StopFrameThread();
+    // The music loop: true when the finished clip was the looping music and
+    // it was restarted.
+    bool OnWaveDone(HWAVEOUT device, WAVEHDR* header);
 
     int showCommand;
     // When construction began, for the start-up note of the first frame.
@@ -93,7 +121,10 @@ private:
     E_GameState state = UNSET;
     E_GameState previousState = UNSET;
 
+    RefPtr<CSound> bgm;
+    RefPtr<CSound> voice;
     RefPtr<CBackground> background;
+    RefPtr<CTextWindow> textWindow;
     RefPtr<CScreenMask> screenMask;
     RefPtr<CButtonWindow<E_GameState>> menu;
     RefPtr<CButtonWindow<E_GameState>> title;
@@ -103,6 +134,7 @@ private:
     RefPtr<CArchive> imageArchive;
     RefPtr<CArchive> soundArchive;
 
+    CBacklog backlog;
     std::vector<RefPtr<CCharacter>> characters;
     PAINTSTRUCT paint{};
 
@@ -127,6 +159,10 @@ private:
 
     GlossaryMap glossary;
     GlossaryList glossaryList;
+    // The settings in force, and the defaults and working copy the
+    // configuration screen edits.
+    CSettings settings;
+    CSettingsEditor settingsEditor{&settings};
 
     CNamedMutex stateMutex{L"MUTEX_VELL"};
     CNamedMutex drawMutex{L"MUTEX_VELL_DRAW"};

@@ -55,6 +55,7 @@ void CVell::RunFrames() {
                 for (auto& character : characters) Ask(character.get(), dirty);
                 Ask(slide.get(), dirty);
             }
+            Ask(textWindow.get(), dirty);
             Ask(screenMask.get(), dirty);
             Ask(menu.get(), dirty);
         }
@@ -95,9 +96,32 @@ void CVell::ComposeFrame(const RECT& united) {
     if (!background->IsAnimating()) {
         for (auto& character : characters) DrawIfActive(character.get(), canvas, united);
         DrawIfActive(slide.get(), canvas, united);
+        if (textWindow->IsActive()) DrawMessageWindow(united);
     }
     DrawIfActive(screenMask.get(), canvas, united);
     DrawIfActive(menu.get(), canvas, united);
+}
+
+void CVell::DrawMessageWindow(const RECT& united) {
+    // While a visible character or the slide is fading, the window is drawn
+    // without its text, so typing (and the voice) wait for the pictures.
+    bool busy = slide->IsAnimating();
+    for (auto& character : characters) {
+        busy = busy || (character->IsAnimating() && character->GetCurrentPlace() != CCharacter::INVISIBLE_PLACE);
+    }
+    CMutexLock lock(stateMutex);
+    if (busy) {
+        InterlockedExchange(&textMayProceed, 0);
+        textWindow->DrawWindow(canvasDC.get(), united, false);
+        return;
+    }
+    InterlockedExchange(&textMayProceed, 1);
+    textWindow->DrawWindow(canvasDC.get(), united, true);
+    // Starts only a voice that is loaded and waiting.
+    voice->Play(0);
+    if (state == GAME && autoMode == 1 && !textWindow->IsTyping()) {
+        autoTimer->StartCountdown();
+    }
 }
 
 void CVell::PresentFrame(const RECT& united) {

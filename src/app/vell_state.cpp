@@ -2,6 +2,9 @@
 // procedure that handles the messages common to every state and hands the
 // rest to the current state's input handler.
 
+#include <windows.h>
+#include <mmsystem.h>
+
 #include "app/report.h"
 #include "app/vell.h"
 
@@ -9,11 +12,43 @@ namespace {
 
 // Window-procedure statics. Window thread only.
 int leftButtonDown = 0;
+// Lets one music restart through per burst of MM_WOM_DONE; any other message
+// opens it again.
+int musicRestartGate = 1;
 
 }  // namespace
 
+bool CVell::OnWaveDone(HWAVEOUT device, WAVEHDR* header) {
+    switch (state) {
+    case ERASEWINDOW:
+    case GAME:
+    case MENU:
+    case BACKLOG:
+    case DICTIONARY:
+    case SAVE:
+    case LOAD:
+        break;
+    default:
+        return false;
+    }
+    leftButtonDown = 0;
+    if (bgm->IsMine(device) && !bgm->WasStoppedByProgram(header) && bgm->IsLooping() && musicRestartGate == 1) {
+        {
+            CMutexLock lock(stateMutex);
+            bgm->Restart();
+        }
+        musicRestartGate = 0;
+        return true;
+    }
+    return false;
+}
+
+
 void CVell::ChangeState(E_GameState newState) {
     if (newState != state) {
+        if (newState == GAME && state == TITLE) {
+            StartNewGame();
+        }
         previousState = state;
         state = newState;
     }
@@ -34,32 +69,45 @@ void CVell::ApplyState() {
     case TITLE:
         background->SetPicture(L"HAIKEI1");
         title->SetShow(true);
+        textWindow->SetShow(false);
         screenMask->SetShow(0);
         menu->SetShow(false);
         emptyStoryLayers();
+        textWindow->SetActive(false);
+        ResetScene();
         break;
     case ERASEWINDOW:
         title->SetShow(false);
+        textWindow->SetShow(false);
         screenMask->SetShow(0);
         menu->SetShow(false);
         break;
     case GAME:
         for (auto& character : characters) character->SetActive(true);
         slide->SetActive(true);
+        textWindow->SetActive(true);
         title->SetShow(false);
+        textWindow->SetShow(true);
+        textWindow->SetBacklogView(false);
         screenMask->SetShow(0);
         menu->SetShow(false);
         break;
     case MENU:
         title->SetShow(false);
+        textWindow->SetShow(true);
         screenMask->SetShow(1);
         menu->SetShow(true);
         break;
     case BACKLOG:
         screenMask->SetShow(0);
+        textWindow->SetShow(true);
+        textWindow->SetBacklogView(true);
         menu->SetShow(false);
         break;
     case DICTIONARY:
+        textWindow->SetShow(false);
+        screenMask->SetShow(1);
+        break;
     case SAVE:
     case LOAD:
     case CONFIG:
@@ -69,9 +117,11 @@ void CVell::ApplyState() {
     case STAFF:
         background->SetPicture(L"STAFF");
         title->SetShow(false);
+        textWindow->SetShow(false);
         screenMask->SetShow(0);
         menu->SetShow(false);
         emptyStoryLayers();
+        textWindow->SetActive(false);
         break;
     case EXITGAME:
         // The exit question is posted, not sent: it must not be asked while
@@ -89,6 +139,7 @@ void CVell::ApplyState() {
     if (autoMode == 1) {
         autoMode = 0;
         autoTimer->SetEnabled(false);
+        textWindow->SetAutoButtonEnabled(true);
     }
     // Disabling the window cancels any mouse capture.
     EnableWindow(window, FALSE);
@@ -100,6 +151,7 @@ void CVell::ReturnToGame() {
     if (state == GAME) {
         ApplyState();
     } else if (state == TITLE) {
+        StartNewGame();
         previousState = TITLE;
         state = GAME;
         ApplyState();
@@ -131,7 +183,12 @@ LRESULT CVell::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN:
     case WM_LBUTTONDOWN:
         if (state == GAME && autoMode == 1) {
+            // Any key or click only ends automatic mode.
             autoTimer->SetEnabled(false);
+            {
+                CMutexLock lock(stateMutex);
+                textWindow->SetAutoButtonEnabled(true);
+            }
             autoMode = 0;
             return 0;
         }
@@ -145,9 +202,23 @@ LRESULT CVell::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
+        break;
+    case MM_WOM_DONE:
+        if (OnWaveDone(reinterpret_cast<HWAVEOUT>(wParam), reinterpret_cast<WAVEHDR*>(lParam))) {
+            return 0;
+        }
+        break;
     case WM_USER:
+        // One pause of automatic mode has passed with nothing changing.
+        if (state == GAME && autoMode == 1) {
+            CMutexLock lock(stateMutex);
+            if (textWindow->Proceed() == 1) {
+                RunToNextMessage();
+            }
+        }
         break;
     default:
+        musicRestartGate = 1;
         break;
     }
     if (!inputLocked) {

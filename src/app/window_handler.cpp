@@ -13,7 +13,17 @@ std::map<HWND, CWindowHandler*>& HandlerMap() {
     return handlers;
 }
 
+// Set when the player closed the window before the loop ran.
+bool closeRequestedEarly = false;
+
 LRESULT CALLBACK ForwardingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // A close while the game is still starting would destroy the window
+    // without the exit question and leave the program running with no
+    // window. It is kept and asked once the loop runs.
+    if (message == WM_CLOSE) {
+        closeRequestedEarly = true;
+        return 0;
+    }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -59,6 +69,10 @@ CWindowHandler::~CWindowHandler() { WriteDebugOutput(L"~CWindowHandler was calle
 
 void CWindowHandler::MessageLoop() {
     SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWindowHandler::StaticWindowProc));
+    if (closeRequestedEarly) {
+        closeRequestedEarly = false;
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    }
     message = MSG{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

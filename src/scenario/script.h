@@ -90,8 +90,10 @@ public:
     // before the one that was on screen (a loaded save stands just after its
     // message). False when `position` is below 1.
     bool RewindToPreviousMessage();
+    // Every request word 0, every argument empty, both positions invisible,
+    // slide number 0.
+    void ClearRequests();
 
 private:
     void Load(const std::uint8_t* data, std::size_t size);
-    void ClearRequests();
 };

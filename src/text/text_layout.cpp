@@ -22,6 +22,7 @@ CTextLayout::CTextLayout(const FontMetrics& metrics, int top, int left, int bott
     : metrics(metrics), geometry(ComputeTextGeometry(metrics, top, left, bottom, right)) {
     pages.push_back(PageLayout{});
     pageTerms.emplace_back();
+    pageCharacterTerms.emplace_back();
     termAreas.emplace_back();
 }
 
@@ -29,8 +30,10 @@ bool CTextLayout::SetText(bool typeOut, const GlossaryMap& glossary, const std::
     revealed = 0;
     revealedLines = 0;
     currentPage = 0;
-    typing = typeOut ? 1 : 0;
     LayOut(glossary, text);
+    // An empty text has nothing to type: typing it would keep its rectangle
+    // changing and its typing unfinished for ever.
+    typing = typeOut && ready != 0 ? 1 : 0;
     if (ready == 0) {
         return false;
     }
@@ -60,11 +63,13 @@ void CTextLayout::LayOut(const GlossaryMap& glossary, const std::wstring& text) 
     textLength = static_cast<int>(text.size());
     ready = 0;
     pageTerms.clear();
+    pageCharacterTerms.clear();
     termAreas.clear();
     if (text.empty()) {
         pages.assign(1, PageLayout{});
         pageCount = 1;
         pageTerms.emplace_back();
+        pageCharacterTerms.emplace_back();
         termAreas.emplace_back();
         return;
     }
@@ -72,6 +77,7 @@ void CTextLayout::LayOut(const GlossaryMap& glossary, const std::wstring& text) 
     pageCount = static_cast<int>(pages.size());
     for (const PageLayout& page : pages) {
         pageTerms.push_back(FindTerms(page.text, glossary));
+        pageCharacterTerms.push_back(TermOfEachCharacter(page.text, pageTerms.back()));
         termAreas.push_back(
             BuildTermAreas(page, pageTerms.back(), metrics, geometry.textRect.left, geometry.textRect.top));
     }
@@ -153,15 +159,18 @@ std::vector<TextRun> CTextLayout::VisibleRuns() const {
     const PageLayout& page = GetPage(currentPage);
     const PageTerms& terms = GetPageTerms(currentPage);
     const int shown = typing != 0 ? revealed : static_cast<int>(page.text.size());
-    const std::vector<int> owner = terms.empty() ? std::vector<int>{} : TermOfEachCharacter(page.text, terms);
+    const std::vector<int>& owner = pageCharacterTerms[static_cast<std::size_t>(currentPage)];
     int lineStart = 0;
     for (std::size_t line = 0; line < page.lineLengths.size() && lineStart < shown; ++line) {
         const int length = std::min(page.lineLengths[line], shown - lineStart);
         const int y = geometry.textRect.top + metrics.height * static_cast<int>(line);
         if (terms.empty()) {
-            runs.push_back(TextRun{geometry.textRect.left, y,
-                                   page.text.substr(static_cast<std::size_t>(lineStart), static_cast<std::size_t>(length)),
-                                   false});
+            if (length > 0) {
+                runs.push_back(TextRun{geometry.textRect.left, y,
+                                       page.text.substr(static_cast<std::size_t>(lineStart),
+                                                        static_cast<std::size_t>(length)),
+                                       false});
+            }
         } else {
             int units = 0;
             for (int i = lineStart; i < lineStart + length; ++i) {

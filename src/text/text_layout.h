@@ -110,6 +110,9 @@ private:
     int revealedLines = 0;          // lines of the current page shown whole
     int revealSpeed = 1;
     std::vector<PageTerms> pageTerms;
+    // Per page and character: the occurrence it belongs to in pageTerms'
+    // order, or -1 (see TermOfEachCharacter).
+    std::vector<std::vector<int>> pageCharacterTerms;
     int typing = 0;
     int ready = 0;
     int pageCount = 1;

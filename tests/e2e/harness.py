@@ -62,6 +62,16 @@ class Display:
             self.process.kill()
 
 
+def restart_wine(env):
+    """Ends every Wine process of the prefix, so the next start brings up
+    Wine's desktop process on this test's display. (A desktop process started
+    without a display, as the unit tests start it, leaves later windows with
+    no graphics driver; one started on another display reports that
+    display's monitor.)"""
+    subprocess.run(["wineserver", "-k"], env=env, capture_output=True)
+    subprocess.run(["wineserver", "-w"], env=env, capture_output=True)
+
+
 class Game:
     """One run of ondrell.exe in a fresh copy of the game folder."""
 
@@ -79,10 +89,11 @@ class Game:
         self.env = dict(os.environ)
         self.env.update({
             "DISPLAY": display.name,
-            "WINEPREFIX": prefix or os.environ.get("WINEPREFIX", str(ROOT / "build/win/wine-prefix")),
+            "WINEPREFIX": prefix or os.environ.get("ONDRELL_E2E_PREFIX", str(ROOT / "build/win/wine-prefix-e2e")),
             "WINEDEBUG": "-all",
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
         })
+        restart_wine(self.env)
         self.process = subprocess.Popen([WINE, "ondrell.exe"], cwd=self.dir, env=self.env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                         start_new_session=True)
@@ -139,11 +150,15 @@ class Game:
         return wait_for(f"pixel ({x}, {y}) ~ {expected}", probe, deadline)
 
     def wait_still(self, deadline=DEADLINE):
-        """Waits until two screenshots in a row are equal: every fade has ended."""
+        """Waits until something is drawn and two screenshots in a row are
+        equal: start-up is over and every fade has ended."""
         previous = [None]
 
         def probe():
-            current = self.screenshot().tobytes()
+            shot = self.screenshot()
+            if shot.getbbox() is None:  # all black: nothing composed yet
+                return False
+            current = shot.tobytes()
             same = current == previous[0]
             previous[0] = current
             return same

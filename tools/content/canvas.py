@@ -235,25 +235,26 @@ class Canvas:
         return (x1 - x0) / self._len(1), (y1 - y0) / self._len(1)
 
     def text(self, xy, text, size, colour, anchor="la", opacity=1.0, outline=None, outline_width=0,
-             shadow=None, shadow_offset=(0, 0), proportional=False, spacing=0):
+             shadow=None, shadow_offset=(0, 0), proportional=False, spacing=0, gradient=None):
         """Draws text with its anchor at xy (Pillow anchors: "mm" centre, "la"
         left-ascender, ...). An outline and a drop shadow are optional."""
         f = font(int(round(self._len(size))), proportional)
         (x, y), = self._xy([xy])
         stroke = int(round(self._len(outline_width)))
         gap = self._len(spacing)
+        align = {"l": "left", "m": "center", "r": "right"}.get(anchor[0], "left")
         if shadow is not None:
             m, d = self.new_mask()
             d.text((x + self._len(shadow_offset[0]), y + self._len(shadow_offset[1])), text, font=f, fill=255,
-                   anchor=anchor, stroke_width=stroke, spacing=gap)
+                   anchor=anchor, stroke_width=stroke, spacing=gap, align=align)
             self.paint(m.filter(ImageFilter.GaussianBlur(self._len(1.2))), shadow, opacity * 0.8)
         if outline is not None and outline_width > 0:
             m, d = self.new_mask()
-            d.text((x, y), text, font=f, fill=255, anchor=anchor, stroke_width=stroke, spacing=gap)
+            d.text((x, y), text, font=f, fill=255, anchor=anchor, stroke_width=stroke, spacing=gap, align=align)
             self.paint(m, outline, opacity)
         m, d = self.new_mask()
-        d.text((x, y), text, font=f, fill=255, anchor=anchor, spacing=gap)
-        self.paint(m, colour, opacity)
+        d.text((x, y), text, font=f, fill=255, anchor=anchor, spacing=gap, align=align)
+        self.paint(m, colour, opacity, gradient)
 
     # --- results ------------------------------------------------------------
     def image(self):

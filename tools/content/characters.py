@@ -11,9 +11,10 @@ expressions of a figure share one mask.
   layer can show only this picture.
 """
 
-import math
 
-from canvas import Canvas, arc_points, catmull_rom, mix
+import numpy as np
+
+from canvas import Canvas, arc_points, catmull_rom, mix, split_masked
 
 CHARACTER_SIZE = (355, 600)
 MASCOT_SIZE = (260, 300)
@@ -416,3 +417,19 @@ def render_character(draw, expression, size=CHARACTER_SIZE):
     c = Canvas(*size)
     draw(c, expression)
     return c.masked()
+
+
+def render_expressions(draw, count, size=CHARACTER_SIZE):
+    """([picture per expression], mask): every expression is cut out with the
+    outline of the first one, so that one mask serves them all even where a
+    blush or a sweat drop touches the edge."""
+    pictures, visible = [], None
+    for expression in range(1, count + 1):
+        c = Canvas(*size)
+        draw(c, expression)
+        rgba = np.asarray(c.image())
+        if visible is None:
+            visible = rgba[:, :, 3] >= 128
+        picture, mask = split_masked(rgba[:, :, :3], visible)
+        pictures.append(picture)
+    return pictures, mask

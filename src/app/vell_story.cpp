@@ -1,0 +1,118 @@
+// Playing the scenario: stepping to the next message, carrying out what the
+// commands asked for, clearing the scene, and putting the settings in force.
+// Window thread, with the state lock held (or during start-up, before the
+// frame thread exists).
+
+#include "app/report.h"
+#include "app/vell.h"
+#include "settings/settings_sound.h"
+
+void CVell::StartNewGame() {
+    // A message read ahead at the end of the last play-through would
+    // otherwise be shown first and then again when its line is reached.
+    script->ClearRequests();
+    script->position = 0;
+    backlog.Clear();
+    RunToNextMessage();
+}
+
+void CVell::RunToNextMessage() {
+    // At the end of the scenario the game goes back to the title and reads on
+    // from the first line up to the first message, which waits there. A
+    // scenario without any message line stops after one pass instead of
+    // stepping for ever; a position past the end (a damaged save) counts as
+    // the end.
+    bool endReached = false;
+    while (script->messagePending == 0) {
+        if (!script->Step() || script->position > script->lineCount) {
+            script->position = 0;
+            if (endReached) {
+                break;
+            }
+            endReached = true;
+            ChangeState(TITLE);
+        }
+    }
+    if (!endReached) {
+        ApplyScriptRequests();
+    }
+}
+
+void CVell::ApplyScriptRequests() {
+    CScript& s = *script;
+    if (s.bgmRequest != 0 && s.bgmName != bgm->GetName()) {
+        bgm->Stop();
+        bgm->Close();
+        bgm->Open(window, s.bgmName);
+        bgm->SetVolume(settings.musicOn ? settings.musicVolume : 0);
+        bgm->Play(1);
+        s.bgmRequest = 0;
+    }
+    if (s.voicePending == 0) {
+        s.voiceName.clear();
+    }
+    // At the fastest automatic speed the voices are skipped.
+    if (s.voicePending != 0 && !(autoMode == 1 && settings.autoSpeed == 2)) {
+        voice->Stop();
+        voice->Close();
+        voice->Open(window, s.voiceName);
+        voice->SetVolume(settings.voiceOn ? settings.voiceVolume : 0);
+        s.voicePending = 0;
+    }
+    if (s.sceneRequest != 0) {
+        background->SetPicture(s.sceneName);
+        s.sceneRequest = 0;
+    }
+    if (s.character1Pending != 0) {
+        characters[0]->SetPicture(s.character1Name, static_cast<int>(s.character1Position));
+        s.character1Pending = 0;
+    }
+    if (s.character2Pending != 0) {
+        characters[1]->SetPicture(s.character2Name, static_cast<int>(s.character2Position));
+        s.character2Pending = 0;
+    }
+    if (s.slidePending != 0) {
+        slide->SetPicture(s.slideName, s.slideNumber);
+        s.slidePending = 0;
+    }
+    if (s.messagePending != 0) {
+        textWindow->SetMessage(true, glossary, s.speakerName, s.messageText);
+        s.messagePending = 0;
+    }
+    backlog.Append({s.speakerName, s.messageText, s.voiceName});
+}
+
+void CVell::ResetScene() {
+    bgm->Stop();
+    bgm->Close();
+    voice->Stop();
+    voice->Close();
+    for (auto& character : characters) character->SetPicture(L"", CCharacter::INVISIBLE_PLACE);
+    slide->SetPicture(L"", 0);
+    textWindow->SetMessage(false, glossary, L"", L"");
+    backlog.Clear();
+}
+
+void CVell::ApplySettings() {
+    if (NeedsScreenSwitch(settings, fullScreen != 0) && ChangeScreen() == 0) {
+        ReportTrace(L"ChangeScreen failed");
+    }
+    ApplyMusicSettings(*bgm, settings);
+    ApplyVoiceSettings(*voice, settings);
+    textWindow->SetMaxAlpha(MessageWindowOpacity(settings));
+    if (const auto speed = RevealSpeedFor(settings.messageSpeed)) {
+        textWindow->GetText().SetRevealSpeed(*speed);
+    }
+    if (const auto wait = AutoWaitFor(settings.autoSpeed)) {
+        autoTimer->SetTotal(*wait);
+    }
+    if (const auto step = FadeStepFor(settings.drawSpeed)) {
+        // Every layer but the title screen, which keeps its own step.
+        CScene* layers[] = {background.get(), textWindow.get(), screenMask.get(), slide.get(), menu.get()};
+        for (CScene* layer : layers) layer->SetFadeStep(*step);
+        for (auto& character : characters) character->SetFadeStep(*step);
+    }
+    // A folder that cannot take the file leaves the settings in force for
+    // this run; the editor reports why the file could not be written.
+    settingsEditor.SaveSettings();
+}

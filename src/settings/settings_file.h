@@ -1,0 +1,26 @@
+#pragma once
+// Reading and writing the settings file ("./SYS/sys.dat" in the game). Pure
+// interface; the Windows build uses CreateFileW, ReadFile, WriteFile and
+// MoveFileExW, the host build the POSIX file calls. Window thread.
+
+#include <string>
+
+#include "settings/settings.h"
+
+// The game's settings file, relative to the working folder.
+inline constexpr const wchar_t* SETTINGS_FILE_PATH = L"./SYS/sys.dat";
+
+// Reads the first 28 bytes of the file at `path` over `record`: a short file
+// leaves the fields it lacks as they were. False, with nothing reported and
+// `record` untouched, when the file cannot be opened (missing on a first
+// start).
+bool ReadSettingsFile(const std::wstring& path, CSettings& record);
+
+// Stores the 28-byte image of `record` at `path` so that the file is never
+// left short or mixed: the image goes to `path` + ".tmp" in the same folder,
+// is flushed to the disk and then renamed over `path`. True when every step
+// succeeded. On any failure (no folder, a full disk, a refused rename) the
+// temporary file is removed, `path` keeps its old contents, the failure is
+// reported as a trace naming the file and the system's error, and the answer
+// is false. The settings stay in force either way.
+bool WriteSettingsFile(const std::wstring& path, const CSettings& record);

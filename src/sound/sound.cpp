@@ -1,0 +1,198 @@
+#include "sound/sound.h"
+
+#include <climits>
+#include <cstring>
+
+#include "app/report.h"
+#include "sound/wave_format.h"
+
+int ReadWaveFromMemory(const std::uint8_t* data, std::uint32_t size, WAVEFORMATEX& format, CHeapBlock& samples,
+                       std::uint32_t& sampleBytes) {
+    if (data == nullptr || size == 0 || size > static_cast<std::uint32_t>(LONG_MAX)) return 0;
+    // The multimedia functions skip chunks by their declared sizes with
+    // 32-bit arithmetic, which a damaged size can turn backwards; only clips
+    // whose walk ends inside the data reach them.
+    const WaveLayout layout = ParseWave(data, size);
+    if (layout.problem != E_WAVE_PROBLEM::NONE) return 0;
+
+    MMIOINFO info{};
+    info.fccIOProc = FOURCC_MEM;
+    // Opened for reading only: the memory file never writes into the clip.
+    info.pchBuffer = reinterpret_cast<HPSTR>(const_cast<std::uint8_t*>(data));
+    info.cchBuffer = static_cast<LONG>(size);
+    CMmioFile file(mmioOpenW(nullptr, &info, MMIO_READ));
+    if (!file) return 0;
+
+    MMCKINFO riff{};
+    riff.fccType = mmioStringToFOURCCW(L"WAVE", 0);
+    if (mmioDescend(file.get(), &riff, nullptr, MMIO_FINDRIFF) != MMSYSERR_NOERROR) return 0;
+
+    MMCKINFO chunk{};
+    chunk.ckid = mmioStringToFOURCCW(L"fmt ", 0);
+    if (mmioDescend(file.get(), &chunk, nullptr, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return 0;
+    std::uint8_t record[WAVE_FORMAT_RECORD_BYTES] = {};
+    const LONG wanted = static_cast<LONG>(chunk.cksize < sizeof(record) ? chunk.cksize : sizeof(record));
+    const LONG formatRead = mmioRead(file.get(), reinterpret_cast<HPSTR>(record), wanted);
+    if (formatRead < 0) return 0;
+    mmioAscend(file.get(), &chunk, 0);
+    const WaveFormat decoded = DecodeWaveFormat(record, static_cast<std::size_t>(formatRead));
+    if (!IsAcceptedWaveFormat(decoded, static_cast<std::size_t>(formatRead))) return 0;
+
+    chunk = MMCKINFO{};
+    chunk.ckid = mmioStringToFOURCCW(L"data", 0);
+    if (mmioDescend(file.get(), &chunk, nullptr, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return 0;
+    // A declared size beyond the end of the clip is cut to what is there, so
+    // the block never outgrows the clip and holds no unread bytes.
+    const std::uint32_t available = AvailableChunkBytes(chunk.cksize, chunk.dwDataOffset, size);
+    CHeapBlock block = CHeapBlock::Allocate(available);
+    if (!block) return 0;
+    const LONG dataRead = available == 0 ? 0 : mmioRead(file.get(), reinterpret_cast<HPSTR>(block.get()), static_cast<LONG>(available));
+    if (dataRead < 0) return 0;
+    mmioAscend(file.get(), &chunk, 0);
+    mmioAscend(file.get(), &riff, 0);
+
+    format = WAVEFORMATEX{};
+    format.wFormatTag = decoded.formatTag;
+    format.nChannels = decoded.channels;
+    format.nSamplesPerSec = decoded.samplesPerSec;
+    format.nAvgBytesPerSec = decoded.avgBytesPerSec;
+    format.nBlockAlign = decoded.blockAlign;
+    format.wBitsPerSample = decoded.bitsPerSample;
+    format.cbSize = decoded.extraSize;
+    samples = std::move(block);
+    sampleBytes = static_cast<std::uint32_t>(dataRead);
+    return 1;
+}
+
+CSound::CSound(CArchive* archive) : archive(archive) { playPosition.wType = TIME_BYTES; }
+
+CSound::~CSound() {
+    WriteDebugOutput(L"~CSound was called\n");
+    // The device (declared after the header and the buffers) is closed first
+    // by its owner, then the buffers are freed.
+}
+
+int CSound::Open(HWND window, const std::wstring& clipName) {
+    // A clip still loaded is released first; its device may still be playing
+    // from the buffers about to be replaced.
+    Close();
+
+    const std::uint8_t* data = archive ? archive->GetData(clipName) : nullptr;
+    const int size = archive ? archive->GetSize(clipName) : 0;
+    if (data == nullptr || size <= 0) return 0;
+
+    CHeapBlock parsed;
+    std::uint32_t parsedBytes = 0;
+    if (!ReadWaveFromMemory(data, static_cast<std::uint32_t>(size), format, parsed, parsedBytes)) return 0;
+    CHeapBlock played = CHeapBlock::Allocate(parsedBytes);
+    if (!played) return 0;
+    if (!device.Open(window, format)) return 0;
+
+    samples = std::move(parsed);
+    playBuffer = std::move(played);
+    dataSize = parsedBytes;
+    std::memcpy(playBuffer.get(), samples.get(), dataSize);
+
+    header = WAVEHDR{};
+    header.lpData = reinterpret_cast<LPSTR>(playBuffer.get());
+    header.dwBufferLength = dataSize;
+    header.dwLoops = 1;
+
+    resumeOffset = 0;
+    volume = 0;
+    stopped = 1;
+    open = 1;
+    name = clipName;
+    return 1;
+}
+
+void CSound::SetVolume(std::uint8_t value) {
+    if (!open) return;
+    volume = value;
+    if (device && samples && playBuffer) {
+        ScaleSamples(samples.get(), playBuffer.get(), dataSize, format.wBitsPerSample, value);
+    }
+}
+
+void CSound::WriteFrom(std::uint32_t offset) {
+    device.Reset();
+    device.Unprepare(header);
+    header.lpData = reinterpret_cast<LPSTR>(playBuffer.get() + offset);
+    header.dwBufferLength = dataSize - offset;
+    header.dwFlags = 0;
+    device.PrepareAndWrite(header);
+}
+
+void CSound::Play(std::int32_t loopFlag) {
+    if (stopped != 1 || open != 1) return;
+    loop = loopFlag;
+    playPosition.u.cb = 0;
+    resumeOffset = 0;
+    header.dwUser = 0;
+    if (playPosition.wType == TIME_BYTES) WriteFrom(0);
+    stopped = 0;
+}
+
+void CSound::Pause() {
+    if (!open) return;
+    header.dwUser = 1;
+    device.GetPosition(playPosition);
+    // A reset sets the device position back to 0, so the sum is the absolute
+    // offset reached in the clip, kept on a whole block inside the clip.
+    if (playPosition.wType == TIME_BYTES) {
+        resumeOffset = PlayableOffset(static_cast<std::uint64_t>(resumeOffset) + playPosition.u.cb, dataSize,
+                                      format.nBlockAlign);
+    }
+    device.Reset();
+    device.Unprepare(header);
+    stopped = 1;
+}
+
+void CSound::Resume() {
+    if (!open) return;
+    playPosition.u.cb = resumeOffset;
+    header.dwUser = 0;
+    // A device that reports positions in other units gets nothing written.
+    if (playPosition.wType == TIME_BYTES) WriteFrom(resumeOffset);
+}
+
+void CSound::Stop() {
+    if (!open) return;
+    header.dwUser = 1;
+    device.Reset();
+    device.Unprepare(header);
+    stopped = 1;
+}
+
+void CSound::Close() {
+    if (open) {
+        open = 0;
+        device.Close();
+        samples.Reset();
+        playBuffer.Reset();
+    }
+    // The header no longer points into a buffer; a stale MM_WOM_DONE for it
+    // finds it not done.
+    header = WAVEHDR{};
+    dataSize = 0;
+    stopped = 0;
+    name.clear();
+    resumeOffset = 0;
+}
+
+bool CSound::IsMine(HWAVEOUT finishedDevice) const {
+    return open && finishedDevice != nullptr && device.get() == finishedDevice;
+}
+
+bool CSound::WasStoppedByProgram(const WAVEHDR* finished) const {
+    if (finished != &header) return true;
+    if (header.dwUser != 0) return true;
+    const bool done = (header.dwFlags & WHDR_DONE) != 0;
+    const bool queued = (header.dwFlags & WHDR_INQUEUE) != 0;
+    (void)done; (void)queued; return false;
+}
+
+void CSound::Restart() {
+    stopped = 1;
+    Play(1);
+}
