@@ -62,6 +62,26 @@ class Display:
             self.process.kill()
 
 
+def wine_env(display, prefix=None):
+    env = dict(os.environ)
+    env.update({
+        "DISPLAY": display.name,
+        "WINEPREFIX": prefix or os.environ.get("ONDRELL_E2E_PREFIX", str(ROOT / "build/win/wine-prefix-e2e")),
+        "WINEDEBUG": "-all",
+        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+    })
+    return env
+
+
+def start_wine(env):
+    """Brings up Wine's server and desktop process on the env's display,
+    outside any game's process group, so games can come and go."""
+    restart_wine(env)
+    subprocess.run(["wineserver", "-p"], env=env, capture_output=True)
+    subprocess.run([WINE, "cmd", "/c", "exit"], env=env, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
 def restart_wine(env):
     """Ends every Wine process of the prefix, so the next start brings up
     Wine's desktop process on this test's display. (A desktop process started
@@ -72,10 +92,28 @@ def restart_wine(env):
     subprocess.run(["wineserver", "-w"], env=env, capture_output=True)
 
 
+def recording_config(folder):
+    """An ALSA configuration whose default device writes every byte that Wine
+    hands it into a file of `folder` and plays it to a null device. The file
+    is named by rate and channel count ("rec-44100-2.raw" for the music,
+    "rec-22050-1.raw" for the voices); each opening of the device (each clip
+    the game opens) gets a file of its own, numbered in order by ALSA
+    ("rec-22050-1.raw", then "rec-22050-1.raw.0001", ...)."""
+    return ("pcm.!default {\n"
+            "  type file\n"
+            "  slave { pcm { type null } }\n"
+            f"  file \"{folder}/rec-%r-%c.raw\"\n"
+            "  format \"raw\"\n"
+            "  truncate false\n"
+            "}\n")
+
+
 class Game:
     """One run of ondrell.exe in a fresh copy of the game folder."""
 
-    def __init__(self, game_dir, display, sys_files=None, prefix=None):
+    def __init__(self, game_dir, display, sys_files=None, prefix=None, restart=True, record_dir=None):
+        """`record_dir` (a folder): what the game plays is recorded there
+        instead of sounding (see `recording_config`)."""
         self.display = display
         self.dir = Path(tempfile.mkdtemp(prefix="ondrell-e2e-"))
         for item in Path(game_dir).iterdir():
@@ -86,14 +124,16 @@ class Game:
         (self.dir / "SYS").mkdir(exist_ok=True)
         for name, data in (sys_files or {}).items():
             (self.dir / "SYS" / name).write_bytes(data)
-        self.env = dict(os.environ)
-        self.env.update({
-            "DISPLAY": display.name,
-            "WINEPREFIX": prefix or os.environ.get("ONDRELL_E2E_PREFIX", str(ROOT / "build/win/wine-prefix-e2e")),
-            "WINEDEBUG": "-all",
-            "WINEDLLOVERRIDES": "mscoree,mshtml=",
-        })
-        restart_wine(self.env)
+        self.env = wine_env(display, prefix)
+        if record_dir is not None:
+            record_dir = Path(record_dir)
+            record_dir.mkdir(parents=True, exist_ok=True)
+            (record_dir / "asoundrc").write_text(recording_config(record_dir))
+            # Wine is kept off its PulseAudio driver so that it talks to ALSA.
+            self.env["ALSA_CONFIG_PATH"] = str(record_dir / "asoundrc")
+            self.env["WINEDLLOVERRIDES"] = "mscoree,mshtml,winepulse.drv="
+        if restart:
+            restart_wine(self.env)
         self.process = subprocess.Popen([WINE, "ondrell.exe"], cwd=self.dir, env=self.env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                         start_new_session=True)
