@@ -163,38 +163,8 @@ int CVell::ChangeScreen() {
     // so the frame thread never copies into a buffer being rebuilt or with
     // offsets of the other mode.
     CMutexLock lock(drawMutex);
-    const ScreenGeometry before = geometry;
-    geometry.imageOffsetX = 0;
-    geometry.imageOffsetY = 0;
-    if (fullScreen) {
-        geometry.scaleUp = geometry.scaleDown = 1.0f;
-        geometry.backBufferWidth = clientWidth;
-        geometry.backBufferHeight = clientHeight;
-        ShowWindow(window, SW_HIDE);
-        SetWindowLongPtrW(window, GWL_STYLE, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
-        SetWindowPos(window, HWND_TOP, savedWindowRect.left, savedWindowRect.top, outerWidth, outerHeight, SWP_FRAMECHANGED);
-        ShowWindow(window, SW_RESTORE);
-        fullScreen = 0;
-    } else {
-        if (!GetWindowRect(window, &savedWindowRect)) {
-            ReportWarning(L"GetWindowRect() failed");
-            geometry = before;
-            return 0;
-        }
-        monitor = MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
-        monitorInfo.cbSize = sizeof monitorInfo;
-        if (!GetMonitorInfoW(monitor, &monitorInfo)) {
-            ReportWarning(L"GetMonitorInfo() failed");
-            geometry = before;
-            return 0;
-        }
-        monitorWidth = monitorInfo.rcMonitor.right - monitorInfo.rcMonitor.left;
-        monitorHeight = monitorInfo.rcMonitor.bottom - monitorInfo.rcMonitor.top;
-        SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP);
-        SetWindowPos(window, HWND_TOP, monitorInfo.rcMonitor.left, monitorInfo.rcMonitor.top, monitorWidth, monitorHeight, 0);
-        ShowWindow(window, showCommand);
-        geometry = ComputeFullScreenGeometry(clientWidth, clientHeight, monitorWidth, monitorHeight);
-        fullScreen = 1;
+    if (!SwitchScreen({HWND_TOP, true, SWP_FRAMECHANGED, SW_RESTORE, showCommand})) {
+        return 0;
     }
     RebuildBackBuffer();
     InvalidateRect(window, nullptr, FALSE);

@@ -108,32 +108,43 @@ LRESULT CWindowHandler::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-int CWindowHandler::ChangeScreen() {
+int CWindowHandler::ChangeScreen() { return SwitchScreen({HWND_TOPMOST, false, 0, SW_SHOW, SW_SHOW}); }
+
+int CWindowHandler::SwitchScreen(const ScreenSwitchStyle& style) {
+    const ScreenGeometry before = geometry;
     geometry.imageOffsetX = 0;
     geometry.imageOffsetY = 0;
     if (fullScreen) {
+        // The back buffer keeps its full-screen size; the picture now lies
+        // at its corner.
         geometry.scaleUp = geometry.scaleDown = 1.0f;
+        if (style.hideFirst) ShowWindow(window, SW_HIDE);
         SetWindowLongPtrW(window, GWL_STYLE, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
-        SetWindowPos(window, HWND_TOPMOST, savedWindowRect.left, savedWindowRect.top, outerWidth, outerHeight, 0);
-        ShowWindow(window, SW_SHOW);
+        SetWindowPos(window, style.insertAfter, savedWindowRect.left, savedWindowRect.top, outerWidth, outerHeight,
+                     style.toWindowFlags);
+        ShowWindow(window, style.showInWindow);
         fullScreen = 0;
         return 1;
     }
+    // A failed query leaves the mode, and so the geometry, as it was.
     if (!GetWindowRect(window, &savedWindowRect)) {
         ReportWarning(L"GetWindowRect() failed");
+        geometry = before;
         return 0;
     }
     monitor = MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
     monitorInfo.cbSize = sizeof monitorInfo;
     if (!GetMonitorInfoW(monitor, &monitorInfo)) {
         ReportWarning(L"GetMonitorInfo() failed");
+        geometry = before;
         return 0;
     }
     monitorWidth = monitorInfo.rcMonitor.right - monitorInfo.rcMonitor.left;
     monitorHeight = monitorInfo.rcMonitor.bottom - monitorInfo.rcMonitor.top;
     SetWindowLongPtrW(window, GWL_STYLE, WS_POPUP);
-    SetWindowPos(window, HWND_TOPMOST, monitorInfo.rcMonitor.left, monitorInfo.rcMonitor.top, monitorWidth, monitorHeight, 0);
-    ShowWindow(window, SW_SHOW);
+    SetWindowPos(window, style.insertAfter, monitorInfo.rcMonitor.left, monitorInfo.rcMonitor.top, monitorWidth,
+                 monitorHeight, 0);
+    ShowWindow(window, style.showInFullScreen);
     geometry = ComputeFullScreenGeometry(clientWidth, clientHeight, monitorWidth, monitorHeight);
     fullScreen = 1;
     return 1;

@@ -32,6 +32,18 @@ public:
     const ScreenGeometry& GetGeometry() const { return geometry; }
 
 protected:
+    // How a screen switch moves the window; the game object hides it while
+    // it changes and restores it with the frame redrawn.
+    struct ScreenSwitchStyle {
+        HWND insertAfter;
+        bool hideFirst;
+        UINT toWindowFlags;
+        int showInWindow;
+        int showInFullScreen;
+    };
+    // The mode change itself: style, position, size and geometry.
+    int SwitchScreen(const ScreenSwitchStyle& style);
+
     const wchar_t* caption = L"Ondrell ver. 1.20";
     WNDCLASSW windowClass{};
     MSG message{};

@@ -43,19 +43,9 @@ E_FADE_FRAME StepLayerFade(FadeState& fade, bool oldVisible, bool newVisible) {
 }
 
 E_FADE_FRAME StepShowFade(FadeState& fade, bool previouslyShown, bool shown) {
-    if (fade.animating == 0) {
-        return E_FADE_FRAME::IDLE;
-    }
-    if (fade.fadeOutAlpha > 0 && previouslyShown) {
-        FadeOutStep(fade);
-        return E_FADE_FRAME::OLD;
-    }
-    if (!shown) {
-        fade.animating = 0;
-        return E_FADE_FRAME::FINISHED;
-    }
-    FadeInStep(fade);
-    return E_FADE_FRAME::NEW;
+    // The screen's one picture is both the old and the new content; the
+    // callers differ only in what they draw for FINISHED.
+    return StepLayerFade(fade, previouslyShown, shown);
 }
 
 E_FADE_FRAME StepBackgroundFade(FadeState& fade) {

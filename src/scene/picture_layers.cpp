@@ -82,22 +82,10 @@ void CCharacter::SetPicture(const std::wstring& name, int place) {
 RECT CCharacter::GetDrawEvent() {
     // Places other than 0 to 2 are not drawn, like the invisible place 3.
     const auto visible = [](int place) { return place >= 0 && place < INVISIBLE_PLACE; };
-    const E_FADE_FRAME frame = StepLayerFade(fade, visible(previousPlace), visible(currentPlace));
-    switch (frame) {
-    case E_FADE_FRAME::IDLE:
-        SetBlendAlpha(fade.maxAlpha);
-        return RECT{};
-    case E_FADE_FRAME::FINISHED:
-        return RECT{};
-    case E_FADE_FRAME::OLD:
-        DescribePicture(previousName, places[static_cast<std::size_t>(previousPlace)]);
-        break;
-    case E_FADE_FRAME::NEW:
-        DescribePicture(currentName, places[static_cast<std::size_t>(currentPlace)]);
-        break;
-    }
-    SetBlendAlpha(fade.alpha);
-    return drawRect;
+    const bool oldVisible = visible(previousPlace), newVisible = visible(currentPlace);
+    return StepPictureFade(oldVisible, newVisible, previousName,
+                           oldVisible ? places[static_cast<std::size_t>(previousPlace)] : CanvasPoint{}, currentName,
+                           newVisible ? places[static_cast<std::size_t>(currentPlace)] : CanvasPoint{});
 }
 
 void CCharacter::Draw(HDC dest, const RECT& clip) {
@@ -127,22 +115,8 @@ void CSlide::SetPicture(const std::wstring& name, int shown) {
 }
 
 RECT CSlide::GetDrawEvent() {
-    const E_FADE_FRAME frame = StepLayerFade(fade, previousShown != 0, currentShown != 0);
-    switch (frame) {
-    case E_FADE_FRAME::IDLE:
-        SetBlendAlpha(fade.maxAlpha);
-        return RECT{};
-    case E_FADE_FRAME::FINISHED:
-        return RECT{};
-    case E_FADE_FRAME::OLD:
-        DescribePicture(previousName, {slideLeft, slideTop});
-        break;
-    case E_FADE_FRAME::NEW:
-        DescribePicture(currentName, {slideLeft, slideTop});
-        break;
-    }
-    SetBlendAlpha(fade.alpha);
-    return drawRect;
+    return StepPictureFade(previousShown != 0, currentShown != 0, previousName, {slideLeft, slideTop}, currentName,
+                           {slideLeft, slideTop});
 }
 
 void CSlide::Draw(HDC dest, const RECT& clip) {

@@ -105,3 +105,22 @@ bool CScene::DrawMasked(HDC dest, const RECT& clip, CanvasPoint sourceOrigin) {
     AlphaBlend(dest, r.left, r.top, w, h, surfaceDC.get(), r.left, r.top, w, h, blend);
     return true;
 }
+
+RECT CScene::StepPictureFade(bool oldVisible, bool newVisible, const std::wstring& oldKey, CanvasPoint oldAt,
+                             const std::wstring& newKey, CanvasPoint newAt) {
+    switch (StepLayerFade(fade, oldVisible, newVisible)) {
+    case E_FADE_FRAME::IDLE:
+        SetBlendAlpha(fade.maxAlpha);
+        return RECT{};
+    case E_FADE_FRAME::FINISHED:
+        return RECT{};
+    case E_FADE_FRAME::OLD:
+        DescribePicture(oldKey, oldAt);
+        break;
+    case E_FADE_FRAME::NEW:
+        DescribePicture(newKey, newAt);
+        break;
+    }
+    SetBlendAlpha(fade.alpha);
+    return drawRect;
+}

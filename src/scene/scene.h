@@ -80,6 +80,11 @@ protected:
     // Points the geometry (currentKey, position, pictureSize, drawRect) at a
     // picture placed at `at`.
     void DescribePicture(const std::wstring& key, CanvasPoint at);
+    // One frame of a layer's fade between an old and a new picture: answers
+    // the area to redraw, all zero when idle or when the fade ended with
+    // nothing to show.
+    RECT StepPictureFade(bool oldVisible, bool newVisible, const std::wstring& oldKey, CanvasPoint oldAt,
+                         const std::wstring& newKey, CanvasPoint newAt);
     // Opacity for the next AlphaBlend.
     void SetBlendAlpha(int value) { blend.SourceConstantAlpha = static_cast<BYTE>(value); }
 

@@ -189,7 +189,7 @@ bool CSound::WasStoppedByProgram(const WAVEHDR* finished) const {
     if (header.dwUser != 0) return true;
     const bool done = (header.dwFlags & WHDR_DONE) != 0;
     const bool queued = (header.dwFlags & WHDR_INQUEUE) != 0;
-    (void)done; (void)queued; return false;
+    return !done || queued;
 }
 
 void CSound::Restart() {
