@@ -12,9 +12,6 @@ namespace {
 
 // Window-procedure statics. Window thread only.
 int leftButtonDown = 0;
-// Lets one music restart through per burst of MM_WOM_DONE; any other message
-// opens it again.
-int musicRestartGate = 1;
 
 }  // namespace
 
@@ -32,12 +29,12 @@ bool CVell::OnWaveDone(HWAVEOUT device, WAVEHDR* header) {
         return false;
     }
     leftButtonDown = 0;
-    if (bgm->IsMine(device) && !bgm->WasStoppedByProgram(header) && bgm->IsLooping() && musicRestartGate == 1) {
-        {
-            CMutexLock lock(stateMutex);
-            bgm->Restart();
-        }
-        musicRestartGate = 0;
+    // A notification left over from a pause or a stop is recognised by the
+    // channel itself, so every real end of the music restarts it, however
+    // long the player has been idle.
+    if (bgm->IsMine(device) && !bgm->WasStoppedByProgram(header) && bgm->IsLooping()) {
+        CMutexLock lock(stateMutex);
+        bgm->Restart();
         return true;
     }
     return false;
@@ -218,7 +215,6 @@ LRESULT CVell::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     default:
-        musicRestartGate = 1;
         break;
     }
     if (!inputLocked) {

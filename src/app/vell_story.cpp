@@ -98,7 +98,12 @@ void CVell::ApplySettings() {
         ReportTrace(L"ChangeScreen failed");
     }
     ApplyMusicSettings(*bgm, settings);
-    ApplyVoiceSettings(*voice, settings);
+    const ChannelPlan voicePlan = PlanVoice(settings, voice->GetVolume());
+    ApplyChannelPlan(*voice, voicePlan);
+    if (voicePlan.halt == E_CHANNEL_HALT::STOP) {
+        // A voice cut here is not started again by the next frame.
+        voice->Close();
+    }
     textWindow->SetMaxAlpha(MessageWindowOpacity(settings));
     if (const auto speed = RevealSpeedFor(settings.messageSpeed)) {
         textWindow->GetText().SetRevealSpeed(*speed);

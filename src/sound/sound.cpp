@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstring>
+#include <optional>
 
 #include "app/report.h"
 #include "sound/wave_format.h"
@@ -46,7 +47,8 @@ int ReadWaveFromMemory(const std::uint8_t* data, std::uint32_t size, WAVEFORMATE
     const std::uint32_t available = AvailableChunkBytes(chunk.cksize, chunk.dwDataOffset, size);
     CHeapBlock block = CHeapBlock::Allocate(available);
     if (!block) return 0;
-    const LONG dataRead = available == 0 ? 0 : mmioRead(file.get(), reinterpret_cast<HPSTR>(block.get()), static_cast<LONG>(available));
+    const LONG dataRead =
+        available == 0 ? 0 : mmioRead(file.get(), reinterpret_cast<HPSTR>(block.get()), static_cast<LONG>(available));
     if (dataRead < 0) return 0;
     mmioAscend(file.get(), &chunk, 0);
     mmioAscend(file.get(), &riff, 0);
@@ -129,20 +131,22 @@ void CSound::Play(std::int32_t loopFlag) {
     playPosition.u.cb = 0;
     resumeOffset = 0;
     header.dwUser = 0;
-    if (playPosition.wType == TIME_BYTES) WriteFrom(0);
+    WriteFrom(0);
     stopped = 0;
 }
 
 void CSound::Pause() {
     if (!open) return;
     header.dwUser = 1;
+    // Bytes are asked for every time. A device that answers in another unit
+    // leaves the remembered offset as it was, and the channel goes on
+    // playing later clips.
+    playPosition.wType = TIME_BYTES;
     device.GetPosition(playPosition);
-    // A reset sets the device position back to 0, so the sum is the absolute
-    // offset reached in the clip, kept on a whole block inside the clip.
-    if (playPosition.wType == TIME_BYTES) {
-        resumeOffset = PlayableOffset(static_cast<std::uint64_t>(resumeOffset) + playPosition.u.cb, dataSize,
-                                      format.nBlockAlign);
-    }
+    std::optional<std::uint32_t> playedBytes;
+    if (playPosition.wType == TIME_BYTES) playedBytes = playPosition.u.cb;
+    resumeOffset = ResumeOffsetAfterPause(resumeOffset, playedBytes, dataSize, format.nBlockAlign);
+    playPosition.wType = TIME_BYTES;
     device.Reset();
     device.Unprepare(header);
     stopped = 1;
@@ -152,8 +156,7 @@ void CSound::Resume() {
     if (!open) return;
     playPosition.u.cb = resumeOffset;
     header.dwUser = 0;
-    // A device that reports positions in other units gets nothing written.
-    if (playPosition.wType == TIME_BYTES) WriteFrom(resumeOffset);
+    WriteFrom(resumeOffset);
 }
 
 void CSound::Stop() {

@@ -119,7 +119,7 @@ private:
     std::uint32_t dataSize = 0;
     WAVEFORMATEX format{};
     std::uint8_t volume = 0;
-    MMTIME playPosition{};  // wType TIME_BYTES unless the device changes it
+    MMTIME playPosition{};  // wType TIME_BYTES; u.cb: the offset the current write starts at
     std::uint32_t resumeOffset = 0;
     CWaveOut device;
     std::int32_t loop = 0;

@@ -27,7 +27,8 @@ ChunkFound FindChunk(const std::uint8_t* bytes, std::uint64_t count, std::uint64
     while (position + 8 <= count) {
         const std::uint8_t* header = bytes + position;
         const std::uint32_t size = ReadU32(header + 4);
-        const bool typeMatches = formType == nullptr || (position + 12 <= count && std::memcmp(header + 8, formType, 4) == 0);
+        const bool typeMatches =
+            formType == nullptr || (position + 12 <= count && std::memcmp(header + 8, formType, 4) == 0);
         if (IsId(header, id) && typeMatches) return {true, position + 8, size};
         position += 8 + ((static_cast<std::uint64_t>(size) + 1) & ~std::uint64_t{1});
     }
@@ -104,7 +105,8 @@ WaveLayout ParseWave(const std::uint8_t* bytes, std::size_t count) {
         return layout;
     }
 
-    const std::uint64_t afterFormat = fmt.contentOffset + ((static_cast<std::uint64_t>(fmt.size) + 1) & ~std::uint64_t{1});
+    const std::uint64_t afterFormat =
+        fmt.contentOffset + ((static_cast<std::uint64_t>(fmt.size) + 1) & ~std::uint64_t{1});
     const ChunkFound data = FindChunk(bytes, count, afterFormat, "data", nullptr);
     if (!data.found) {
         layout.problem = E_WAVE_PROBLEM::NO_DATA_CHUNK;
@@ -157,4 +159,10 @@ std::uint32_t PlayableOffset(std::uint64_t offset, std::uint32_t dataSize, std::
     std::uint64_t playable = std::min<std::uint64_t>(offset, dataSize);
     if (blockAlign > 1) playable -= playable % blockAlign;
     return static_cast<std::uint32_t>(playable);
+}
+
+std::uint32_t ResumeOffsetAfterPause(std::uint32_t previous, std::optional<std::uint32_t> playedBytes,
+                                     std::uint32_t dataSize, std::uint16_t blockAlign) {
+    if (!playedBytes) return previous;
+    return PlayableOffset(static_cast<std::uint64_t>(previous) + *playedBytes, dataSize, blockAlign);
 }

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 // The 18-byte format record of a clip (the layout of WAVEFORMATEX), decoded
 // little-endian field by field.
@@ -87,3 +88,10 @@ void ScaleSamples(const std::uint8_t* source, std::uint8_t* target, std::size_t 
 // the end or inside a sample frame never makes the channel read past its
 // buffer or swap its bytes.
 std::uint32_t PlayableOffset(std::uint64_t offset, std::uint32_t dataSize, std::uint16_t blockAlign);
+
+// Where a paused clip continues: the offset it had reached before its last
+// reset plus the bytes the device played since (a reset starts the device's
+// count at 0 again), kept playable as above. When the device could not give
+// its position in bytes, the offset stays where it was.
+std::uint32_t ResumeOffsetAfterPause(std::uint32_t previous, std::optional<std::uint32_t> playedBytes,
+                                     std::uint32_t dataSize, std::uint16_t blockAlign);

@@ -153,6 +153,10 @@ std::size_t Matching(const std::vector<std::int16_t>& played, std::size_t at, co
 // sample recorded. In samples of a mono clip at `rate`.
 std::size_t UnheardAtReset(std::uint32_t rate) { return rate / 8; }
 
+std::size_t Remaining(const std::vector<std::int16_t>& played, std::size_t at) {
+    return at < played.size() ? played.size() - at : 0;
+}
+
 // ---- The window that receives MM_WOM_DONE ----
 
 CSound* music = nullptr;  // the channel the window procedure loops
@@ -206,13 +210,17 @@ protected:
 
     // Handles window messages until `done` holds; false at the deadline.
     bool PumpUntil(const std::function<bool()>& done) {
+        // One message at a time, so that a chain of notifications (each
+        // handled one posting the next) cannot keep the pump past its deadline.
         const DWORD start = GetTickCount();
         while (!done()) {
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-            if (done()) break;
             if (GetTickCount() - start > DEADLINE_MS) return false;
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+            MSG message;
+            if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageW(&message);
+            } else {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+            }
         }
         return true;
     }
@@ -270,6 +278,68 @@ TEST_F(SoundPlayback, StereoClipPlaysBothChannelsScaled) {
     EXPECT_EQ(Played(recorder.Read(11025, 2), 2), Scaled(samples, 77));
 }
 
+TEST_F(SoundPlayback, EightBitClipIsScaledAroundItsSilentValue) {
+    // Unsigned 8-bit samples, none within 2 of the silent value 128, so that
+    // none turns silent at half volume.
+    std::string samples;
+    for (int i = 0; i < 2000; ++i) samples.push_back(static_cast<char>(i % 2 ? 130 + i % 126 : 126 - i % 127));
+    const std::string clip = CBytes()
+        .Raw("RIFF").U32(static_cast<std::uint32_t>(36 + samples.size()))  // RIFF chunk
+        .Raw("WAVE")                                                      // form type
+        .Raw("fmt ").U32(16)                                              // format chunk
+        .Raw(wave_test::PcmFormat(1, 1, 8000, 8))                         // PCM, mono, 8000 Hz, 8-bit
+        .Raw("data").U32(static_cast<std::uint32_t>(samples.size()))      // data chunk
+        .Raw(samples)
+        .str();
+    MakeArchive({{L"./SOUND/old.wav", clip}});
+    recorder.Clear(8000, 1);
+
+    CSound voice(archive.get());
+    ASSERT_EQ(voice.Open(window, L"./SOUND/old.wav"), 1);
+    voice.SetVolume(128);
+    voice.Play(0);
+    ASSERT_TRUE(PumpUntil([&] { return notifications >= 1; }));
+    voice.Close();
+
+    std::string expected;
+    for (unsigned char b : samples) {
+        expected.push_back(static_cast<char>(128 + static_cast<int>(std::trunc((b - 128) * 128 / 255.0))));
+    }
+    std::string played;
+    for (char b : recorder.Read(8000, 1)) {
+        if (static_cast<unsigned char>(b) != 128) played.push_back(b);  // Wine's silent padding
+    }
+    EXPECT_EQ(played, expected);
+}
+
+TEST_F(SoundPlayback, VoiceVolumeChangeCutsTheVoice) {
+    const auto samples = Ramp(6000, 1000, 3);
+    MakeArchive({{L"./SOUND/voice.wav", Clip(1, 11025, wave_test::Samples16(samples))}});
+    recorder.Clear(11025, 1);
+
+    CSound voice(archive.get());
+    ASSERT_EQ(voice.Open(window, L"./SOUND/voice.wav"), 1);
+    voice.SetVolume(128);
+    voice.Play(0);
+    const std::uint32_t clipBytes = voice.GetDataSize();
+    ASSERT_TRUE(PumpUntil([&] { return Position(voice) >= clipBytes / 4; }));
+    CSettings settings;
+    settings.voiceVolume = 50;
+    ApplyVoiceSettings(voice, settings);
+    EXPECT_TRUE(voice.IsStopped());
+    EXPECT_EQ(voice.GetVolume(), 50);
+    ASSERT_TRUE(PumpUntil([&] { return notifications >= 1; }));  // the stop's notification
+    Drain();
+    voice.Close();
+
+    // Only the start of the clip at the old volume; nothing afterwards.
+    const auto loud = Scaled(samples, 128);
+    const auto played = Played(recorder.Read(11025, 1), 1);
+    EXPECT_GT(played.size(), 0u);
+    EXPECT_LT(played.size(), loud.size());
+    EXPECT_EQ(Matching(played, 0, loud, 0), played.size());
+}
+
 TEST_F(SoundPlayback, MusicStartsAgainFromItsFirstSampleWhenItEnds) {
     const auto samples = Ramp(2500, 1000, 9);
     MakeArchive({{L"./SOUND/bgm.wav", Clip(1, 16000, wave_test::Samples16(samples))}});
@@ -291,7 +361,7 @@ TEST_F(SoundPlayback, MusicStartsAgainFromItsFirstSampleWhenItEnds) {
     ASSERT_GE(played.size(), 2 * samples.size());
     EXPECT_EQ(Matching(played, 0, samples, 0), samples.size());
     EXPECT_EQ(Matching(played, samples.size(), samples, 0), samples.size());
-    EXPECT_EQ(Matching(played, 2 * samples.size(), samples, 0), played.size() - 2 * samples.size());
+    EXPECT_EQ(Matching(played, 2 * samples.size(), samples, 0), Remaining(played, 2 * samples.size()));
 }
 
 TEST_F(SoundPlayback, PauseThenResumeContinuesFromTheByteReached) {
@@ -331,7 +401,7 @@ TEST_F(SoundPlayback, PauseThenResumeContinuesFromTheByteReached) {
     const std::size_t rest = samples.size() - resumeSample;
     EXPECT_EQ(Matching(played, first, samples, resumeSample), rest) << "resumed at the wrong place";
     // ... then the loop from the first sample.
-    EXPECT_EQ(Matching(played, first + rest, samples, 0), played.size() - first - rest);
+    EXPECT_EQ(Matching(played, first + rest, samples, 0), Remaining(played, first + rest));
 }
 
 TEST_F(SoundPlayback, VolumeChangeWhileMusicPlaysContinuesWithTheNewVolume) {
@@ -375,7 +445,7 @@ TEST_F(SoundPlayback, VolumeChangeWhileMusicPlaysContinuesWithTheNewVolume) {
     EXPECT_LE(resumeSample - first, UnheardAtReset(11025));
     const std::size_t rest = soft.size() - resumeSample;
     EXPECT_EQ(Matching(played, first, soft, resumeSample), rest);
-    EXPECT_EQ(Matching(played, first + rest, soft, 0), played.size() - first - rest);
+    EXPECT_EQ(Matching(played, first + rest, soft, 0), Remaining(played, first + rest));
 }
 
 }  // namespace

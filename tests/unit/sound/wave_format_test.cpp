@@ -183,3 +183,24 @@ TEST(PlayableOffset, StaysInsideTheClipOnAWholeBlock) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ResumeOffset, AddsWhatWasPlayedSinceTheLastReset) {
+    // Two pauses in a row: the second adds to the first.
+    const std::uint32_t first = ResumeOffsetAfterPause(0, 4000, 44100, 2);
+    EXPECT_EQ(first, 4000u);
+    EXPECT_EQ(ResumeOffsetAfterPause(first, 3000, 44100, 2), 7000u);
+    // A pause while already paused: the device was reset, nothing was played.
+    EXPECT_EQ(ResumeOffsetAfterPause(first, 0, 44100, 2), 4000u);
+}
+
+TEST(ResumeOffset, PositionInAnotherUnitKeepsTheOffsetReached) {
+    EXPECT_EQ(ResumeOffsetAfterPause(4000, std::nullopt, 44100, 2), 4000u);
+}
+
+TEST(ResumeOffset, NeverPastTheEndOfTheClip) {
+    EXPECT_EQ(ResumeOffsetAfterPause(40000, 0xFFFFFFFFu, 44100, 4), 44100u);
+}
+
+}  // namespace
