@@ -97,7 +97,9 @@ private:
     void ShowBacklogEntry(const BacklogEntry& entry);
     void ReplayVoice(const std::wstring& voiceName);
     void OpenTerm(const std::wstring& term);
-    void StartNewGame();
+    // Starts the scenario from its first line; false (and the title stays)
+    // when it holds no message.
+    bool StartNewGame();
 
     // Ends the program after the exit question was answered Yes: the frame
     // thread leaves its loop and is waited for before the window goes.

@@ -43,8 +43,9 @@ bool CVell::OnWaveDone(HWAVEOUT device, WAVEHDR* header) {
 
 void CVell::ChangeState(E_GameState newState) {
     if (newState != state) {
-        if (newState == GAME && state == TITLE) {
-            StartNewGame();
+        if (newState == GAME && state == TITLE && !StartNewGame()) {
+            ApplyState();
+            return;
         }
         previousState = state;
         state = newState;
@@ -148,9 +149,10 @@ void CVell::ReturnToGame() {
     if (state == GAME) {
         ApplyState();
     } else if (state == TITLE) {
-        StartNewGame();
-        previousState = TITLE;
-        state = GAME;
+        if (StartNewGame()) {
+            previousState = TITLE;
+            state = GAME;
+        }
         ApplyState();
     } else {
         previousState = state;

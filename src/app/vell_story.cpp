@@ -7,35 +7,29 @@
 #include "app/vell.h"
 #include "settings/settings_sound.h"
 
-void CVell::StartNewGame() {
+bool CVell::StartNewGame() {
     // A message read ahead at the end of the last play-through would
     // otherwise be shown first and then again when its line is reached.
     script->ClearRequests();
     script->position = 0;
     backlog.Clear();
-    RunToNextMessage();
+    if (script->StepToNextMessage()) {
+        // No message at all: the game stays on the title.
+        ReportTrace(L"The scenario holds no message to play\n");
+        return false;
+    }
+    ApplyScriptRequests();
+    return true;
 }
 
 void CVell::RunToNextMessage() {
-    // At the end of the scenario the game goes back to the title and reads on
-    // from the first line up to the first message, which waits there. A
-    // scenario without any message line stops after one pass instead of
-    // stepping for ever; a position past the end (a damaged save) counts as
-    // the end.
-    bool endReached = false;
-    while (script->messagePending == 0) {
-        if (!script->Step() || script->position > script->lineCount) {
-            script->position = 0;
-            if (endReached) {
-                break;
-            }
-            endReached = true;
-            ChangeState(TITLE);
-        }
+    // After the last message the game goes back to the title; the first
+    // message, read ahead, waits until the next new game, which clears it.
+    if (script->StepToNextMessage()) {
+        ChangeState(TITLE);
+        return;
     }
-    if (!endReached) {
-        ApplyScriptRequests();
-    }
+    ApplyScriptRequests();
 }
 
 void CVell::ApplyScriptRequests() {

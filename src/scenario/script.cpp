@@ -201,3 +201,17 @@ bool CScript::RewindToPreviousMessage() {
     position = 0;
     return true;
 }
+
+bool CScript::StepToNextMessage() {
+    bool endReached = false;
+    while (messagePending == 0) {
+        if (!Step() || position > lineCount) {
+            position = 0;
+            if (endReached) {
+                break;
+            }
+            endReached = true;
+        }
+    }
+    return endReached;
+}

@@ -90,6 +90,12 @@ public:
     // before the one that was on screen (a loaded save stands just after its
     // message). False when `position` is below 1.
     bool RewindToPreviousMessage();
+    // Steps until a message has been read. True when the end of the
+    // scenario was met on the way: the position then starts again at 0 and
+    // stepping goes on up to the first message, which is held (pending) but
+    // not to be shown. A scenario without any message stops after one pass,
+    // and a position past the end (a damaged save) counts as the end.
+    bool StepToNextMessage();
     // Every request word 0, every argument empty, both positions invisible,
     // slide number 0.
     void ClearRequests();

@@ -196,3 +196,41 @@ TEST(RewindToPreviousMessage, SavedPositionPastTheEndStaysInsideTheScript) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(StepToNextMessage, StopsRightAfterTheNextMessage) {
+    CScript script = Load("@BGM[1][a]\n@MESSAGE[A][one]\n@SCENE[1][B]\n@MESSAGE[B][two]\n");
+    EXPECT_FALSE(script.StepToNextMessage());
+    EXPECT_EQ(script.position, 2);
+    EXPECT_EQ(script.messageText, L"one");
+    EXPECT_EQ(script.bgmName, L"a");
+}
+
+TEST(StepToNextMessage, AfterTheLastMessageTheEndIsReportedAndTheFirstMessageIsReadAhead) {
+    CScript script = Load("@BGM[1][a]\n@MESSAGE[A][one]\n@MESSAGE[B][two]\n");
+    script.position = 3;  // the last line was a message
+    EXPECT_TRUE(script.StepToNextMessage());
+    EXPECT_EQ(script.position, 2);  // read on from line 0 up to the first message
+    EXPECT_EQ(script.messagePending, 1);
+    EXPECT_EQ(script.messageText, L"one");
+}
+
+TEST(StepToNextMessage, ScenarioWithoutMessagesStopsAfterOnePass) {
+    for (const char* text : {"", "@BGM[1][a]\n@SCENE[1][B]\n", "@WAIT[1]\n"}) {
+        CScript script = Load(text);
+        EXPECT_TRUE(script.StepToNextMessage()) << text;
+        EXPECT_EQ(script.position, 0) << text;
+        EXPECT_EQ(script.messagePending, 0) << text;
+    }
+}
+
+TEST(StepToNextMessage, PositionPastTheEndCountsAsTheEnd) {
+    CScript script = Load("@MESSAGE[A][one]\n");
+    script.position = 7;
+    EXPECT_TRUE(script.StepToNextMessage());
+    EXPECT_EQ(script.position, 1);
+    EXPECT_EQ(script.messageText, L"one");
+}
+
+}  // namespace
