@@ -33,7 +33,7 @@ Look LeftHalf(int w, int h, std::uint32_t colour) {
 // A look that shows nothing.
 Look Transparent(int w, int h) { return {MakeBmp24(w, h, WHITE), MakeBmp24(w, h, BLACK)}; }
 
-struct ButtonSpec {
+struct ButtonLooks {
     std::wstring key;
     Look normal;
     std::wstring coverKey;
@@ -44,7 +44,7 @@ struct ButtonSpec {
     E_GameState result;
 };
 
-bool Register(CButton& set, const ButtonSpec& b) {
+bool Register(CButton& set, const ButtonLooks& b) {
     return set.SetBMP(b.key, Bytes(b.normal.picture), Size(b.normal.picture), Bytes(b.normal.mask),
                       Size(b.normal.mask), b.coverKey, Bytes(b.cover.picture), Size(b.cover.picture),
                       Bytes(b.cover.mask), Size(b.cover.mask), b.invalidKey, Bytes(b.invalid.picture),
@@ -52,7 +52,7 @@ bool Register(CButton& set, const ButtonSpec& b) {
 }
 
 // A 20 x 10 button: red, green cover over its left half, grey when disabled.
-ButtonSpec Plain(const std::wstring& key, int x, int y, E_GameState result) {
+ButtonLooks Plain(const std::wstring& key, int x, int y, E_GameState result) {
     return {key, Solid(20, 10, RED), key + L"_COVER", LeftHalf(20, 10, GREEN), key + L"_INVALID",
             Solid(20, 10, GREY), x, y, result};
 }
@@ -99,7 +99,7 @@ class PanelBorder : public ::testing::TestWithParam<BorderCase> {};
 // panel's border decides.
 TEST_P(PanelBorder, OnlyPointsStrictlyInsideThePanelReachTheButtons) {
     CButton set(nullptr, RECT{0, 0, 50, 40});
-    ButtonSpec big = Plain(L"A", -10, -10, GAME);
+    ButtonLooks big = Plain(L"A", -10, -10, GAME);
     big.normal = Solid(80, 80, RED);
     ASSERT_TRUE(Register(set, big));
     const auto [x, y, hovered] = GetParam();
@@ -163,9 +163,9 @@ TEST(Button, ClickOutsideThePanelIsFalseEvenWithAHoveredButton) {
 // decides the click and the drawing.
 TEST(Button, KeyOrderDecidesClickAndDrawingOfOverlappingButtons) {
     CButton set(nullptr, PANEL);
-    ButtonSpec z{L"MENU_Z", Solid(30, 20, RED), L"NONE", Transparent(30, 20), L"Z_INVALID", Solid(30, 20, GREY),
+    ButtonLooks z{L"MENU_Z", Solid(30, 20, RED), L"NONE", Transparent(30, 20), L"Z_INVALID", Solid(30, 20, GREY),
                  10, 10, LOAD};                                                        // (10, 10, 40, 30)
-    ButtonSpec a{L"MENU_A", Solid(30, 20, BLUE), L"NONE", Transparent(30, 20), L"A_INVALID", Solid(30, 20, GREY),
+    ButtonLooks a{L"MENU_A", Solid(30, 20, BLUE), L"NONE", Transparent(30, 20), L"A_INVALID", Solid(30, 20, GREY),
                  25, 10, SAVE};                                                        // (25, 10, 55, 30)
     ASSERT_TRUE(Register(set, z));
     ASSERT_TRUE(Register(set, a));
@@ -246,15 +246,15 @@ TEST(Button, DisableAllDisablesAndUnhoversEveryButton) {
 // already present is not added.
 TEST(Button, FirstRegistrationOfAKeyWins) {
     CButton set(nullptr, PANEL);
-    ButtonSpec a = Plain(L"A", 10, 10, GAME);
+    ButtonLooks a = Plain(L"A", 10, 10, GAME);
     a.coverKey = L"SHARED_COVER";
     a.cover = LeftHalf(20, 10, GREEN);
-    ButtonSpec b = Plain(L"B", 60, 10, MENU);
+    ButtonLooks b = Plain(L"B", 60, 10, MENU);
     b.coverKey = L"SHARED_COVER";
     b.cover = Solid(20, 10, YELLOW);
     ASSERT_TRUE(Register(set, a));
     ASSERT_TRUE(Register(set, b));
-    ButtonSpec again = Plain(L"A", 10, 40, SAVE);
+    ButtonLooks again = Plain(L"A", 10, 40, SAVE);
     again.normal = Solid(40, 10, BLUE);
     EXPECT_TRUE(Register(set, again));
     EXPECT_EQ(set.GetBitmapSize(L"A").width, 20);
@@ -274,7 +274,7 @@ TEST(Button, FirstRegistrationOfAKeyWins) {
 
 TEST(Button, ABitmapThatCannotBeMadeFailsTheRegistration) {
     CButton set(nullptr, PANEL);
-    ButtonSpec broken = Plain(L"A", 10, 10, GAME);
+    ButtonLooks broken = Plain(L"A", 10, 10, GAME);
     broken.cover.mask.resize(20);  // cut inside the info header
     EXPECT_FALSE(Register(set, broken));
     EXPECT_EQ(set.GetBitmapSize(L"A").width, 20);  // the normal look stays registered
@@ -288,11 +288,11 @@ TEST(Button, ABitmapThatCannotBeMadeFailsTheRegistration) {
 
 TEST(Button, DrawsNormalHoveredAndInvalidLooksWithinTheClip) {
     CButton set(nullptr, PANEL);
-    ButtonSpec spec = Plain(L"A", 10, 10, GAME);
+    ButtonLooks looks = Plain(L"A", 10, 10, GAME);
     // The normal look is transparent in its top row.
-    spec.normal = {MakeBmp24(20, 10, [](int, int y) { return y == 0 ? WHITE : RED; }),
+    looks.normal = {MakeBmp24(20, 10, [](int, int y) { return y == 0 ? WHITE : RED; }),
                    MakeBmp24(20, 10, [](int, int y) { return y == 0 ? BLACK : WHITE; })};
-    ASSERT_TRUE(Register(set, spec));
+    ASSERT_TRUE(Register(set, looks));
     CTestCanvas canvas(60, 40);
 
     canvas.Fill(BLUE);
@@ -346,7 +346,7 @@ struct MenuFixture {
         const std::string panel = MakeBmp24(100, 80, [=](int x, int y) { return inner(x, y) ? RED : WHITE; });
         const std::string mask = MakeBmp24(100, 80, [=](int x, int y) { return inner(x, y) ? WHITE : BLACK; });
         EXPECT_TRUE(window.SetBMP(L"MENU_BASE", Bytes(panel), Size(panel), Bytes(mask), Size(mask)));
-        const ButtonSpec b{L"MENU_SAVE", Solid(20, 10, BLUE), L"MENU_COVER", LeftHalf(20, 10, GREEN),
+        const ButtonLooks b{L"MENU_SAVE", Solid(20, 10, BLUE), L"MENU_COVER", LeftHalf(20, 10, GREEN),
                            L"MENU_SAVE_INVALID", Solid(20, 10, GREY), 60, 50, SAVE};
         EXPECT_TRUE(window.SetBMP(b.key, Bytes(b.normal.picture), Size(b.normal.picture), Bytes(b.normal.mask),
                                   Size(b.normal.mask), b.coverKey, Bytes(b.cover.picture), Size(b.cover.picture),
