@@ -141,7 +141,12 @@ class Game:
 
     # --- X helpers -------------------------------------------------------
     def _x(self, *args, check=True):
-        result = subprocess.run(list(args), env=self.env, capture_output=True, text=True)
+        # A tool waiting on a window that has gone (the game ended) must not
+        # hold the test for ever.
+        try:
+            result = subprocess.run(list(args), env=self.env, capture_output=True, text=True, timeout=30)
+        except subprocess.TimeoutExpired:
+            raise AssertionError(f"{args[0]} did not finish in 30 s (is the game still running?)") from None
         if check and result.returncode != 0:
             raise AssertionError(f"{args[0]} failed: {result.stderr.strip()}")
         return result.stdout
