@@ -124,6 +124,12 @@ void CTextWindow::Compose(HDC dest, const RECT& clip, bool withText, bool dim) {
     if (fade.animating == 0 && shown == 0) {
         return;
     }
+    if (!withText) {
+        // The name box is drawn empty while pictures fade; the first frame
+        // with text must redraw all of it, not only the part that happens to
+        // lie in that frame's changed area.
+        QueueDirty(nameRect);
+    }
     RECT r;
     if (!IntersectDrawRects(clip, drawRect, r)) {
         return;

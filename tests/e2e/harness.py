@@ -6,6 +6,7 @@ tests pass on a slow, loaded machine.
 """
 
 import os
+import select
 import shutil
 import signal
 import subprocess
@@ -38,21 +39,41 @@ def wait_for(what, probe, deadline=DEADLINE, interval=0.1):
 
 
 class Display:
-    """An Xvfb server of its own on a free display number."""
+    """An Xvfb server of its own on a free display number.
+
+    Xvfb chooses the number itself (-displayfd) and claims it with its lock
+    file, so tests started at the same moment (other test runs on this
+    machine) never end up sharing a server."""
 
     def __init__(self, width=1024, height=768):
-        self.number = None
-        for number in range(90, 140):
-            if not Path(f"/tmp/.X11-unix/X{number}").exists() and not Path(f"/tmp/.X{number}-lock").exists():
-                self.number = number
-                break
-        assert self.number is not None, "no free X display number"
+        read_end, write_end = os.pipe()
+        try:
+            self.process = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
+            os.close(write_end)
+            write_end = None
+            # Xvfb writes the number, then a newline, once it takes
+            # connections; the pipe closes without one if it fails.
+            text = b""
+            end = time.monotonic() + DEADLINE
+            while not text.endswith(b"\n") and time.monotonic() < end:
+                ready, _, _ = select.select([read_end], [], [], max(0.0, end - time.monotonic()))
+                if not ready:
+                    break
+                chunk = os.read(read_end, 64)
+                if not chunk:
+                    break
+                text += chunk
+        finally:
+            os.close(read_end)
+            if write_end is not None:
+                os.close(write_end)
+        if not text.strip().isdigit():
+            self.close()
+            raise AssertionError("Xvfb did not start")
+        self.number = int(text)
         self.name = f":{self.number}"
-        self.process = subprocess.Popen(
-            ["Xvfb", self.name, "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for("Xvfb", lambda: Path(f"/tmp/.X11-unix/X{self.number}").exists() or self.process.poll() is not None)
-        assert self.process.poll() is None, "Xvfb did not start"
 
     def close(self):
         self.process.terminate()
