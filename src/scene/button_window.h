@@ -95,22 +95,7 @@ public:
         if (!IntersectDrawRects(clip, drawRect, r)) {
             return;
         }
-        const int w = r.right - r.left;
-        const int h = r.bottom - r.top;
-        if (!BitBlt(surfaceDC.get(), r.left, r.top, w, h, dest, r.left, r.top, SRCCOPY)) {
-            ReportFatalError(L"BitBlt failed at Button::Draw\n");
-            // The surface holds no copy of the destination: blending it
-            // would paint stale pixels over the canvas.
-            return;
-        }
-        const auto picture = pictures.find(currentKey);
-        const auto mask = masks.find(currentKey);
-        if (picture != pictures.end() && mask != masks.end()) {
-            BlitMasked(surfaceDC.get(), workDC.get(), picture->second, mask->second, r,
-                       CanvasPoint{r.left - drawRect.left, r.top - drawRect.top});
-        }
-        buttonSet->Draw(surfaceDC.get(), r);
-        AlphaBlend(dest, r.left, r.top, w, h, surfaceDC.get(), r.left, r.top, w, h, blend);
+        BlendPanel(dest, r, L"BitBlt failed at Button::Draw\n", [this, &r](HDC surface) { buttonSet->Draw(surface, r); });
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "scene/scene.h"
 
 #include "resource/bitmap.h"
+#include "scene/button.h"
 #include "scene/rect_math.h"
 
 bool MakeBitmapEntry(const std::uint8_t* data, int size, BitmapEntry& entry, const wchar_t* failureText) {
@@ -123,4 +124,23 @@ RECT CScene::StepPictureFade(bool oldVisible, bool newVisible, const std::wstrin
     }
     SetBlendAlpha(fade.alpha);
     return drawRect;
+}
+
+bool CScene::BlendPanel(HDC dest, const RECT& r, const wchar_t* failureText,
+                        const std::function<void(HDC)>& drawOnPanel) {
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    if (!BitBlt(surfaceDC.get(), r.left, r.top, w, h, dest, r.left, r.top, SRCCOPY)) {
+        ReportFatalError(L"%ls", failureText);
+        return false;
+    }
+    const auto picture = pictures.find(currentKey);
+    const auto mask = masks.find(currentKey);
+    if (picture != pictures.end() && mask != masks.end()) {
+        BlitMasked(surfaceDC.get(), workDC.get(), picture->second, mask->second, r,
+                   CanvasPoint{r.left - drawRect.left, r.top - drawRect.top});
+    }
+    drawOnPanel(surfaceDC.get());
+    AlphaBlend(dest, r.left, r.top, w, h, surfaceDC.get(), r.left, r.top, w, h, blend);
+    return true;
 }

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -77,6 +78,13 @@ protected:
     // (the caller reports it with its own class name); true otherwise,
     // including when there is nothing to draw.
     bool DrawMasked(HDC dest, const RECT& clip, CanvasPoint sourceOrigin);
+    // A panel with things drawn on it, blended as one over the part `r` of
+    // the destination: destination into the surface, `currentKey`'s picture
+    // through its mask, then `drawOnPanel` on the surface, then AlphaBlend
+    // with the current opacity. When the first copy fails `failureText` is
+    // reported as fatal and nothing is blended (the surface holds no copy of
+    // the destination); false then.
+    bool BlendPanel(HDC dest, const RECT& r, const wchar_t* failureText, const std::function<void(HDC)>& drawOnPanel);
     // Points the geometry (currentKey, position, pictureSize, drawRect) at a
     // picture placed at `at`.
     void DescribePicture(const std::wstring& key, CanvasPoint at);

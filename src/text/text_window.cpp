@@ -134,22 +134,11 @@ void CTextWindow::Compose(HDC dest, const RECT& clip, bool withText, bool dim) {
     if (!IntersectDrawRects(clip, drawRect, r)) {
         return;
     }
-    const int w = r.right - r.left;
-    const int h = r.bottom - r.top;
-    if (!BitBlt(surfaceDC.get(), r.left, r.top, w, h, dest, r.left, r.top, SRCCOPY)) {
-        ReportFatalError(L"BitBlt failed at TextWindow::Draw\n");
-        // The surface holds no copy of the target: blending it would paint
-        // stale pixels over the canvas.
+    if (!BlendPanel(dest, r, L"BitBlt failed at TextWindow::Draw\n", [this, &r](HDC surface) { buttons->Draw(surface, r); })) {
         return;
     }
-    const auto picture = pictures.find(currentKey);
-    const auto mask = masks.find(currentKey);
-    if (picture != pictures.end() && mask != masks.end()) {
-        BlitMasked(surfaceDC.get(), workDC.get(), picture->second, mask->second, r,
-                   CanvasPoint{r.left - drawRect.left, r.top - drawRect.top});
-    }
-    buttons->Draw(surfaceDC.get(), r);
-    AlphaBlend(dest, r.left, r.top, w, h, surfaceDC.get(), r.left, r.top, w, h, blend);
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
 
     if (!withText || fade.animating != 0 || shown == 0) {
         return;
