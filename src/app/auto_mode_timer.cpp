@@ -2,9 +2,7 @@
 
 #include <process.h>
 
-AutoModeTimer::~AutoModeTimer() {
-    if (lastThread) CloseHandle(lastThread);
-}
+#include <utility>
 
 void AutoModeTimer::SetTotal(std::uint32_t milliseconds) {
     total = milliseconds;
@@ -18,14 +16,14 @@ void AutoModeTimer::StartCountdown() {
     liveCount.fetch_add(1);
     // The thread owns one reference for its lifetime.
     auto* holder = new RefPtr<AutoModeTimer>(this);
-    const auto handle = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &AutoModeTimer::CountdownThread, holder, 0, nullptr));
-    if (!handle) {
+    CKernelHandle thread(
+        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &AutoModeTimer::CountdownThread, holder, 0, nullptr)));
+    if (!thread) {
         delete holder;
         liveCount.fetch_sub(1);
         return;
     }
-    if (lastThread) CloseHandle(lastThread);
-    lastThread = handle;
+    lastThread = std::move(thread);
 }
 
 unsigned __stdcall AutoModeTimer::CountdownThread(void* argument) {

@@ -13,12 +13,13 @@
 #include <atomic>
 #include <cstdint>
 
+#include "resource/kernel_handle.h"
 #include "scene/ref_counted.h"
 
 class AutoModeTimer : public CReferenceCounted {
 public:
     explicit AutoModeTimer(HWND window) : window(window) {}
-    ~AutoModeTimer() override;
+    ~AutoModeTimer() override = default;
 
     // Starts one countdown thread. Frame thread, under the state lock.
     void StartCountdown();
@@ -37,7 +38,7 @@ private:
 
     std::atomic<int> liveCount{0};
     HWND window;
-    HANDLE lastThread = nullptr;
+    CKernelHandle lastThread;  // the countdown started last
     std::uint32_t total = 4000;
     std::uint32_t step = 40;
     std::uint32_t stepCount = 100;

@@ -11,34 +11,35 @@
 #include <windows.h>
 
 #include "app/report.h"
+#include "resource/kernel_handle.h"
 
 class CNamedMutex {
 public:
     explicit CNamedMutex(const wchar_t* name) : name_(name) {}
-    ~CNamedMutex() {
-        if (handle_) CloseHandle(handle_);
-    }
     CNamedMutex(const CNamedMutex&) = delete;
     CNamedMutex& operator=(const CNamedMutex&) = delete;
 
-    void Create() {
-        if (!handle_) handle_ = CreateMutexW(nullptr, FALSE, name_);
+    // False when the mutex could not be created.
+    bool Create() {
+        if (!handle_) handle_ = CKernelHandle(CreateMutexW(nullptr, FALSE, name_));
+        return static_cast<bool>(handle_);
     }
+    void Close() { handle_.Close(); }
     void Lock() {
         if (!handle_) return;
         // An abandoned mutex (its owner ended while holding it) is ours now.
-        if (WaitForSingleObject(handle_, 5000) == WAIT_TIMEOUT) {
+        if (WaitForSingleObject(handle_.get(), 5000) == WAIT_TIMEOUT) {
             ReportFatalError(L"Mutex timeout\n");
         }
     }
     void Unlock() {
-        if (handle_) ReleaseMutex(handle_);
+        if (handle_) ReleaseMutex(handle_.get());
     }
     const wchar_t* name() const { return name_; }
 
 private:
     const wchar_t* name_;
-    HANDLE handle_ = nullptr;
+    CKernelHandle handle_;
 };
 
 // Holds a CNamedMutex for a scope.

@@ -1,3 +1,8 @@
+// Start-up and shut-down of the game object: surfaces, archives, glossary
+// and scenario, every scene with its pictures and buttons (from the
+// registry), the layer table, the settings, the title, the mutexes and the
+// frame thread.
+
 #include "app/vell.h"
 
 #include <windows.h>
@@ -6,64 +11,51 @@
 
 #include <string>
 
+#include "app/registry.h"
 #include "app/report.h"
 
 namespace {
 
-struct PictureFiles {
-    const wchar_t* key;
-    const wchar_t* picture;  // file stem under ./IMG/
-    const wchar_t* mask;
-};
+// A registered file's bytes as a scene takes them (no data for a missing
+// entry, so the registration fails and is reported).
+BmpImage ImageFile(const CArchive& archive, const std::wstring& stem) {
+    const std::wstring entry = ImageEntryName(stem);
+    return {archive.GetData(entry), archive.GetSize(entry)};
+}
 
-// A button's three looks: normal (its key), cover (under the mouse) and
-// invalid (disabled), each a picture and a mask.
-struct ButtonFiles {
-    const wchar_t* key;
-    const wchar_t* normal;
-    const wchar_t* normalMask;
-    const wchar_t* coverKey;
-    const wchar_t* cover;
-    const wchar_t* coverMask;
-    const wchar_t* invalidKey;
-    const wchar_t* invalid;
-    const wchar_t* invalidMask;
-    int x;
-    int y;
-    E_GameState result;
-};
-
-std::wstring EntryName(const wchar_t* stem) { return std::wstring(L"./IMG/") + stem + L".bmp"; }
-
-// The menu's seven buttons share one cover picture, also used as the look of
-// a disabled button. The entry for hiding the message window is keyed by its
-// path name.
-const ButtonFiles MENU_BUTTONS[] = {
-    {L"MENU_SAVE", L"MENU_SAVE", L"MENU_SAVE_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", 275, 150, SAVE},
-    {L"MENU_LOAD", L"MENU_LOAD", L"MENU_LOAD_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", 275, 200, LOAD},
-    {L"MENU_DICTIONARY", L"MENU_DICTIONARY", L"MENU_DICTIONARY_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", 275, 250, DICTIONARY},
-    {L"./IMG/MENU_ERASEWINDOW", L"MENU_ERASEWINDOW", L"MENU_ERASEWINDOW_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", 275, 300, ERASEWINDOW},
-    {L"MENU_CONFIG", L"MENU_CONFIG", L"MENU_CONFIG_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", 275, 350, CONFIG},
-    {L"MENU_BACKTOTITLE", L"MENU_BACKTOTITLE", L"MENU_BACKTOTITLE_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", 275, 400, TITLE},
-    {L"MENU_EXITGAME", L"MENU_EXITGAME", L"MENU_EXITGAME_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", L"MENU_COVER", L"MENU_COVER", L"MENU_COVER_MASK", 275, 450, EXITGAME},
-};
-
-// Results 3 and 4 are the message window's own button numbers.
-const ButtonFiles MESSAGE_WINDOW_BUTTONS[] = {
-    {L"VOICE", L"VOICE_NORMAL", L"VOICE_MASK", L"VOICE_COVER", L"VOICE_COVER", L"VOICE_MASK", L"VOICE_INVALID", L"VOICE_INVALID", L"VOICE_MASK", 649, 404, static_cast<E_GameState>(3)},
-    {L"AUTO", L"AUTO_NORMAL", L"AUTO_MASK", L"AUTO_COVER", L"AUTO_COVER", L"AUTO_MASK", L"AUTO_INVALID", L"AUTO_INVALID", L"AUTO_MASK", 717, 404, static_cast<E_GameState>(4)},
-};
-
-const ButtonFiles TITLE_BUTTONS[] = {
-    {L"TITLE_START", L"TITLE_START", L"TITLE_BUTTON_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", 515, 310, GAME},
-    {L"TITLE_LOAD", L"TITLE_LOAD", L"TITLE_BUTTON_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", 515, 360, LOAD},
-    {L"TITLE_OMAKE", L"TITLE_OMAKE", L"TITLE_BUTTON_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", 515, 410, DICTIONARY},
-    {L"TITLE_CONFIG", L"TITLE_CONFIG", L"TITLE_BUTTON_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", 515, 460, CONFIG},
-    {L"TITLE_EXIT", L"TITLE_EXIT", L"TITLE_BUTTON_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", 515, 510, EXITGAME},
-    {L"TITLE_STAFF", L"TITLE_STAFF", L"TITLE_BUTTON_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", L"TITLE_COVER", L"TITLE_COVER", L"TITLE_COVER_MASK", 0, 550, STAFF},
-};
+ButtonLook Look(const CArchive& archive, const LookFiles& files) {
+    return {files.key, ImageFile(archive, files.picture), ImageFile(archive, files.mask)};
+}
 
 }  // namespace
+
+template <class T>
+CVell::Layer CVell::MakeLayer(RefPtr<T>& owner) {
+    Layer layer;
+    layer.scene = owner.get();
+    if constexpr (requires(T & scene) { scene.GetButtonSet(); }) {
+        layer.buttons = &owner->GetButtonSet();
+    }
+    if constexpr (requires(T & scene) { scene.SetShow(true); }) {
+        layer.setShow = [scene = owner.get()](bool show) { scene->SetShow(show); };
+    }
+    layer.release = [&owner] { owner = nullptr; };
+    return layer;
+}
+
+bool CVell::Surface::Create(HDC compatibleWith, int width, int height) {
+    CMemoryDC newDC(CreateCompatibleDC(compatibleWith), L"CVell::DeleteDC failed\n");
+    CBitmapHandle newBitmap(CreateCompatibleBitmap(compatibleWith, width, height), L"CVell::DeleteObject failed\n");
+    if (!newDC || !newBitmap) {
+        return false;
+    }
+    select.reset();
+    dc = std::move(newDC);
+    bitmap = std::move(newBitmap);
+    GetObjectW(bitmap.get(), sizeof info, &info);
+    select.emplace(dc.get(), bitmap.get());
+    return true;
+}
 
 CVell::CVell(int ignored, int showCommand)
     : CWindowHandler(ignored), showCommand(showCommand), constructionStart(timeGetTime()) {
@@ -79,18 +71,7 @@ CVell::CVell(int ignored, int showCommand)
     script = new CScript(imageArchive->GetData(L"./IMG/script.scr"),
                          static_cast<std::size_t>(imageArchive->GetSize(L"./IMG/script.scr")));
 
-    background = new CBackground(window, clientWidth, clientHeight);
-    characters.emplace_back(new CCharacter(window, clientWidth, clientHeight));
-    characters.emplace_back(new CCharacter(window, clientWidth, clientHeight));
-    textWindow = new CTextWindow(window, clientWidth, clientHeight);
-    screenMask = new CScreenMask(window, clientWidth, clientHeight);
-    menu = new CButtonWindow<E_GameState>(window, clientWidth, clientHeight, L"MENU_BASE", 350, 420, 100,
-                                          clientWidth / 2 - 175, 192);
-    title = new CButtonWindow<E_GameState>(window, clientWidth, clientHeight, L"TITLE_BASE", clientWidth, clientHeight,
-                                           0, 0, 255);
-    bgm = new CSound(soundArchive.get());
-    voice = new CSound(soundArchive.get());
-    slide = new CSlide(window, clientWidth, clientHeight);
+    BuildScenes();
     RegisterPictures();
     RegisterButtons();
     autoTimer = new AutoModeTimer(window);
@@ -107,8 +88,10 @@ CVell::CVell(int ignored, int showCommand)
     ChangeState(TITLE);
     inputLocked = 0;
 
-    stateMutex.Create();
-    drawMutex.Create();
+    // Without the locks the two threads would race over every scene.
+    if (!stateMutex.Create() || !drawMutex.Create()) {
+        ReportFatalError(L"CreateMutexW failed (error %lu)\n", static_cast<unsigned long>(GetLastError()));
+    }
     StartFrameThread();
 }
 
@@ -116,119 +99,114 @@ CVell::~CVell() {
     WriteDebugOutput(L"~CVell was called\n");
     // Nothing below may go while the frame thread could still use it.
     StopFrameThread();
-    if (canvasOriginal) SelectObject(canvasDC.get(), canvasOriginal);
-    if (backOriginal) SelectObject(backDC.get(), backOriginal);
-    canvasDC.Reset();
-    backDC.Reset();
-    canvasBitmap.Reset();
-    backBitmap.Reset();
+    canvas.select.reset();
+    back.select.reset();
+    canvas.dc.Reset();
+    back.dc.Reset();
+    canvas.bitmap.Reset();
+    back.bitmap.Reset();
+    stateMutex.Close();
+    drawMutex.Close();
     glossary.clear();
     glossaryList.clear();
     backlog.Clear();
+    // The scenes from the top of the layer table down, then what they drew
+    // and played from.
+    for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) {
+        if (layer->release) layer->release();
+        *layer = Layer{};
+    }
     characters.clear();
-    soundArchive = nullptr;
-    imageArchive = nullptr;
     autoTimer = nullptr;
-    slide = nullptr;
     script = nullptr;
-    title = nullptr;
-    menu = nullptr;
-    screenMask = nullptr;
-    textWindow = nullptr;
-    background = nullptr;
     voice = nullptr;
     bgm = nullptr;
+    soundArchive = nullptr;
+    imageArchive = nullptr;
 }
 
 void CVell::CreateSurfaces() {
     CWindowDC windowDC(window);
-    canvasDC = CMemoryDC(CreateCompatibleDC(windowDC.get()), L"CVell::DeleteDC failed\n");
-    canvasBitmap = CBitmapHandle(CreateCompatibleBitmap(windowDC.get(), clientWidth, clientHeight), L"CVell::DeleteObject failed\n");
-    GetObjectW(canvasBitmap.get(), sizeof canvasInfo, &canvasInfo);
-    canvasOriginal = SelectObject(canvasDC.get(), canvasBitmap.get());
+    if (!windowDC || !canvas.Create(windowDC.get(), clientWidth, clientHeight)) {
+        ReportFatalError(L"The canvas could not be created\n");
+        return;
+    }
     // Until the first frame the canvas is black, like the window's background.
-    PatBlt(canvasDC.get(), 0, 0, clientWidth, clientHeight, BLACKNESS);
+    PatBlt(canvas.dc.get(), 0, 0, clientWidth, clientHeight, BLACKNESS);
     RebuildBackBuffer();
 }
 
 void CVell::RebuildBackBuffer() {
-    if (backOriginal) SelectObject(backDC.get(), backOriginal);
-    backOriginal = nullptr;
-    backDC.Reset();
-    backBitmap.Reset();
     CWindowDC windowDC(window);
-    backDC = CMemoryDC(CreateCompatibleDC(windowDC.get()), L"CVell::DeleteDC failed\n");
-    backBitmap = CBitmapHandle(CreateCompatibleBitmap(windowDC.get(), geometry.backBufferWidth, geometry.backBufferHeight),
-                               L"CVell::DeleteObject failed\n");
-    GetObjectW(backBitmap.get(), sizeof backInfo, &backInfo);
-    backOriginal = SelectObject(backDC.get(), backBitmap.get());
+    if (!windowDC || !back.Create(windowDC.get(), geometry.backBufferWidth, geometry.backBufferHeight)) {
+        // The old buffer stays; a picture of the wrong shape beats none.
+        ReportFatalError(L"The back buffer could not be created\n");
+        return;
+    }
     // The bars beside the picture in full screen stay black.
-    PatBlt(backDC.get(), 0, 0, geometry.backBufferWidth, geometry.backBufferHeight, BLACKNESS);
-    if (!BitBlt(backDC.get(), geometry.imageOffsetX, geometry.imageOffsetY, clientWidth, clientHeight, canvasDC.get(), 0, 0,
-                SRCCOPY)) {
+    PatBlt(back.dc.get(), 0, 0, geometry.backBufferWidth, geometry.backBufferHeight, BLACKNESS);
+    if (!BitBlt(back.dc.get(), geometry.imageOffsetX, geometry.imageOffsetY, clientWidth, clientHeight,
+                canvas.dc.get(), 0, 0, SRCCOPY)) {
         ReportTrace(L"BitBlt failed at WM_PAINT\n");
     }
 }
 
+void CVell::BuildScenes() {
+    background = new CBackground(window, clientWidth, clientHeight);
+    characters.emplace_back(new CCharacter(window, clientWidth, clientHeight));
+    characters.emplace_back(new CCharacter(window, clientWidth, clientHeight));
+    textWindow = new CTextWindow(window, clientWidth, clientHeight);
+    screenMask = new CScreenMask(window, clientWidth, clientHeight);
+    menu = new CButtonWindow<E_GameState>(window, clientWidth, clientHeight, L"MENU_BASE", 350, 420, 100,
+                                          clientWidth / 2 - 175, 192);
+    title = new CButtonWindow<E_GameState>(window, clientWidth, clientHeight, L"TITLE_BASE", clientWidth, clientHeight,
+                                           0, 0, 255);
+    bgm = new CSound(soundArchive.get());
+    voice = new CSound(soundArchive.get());
+    slide = new CSlide(window, clientWidth, clientHeight);
+
+    layers[LAYER_BACKGROUND] = MakeLayer(background);
+    layers[LAYER_TITLE] = MakeLayer(title);
+    layers[LAYER_CHARACTER1] = MakeLayer(characters[0]);
+    layers[LAYER_CHARACTER2] = MakeLayer(characters[1]);
+    layers[LAYER_SLIDE] = MakeLayer(slide);
+    layers[LAYER_MESSAGE_WINDOW] = MakeLayer(textWindow);
+    layers[LAYER_SCREEN_MASK] = MakeLayer(screenMask);
+    layers[LAYER_MENU] = MakeLayer(menu);
+}
+
 void CVell::RegisterPictures() {
-    const auto registerPicture = [this](CScene& scene, const PictureFiles& files) {
-        const std::wstring picture = EntryName(files.picture), mask = EntryName(files.mask);
-        if (!scene.SetBMP(files.key, imageArchive->GetData(picture), imageArchive->GetSize(picture),
-                          imageArchive->GetData(mask), imageArchive->GetSize(mask))) {
+    for (const PictureFiles& files : RegisteredPictures()) {
+        CScene* owner = layers[files.owner].scene;
+        if (owner == nullptr) continue;  // a screen this game does not have
+        const BmpImage picture = ImageFile(*imageArchive, files.picture);
+        const BmpImage mask = ImageFile(*imageArchive, files.mask);
+        if (!owner->SetBMP(files.key, picture.data, picture.size, mask.data, mask.size)) {
             ReportFatalError(L"backGround SetBMP Failed\n");
         }
-    };
-    for (const wchar_t* key : {L"BASE", L"HAIKEI1", L"HAIKEI2", L"HAIKEI3", L"STAFF"}) {
-        registerPicture(*background, {key, key, L"BASE"});
-    }
-    registerPicture(*characters[0], {L"CHAR_DUMMY", L"CHAR_DUMMY", L"CHAR_DUMMY_MASK"});
-    for (const wchar_t* key : {L"CHAR1_1", L"CHAR1_2", L"CHAR1_3", L"CHAR1_4", L"CHAR1_5"}) {
-        registerPicture(*characters[0], {key, key, L"CHAR1_MASK"});
-    }
-    for (const wchar_t* key : {L"CHAR2_1", L"CHAR2_2", L"CHAR2_3", L"CHAR2_4"}) {
-        registerPicture(*characters[0], {key, key, L"CHAR2_MASK"});
-    }
-    registerPicture(*characters[1], {L"CHAR_DUMMY", L"CHAR_DUMMY", L"CHAR_DUMMY_MASK"});
-    registerPicture(*textWindow, {L"TEXTWINDOW", L"TEXTWINDOW", L"TEXTWINDOW_MASK"});
-    registerPicture(*screenMask, {L"BASE", L"BASE", L"BASE"});
-    registerPicture(*menu, {L"MENU_BASE", L"MENU_BASE", L"MENU_BASE_MASK"});
-    registerPicture(*title, {L"TITLE_BASE", L"TITLE", L"TITLE_BASE_MASK"});
-    registerPicture(*slide, {L"SLIDE_DUMMY", L"SLIDE_DUMMY", L"SLIDE_DUMMY_MASK"});
-    for (int i = 1; i <= 17; ++i) {
-        const std::wstring key = L"SLIDE_" + std::to_wstring(i);
-        registerPicture(*slide, {key.c_str(), key.c_str(), L"SLIDE_MASK"});
     }
 }
 
 void CVell::RegisterButtons() {
-    const auto registerButton = [this](CButtonWindow<E_GameState>& screen, const ButtonFiles& b) {
-        const auto data = [this](const wchar_t* stem) { return imageArchive->GetData(EntryName(stem)); };
-        const auto size = [this](const wchar_t* stem) { return imageArchive->GetSize(EntryName(stem)); };
-        if (!screen.SetBMP(b.key, data(b.normal), size(b.normal), data(b.normalMask), size(b.normalMask), b.coverKey,
-                           data(b.cover), size(b.cover), data(b.coverMask), size(b.coverMask), b.invalidKey,
-                           data(b.invalid), size(b.invalid), data(b.invalidMask), size(b.invalidMask), b.x, b.y,
-                           b.result)) {
-            ReportFatalError(L"menu SetBMP 3 Failed\n");
-        }
-    };
-    const auto data = [this](const wchar_t* stem) { return imageArchive->GetData(EntryName(stem)); };
-    const auto size = [this](const wchar_t* stem) { return imageArchive->GetSize(EntryName(stem)); };
-    for (const ButtonFiles& b : MESSAGE_WINDOW_BUTTONS) {
-        if (!textWindow->SetBMP(b.key, data(b.normal), size(b.normal), data(b.normalMask), size(b.normalMask), b.coverKey,
-                                data(b.cover), size(b.cover), data(b.coverMask), size(b.coverMask), b.invalidKey,
-                                data(b.invalid), size(b.invalid), data(b.invalidMask), size(b.invalidMask), b.x, b.y,
-                                b.result)) {
+    for (const ButtonFiles& files : RegisteredButtons()) {
+        CButton* owner = layers[files.owner].buttons;
+        if (owner == nullptr) continue;  // a screen this game does not have
+        const ButtonLooks looks{Look(*imageArchive, files.normal), Look(*imageArchive, files.cover),
+                                Look(*imageArchive, files.invalid)};
+        if (!owner->SetBMP(looks, files.x, files.y, files.result)) {
             ReportFatalError(L"menu SetBMP 3 Failed\n");
         }
     }
     textWindow->SetVoiceButtonEnabled(true);
     textWindow->SetAutoButtonEnabled(true);
-    for (const ButtonFiles& b : MENU_BUTTONS) registerButton(*menu, b);
-    for (const ButtonFiles& b : TITLE_BUTTONS) registerButton(*title, b);
 }
 
 void CVell::StartFrameThread() {
-    frameThread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &CVell::FrameThread, this, 0, nullptr));
+    frameThread = CKernelHandle(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &CVell::FrameThread, this, 0, nullptr)));
+    if (!frameThread) {
+        // Without it nothing would ever be drawn.
+        ReportFatalError(L"The frame thread could not be started\n");
+    }
 }
 
 void CVell::StopFrameThread() {
@@ -239,8 +217,7 @@ void CVell::StopFrameThread() {
     if (frameThread) {
         // The thread finishes the frame it is in; it takes no lock that this
         // thread holds and never waits for this thread.
-        WaitForSingleObject(frameThread, INFINITE);
-        CloseHandle(frameThread);
-        frameThread = nullptr;
+        WaitForSingleObject(frameThread.get(), INFINITE);
+        frameThread.Close();
     }
 }

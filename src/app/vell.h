@@ -5,6 +5,11 @@
 // starts the frame thread. The entry point runs the message loop and then
 // deletes it.
 //
+// The screens are data (screen_tables.h): the layer table orders the scenes
+// for the frame thread and the settings, the state table says what each
+// state shows and which input handler it uses. Each screen's input has a
+// file of its own (vell_title.cpp, vell_game.cpp, ...).
+//
 // Threads and locks: the window thread runs the window procedure (input,
 // state changes, painting); the frame thread animates and draws. `stateMutex`
 // ("MUTEX_VELL") guards the game state and every scene; `drawMutex`
@@ -14,25 +19,32 @@
 
 #include <windows.h>
 
+#include <array>
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "app/auto_mode_timer.h"
 #include "app/game_state.h"
 #include "app/named_mutex.h"
+#include "app/screen_geometry.h"
+#include "app/screen_tables.h"
 #include "app/window_handler.h"
 #include "glossary/glossary.h"
 #include "resource/archive.h"
+#include "resource/gdi.h"
+#include "resource/kernel_handle.h"
 #include "scenario/backlog.h"
 #include "scenario/script.h"
-#include "settings/settings.h"
-#include "settings/settings_editor.h"
-#include "sound/sound.h"
 #include "scene/button_window.h"
-#include "scene/gdi.h"
 #include "scene/picture_layers.h"
 #include "scene/ref_counted.h"
 #include "scene/screen_mask.h"
+#include "settings/settings.h"
+#include "settings/settings_editor.h"
+#include "sound/sound.h"
 #include "text/text_window.h"
 
 class CVell : public CWindowHandler {
@@ -46,7 +58,8 @@ public:
     // Switches to `newState` (with the side effects of a new game or of
     // opening the glossary) and makes the screens match. Window thread.
     void ChangeState(E_GameState newState);
-    // Makes the screens match `state`; takes the state lock itself.
+    // Makes the screens match `state` as its row of the state table says;
+    // takes the state lock itself.
     void ApplyState();
     // Back to the game from an overlay, the hidden window or the title.
     // Called with the state lock held.
@@ -67,8 +80,31 @@ public:
     E_GameState GetPreviousState() const { return previousState; }
 
 private:
+    // One row of the layer table at run time: the scene (owned by its
+    // member below; null for a screen the game does not have), its button
+    // set if it has one, how to show or hide it, and how to release it.
+    struct Layer {
+        CScene* scene = nullptr;
+        CButton* buttons = nullptr;
+        std::function<void(bool)> setShow;
+        std::function<void()> release;
+    };
+    template <class T>
+    static Layer MakeLayer(RefPtr<T>& owner);
+
+    // A memory DC with its own bitmap selected for its whole life.
+    struct Surface {
+        CMemoryDC dc;
+        CBitmapHandle bitmap;
+        BITMAP info{};
+        std::optional<CSelectGuard> select;  // goes before the DC and the bitmap
+        // False (and nothing made) when GDI cannot make the DC or the bitmap.
+        bool Create(HDC compatibleWith, int width, int height);
+    };
+
     // Start-up pieces, in the order they run.
     void CreateSurfaces();
+    void BuildScenes();
     void RegisterPictures();
     void RegisterButtons();
     void StartFrameThread();
@@ -84,14 +120,16 @@ private:
     // into it. Window thread, with the draw lock held.
     void RebuildBackBuffer();
 
-    // Per-state input (mouse positions already mapped to the canvas).
+    // Input: the current state's handler from the state table. Mouse
+    // positions are already mapped to the canvas. One file per screen.
     void HandleInput(UINT message, WPARAM wParam, LPARAM lParam);
-    void OnTitleInput(UINT message, int x, int y);
-    void OnMenuInput(UINT message, int x, int y);
-    void OnEraseWindowInput(UINT message, WPARAM wParam);
-    void OnStaffInput(UINT message);
-    void OnGameInput(UINT message, WPARAM wParam, int x, int y);
-    void OnBacklogInput(UINT message, WPARAM wParam, int x, int y);
+    void OnTitleInput(UINT message, WPARAM wParam, LogicalPoint point);
+    void OnEraseWindowInput(UINT message, WPARAM wParam, LogicalPoint point);
+    void OnGameInput(UINT message, WPARAM wParam, LogicalPoint point);
+    void OnMenuInput(UINT message, WPARAM wParam, LogicalPoint point);
+    void OnBacklogInput(UINT message, WPARAM wParam, LogicalPoint point);
+    void OnOverlayInput(UINT message, WPARAM wParam, LogicalPoint point);
+    void OnStaffInput(UINT message, WPARAM wParam, LogicalPoint point);
     // Shared steps of the game and backlog handlers.
     void Proceed();
     void ShowBacklogEntry(const BacklogEntry& entry);
@@ -100,6 +138,9 @@ private:
     // Starts the scenario from its first line; false (and the title stays)
     // when it holds no message.
     bool StartNewGame();
+    // The story layers of the state table.
+    void ActivateStoryLayers();
+    void EmptyStoryLayers();
 
     // Ends the program after the exit question was answered Yes: the frame
     // thread leaves its loop and is waited for before the window goes.
@@ -113,6 +154,7 @@ private:
     std::uint32_t constructionStart = 0;
     bool firstFrameNoted = false;
     // Frame clock: milliseconds from timeGetTime, frames in this second.
+    // Frame thread only (after start-up).
     std::int32_t framesPerSecond = 15;
     std::uint32_t secondStart = 0;
     std::uint32_t now = 0;
@@ -123,6 +165,7 @@ private:
     E_GameState state = UNSET;
     E_GameState previousState = UNSET;
 
+    // The owners. Every scene is also a row of `layers`.
     RefPtr<CSound> bgm;
     RefPtr<CSound> voice;
     RefPtr<CBackground> background;
@@ -135,29 +178,28 @@ private:
     RefPtr<AutoModeTimer> autoTimer;
     RefPtr<CArchive> imageArchive;
     RefPtr<CArchive> soundArchive;
+    std::vector<RefPtr<CCharacter>> characters;
+
+    // The layer table, filled once at start-up, in LAYER_TABLE's order.
+    std::array<Layer, LAYER_COUNT> layers;
 
     CBacklog backlog;
-    std::vector<RefPtr<CCharacter>> characters;
     PAINTSTRUCT paint{};
 
     // Surfaces: the 800 x 600 canvas every scene draws into, and the back
     // buffer the window is painted from (monitor-shaped in full screen).
-    HDC windowDC = nullptr;
-    CMemoryDC canvasDC;
-    CMemoryDC backDC;
-    BITMAP canvasInfo{};
-    BITMAP backInfo{};
-    CBitmapHandle canvasBitmap;
-    CBitmapHandle backBitmap;
-    HGDIOBJ canvasOriginal = nullptr;
-    HGDIOBJ backOriginal = nullptr;
+    Surface canvas;
+    Surface back;
 
-    volatile LONG running = 1;
+    // Shared by the window thread and the frame thread.
+    std::atomic<int> running{1};
+    std::atomic<int> textMayProceed{1};
+    std::atomic<int> autoMode{0};
+    std::atomic<int> inputLocked{0};
     RECT clientRect{};
-    volatile LONG textMayProceed = 1;
-    std::int32_t keyLatch = 0;
-    std::int32_t autoMode = 0;
-    volatile LONG inputLocked = 0;
+    std::int32_t keyLatch = 0;  // window thread only
+    // 1 between a left button press and its release. Window thread only.
+    std::int32_t leftButtonDown = 0;
 
     GlossaryMap glossary;
     GlossaryList glossaryList;
@@ -168,5 +210,5 @@ private:
 
     CNamedMutex stateMutex{L"MUTEX_VELL"};
     CNamedMutex drawMutex{L"MUTEX_VELL_DRAW"};
-    HANDLE frameThread = nullptr;
+    CKernelHandle frameThread;
 };

@@ -10,22 +10,6 @@
 #include "app/vell.h"
 #include "scene/rect_math.h"
 
-namespace {
-
-// Pulls one frame's change out of a scene that is active.
-void Ask(CScene* scene, std::vector<RECT>& dirty) {
-    if (scene && scene->IsActive()) {
-        const RECT r = scene->GetDrawEvent();
-        if (!IsZeroRect(r)) dirty.push_back(r);
-    }
-}
-
-void DrawIfActive(CScene* scene, HDC canvas, const RECT& united) {
-    if (scene && scene->IsActive()) scene->Draw(canvas, united);
-}
-
-}  // namespace
-
 unsigned __stdcall CVell::FrameThread(void* game) {
     static_cast<CVell*>(game)->RunFrames();
     return 0;
@@ -41,23 +25,22 @@ void CVell::RunFrames() {
         elapsed = now - secondStart;
         frameDue = static_cast<std::uint32_t>((1000.0f / static_cast<float>(framesPerSecond)) * static_cast<float>(frameCount));
 
-        bool backgroundAnimating = false;
         {
             CMutexLock lock(stateMutex);
             if (running == 0) {
                 break;
             }
+            // Every active layer, bottom up. While the background fades the
+            // story layers above it wait; the background is asked first, so
+            // its state is known by the time they come.
             dirty.clear();
-            Ask(background.get(), dirty);
-            Ask(title.get(), dirty);
-            backgroundAnimating = background->IsAnimating();
-            if (!backgroundAnimating) {
-                for (auto& character : characters) Ask(character.get(), dirty);
-                Ask(slide.get(), dirty);
+            for (const LayerTraits& traits : LAYER_TABLE) {
+                CScene* scene = layers[traits.layer].scene;
+                if (scene == nullptr || !scene->IsActive()) continue;
+                if (traits.waitsForBackground == E_BACKGROUND_WAIT::ASK_AND_DRAW && background->IsAnimating()) continue;
+                const RECT changed = scene->GetDrawEvent();
+                if (!IsZeroRect(changed)) dirty.push_back(changed);
             }
-            Ask(textWindow.get(), dirty);
-            Ask(screenMask.get(), dirty);
-            Ask(menu.get(), dirty);
         }
 
         const RECT united = UniteDrawRects(dirty);
@@ -71,7 +54,7 @@ void CVell::RunFrames() {
                             static_cast<unsigned>(timeGetTime() - constructionStart));
             }
         }
-        InterlockedExchange(&inputLocked, 0);
+        inputLocked = 0;
 
         if (frameDue > elapsed) {
             Sleep(frameDue - elapsed);
@@ -88,35 +71,40 @@ void CVell::RunFrames() {
 }
 
 void CVell::ComposeFrame(const RECT& united) {
-    // Each scene's Draw reads only what its own GetDrawEvent prepared, so the
-    // layers are drawn without the state lock.
-    HDC canvas = canvasDC.get();
-    DrawIfActive(background.get(), canvas, united);
-    DrawIfActive(title.get(), canvas, united);
-    if (!background->IsAnimating()) {
-        for (auto& character : characters) DrawIfActive(character.get(), canvas, united);
-        DrawIfActive(slide.get(), canvas, united);
-        if (textWindow->IsActive()) DrawMessageWindow(united);
+    // Each scene's Draw reads only what its own GetDrawEvent prepared, so
+    // most layers are drawn without the state lock; those whose drawing
+    // reads what input changes take it.
+    const bool backgroundAnimating = background->IsAnimating();
+    for (const LayerTraits& traits : LAYER_TABLE) {
+        CScene* scene = layers[traits.layer].scene;
+        if (scene == nullptr || !scene->IsActive()) continue;
+        if (traits.waitsForBackground != E_BACKGROUND_WAIT::NONE && backgroundAnimating) continue;
+        if (traits.layer == LAYER_MESSAGE_WINDOW) {
+            DrawMessageWindow(united);
+        } else if (traits.drawnUnderStateLock) {
+            CMutexLock lock(stateMutex);
+            scene->Draw(canvas.dc.get(), united);
+        } else {
+            scene->Draw(canvas.dc.get(), united);
+        }
     }
-    DrawIfActive(screenMask.get(), canvas, united);
-    DrawIfActive(menu.get(), canvas, united);
 }
 
 void CVell::DrawMessageWindow(const RECT& united) {
+    CMutexLock lock(stateMutex);
     // While a visible character or the slide is fading, the window is drawn
     // without its text, so typing (and the voice) wait for the pictures.
     bool busy = slide->IsAnimating();
     for (auto& character : characters) {
-        busy = busy || (character->IsAnimating() && character->GetCurrentPlace() != CCharacter::INVISIBLE_PLACE);
+        busy = busy || (character->IsAnimating() && character->GetCurrentPlace() != CharacterPosition::INVISIBLE);
     }
-    CMutexLock lock(stateMutex);
     if (busy) {
-        InterlockedExchange(&textMayProceed, 0);
-        textWindow->DrawWindow(canvasDC.get(), united, false);
+        textMayProceed = 0;
+        textWindow->DrawWindow(canvas.dc.get(), united, false);
         return;
     }
-    InterlockedExchange(&textMayProceed, 1);
-    textWindow->DrawWindow(canvasDC.get(), united, true);
+    textMayProceed = 1;
+    textWindow->DrawWindow(canvas.dc.get(), united, true);
     // Starts only a voice that is loaded and waiting.
     voice->Play(0);
     if (state == GAME && autoMode == 1 && !textWindow->IsTyping()) {
@@ -128,8 +116,8 @@ void CVell::PresentFrame(const RECT& united) {
     CMutexLock lock(drawMutex);
     const int w = united.right - united.left;
     const int h = united.bottom - united.top;
-    if (!BitBlt(backDC.get(), united.left + geometry.imageOffsetX, united.top + geometry.imageOffsetY, w, h,
-                canvasDC.get(), united.left, united.top, SRCCOPY)) {
+    if (!BitBlt(back.dc.get(), united.left + geometry.imageOffsetX, united.top + geometry.imageOffsetY, w, h,
+                canvas.dc.get(), united.left, united.top, SRCCOPY)) {
         ReportTrace(L"BitBlt failed at WM_PAINT\n");
     }
     if (fullScreen) {
@@ -143,19 +131,18 @@ void CVell::PresentFrame(const RECT& united) {
 
 void CVell::OnPaint() {
     CMutexLock lock(drawMutex);
-    HDC dc = BeginPaint(window, &paint);
+    const CPaintDC dc(window, paint);
     if (fullScreen) {
-        if (!StretchBlt(dc, 0, 0, monitorWidth, monitorHeight, backDC.get(), 0, 0, geometry.backBufferWidth,
+        if (!StretchBlt(dc.get(), 0, 0, monitorWidth, monitorHeight, back.dc.get(), 0, 0, geometry.backBufferWidth,
                         geometry.backBufferHeight, SRCCOPY)) {
             ReportTrace(L"StretchBlt failed");
         }
     } else {
         GetClientRect(window, &clientRect);
-        if (!BitBlt(dc, 0, 0, clientRect.right, clientRect.bottom, backDC.get(), 0, 0, SRCCOPY)) {
+        if (!BitBlt(dc.get(), 0, 0, clientRect.right, clientRect.bottom, back.dc.get(), 0, 0, SRCCOPY)) {
             ReportTrace(L"BitBlt failed at WM_PAINT\n");
         }
     }
-    EndPaint(window, &paint);
 }
 
 int CVell::ChangeScreen() {

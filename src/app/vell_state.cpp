@@ -8,24 +8,9 @@
 #include "app/report.h"
 #include "app/vell.h"
 
-namespace {
-
-// Window-procedure statics. Window thread only.
-int leftButtonDown = 0;
-
-}  // namespace
-
 bool CVell::OnWaveDone(HWAVEOUT device, WAVEHDR* header) {
-    switch (state) {
-    case ERASEWINDOW:
-    case GAME:
-    case MENU:
-    case BACKLOG:
-    case DICTIONARY:
-    case SAVE:
-    case LOAD:
-        break;
-    default:
+    const StateRow* row = FindStateRow(state);
+    if (row == nullptr || !row->musicLoops) {
         return false;
     }
     leftButtonDown = 0;
@@ -55,84 +40,43 @@ void CVell::ChangeState(E_GameState newState) {
 
 void CVell::ApplyState() {
     CMutexLock lock(stateMutex);
-    const auto emptyStoryLayers = [this] {
-        for (auto& character : characters) {
-            character->SetPicture(L"", CCharacter::INVISIBLE_PLACE);
-            character->SetActive(false);
+    const StateRow* row = FindStateRow(state);
+    if (row == nullptr) {
+        ReportTrace(L"Invalid handle was called\n");
+        layers[LAYER_TITLE].setShow(true);
+        ChangeState(TITLE);
+        return;
+    }
+    if (row->onEnter == E_ON_ENTER::CAPTURE_FROM_GAME && previousState == GAME) {
+        // The save/load screen captures the game for a later save.
+    }
+    if (row->backgroundPicture != nullptr) {
+        background->SetPicture(row->backgroundPicture);
+    }
+    if (row->story == E_STORY::ACTIVATE) {
+        ActivateStoryLayers();
+    }
+    for (const LayerTraits& traits : LAYER_TABLE) {
+        const Layer& layer = layers[traits.layer];
+        const E_SHOW show = row->show[traits.layer];
+        if (layer.setShow && (show == E_SHOW::SHOW || show == E_SHOW::HIDE)) {
+            layer.setShow(show == E_SHOW::SHOW);
         }
-        slide->SetPicture(L"", 0);
-        slide->SetActive(false);
-    };
-    switch (state) {
-    case TITLE:
-        background->SetPicture(L"HAIKEI1");
-        title->SetShow(true);
-        textWindow->SetShow(false);
-        screenMask->SetShow(0);
-        menu->SetShow(false);
-        emptyStoryLayers();
-        textWindow->SetActive(false);
+    }
+    if (row->backlogLook != E_SHOW::KEEP) {
+        textWindow->SetBacklogView(row->backlogLook == E_SHOW::SHOW);
+    }
+    if (row->story == E_STORY::EMPTY) {
+        EmptyStoryLayers();
+    }
+    if (row->onEnter == E_ON_ENTER::RESET_SCENE) {
         ResetScene();
-        break;
-    case ERASEWINDOW:
-        title->SetShow(false);
-        textWindow->SetShow(false);
-        screenMask->SetShow(0);
-        menu->SetShow(false);
-        break;
-    case GAME:
-        for (auto& character : characters) character->SetActive(true);
-        slide->SetActive(true);
-        textWindow->SetActive(true);
-        title->SetShow(false);
-        textWindow->SetShow(true);
-        textWindow->SetBacklogView(false);
-        screenMask->SetShow(0);
-        menu->SetShow(false);
-        break;
-    case MENU:
-        title->SetShow(false);
-        textWindow->SetShow(true);
-        screenMask->SetShow(1);
-        menu->SetShow(true);
-        break;
-    case BACKLOG:
-        screenMask->SetShow(0);
-        textWindow->SetShow(true);
-        textWindow->SetBacklogView(true);
-        menu->SetShow(false);
-        break;
-    case DICTIONARY:
-        textWindow->SetShow(false);
-        screenMask->SetShow(1);
-        break;
-    case SAVE:
-    case LOAD:
-    case CONFIG:
-        // The overlay screens dim what lies below them.
-        screenMask->SetShow(1);
-        break;
-    case STAFF:
-        background->SetPicture(L"STAFF");
-        title->SetShow(false);
-        textWindow->SetShow(false);
-        screenMask->SetShow(0);
-        menu->SetShow(false);
-        emptyStoryLayers();
-        textWindow->SetActive(false);
-        break;
-    case EXITGAME:
+    } else if (row->onEnter == E_ON_ENTER::REQUEST_EXIT) {
         // The exit question is posted, not sent: it must not be asked while
         // this thread holds the state lock, or the frame thread would wait
         // for the lock while the player thinks.
         PostMessageW(window, WM_CLOSE, 0, 0);
         state = previousState;
-        break;
-    default:
-        ReportTrace(L"Invalid handle was called\n");
-        title->SetShow(true);
-        ChangeState(TITLE);
-        return;
     }
     if (autoMode == 1) {
         autoMode = 0;
@@ -143,6 +87,22 @@ void CVell::ApplyState() {
     EnableWindow(window, FALSE);
     EnableWindow(window, TRUE);
     SetFocus(window);
+}
+
+void CVell::ActivateStoryLayers() {
+    for (auto& character : characters) character->SetActive(true);
+    slide->SetActive(true);
+    textWindow->SetActive(true);
+}
+
+void CVell::EmptyStoryLayers() {
+    for (auto& character : characters) {
+        character->SetPicture(L"", CharacterPosition::INVISIBLE);
+        character->SetActive(false);
+    }
+    slide->SetPicture(L"", 0);
+    slide->SetActive(false);
+    textWindow->SetActive(false);
 }
 
 void CVell::ReturnToGame() {
@@ -223,4 +183,24 @@ LRESULT CVell::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         HandleInput(msg, wParam, lParam);
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+void CVell::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
+    const StateRow* row = FindStateRow(state);
+    if (row == nullptr) {
+        return;
+    }
+    const LogicalPoint point = MapMousePosition(geometry, static_cast<std::uint32_t>(lParam));
+    switch (row->input) {
+    case E_INPUT::TITLE: OnTitleInput(message, wParam, point); break;
+    case E_INPUT::ERASEWINDOW: OnEraseWindowInput(message, wParam, point); break;
+    case E_INPUT::GAME: OnGameInput(message, wParam, point); break;
+    case E_INPUT::MENU: OnMenuInput(message, wParam, point); break;
+    case E_INPUT::BACKLOG: OnBacklogInput(message, wParam, point); break;
+    case E_INPUT::DICTIONARY:
+    case E_INPUT::SAVE_LOAD:
+    case E_INPUT::CONFIG: OnOverlayInput(message, wParam, point); break;
+    case E_INPUT::STAFF: OnStaffInput(message, wParam, point); break;
+    case E_INPUT::NONE: break;
+    }
 }

@@ -58,11 +58,11 @@ void CVell::ApplyScriptRequests() {
         s.sceneRequest = 0;
     }
     if (s.character1Pending != 0) {
-        characters[0]->SetPicture(s.character1Name, static_cast<int>(s.character1Position));
+        characters[0]->SetPicture(s.character1Name, s.character1Position);
         s.character1Pending = 0;
     }
     if (s.character2Pending != 0) {
-        characters[1]->SetPicture(s.character2Name, static_cast<int>(s.character2Position));
+        characters[1]->SetPicture(s.character2Name, s.character2Position);
         s.character2Pending = 0;
     }
     if (s.slidePending != 0) {
@@ -81,7 +81,7 @@ void CVell::ResetScene() {
     bgm->Close();
     voice->Stop();
     voice->Close();
-    for (auto& character : characters) character->SetPicture(L"", CCharacter::INVISIBLE_PLACE);
+    for (auto& character : characters) character->SetPicture(L"", CharacterPosition::INVISIBLE);
     slide->SetPicture(L"", 0);
     textWindow->SetMessage(false, glossary, L"", L"");
     backlog.Clear();
@@ -106,10 +106,10 @@ void CVell::ApplySettings() {
         autoTimer->SetTotal(*wait);
     }
     if (const auto step = FadeStepFor(settings.drawSpeed)) {
-        // Every layer but the title screen, which keeps its own step.
-        CScene* layers[] = {background.get(), textWindow.get(), screenMask.get(), slide.get(), menu.get()};
-        for (CScene* layer : layers) layer->SetFadeStep(*step);
-        for (auto& character : characters) character->SetFadeStep(*step);
+        for (const LayerTraits& traits : LAYER_TABLE) {
+            CScene* scene = layers[traits.layer].scene;
+            if (scene != nullptr && traits.takesDrawSpeed) scene->SetFadeStep(*step);
+        }
     }
     // A folder that cannot take the file leaves the settings in force for
     // this run; the editor reports why the file could not be written.

@@ -3,12 +3,11 @@
 #include <vector>
 
 #include "resource/bmp_layout.h"
-#include "scene/gdi.h"
 
-HBITMAP CreateBitmapFromBmp(const std::uint8_t* data, std::size_t size) {
+CBitmapHandle CreateBitmapFromBmp(const std::uint8_t* data, std::size_t size, const wchar_t* failureText) {
     const auto layout = ValidateBmp(data, size);
     if (!layout) {
-        return nullptr;
+        return {};
     }
     // The header with its colour table and the pixels each get a buffer of
     // their own, as GDI reads them separately.
@@ -17,7 +16,8 @@ HBITMAP CreateBitmapFromBmp(const std::uint8_t* data, std::size_t size) {
     const auto* info = reinterpret_cast<const BITMAPINFO*>(header.data());
     CWindowDC screen(nullptr);
     if (!screen) {
-        return nullptr;
+        return {};
     }
-    return CreateDIBitmap(screen.get(), &info->bmiHeader, CBM_INIT, pixels.data(), info, DIB_RGB_COLORS);
+    return CBitmapHandle(CreateDIBitmap(screen.get(), &info->bmiHeader, CBM_INIT, pixels.data(), info, DIB_RGB_COLORS),
+                         failureText);
 }

@@ -31,14 +31,7 @@
 #include <string>
 #include <vector>
 
-// Where a character picture stands; written in the scenario as the letters
-// "l", "c", "r" and "i".
-enum class CharacterPosition : std::int32_t {
-    LEFT = 0,
-    CENTRE = 1,
-    RIGHT = 2,
-    INVISIBLE = 3,  // the layer draws nothing
-};
+#include "scenario/character_position.h"
 
 class CScript {
 public:

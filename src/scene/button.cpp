@@ -42,49 +42,40 @@ CButton::~CButton() {
     masks.clear();
 }
 
-bool CButton::SetBMP(const std::wstring& normalKey, const std::uint8_t* normalData, int normalSize,
-                     const std::uint8_t* normalMaskData, int normalMaskSize, const std::wstring& coverKey,
-                     const std::uint8_t* coverData, int coverSize, const std::uint8_t* coverMaskData,
-                     int coverMaskSize, const std::wstring& invalidKey, const std::uint8_t* invalidData,
-                     int invalidSize, const std::uint8_t* invalidMaskData, int invalidMaskSize, int x, int y,
-                     E_GameState result) {
+bool CButton::SetBMP(const ButtonLooks& looks, int x, int y, int result) {
     // One look: picture and mask made first, then both inserted; an existing
     // key keeps its first entry (the new bitmaps are deleted on the way out).
-    const auto registerLook = [this](const std::wstring& key, const std::uint8_t* data, int size,
-                                     const std::uint8_t* maskData, int maskSize, BITMAP* pictureInfo) {
+    const auto registerLook = [this](const ButtonLook& look, BITMAP* pictureInfo) {
         BitmapEntry picture;
-        if (!MakeBitmapEntry(data, size, picture, REGISTERED_BITMAP_FAILURE)) {
+        if (!MakeBitmapEntry(look.picture.data, look.picture.size, picture, REGISTERED_BITMAP_FAILURE)) {
             return false;
         }
         BitmapEntry mask;
-        if (!MakeBitmapEntry(maskData, maskSize, mask, REGISTERED_BITMAP_FAILURE)) {
+        if (!MakeBitmapEntry(look.mask.data, look.mask.size, mask, REGISTERED_BITMAP_FAILURE)) {
             return false;
         }
         if (pictureInfo != nullptr) {
             *pictureInfo = picture.info;
         }
-        pictures.try_emplace(key, std::move(picture));
-        masks.try_emplace(key, std::move(mask));
+        pictures.try_emplace(look.key, std::move(picture));
+        masks.try_emplace(look.key, std::move(mask));
         return true;
     };
 
     BITMAP normalInfo{};
-    if (!registerLook(normalKey, normalData, normalSize, normalMaskData, normalMaskSize, &normalInfo)) {
+    if (!registerLook(looks.normal, &normalInfo)) {
         return false;
     }
     const RECT rect{x, y, x + normalInfo.bmWidth, y + normalInfo.bmHeight};
-    if (!registerLook(coverKey, coverData, coverSize, coverMaskData, coverMaskSize, nullptr)) {
-        return false;
-    }
-    if (!registerLook(invalidKey, invalidData, invalidSize, invalidMaskData, invalidMaskSize, nullptr)) {
+    if (!registerLook(looks.cover, nullptr) || !registerLook(looks.invalid, nullptr)) {
         return false;
     }
     ButtonRecord record;
     record.rect = rect;
-    record.coverKey = coverKey;
-    record.invalidKey = invalidKey;
+    record.coverKey = looks.cover.key;
+    record.invalidKey = looks.invalid.key;
     record.result = result;
-    buttons.try_emplace(normalKey, std::move(record));
+    buttons.try_emplace(looks.normal.key, std::move(record));
     return true;
 }
 
@@ -124,7 +115,7 @@ void CButton::UpdateHover(int x, int y) {
     }
 }
 
-bool CButton::HitTest(E_GameState& result, int x, int y) const {
+bool CButton::HitTest(int& result, int x, int y) const {
     if (!StrictlyInside(panelRect, x, y)) {
         return false;
     }

@@ -16,8 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game_state.h"
-#include "scene/gdi.h"
+#include "resource/gdi.h"
 #include "scene/scene.h"
 
 struct ButtonRecord {
@@ -26,7 +25,23 @@ struct ButtonRecord {
     int enabled = 1;
     std::wstring coverKey;    // drawn over the button while hovered
     std::wstring invalidKey;  // drawn instead of the normal look while disabled
-    E_GameState result = TITLE;
+    int result = 0;  // what a click on it answers; the owner gives it a meaning
+};
+
+// One look of a button: the key it is registered under, its picture and its
+// black-and-white mask.
+struct ButtonLook {
+    std::wstring key;
+    BmpImage picture;
+    BmpImage mask;
+};
+
+// A button's three looks: normal (keyed by the button itself), cover (drawn
+// over it while hovered) and invalid (drawn instead while it is disabled).
+struct ButtonLooks {
+    ButtonLook normal;
+    ButtonLook cover;
+    ButtonLook invalid;
 };
 
 // Lays `picture` into `target` over `r` through its mask: mask OR, then
@@ -51,11 +66,7 @@ public:
     // and a second button with a normal key already present is not added.
     // False at the first bitmap that cannot be made; the looks registered
     // before it stay.
-    bool SetBMP(const std::wstring& normalKey, const std::uint8_t* normalData, int normalSize,
-                const std::uint8_t* normalMaskData, int normalMaskSize, const std::wstring& coverKey,
-                const std::uint8_t* coverData, int coverSize, const std::uint8_t* coverMaskData, int coverMaskSize,
-                const std::wstring& invalidKey, const std::uint8_t* invalidData, int invalidSize,
-                const std::uint8_t* invalidMaskData, int invalidMaskSize, int x, int y, E_GameState result);
+    bool SetBMP(const ButtonLooks& looks, int x, int y, int result);
 
     // Draws every button, in key order, straight into `dest` within `clip`
     // (no blending; the owner blends the result).
@@ -66,7 +77,7 @@ public:
     // True with the result of the first hovered enabled button in key order
     // when (x, y) lies strictly inside the panel. The point is not tested
     // against the buttons: the hover left by the last UpdateHover decides.
-    bool HitTest(E_GameState& result, int x, int y) const;
+    bool HitTest(int& result, int x, int y) const;
     // False, changing nothing, when no button has `normalKey`. Disabling
     // also clears the hover.
     bool SetEnabled(const std::wstring& normalKey, bool enabled);

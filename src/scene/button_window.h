@@ -42,14 +42,8 @@ public:
     using CScene::SetBMP;
 
     // The three-state form registers a button in the button set.
-    bool SetBMP(const std::wstring& normalKey, const std::uint8_t* normalData, int normalSize,
-                const std::uint8_t* normalMaskData, int normalMaskSize, const std::wstring& coverKey,
-                const std::uint8_t* coverData, int coverSize, const std::uint8_t* coverMaskData, int coverMaskSize,
-                const std::wstring& invalidKey, const std::uint8_t* invalidData, int invalidSize,
-                const std::uint8_t* invalidMaskData, int invalidMaskSize, int x, int y, E result) {
-        return buttonSet->SetBMP(normalKey, normalData, normalSize, normalMaskData, normalMaskSize, coverKey,
-                                 coverData, coverSize, coverMaskData, coverMaskSize, invalidKey, invalidData,
-                                 invalidSize, invalidMaskData, invalidMaskSize, x, y, result);
+    bool SetBMP(const ButtonLooks& looks, int x, int y, E result) {
+        return buttonSet->SetBMP(looks, x, y, static_cast<int>(result));
     }
 
     // Requests showing or hiding. The same value again does nothing; a
@@ -65,7 +59,16 @@ public:
     }
 
     bool IsShown() const { return shown != 0; }
-    // The owner hands mouse moves (UpdateHover) and clicks (HitTest) to it.
+    // True with the result of the button a click at (x, y) presses.
+    bool HitTest(E& result, int x, int y) const {
+        int code = 0;
+        if (!buttonSet->HitTest(code, x, y)) {
+            return false;
+        }
+        result = static_cast<E>(code);
+        return true;
+    }
+    // The owner hands mouse moves (UpdateHover) and enabling to it.
     CButton& GetButtonSet() { return *buttonSet; }
     const CButton& GetButtonSet() const { return *buttonSet; }
 

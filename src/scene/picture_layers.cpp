@@ -68,7 +68,7 @@ CCharacter::CCharacter(HWND window, int width, int height) : CScene(window, widt
 
 CCharacter::~CCharacter() { WriteDebugOutput(L"~CCharacter was called\n"); }
 
-void CCharacter::SetPicture(const std::wstring& name, int place) {
+void CCharacter::SetPicture(const std::wstring& name, CharacterPosition place) {
     if (!name.empty() && name == currentName && place == currentPlace) {
         return;
     }
@@ -80,16 +80,18 @@ void CCharacter::SetPicture(const std::wstring& name, int place) {
 }
 
 RECT CCharacter::GetDrawEvent() {
-    // Places other than 0 to 2 are not drawn, like the invisible place 3.
-    const auto visible = [](int place) { return place >= 0 && place < INVISIBLE_PLACE; };
+    // Only the three standing places are drawn.
+    const auto visible = [](CharacterPosition place) {
+        return place == CharacterPosition::LEFT || place == CharacterPosition::CENTRE || place == CharacterPosition::RIGHT;
+    };
+    const auto at = [this](CharacterPosition place) { return places[static_cast<std::size_t>(place)]; };
     const bool oldVisible = visible(previousPlace), newVisible = visible(currentPlace);
-    return StepPictureFade(oldVisible, newVisible, previousName,
-                           oldVisible ? places[static_cast<std::size_t>(previousPlace)] : CanvasPoint{}, currentName,
-                           newVisible ? places[static_cast<std::size_t>(currentPlace)] : CanvasPoint{});
+    return StepPictureFade(oldVisible, newVisible, previousName, oldVisible ? at(previousPlace) : CanvasPoint{},
+                           currentName, newVisible ? at(currentPlace) : CanvasPoint{});
 }
 
 void CCharacter::Draw(HDC dest, const RECT& clip) {
-    if (fade.animating == 0 && currentPlace == INVISIBLE_PLACE) {
+    if (fade.animating == 0 && currentPlace == CharacterPosition::INVISIBLE) {
         return;
     }
     if (!DrawMasked(dest, clip, position)) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 
+#include "scenario/character_position.h"
 #include "scene/scene.h"
 
 class CBackground : public CScene {
@@ -30,24 +31,21 @@ private:
 
 class CCharacter : public CScene {
 public:
-    // Standing places: 0 left, 1 centre, 2 right; 3 is invisible.
-    static constexpr int INVISIBLE_PLACE = 3;
-
     CCharacter(HWND window, int width, int height);
     ~CCharacter() override;
 
     // An empty name shows "CHAR_DUMMY" at the place.
-    void SetPicture(const std::wstring& name, int place);
+    void SetPicture(const std::wstring& name, CharacterPosition place);
     void Draw(HDC dest, const RECT& clip) override;
     RECT GetDrawEvent() override;
 
     const std::wstring& GetCurrentName() const { return currentName; }
-    int GetCurrentPlace() const { return currentPlace; }
+    CharacterPosition GetCurrentPlace() const { return currentPlace; }
 
 private:
     int nominalWidth = 400;
-    int currentPlace = INVISIBLE_PLACE;
-    int previousPlace = INVISIBLE_PLACE;
+    CharacterPosition currentPlace = CharacterPosition::INVISIBLE;
+    CharacterPosition previousPlace = CharacterPosition::INVISIBLE;
     std::wstring currentName = L"CHAR_DUMMY";
     std::wstring previousName = L"CHAR_DUMMY";
     std::wstring dummyName = L"CHAR_DUMMY";

@@ -8,7 +8,7 @@ bool MakeBitmapEntry(const std::uint8_t* data, int size, BitmapEntry& entry, con
     if (data == nullptr || size < 0) {
         return false;
     }
-    entry.handle = CBitmapHandle(CreateBitmapFromBmp(data, static_cast<std::size_t>(size)), failureText);
+    entry.handle = CreateBitmapFromBmp(data, static_cast<std::size_t>(size), failureText);
     if (!entry.handle) {
         return false;
     }

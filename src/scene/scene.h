@@ -15,7 +15,7 @@
 #include <string>
 
 #include "scene/fade.h"
-#include "scene/gdi.h"
+#include "resource/gdi.h"
 #include "scene/ref_counted.h"
 
 // One registered picture or mask. Only the width and height of `info` are used.
@@ -25,6 +25,12 @@ struct BitmapEntry {
 };
 
 using BitmapTable = std::map<std::wstring, BitmapEntry>;
+
+// A BMP file image in memory, such as an archive entry (not owned).
+struct BmpImage {
+    const std::uint8_t* data = nullptr;
+    int size = 0;
+};
 
 struct PictureSize {
     int width = 0;

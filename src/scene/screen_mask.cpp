@@ -7,7 +7,7 @@ CScreenMask::CScreenMask(HWND window, int width, int height) : CScene(window, wi
 
 CScreenMask::~CScreenMask() { WriteDebugOutput(L"~CScreenMask was called\n"); }
 
-void CScreenMask::SetShow(int flag) {
+void CScreenMask::SetShow(bool flag) {
     if (flag == shown) {
         return;
     }

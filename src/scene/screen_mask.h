@@ -13,7 +13,7 @@ public:
 
     // The same value as before changes nothing; a change during a fade
     // starts the new fade at once from the opacity reached.
-    void SetShow(int flag);
+    void SetShow(bool flag);
     bool IsShown() const { return shown != 0; }
     void Draw(HDC dest, const RECT& clip) override;
     RECT GetDrawEvent() override;

@@ -3,29 +3,10 @@
 #include <utility>
 
 #include "app/report.h"
+#include "resource/kernel_handle.h"
 #include "settings/settings_file.h"
 
 namespace {
-
-// A file handle, closed with CloseHandle.
-class CFileHandle {
-public:
-    explicit CFileHandle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
-    ~CFileHandle() { Close(); }
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-    HANDLE get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    // True when the handle closed cleanly (or there was none).
-    bool Close() {
-        const bool closed = handle_ == nullptr || CloseHandle(handle_) != FALSE;
-        handle_ = nullptr;
-        return closed;
-    }
-
-private:
-    HANDLE handle_;
-};
 
 bool Fail(const std::wstring& path, const wchar_t* step, DWORD error) {
     ReportTrace(L"The settings were not saved to %ls: %ls failed with error %lu\n", path.c_str(), step,
@@ -36,7 +17,7 @@ bool Fail(const std::wstring& path, const wchar_t* step, DWORD error) {
 }  // namespace
 
 bool ReadSettingsFile(const std::wstring& path, CSettings& record) {
-    CFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    CKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     std::uint8_t image[CSettings::FILE_BYTES] = {};
@@ -50,7 +31,7 @@ bool WriteSettingsFile(const std::wstring& path, const CSettings& record) {
     const std::wstring temporary = path + L".tmp";
     const auto image = record.ToBytes();
     {
-        CFileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+        CKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return Fail(path, L"CreateFileW", GetLastError());
         DWORD written = 0;

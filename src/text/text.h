@@ -14,7 +14,7 @@
 #include <string>
 
 #include "glossary/glossary.h"
-#include "scene/gdi.h"
+#include "resource/gdi.h"
 #include "scene/ref_counted.h"
 #include "text/text_layout.h"
 

@@ -39,15 +39,8 @@ CTextWindow::~CTextWindow() {
     text = nullptr;
 }
 
-bool CTextWindow::SetBMP(const std::wstring& normalKey, const std::uint8_t* normalData, int normalSize,
-                         const std::uint8_t* normalMaskData, int normalMaskSize, const std::wstring& coverKey,
-                         const std::uint8_t* coverData, int coverSize, const std::uint8_t* coverMaskData,
-                         int coverMaskSize, const std::wstring& invalidKey, const std::uint8_t* invalidData,
-                         int invalidSize, const std::uint8_t* invalidMaskData, int invalidMaskSize, int x, int y,
-                         int result) {
-    return buttons->SetBMP(normalKey, normalData, normalSize, normalMaskData, normalMaskSize, coverKey, coverData,
-                           coverSize, coverMaskData, coverMaskSize, invalidKey, invalidData, invalidSize,
-                           invalidMaskData, invalidMaskSize, x, y, static_cast<E_GameState>(result));
+bool CTextWindow::SetBMP(const ButtonLooks& looks, int x, int y, int result) {
+    return buttons->SetBMP(looks, x, y, result);
 }
 
 void CTextWindow::SetMessage(bool typeOut, const GlossaryMap& glossary, const std::wstring& speaker,
@@ -102,10 +95,10 @@ void CTextWindow::OnMouseMove(int x, int y) {
 }
 
 int CTextWindow::OnClick(std::wstring& term, int x, int y) {
-    E_GameState hit{};
+    int hit = 0;
     std::optional<int> button;
     if (Message().TakesInput() && buttons->HitTest(hit, x, y)) {
-        button = static_cast<int>(hit);
+        button = hit;
     }
     return ClickMessage(Message(), button, term);
 }

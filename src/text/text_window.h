@@ -44,11 +44,7 @@ public:
     using CScene::SetBMP;
     // A button of the button row, handed on to it: "VOICE" with result 3 at
     // (649, 404) and "AUTO" with result 4 at (717, 404).
-    bool SetBMP(const std::wstring& normalKey, const std::uint8_t* normalData, int normalSize,
-                const std::uint8_t* normalMaskData, int normalMaskSize, const std::wstring& coverKey,
-                const std::uint8_t* coverData, int coverSize, const std::uint8_t* coverMaskData, int coverMaskSize,
-                const std::wstring& invalidKey, const std::uint8_t* invalidData, int invalidSize,
-                const std::uint8_t* invalidMaskData, int invalidMaskSize, int x, int y, int result);
+    bool SetBMP(const ButtonLooks& looks, int x, int y, int result);
 
     // A new message at page 0. `typeOut` is true for a message reached in
     // play and false for one shown from the backlog (shown whole).

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "canvas.h"
+#include "app/game_state.h"
 #include "scene/button.h"
 #include "scene/button_window.h"
 #include "support/bmp_builder.h"
@@ -33,7 +34,7 @@ Look LeftHalf(int w, int h, std::uint32_t colour) {
 // A look that shows nothing.
 Look Transparent(int w, int h) { return {MakeBmp24(w, h, WHITE), MakeBmp24(w, h, BLACK)}; }
 
-struct ButtonLooks {
+struct TestButton {
     std::wstring key;
     Look normal;
     std::wstring coverKey;
@@ -41,18 +42,20 @@ struct ButtonLooks {
     std::wstring invalidKey;
     Look invalid;
     int x, y;
-    E_GameState result;
+    int result;
+    // The looks as the button set takes them; they point into this record.
+    ButtonLooks Looks() const {
+        const auto look = [](const std::wstring& key, const Look& l) {
+            return ButtonLook{key, {Bytes(l.picture), Size(l.picture)}, {Bytes(l.mask), Size(l.mask)}};
+        };
+        return {look(key, normal), look(coverKey, cover), look(invalidKey, invalid)};
+    }
 };
 
-bool Register(CButton& set, const ButtonLooks& b) {
-    return set.SetBMP(b.key, Bytes(b.normal.picture), Size(b.normal.picture), Bytes(b.normal.mask),
-                      Size(b.normal.mask), b.coverKey, Bytes(b.cover.picture), Size(b.cover.picture),
-                      Bytes(b.cover.mask), Size(b.cover.mask), b.invalidKey, Bytes(b.invalid.picture),
-                      Size(b.invalid.picture), Bytes(b.invalid.mask), Size(b.invalid.mask), b.x, b.y, b.result);
-}
+bool Register(CButton& set, const TestButton& b) { return set.SetBMP(b.Looks(), b.x, b.y, b.result); }
 
 // A 20 x 10 button: red, green cover over its left half, grey when disabled.
-ButtonLooks Plain(const std::wstring& key, int x, int y, E_GameState result) {
+TestButton Plain(const std::wstring& key, int x, int y, int result) {
     return {key, Solid(20, 10, RED), key + L"_COVER", LeftHalf(20, 10, GREEN), key + L"_INVALID",
             Solid(20, 10, GREY), x, y, result};
 }
@@ -83,7 +86,7 @@ TEST_P(ButtonBorder, OnlyPointsStrictlyInsideHover) {
     const auto [x, y, hovered] = GetParam();
     set.UpdateHover(x, y);
     EXPECT_EQ(set.IsHovered(L"A"), hovered);
-    E_GameState result = UNSET;
+    int result = -1;
     EXPECT_EQ(set.HitTest(result, x, y), hovered);
 }
 
@@ -99,7 +102,7 @@ class PanelBorder : public ::testing::TestWithParam<BorderCase> {};
 // panel's border decides.
 TEST_P(PanelBorder, OnlyPointsStrictlyInsideThePanelReachTheButtons) {
     CButton set(nullptr, RECT{0, 0, 50, 40});
-    ButtonLooks big = Plain(L"A", -10, -10, GAME);
+    TestButton big = Plain(L"A", -10, -10, GAME);
     big.normal = Solid(80, 80, RED);
     ASSERT_TRUE(Register(set, big));
     const auto [x, y, hovered] = GetParam();
@@ -134,7 +137,7 @@ TEST(Button, MovingStraightOntoAnotherButtonQueuesBothRectangles) {
 TEST(Button, ClickAnswersOnlyThroughTheHoverOfTheLastMove) {
     CButton set(nullptr, PANEL);
     ASSERT_TRUE(Register(set, Plain(L"A", 10, 10, SAVE)));
-    E_GameState result = UNSET;
+    int result = -1;
     // Never hovered: a click on the button itself is not heard.
     EXPECT_FALSE(set.HitTest(result, 20, 15));
     // The last move left the button: still not heard.
@@ -152,7 +155,7 @@ TEST(Button, ClickOutsideThePanelIsFalseEvenWithAHoveredButton) {
     ASSERT_TRUE(Register(set, Plain(L"A", 10, 10, SAVE)));
     set.UpdateHover(20, 15);
     ASSERT_TRUE(set.IsHovered(L"A"));
-    E_GameState result = UNSET;
+    int result = -1;
     EXPECT_FALSE(set.HitTest(result, 100, 50));  // on the panel's right border
     EXPECT_FALSE(set.HitTest(result, 300, 300));
     EXPECT_EQ(result, UNSET);
@@ -163,16 +166,16 @@ TEST(Button, ClickOutsideThePanelIsFalseEvenWithAHoveredButton) {
 // decides the click and the drawing.
 TEST(Button, KeyOrderDecidesClickAndDrawingOfOverlappingButtons) {
     CButton set(nullptr, PANEL);
-    ButtonLooks z{L"MENU_Z", Solid(30, 20, RED), L"NONE", Transparent(30, 20), L"Z_INVALID", Solid(30, 20, GREY),
+    TestButton z{L"MENU_Z", Solid(30, 20, RED), L"NONE", Transparent(30, 20), L"Z_INVALID", Solid(30, 20, GREY),
                  10, 10, LOAD};                                                        // (10, 10, 40, 30)
-    ButtonLooks a{L"MENU_A", Solid(30, 20, BLUE), L"NONE", Transparent(30, 20), L"A_INVALID", Solid(30, 20, GREY),
+    TestButton a{L"MENU_A", Solid(30, 20, BLUE), L"NONE", Transparent(30, 20), L"A_INVALID", Solid(30, 20, GREY),
                  25, 10, SAVE};                                                        // (25, 10, 55, 30)
     ASSERT_TRUE(Register(set, z));
     ASSERT_TRUE(Register(set, a));
     set.UpdateHover(30, 20);  // inside both
     EXPECT_TRUE(set.IsHovered(L"MENU_A"));
     EXPECT_TRUE(set.IsHovered(L"MENU_Z"));
-    E_GameState result = UNSET;
+    int result = -1;
     ASSERT_TRUE(set.HitTest(result, 30, 20));
     EXPECT_EQ(result, SAVE);
 
@@ -195,7 +198,7 @@ TEST(Button, DisablingAHoveredButtonClearsItsHoverAndQueuesItOnce) {
     EXPECT_FALSE(set.IsHovered(L"A"));
     EXPECT_FALSE(set.IsEnabled(L"A"));
     ExpectRect(set.TakeDirtyRect(), 10, 10, 30, 20);
-    E_GameState result = UNSET;
+    int result = -1;
     EXPECT_FALSE(set.HitTest(result, 20, 15));
     // Disabled again: nothing changed, nothing queued.
     ASSERT_TRUE(set.SetEnabled(L"A", false));
@@ -235,7 +238,7 @@ TEST(Button, DisableAllDisablesAndUnhoversEveryButton) {
     EXPECT_FALSE(set.IsEnabled(L"B"));
     EXPECT_FALSE(set.IsHovered(L"A"));
     ExpectRect(set.TakeDirtyRect(), 10, 10, 80, 50);
-    E_GameState result = UNSET;
+    int result = -1;
     EXPECT_FALSE(set.HitTest(result, 20, 15));
     set.DisableAll();
     ExpectRect(set.TakeDirtyRect(), 0, 0, 0, 0);
@@ -246,15 +249,15 @@ TEST(Button, DisableAllDisablesAndUnhoversEveryButton) {
 // already present is not added.
 TEST(Button, FirstRegistrationOfAKeyWins) {
     CButton set(nullptr, PANEL);
-    ButtonLooks a = Plain(L"A", 10, 10, GAME);
+    TestButton a = Plain(L"A", 10, 10, GAME);
     a.coverKey = L"SHARED_COVER";
     a.cover = LeftHalf(20, 10, GREEN);
-    ButtonLooks b = Plain(L"B", 60, 10, MENU);
+    TestButton b = Plain(L"B", 60, 10, MENU);
     b.coverKey = L"SHARED_COVER";
     b.cover = Solid(20, 10, YELLOW);
     ASSERT_TRUE(Register(set, a));
     ASSERT_TRUE(Register(set, b));
-    ButtonLooks again = Plain(L"A", 10, 40, SAVE);
+    TestButton again = Plain(L"A", 10, 40, SAVE);
     again.normal = Solid(40, 10, BLUE);
     EXPECT_TRUE(Register(set, again));
     EXPECT_EQ(set.GetBitmapSize(L"A").width, 20);
@@ -274,7 +277,7 @@ TEST(Button, FirstRegistrationOfAKeyWins) {
 
 TEST(Button, ABitmapThatCannotBeMadeFailsTheRegistration) {
     CButton set(nullptr, PANEL);
-    ButtonLooks broken = Plain(L"A", 10, 10, GAME);
+    TestButton broken = Plain(L"A", 10, 10, GAME);
     broken.cover.mask.resize(20);  // cut inside the info header
     EXPECT_FALSE(Register(set, broken));
     EXPECT_EQ(set.GetBitmapSize(L"A").width, 20);  // the normal look stays registered
@@ -288,7 +291,7 @@ TEST(Button, ABitmapThatCannotBeMadeFailsTheRegistration) {
 
 TEST(Button, DrawsNormalHoveredAndInvalidLooksWithinTheClip) {
     CButton set(nullptr, PANEL);
-    ButtonLooks looks = Plain(L"A", 10, 10, GAME);
+    TestButton looks = Plain(L"A", 10, 10, GAME);
     // The normal look is transparent in its top row.
     looks.normal = {MakeBmp24(20, 10, [](int, int y) { return y == 0 ? WHITE : RED; }),
                    MakeBmp24(20, 10, [](int, int y) { return y == 0 ? BLACK : WHITE; })};
@@ -346,13 +349,9 @@ struct MenuFixture {
         const std::string panel = MakeBmp24(100, 80, [=](int x, int y) { return inner(x, y) ? RED : WHITE; });
         const std::string mask = MakeBmp24(100, 80, [=](int x, int y) { return inner(x, y) ? WHITE : BLACK; });
         EXPECT_TRUE(window.SetBMP(L"MENU_BASE", Bytes(panel), Size(panel), Bytes(mask), Size(mask)));
-        const ButtonLooks b{L"MENU_SAVE", Solid(20, 10, BLUE), L"MENU_COVER", LeftHalf(20, 10, GREEN),
+        const TestButton b{L"MENU_SAVE", Solid(20, 10, BLUE), L"MENU_COVER", LeftHalf(20, 10, GREEN),
                            L"MENU_SAVE_INVALID", Solid(20, 10, GREY), 60, 50, SAVE};
-        EXPECT_TRUE(window.SetBMP(b.key, Bytes(b.normal.picture), Size(b.normal.picture), Bytes(b.normal.mask),
-                                  Size(b.normal.mask), b.coverKey, Bytes(b.cover.picture), Size(b.cover.picture),
-                                  Bytes(b.cover.mask), Size(b.cover.mask), b.invalidKey, Bytes(b.invalid.picture),
-                                  Size(b.invalid.picture), Bytes(b.invalid.mask), Size(b.invalid.mask), b.x, b.y,
-                                  b.result));
+        EXPECT_TRUE(window.SetBMP(b.Looks(), b.x, b.y, SAVE));
     }
     // Runs the fade to its end; the number of frames it took.
     int Settle() {

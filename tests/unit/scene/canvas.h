@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "scene/gdi.h"
+#include "resource/gdi.h"
 
 class CTestCanvas {
 public:

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "scene/gdi.h"
+#include "resource/gdi.h"
 #include "support/test_support.h"
 
 namespace {

@@ -114,9 +114,9 @@ protected:
 };
 
 TEST_F(CharacterTest, MovingToAnotherPlaceFadesOutThereAndInHere) {
-    character.SetPicture(L"CHAR1_1", 0);
+    character.SetPicture(L"CHAR1_1", CharacterPosition::LEFT);
     RunFade(character);
-    character.SetPicture(L"CHAR1_1", 2);
+    character.SetPicture(L"CHAR1_1", CharacterPosition::RIGHT);
     const auto steps = RunFade(character);
     ASSERT_EQ(steps.size(), 3u);
     EXPECT_EQ(steps[0].rect.left, 0);  // out at the left place
@@ -127,7 +127,7 @@ TEST_F(CharacterTest, MovingToAnotherPlaceFadesOutThereAndInHere) {
 }
 
 TEST_F(CharacterTest, NothingShownBeforeSkipsTheFadeOut) {
-    character.SetPicture(L"CHAR1_1", 1);
+    character.SetPicture(L"CHAR1_1", CharacterPosition::CENTRE);
     const auto steps = RunFade(character);
     ASSERT_EQ(steps.size(), 2u);
     EXPECT_EQ(steps[0].rect.left, 200);  // the middle place on an 800-wide canvas
@@ -135,9 +135,9 @@ TEST_F(CharacterTest, NothingShownBeforeSkipsTheFadeOut) {
 }
 
 TEST_F(CharacterTest, PlaceThreeFadesOutThenReportsNothing) {
-    character.SetPicture(L"CHAR1_1", 0);
+    character.SetPicture(L"CHAR1_1", CharacterPosition::LEFT);
     RunFade(character);
-    character.SetPicture(L"CHAR1_2", 3);
+    character.SetPicture(L"CHAR1_2", CharacterPosition::INVISIBLE);
     const auto steps = RunFade(character);
     ASSERT_EQ(steps.size(), 2u);
     EXPECT_EQ(steps[0].rect.right, 355);
@@ -152,14 +152,14 @@ TEST_F(CharacterTest, PlaceThreeFadesOutThenReportsNothing) {
 }
 
 TEST_F(CharacterTest, SamePictureAtTheSamePlaceChangesNothing) {
-    character.SetPicture(L"CHAR1_1", 0);
+    character.SetPicture(L"CHAR1_1", CharacterPosition::LEFT);
     RunFade(character);
-    character.SetPicture(L"CHAR1_1", 0);
+    character.SetPicture(L"CHAR1_1", CharacterPosition::LEFT);
     EXPECT_FALSE(character.IsAnimating());
 }
 
 TEST_F(CharacterTest, EmptyNameShowsTheDummyPicture) {
-    character.SetPicture(L"", 1);
+    character.SetPicture(L"", CharacterPosition::CENTRE);
     const auto steps = RunFade(character);
     ASSERT_FALSE(steps.empty());
     EXPECT_EQ(steps.back().key, L"CHAR_DUMMY");
@@ -170,12 +170,12 @@ TEST_F(CharacterTest, MiddlePlaceUsesTheIntegerHalfOfAnOddWidth) {
     CCharacter odd(nullptr, 801, 600);
     Register(odd, L"C", 4, 4, RED);
     odd.SetFadeStep(255);
-    odd.SetPicture(L"C", 1);
+    odd.SetPicture(L"C", CharacterPosition::CENTRE);
     EXPECT_EQ(odd.GetDrawEvent().left, 801 / 2 - 200);
 }
 
 TEST_F(CharacterTest, UnregisteredNameGivesAZeroSizedRectangle) {
-    character.SetPicture(L"NOPE", 0);
+    character.SetPicture(L"NOPE", CharacterPosition::LEFT);
     const RECT r = character.GetDrawEvent();
     EXPECT_EQ(r.right - r.left, 0);
     EXPECT_EQ(r.bottom - r.top, 0);
@@ -183,7 +183,7 @@ TEST_F(CharacterTest, UnregisteredNameGivesAZeroSizedRectangle) {
 
 TEST_F(CharacterTest, DrawsTheFadingPictureAtItsOpacity) {
     character.SetFadeStep(128);
-    character.SetPicture(L"CHAR1_1", 0);
+    character.SetPicture(L"CHAR1_1", CharacterPosition::LEFT);
     CTestCanvas canvas(800, 600);
     canvas.Fill(0);
     const RECT r = character.GetDrawEvent();  // fade-in at 128

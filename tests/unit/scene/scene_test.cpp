@@ -23,7 +23,7 @@ TEST(CreateBitmapFromBmp, TwentyFourBitImageKeepsEveryPixel) {
     // A 5 x 3 image (odd width: rows are padded) with a distinct colour per pixel.
     const auto colourAt = [](int x, int y) { return static_cast<std::uint32_t>((x * 50) << 16 | (y * 80) << 8 | 0x20); };
     const std::string image = MakeBmp24(5, 3, colourAt);
-    CBitmapHandle bitmap(CreateBitmapFromBmp(Bytes(image), image.size()));
+    const CBitmapHandle bitmap = CreateBitmapFromBmp(Bytes(image), image.size());
     ASSERT_TRUE(bitmap);
     CTestCanvas canvas(5, 3);
     Show(bitmap.get(), canvas, 5, 3);
@@ -33,7 +33,7 @@ TEST(CreateBitmapFromBmp, TwentyFourBitImageKeepsEveryPixel) {
 
 TEST(CreateBitmapFromBmp, PaletteImageMapsIndicesToColours) {
     const std::string image = MakeBmp8(6, 2, {RED, GREEN, BLUE}, [](int x, int y) { return static_cast<std::uint8_t>((x + y) % 3); });
-    CBitmapHandle bitmap(CreateBitmapFromBmp(Bytes(image), image.size()));
+    const CBitmapHandle bitmap = CreateBitmapFromBmp(Bytes(image), image.size());
     ASSERT_TRUE(bitmap);
     CTestCanvas canvas(6, 2);
     Show(bitmap.get(), canvas, 6, 2);
@@ -45,8 +45,8 @@ TEST(CreateBitmapFromBmp, PaletteImageMapsIndicesToColours) {
 TEST(CreateBitmapFromBmp, MalformedImageGivesNull) {
     std::string image = MakeBmp24(4, 4, RED);
     image.resize(image.size() - 5);  // the last row is cut short
-    EXPECT_EQ(CreateBitmapFromBmp(Bytes(image), image.size()), nullptr);
-    EXPECT_EQ(CreateBitmapFromBmp(nullptr, 0), nullptr);
+    EXPECT_FALSE(CreateBitmapFromBmp(Bytes(image), image.size()));
+    EXPECT_FALSE(CreateBitmapFromBmp(nullptr, 0));
 }
 
 TEST(Scene, FirstRegistrationOfAKeyWinsAndUnknownKeysAreZeroSized) {

@@ -59,9 +59,11 @@ protected:
     void RegisterButton(const std::wstring& key, int x, int result) {
         const std::string normal = MakeBmp24(30, 16, RED), cover = MakeBmp24(30, 16, GREEN),
                           invalid = MakeBmp24(30, 16, GREY), mask = MakeBmp24(30, 16, WHITE);
-        ASSERT_TRUE(window->SetBMP(key, Bytes(normal), Size(normal), Bytes(mask), Size(mask), key + L"_COVER",
-                                   Bytes(cover), Size(cover), Bytes(mask), Size(mask), key + L"_INVALID",
-                                   Bytes(invalid), Size(invalid), Bytes(mask), Size(mask), x, 404, result));
+        const BmpImage maskImage{Bytes(mask), Size(mask)};
+        const ButtonLooks looks{{key, {Bytes(normal), Size(normal)}, maskImage},
+                                {key + L"_COVER", {Bytes(cover), Size(cover)}, maskImage},
+                                {key + L"_INVALID", {Bytes(invalid), Size(invalid)}, maskImage}};
+        ASSERT_TRUE(window->SetBMP(looks, x, 404, result));
     }
     void ShowAndSettle() {
         window->SetShow(true);

@@ -56,6 +56,22 @@ private:
     HDC dc_;
 };
 
+// The paint DC of one WM_PAINT: BeginPaint on construction, EndPaint when it
+// leaves scope. `paint` is the caller's record and must outlive the owner.
+class CPaintDC {
+public:
+    CPaintDC(HWND window, PAINTSTRUCT& paint) : window_(window), paint_(paint), dc_(BeginPaint(window, &paint)) {}
+    ~CPaintDC() { EndPaint(window_, &paint_); }
+    CPaintDC(const CPaintDC&) = delete;
+    CPaintDC& operator=(const CPaintDC&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT& paint_;
+    HDC dc_;
+};
+
 // Any GDI object released with DeleteObject (bitmaps, fonts, pens, brushes).
 template <class H>
 class CGdiObject {

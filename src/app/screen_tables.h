@@ -1,0 +1,85 @@
+#pragma once
+// The game's screens as data: the layer table (every scene in drawing order
+// with what the frame thread and the settings do with it) and the state
+// table (what each game state shows, hides or keeps, what entering it does,
+// which input handler it uses, and whether the music loops in it). The game
+// object walks both; adding a screen is one layer row and one column of the
+// state table. Pure.
+
+#include <array>
+#include <cstdint>
+
+#include "app/game_state.h"
+
+// Every layer, bottom to top: the frame thread asks and draws them in this
+// order.
+enum E_LAYER : int {
+    LAYER_BACKGROUND,
+    LAYER_TITLE,
+    LAYER_CHARACTER1,
+    LAYER_CHARACTER2,
+    LAYER_SLIDE,
+    LAYER_MESSAGE_WINDOW,
+    LAYER_SCREEN_MASK,
+    LAYER_MENU,
+    LAYER_CONFIG,
+    LAYER_DICTIONARY,
+    LAYER_SAVE_LOAD,
+    LAYER_COUNT
+};
+
+// While the background fades, the layers above it that belong to the story
+// wait: some are neither asked nor drawn, the message window is asked (its
+// changes are kept) but not drawn.
+enum class E_BACKGROUND_WAIT : std::uint8_t { NONE, ASK_AND_DRAW, DRAW };
+
+struct LayerTraits {
+    E_LAYER layer;
+    E_BACKGROUND_WAIT waitsForBackground;
+    // Drawn with the state lock held, because its drawing reads data that
+    // input on the window thread changes (the message window types on and
+    // starts the voice there).
+    bool drawnUnderStateLock;
+    // The draw-speed setting sets its fade step (every layer but the title,
+    // which keeps its own).
+    bool takesDrawSpeed;
+};
+
+extern const std::array<LayerTraits, LAYER_COUNT> LAYER_TABLE;
+
+// What a state does with one layer. UNSPECIFIED marks a forgotten column and
+// never appears in the table (a host test checks it).
+enum class E_SHOW : std::uint8_t { UNSPECIFIED, KEEP, SHOW, HIDE };
+
+// The story layers (both characters, the slide, and the message window's
+// activity): kept, made active, or emptied and made inactive.
+enum class E_STORY : std::uint8_t { KEEP, ACTIVATE, EMPTY };
+
+// A step that entering the state takes besides showing and hiding.
+enum class E_ON_ENTER : std::uint8_t {
+    NONE,
+    RESET_SCENE,        // music and voice stopped, layers and message cleared, backlog emptied (last)
+    CAPTURE_FROM_GAME,  // when coming from the game: capture the picture and position for saving (first)
+    REQUEST_EXIT,       // ask the exit question and fall back to the previous state
+};
+
+// The input handler of a state.
+enum class E_INPUT : std::uint8_t { NONE, TITLE, ERASEWINDOW, GAME, MENU, BACKLOG, DICTIONARY, SAVE_LOAD, CONFIG, STAFF };
+
+struct StateRow {
+    E_GameState state;
+    const wchar_t* backgroundPicture;  // what the background shows; null keeps it
+    std::array<E_SHOW, LAYER_COUNT> show;
+    E_SHOW backlogLook;  // the message window's backlog look: SHOW on, HIDE off
+    E_STORY story;
+    E_ON_ENTER onEnter;
+    E_INPUT input;
+    bool musicLoops;  // the music restarts when it ends
+};
+
+// Null for a value without a screen (3, 9, UNSET and anything else).
+const StateRow* FindStateRow(E_GameState state);
+
+// Every row, for walking the table.
+const StateRow* StateRowsBegin();
+const StateRow* StateRowsEnd();

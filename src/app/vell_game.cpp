@@ -1,0 +1,121 @@
+// The game: clicks, keys and the wheel move the story on, open the menu, the
+// backlog or a glossary term, replay the voice and start automatic mode.
+// Each handler takes the state lock for its work and sets the input lock
+// after an input that changed something, so one click acts at most once per
+// frame.
+
+#include "app/vell.h"
+
+void CVell::Proceed() {
+    if (textWindow->Proceed() == 1) {
+        RunToNextMessage();
+        textMayProceed = 0;
+    }
+}
+
+void CVell::ShowBacklogEntry(const BacklogEntry& entry) {
+    textWindow->SetMessage(false, glossary, entry.speakerName, entry.messageText);
+}
+
+void CVell::ReplayVoice(const std::wstring& voiceName) {
+    if (voiceName.empty()) {
+        return;
+    }
+    textWindow->SetVoiceButtonEnabled(false);
+    voice->Stop();
+    voice->Close();
+    voice->Open(window, voiceName);
+    // The voice volume applies even when voices are switched off: the player
+    // asked for this one.
+    voice->SetVolume(settings.voiceVolume);
+    textWindow->SetVoiceButtonEnabled(true);
+    voice->Play(0);
+}
+
+void CVell::OpenTerm(const std::wstring&) {
+    // The glossary screen is not part of the game yet: a clicked term leaves
+    // the game where it is.
+}
+
+void CVell::OnGameInput(UINT message, WPARAM wParam, LogicalPoint point) {
+    const auto [x, y] = point;
+    // Input waits while a picture fades.
+    if (textMayProceed == 0 || background->IsAnimating()) {
+        return;
+    }
+    CMutexLock lock(stateMutex);
+    switch (message) {
+    case WM_MOUSEMOVE:
+        textWindow->OnMouseMove(x, y);
+        return;
+    case WM_KEYDOWN:
+        if (wParam == VK_CONTROL) {
+            // No latch: a held Ctrl moves on as fast as the frames allow.
+            Proceed();
+            inputLocked = 1;
+            return;
+        }
+        if (keyLatch) return;
+        keyLatch = 1;
+        if (wParam == VK_RETURN) {
+            Proceed();
+            inputLocked = 1;
+        } else if (wParam == VK_SPACE) {
+            if (state != ERASEWINDOW) {
+                previousState = state;
+                state = ERASEWINDOW;
+            }
+            ApplyState();
+            inputLocked = 1;
+        }
+        return;
+    case WM_LBUTTONDOWN: {
+        std::wstring term;
+        switch (textWindow->OnClick(term, x, y)) {
+        case MESSAGE_CLICK_DONE:
+            RunToNextMessage();
+            textMayProceed = 0;
+            break;
+        case MESSAGE_CLICK_TERM:
+            OpenTerm(term);
+            break;
+        case MESSAGE_CLICK_VOICE:
+            ReplayVoice(script->voiceName);
+            break;
+        case MESSAGE_CLICK_AUTO:
+            textWindow->SetAutoButtonEnabled(false);
+            autoMode = 1;
+            break;
+        default:
+            break;
+        }
+        inputLocked = 1;
+        return;
+    }
+    case WM_RBUTTONDOWN:
+        // The first right click finishes the typing or turns the page; on a
+        // finished message it opens the menu. The script does not move.
+        if (textWindow->Proceed() == 1) {
+            previousState = state;
+            state = MENU;
+            ApplyState();
+        }
+        inputLocked = 1;
+        return;
+    case WM_MOUSEWHEEL:
+        if (GET_WHEEL_DELTA_WPARAM(wParam) > 0) {
+            if (backlog.Enter() == CBacklog::E_MOVE::SHOW) {
+                previousState = state;
+                state = BACKLOG;
+                ApplyState();
+                ShowBacklogEntry(backlog.Shown());
+            }
+        } else {
+            Proceed();
+        }
+        inputLocked = 1;
+        return;
+    default:
+        return;
+    }
+}
