@@ -13,61 +13,132 @@ namespace {
 
 bool StartsWith(std::wstring_view text, std::wstring_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
+// A field line after its space removal, with where its characters stood
+// (only when the authoring tools asked).
+struct FieldLine {
+    std::wstring text;
+    std::vector<TextPosition> positions;  // empty, or text.size() + 1 entries
+
+    TextPosition At(std::size_t index) const { return positions.empty() ? TextPosition{} : positions[index]; }
+};
+
+enum class E_STRIP { ALL, LEADING };
+
+FieldLine Strip(std::wstring_view decoded, int lineNumber, E_STRIP strip, bool withPositions) {
+    if (strip == E_STRIP::ALL) {
+        if (withPositions) {
+            PositionedLine line = RemoveTextSpacesKeepingPositions(decoded, lineNumber);
+            return {std::move(line.text), std::move(line.positions)};
+        }
+        return {RemoveTextSpaces(decoded), {}};
+    }
+    FieldLine line{RemoveLeadingTextSpaces(decoded), {}};
+    if (withPositions) {
+        const int first = static_cast<int>(decoded.size() - line.text.size());
+        for (int i = 0; i <= static_cast<int>(line.text.size()); ++i) line.positions.push_back({lineNumber, first + i + 1});
+    }
+    return line;
+}
+
+struct FieldResult {
+    std::optional<std::wstring> value;
+    E_GLOSSARY_FAULT fault = E_GLOSSARY_FAULT::MISSING_KEY;
+    std::size_t at = 0;  // index of the offending character
+};
+
 // The value of a field line "key{value}": the line begins with the key, the
 // first "}" follows the first "{", and a "," may stand only after that "}".
-std::optional<std::wstring> ParseField(const std::wstring& line, std::wstring_view key) {
+FieldResult ParseField(const std::wstring& line, std::wstring_view key) {
     if (!StartsWith(line, key)) {
-        return std::nullopt;
+        return {std::nullopt, E_GLOSSARY_FAULT::MISSING_KEY, 0};
     }
     const std::size_t open = line.find(L'{');
     const std::size_t close = line.find(L'}');
     const std::size_t comma = line.find(L',');
-    if (open == std::wstring::npos || close == std::wstring::npos || close < open) {
-        return std::nullopt;
-    }
-    if (comma != std::wstring::npos && comma < close) {
-        return std::nullopt;
-    }
-    return line.substr(open + 1, close - open - 1);
+    // A CR LF line end leaves a CR at the end; a missing brace belongs before it.
+    const std::size_t end = !line.empty() && line.back() == L'\r' ? line.size() - 1 : line.size();
+    if (open == std::wstring::npos) return {std::nullopt, E_GLOSSARY_FAULT::MISSING_OPEN_BRACE, end};
+    if (close == std::wstring::npos) return {std::nullopt, E_GLOSSARY_FAULT::MISSING_CLOSE_BRACE, end};
+    if (close < open) return {std::nullopt, E_GLOSSARY_FAULT::CLOSE_BEFORE_OPEN, close};
+    if (comma != std::wstring::npos && comma < close) return {std::nullopt, E_GLOSSARY_FAULT::COMMA_IN_VALUE, comma};
+    return {line.substr(open + 1, close - open - 1), E_GLOSSARY_FAULT::MISSING_KEY, open + 1};
 }
 
-// Reads one entry after its "@ITEM" line. Nothing when a line is missing or
-// breaks its rule.
-std::optional<std::pair<std::wstring, GlossaryEntry>> ReadEntry(CTextLineReader& reader) {
+struct ReadOutcome {
+    std::optional<std::pair<std::wstring, GlossaryEntry>> entry;
+    TextPosition titleValue;
+    GlossarySource::Fault fault{};
+    // The faulty line began with "@ITEM": the next entry starts there.
+    bool faultLineIsItem = false;
+};
+
+// Reads one entry after its "@ITEM" line (line number `itemLine`). Nothing,
+// with the fault, when a line is missing or breaks its rule.
+ReadOutcome ReadEntry(CTextLineReader& reader, int& lineNumber, int itemLine, bool withPositions) {
+    ReadOutcome outcome;
     std::string_view bytes;
-    auto next = [&](std::wstring& line) {
+    std::wstring decoded;
+    const auto next = [&]() {
         if (!reader.ReadLine(bytes)) return false;
-        line = DecodeShiftJis(bytes);
+        decoded = DecodeShiftJis(bytes);
+        ++lineNumber;
         return true;
     };
+    const auto textEnds = [&](const wchar_t* line) {
+        outcome.fault = {E_GLOSSARY_FAULT::TEXT_ENDS, line, {itemLine, 1}};
+        return outcome;
+    };
+    const auto broken = [&](const wchar_t* line, const FieldLine& field, const FieldResult& result) {
+        outcome.fault = {result.fault, line, field.At(result.at)};
+        outcome.faultLineIsItem = StartsWith(decoded, L"@ITEM");
+        return outcome;
+    };
+    const auto field = [&](const wchar_t* key, E_STRIP strip, FieldLine& line, FieldResult& result) {
+        line = Strip(decoded, lineNumber, strip, withPositions);
+        result = ParseField(line.text, key);
+        return result.value.has_value();
+    };
 
-    std::wstring line;
-    if (!next(line)) return std::nullopt;
-    const auto title = ParseField(RemoveTextSpaces(line), L"title");
-    if (!title) return std::nullopt;
+    FieldLine line;
+    FieldResult title, reading, english, gloss;
+    if (!next()) return textEnds(L"title");
+    if (!field(L"title", E_STRIP::ALL, line, title)) return broken(L"title", line, title);
+    outcome.titleValue = line.At(title.at);
+    if (!next()) return textEnds(L"reading");
+    if (!field(L"reading", E_STRIP::ALL, line, reading)) return broken(L"reading", line, reading);
+    if (!next()) return textEnds(L"english");
+    if (!field(L"english", E_STRIP::LEADING, line, english)) return broken(L"english", line, english);
 
-    if (!next(line)) return std::nullopt;
-    const auto reading = ParseField(RemoveTextSpaces(line), L"reading");
-    if (!reading) return std::nullopt;
-
-    if (!next(line)) return std::nullopt;
-    const auto english = ParseField(RemoveLeadingTextSpaces(line), L"english");
-    if (!english) return std::nullopt;
-
-    if (!next(line)) return std::nullopt;
-    std::wstring glossText = RemoveTextSpaces(line);
-    while (glossText.find_first_of(L"},") == std::wstring::npos) {
-        if (!next(line)) return std::nullopt;
-        glossText += RemoveTextSpaces(line);
+    if (!next()) return textEnds(L"gloss");
+    FieldLine glossText = Strip(decoded, lineNumber, E_STRIP::ALL, withPositions);
+    while (glossText.text.find_first_of(L"},") == std::wstring::npos) {
+        if (!next()) return textEnds(L"gloss");
+        const FieldLine more = Strip(decoded, lineNumber, E_STRIP::ALL, withPositions);
+        // The CR of a CR LF line end would otherwise be drawn inside the gloss.
+        if (!glossText.text.empty() && glossText.text.back() == L'\r') {
+            glossText.text.pop_back();
+            if (withPositions) glossText.positions.erase(glossText.positions.end() - 2);
+        }
+        glossText.text += more.text;
+        if (withPositions) {
+            glossText.positions.pop_back();
+            glossText.positions.insert(glossText.positions.end(), more.positions.begin(), more.positions.end());
+        }
     }
-    auto gloss = ParseField(glossText, L"gloss");
-    if (!gloss) return std::nullopt;
-    std::replace(gloss->begin(), gloss->end(), L'$', L' ');
+    gloss = ParseField(glossText.text, L"gloss");
+    if (!gloss.value) return broken(L"gloss", glossText, gloss);
+    std::replace(gloss.value->begin(), gloss.value->end(), L'$', L' ');
 
-    if (!next(line)) return std::nullopt;
-    if (!StartsWith(RemoveLeadingTextSpaces(line), L"}")) return std::nullopt;
+    if (!next()) return textEnds(L"}");
+    const FieldLine closing = Strip(decoded, lineNumber, E_STRIP::LEADING, withPositions);
+    if (!StartsWith(closing.text, L"}")) {
+        outcome.fault = {E_GLOSSARY_FAULT::BAD_CLOSING_LINE, L"}", closing.At(0)};
+        outcome.faultLineIsItem = StartsWith(decoded, L"@ITEM");
+        return outcome;
+    }
 
-    return std::pair{*title, GlossaryEntry{*reading, *english, std::move(*gloss)}};
+    outcome.entry = std::pair{*title.value, GlossaryEntry{*reading.value, *english.value, std::move(*gloss.value)}};
+    return outcome;
 }
 
 void SortByReading(GlossaryList& list) {
@@ -77,7 +148,8 @@ void SortByReading(GlossaryList& list) {
 
 }  // namespace
 
-bool LoadGlossary(const std::uint8_t* data, std::size_t size, GlossaryMap& map, GlossaryList& list) {
+bool LoadGlossary(const std::uint8_t* data, std::size_t size, GlossaryMap& map, GlossaryList& list,
+                  GlossarySource* source) {
     map.clear();
     list.clear();
     if (data == nullptr) {
@@ -87,18 +159,31 @@ bool LoadGlossary(const std::uint8_t* data, std::size_t size, GlossaryMap& map, 
     CTextLineReader reader(data, size);
     std::string_view bytes;
     bool complete = true;
-    while (reader.ReadLine(bytes)) {
-        if (!StartsWith(DecodeShiftJis(bytes), L"@ITEM")) {
-            continue;
+    int lineNumber = 0;
+    // With a source, an "@ITEM" line that broke an entry starts the next one.
+    bool itemLineWaiting = false;
+    while (itemLineWaiting || reader.ReadLine(bytes)) {
+        if (!itemLineWaiting) {
+            ++lineNumber;
+            if (!StartsWith(DecodeShiftJis(bytes), L"@ITEM")) {
+                continue;
+            }
         }
-        auto entry = ReadEntry(reader);
-        if (!entry) {
+        itemLineWaiting = false;
+        const int itemLine = lineNumber;
+        ReadOutcome outcome = ReadEntry(reader, lineNumber, itemLine, source != nullptr);
+        if (!outcome.entry) {
             ReportFatalError(L"File read error");
             complete = false;
-            break;
+            if (!source) break;
+            source->faults.push_back(outcome.fault);
+            itemLineWaiting = outcome.faultLineIsItem;
+            continue;
         }
-        list.push_back({entry->second.reading, entry->first});
-        map.emplace(std::move(entry->first), std::move(entry->second));
+        auto& [title, entry] = *outcome.entry;
+        if (source) source->entries.push_back({title, {itemLine, 1}, outcome.titleValue});
+        list.push_back({entry.reading, title});
+        map.emplace(std::move(title), std::move(entry));
     }
     SortByReading(list);
     return complete;

@@ -31,6 +31,8 @@
 #include <string>
 #include <vector>
 
+#include "resource/text_lines.h"
+
 struct GlossaryEntry {
     std::wstring reading;  // in kana
     std::wstring english;
@@ -49,6 +51,36 @@ struct GlossaryListItem {
 // items with equal readings keep their file order (stable sort).
 using GlossaryList = std::vector<GlossaryListItem>;
 
+// Why an entry is malformed.
+enum class E_GLOSSARY_FAULT {
+    TEXT_ENDS,            // the text ends inside the entry
+    MISSING_KEY,          // the field line does not begin with its key
+    MISSING_OPEN_BRACE,   // no "{"
+    MISSING_CLOSE_BRACE,  // no "}"
+    CLOSE_BEFORE_OPEN,    // the first "}" stands before the first "{"
+    COMMA_IN_VALUE,       // a "," before the first "}"
+    BAD_CLOSING_LINE,     // the entry's last line does not begin with "}"
+};
+
+// Where the entries came from, for the authoring tools; the game never asks
+// for it. With it the loader also goes on after a fault, which the game does
+// not: reading resumes with the next "@ITEM" line (the faulty line itself
+// when it is one), and the later entries are loaded as usual.
+struct GlossarySource {
+    struct Entry {
+        std::wstring title;
+        TextPosition item;   // the "@ITEM" line
+        TextPosition value;  // the first character of the title's value
+    };
+    struct Fault {
+        E_GLOSSARY_FAULT kind;
+        const wchar_t* line;  // "title", "reading", "english", "gloss" or "}"
+        TextPosition at;      // the offending character; the "@ITEM" for TEXT_ENDS
+    };
+    std::vector<Entry> entries;  // every entry loaded, in file order (repeated titles too)
+    std::vector<Fault> faults;
+};
+
 // Empties both containers and fills them from the entry's bytes (not kept).
 // Fatal reports: "Cannot open .dic file" when there is no text to read (a
 // null data pointer); "File read error" for an entry line that breaks its
@@ -56,4 +88,7 @@ using GlossaryList = std::vector<GlossaryListItem>;
 // at the first fault: the containers keep the entries completed before it
 // (the list sorted), and the answer is false. True when the whole text was
 // read.
-bool LoadGlossary(const std::uint8_t* data, std::size_t size, GlossaryMap& map, GlossaryList& list);
+// A gloss written over several lines is joined without separators; a CR
+// that ends a joined line is dropped, so CR LF line ends add nothing to it.
+bool LoadGlossary(const std::uint8_t* data, std::size_t size, GlossaryMap& map, GlossaryList& list,
+                  GlossarySource* source = nullptr);

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CTextLineReader {
 public:
@@ -56,6 +57,34 @@ inline std::wstring RemoveTextSpaces(std::wstring_view text) {
     for (const wchar_t ch : text) {
         if (!IsTextSpace(ch)) out.push_back(ch);
     }
+    return out;
+}
+
+// A place in a text for the authoring tools' findings: the line and the
+// column, both from 1; columns count the characters of the decoded line.
+struct TextPosition {
+    int line = 0;
+    int column = 0;
+};
+
+// A decoded line after space removal together with where each of its
+// characters stood, plus one position just past its end (so a finding about
+// something missing at the end of a line has a place too).
+struct PositionedLine {
+    std::wstring text;
+    std::vector<TextPosition> positions;  // text.size() + 1 entries
+};
+
+// RemoveTextSpaces for the authoring tools: the same text, with positions on
+// line `line`.
+inline PositionedLine RemoveTextSpacesKeepingPositions(std::wstring_view text, int line) {
+    PositionedLine out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (IsTextSpace(text[i])) continue;
+        out.text.push_back(text[i]);
+        out.positions.push_back({line, static_cast<int>(i) + 1});
+    }
+    out.positions.push_back({line, static_cast<int>(text.size()) + 1});
     return out;
 }
 

@@ -1,6 +1,9 @@
 #include "scenario/script.h"
 
 #include <algorithm>
+#include <cwchar>
+#include <cwctype>
+#include <optional>
 #include <sstream>
 #include <string_view>
 #include <utility>
@@ -20,80 +23,163 @@ bool MessageContinues(const std::wstring& line) {
     return StartsWith(line, L"@MESSAGE") && line.rfind(L'[') > line.rfind(L']');
 }
 
-std::wstring DecodeStrippedLine(std::string_view bytes) { return RemoveTextSpaces(DecodeShiftJis(bytes)); }
+// One physical line decoded and stripped; the positions only when the
+// authoring tools asked for them.
+PositionedLine ReadSourceLine(std::string_view bytes, int lineNumber, bool withPositions) {
+    const std::wstring decoded = DecodeShiftJis(bytes);
+    if (withPositions) {
+        return RemoveTextSpacesKeepingPositions(decoded, lineNumber);
+    }
+    return PositionedLine{RemoveTextSpaces(decoded), {}};
+}
 
 }  // namespace
 
-CScript::CScript(const std::uint8_t* data, std::size_t size) {
-    Load(data, size);
+CScript::CScript(const std::uint8_t* data, std::size_t size, ScriptSource* source) {
+    Load(data, size, source);
     lineCount = static_cast<std::int32_t>(lines.size());
 }
 
 CScript::~CScript() { WriteDebugOutput(L"~CScript was called\n"); }
 
-void CScript::Load(const std::uint8_t* data, std::size_t size) {
+void CScript::Load(const std::uint8_t* data, std::size_t size, ScriptSource* source) {
     if (data == nullptr) {
         ReportFatalError(L"Cannot open script file");
         return;
     }
+    const bool withPositions = source != nullptr;
+    const auto fault = [&](E_SCRIPT_FAULT kind, TextPosition at) {
+        ReportFatalError(L"File read error");
+        if (source) source->faults.push_back({kind, at});
+    };
     CTextLineReader reader(data, size);
     std::string_view bytes;
-    while (reader.ReadLine(bytes)) {
-        std::wstring line = DecodeStrippedLine(bytes);
-        if (MessageContinues(line)) {
+    int lineNumber = 0;
+    // A continuation line holding "@" is read again on its own when the
+    // tools asked to go on after the fault.
+    std::optional<PositionedLine> again;
+    while (again || reader.ReadLine(bytes)) {
+        PositionedLine line = again ? std::move(*again) : ReadSourceLine(bytes, ++lineNumber, withPositions);
+        again.reset();
+        if (MessageContinues(line.text)) {
+            const std::size_t open = line.text.rfind(L'[');
             bool closed = false;
             while (!closed) {
                 if (!reader.ReadLine(bytes)) {
-                    ReportFatalError(L"File read error");
+                    fault(E_SCRIPT_FAULT::UNFINISHED_MESSAGE,
+                          withPositions ? line.positions[open] : TextPosition{});
                     return;
                 }
-                const std::wstring continuation = DecodeStrippedLine(bytes);
-                if (continuation.find(L'@') != std::wstring::npos) {
-                    ReportFatalError(L"File read error");
-                    return;
+                PositionedLine continuation = ReadSourceLine(bytes, ++lineNumber, withPositions);
+                const std::size_t at = continuation.text.find(L'@');
+                if (at != std::wstring::npos) {
+                    fault(E_SCRIPT_FAULT::AT_SIGN_IN_CONTINUATION,
+                          withPositions ? continuation.positions[at] : TextPosition{});
+                    if (!source) return;
+                    again = std::move(continuation);
+                    break;
                 }
-                line += continuation;
-                closed = continuation.find(L']') != std::wstring::npos;
+                // The CR of a CR LF line end would otherwise stay inside the
+                // message, where reading the text stops at it.
+                if (!line.text.empty() && line.text.back() == L'\r') {
+                    line.text.pop_back();
+                    if (withPositions) line.positions.erase(line.positions.end() - 2);
+                }
+                line.text += continuation.text;
+                if (withPositions) {
+                    line.positions.pop_back();
+                    line.positions.insert(line.positions.end(), continuation.positions.begin(),
+                                          continuation.positions.end());
+                }
+                closed = continuation.text.find(L']') != std::wstring::npos;
             }
+            if (!closed) continue;
         }
-        if (StartsWith(line, L"@")) {
-            lines.push_back(std::move(line));
+        if (StartsWith(line.text, L"@")) {
+            lines.push_back(std::move(line.text));
+            if (source) source->positions.push_back(std::move(line.positions));
         }
     }
 }
 
+const std::vector<ScriptCommandSpec>& ScriptCommands() {
+    using enum E_SCRIPT_VALUE;
+    static const std::vector<ScriptCommandSpec> commands = {
+        {L"@BGM", E_SCRIPT_COMMAND::BGM, {{NUMBER, L"request"}, {WORD, L"music name"}}},
+        {L"@SCENE", E_SCRIPT_COMMAND::SCENE, {{NUMBER, L"request"}, {WORD, L"background name"}}},
+        {L"@CHARACTER", E_SCRIPT_COMMAND::CHARACTER,
+         {{NUMBER, L"slot"}, {WORD, L"position letter"}, {WORD, L"picture name"}}},
+        {L"@VOICE", E_SCRIPT_COMMAND::VOICE, {{WORD, L"voice name"}}},
+        {L"@MESSAGE", E_SCRIPT_COMMAND::MESSAGE, {{WORD, L"speaker"}, {WORD, L"text"}}},
+        {L"@SLIDE", E_SCRIPT_COMMAND::SLIDE, {{NUMBER, L"number"}, {WORD, L"slide name"}}},
+    };
+    return commands;
+}
+
 namespace {
 
-// The arguments of one command: brackets become separators and the words are
-// read one after another with stream extraction. The first value that cannot
-// be read stops every later one of the same command, which then keep their
-// fields unchanged.
+// The arguments of one command: brackets become separators and the values
+// are read one after another with stream extraction. The first value that
+// cannot be read stops every later one of the same command.
 class CArguments {
 public:
-    explicit CArguments(std::wstring text) {
+    // `text` is the line after its keyword, which is `offset` characters long.
+    CArguments(const std::wstring& text, std::size_t offset) {
         std::wstring spaced;
         spaced.reserve(text.size());
-        for (const wchar_t ch : text) {
-            if (ch == L']') continue;
-            spaced.push_back(ch == L'[' ? L' ' : ch);
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == L']') continue;
+            spaced.push_back(text[i] == L'[' ? L' ' : text[i]);
+            origin_.push_back(offset + i);
         }
+        origin_.push_back(offset + text.size());
         stream_.str(spaced);
     }
-    bool Number(std::int32_t& field) {
-        std::int32_t value = 0;
-        if (!(stream_ >> value)) return false;
-        field = value;
-        return true;
-    }
-    bool Word(std::wstring& field) {
-        std::wstring value;
-        if (!(stream_ >> value)) return false;
-        field = std::move(value);
-        return true;
+
+    // Reads the values of `spec` until one cannot be read.
+    std::vector<ScriptValue> Read(const ScriptCommandSpec& spec, StepRecord* record) {
+        std::vector<ScriptValue> values;
+        for (const ScriptValueSpec& value : spec.values) {
+            const std::size_t at = SkipSpaces();
+            ScriptValue read;
+            read.at = at;
+            const bool ok = value.kind == E_SCRIPT_VALUE::NUMBER ? Number(read) : Word(read);
+            if (!ok) {
+                if (record) record->stoppedAt = at;
+                return values;
+            }
+            values.push_back(std::move(read));
+        }
+        if (record) {
+            const std::size_t rest = SkipSpaces();
+            if (rest != origin_.back()) record->restAt = rest;
+        }
+        return values;
     }
 
 private:
+    // Index in the line of the next character that is not a separator.
+    std::size_t SkipSpaces() {
+        stream_ >> std::ws;
+        stream_.clear(stream_.rdstate() & ~std::ios::failbit);
+        const auto pos = stream_.tellg();
+        if (pos < 0) return origin_.back();
+        return origin_[static_cast<std::size_t>(pos)];
+    }
+    bool Number(ScriptValue& value) {
+        const auto start = stream_.tellg();
+        if (!(stream_ >> value.number)) return false;
+        const auto end = stream_.tellg();
+        const std::wstring& all = stream_.str();
+        const std::size_t stop = end < 0 ? all.size() : static_cast<std::size_t>(end);
+        value.text = all.substr(static_cast<std::size_t>(start), stop - static_cast<std::size_t>(start));
+        value.whole = stop == all.size() || std::iswspace(static_cast<std::wint_t>(all[stop]));
+        return true;
+    }
+    bool Word(ScriptValue& value) { return static_cast<bool>(stream_ >> value.text); }
+
     std::wistringstream stream_;
+    std::vector<std::size_t> origin_;  // index in the line of each character of the stream, and of its end
 };
 
 bool PositionFromLetter(const std::wstring& letter, CharacterPosition& position) {
@@ -111,7 +197,7 @@ bool PositionFromLetter(const std::wstring& letter, CharacterPosition& position)
 
 }  // namespace
 
-bool CScript::Step() {
+bool CScript::Step(StepRecord* record) {
     if (position == lineCount) {
         return false;
     }
@@ -119,48 +205,64 @@ bool CScript::Step() {
         return true;
     }
     const std::wstring& line = lines[static_cast<std::size_t>(position)];
-    const auto rest = [&line](std::size_t keywordLength) { return CArguments(line.substr(keywordLength)); };
+    const ScriptCommandSpec* spec = nullptr;
+    for (const ScriptCommandSpec& candidate : ScriptCommands()) {
+        if (StartsWith(line, candidate.keyword)) {
+            spec = &candidate;
+            break;
+        }
+    }
+    if (record) *record = StepRecord{spec, {}, std::wstring::npos, std::wstring::npos};
+    ++position;
+    if (spec == nullptr) {
+        ReportTrace(L"Unknown scenario command skipped: %ls\n", line.c_str());
+        return true;
+    }
+    const std::size_t keywordLength = std::wcslen(spec->keyword);
+    CArguments args(line.substr(keywordLength), keywordLength);
+    // The slide's flag and a message's text are set before reading.
+    if (spec->command == E_SCRIPT_COMMAND::SLIDE) slidePending = 1;
+    if (spec->command == E_SCRIPT_COMMAND::MESSAGE) messageText.clear();
+    const std::vector<ScriptValue> values = args.Read(*spec, record);
+    const auto has = [&values](std::size_t i) { return i < values.size(); };
 
-    if (StartsWith(line, L"@BGM")) {
-        CArguments args = rest(4);
-        if (args.Number(bgmRequest)) args.Word(bgmName);
-    } else if (StartsWith(line, L"@SCENE")) {
-        CArguments args = rest(6);
-        if (args.Number(sceneRequest)) args.Word(sceneName);
-    } else if (StartsWith(line, L"@CHARACTER")) {
-        CArguments args = rest(10);
-        std::int32_t slot = 0;
-        std::wstring letter, name;
-        const bool haveSlot = args.Number(slot);
-        const bool haveLetter = haveSlot && args.Word(letter);
-        const bool haveName = haveLetter && args.Word(name);
-        if (haveSlot && (slot == 1 || slot == 2)) {
-            std::int32_t& pending = slot == 1 ? character1Pending : character2Pending;
-            std::wstring& pictureName = slot == 1 ? character1Name : character2Name;
+    switch (spec->command) {
+    case E_SCRIPT_COMMAND::BGM:
+        if (has(0)) bgmRequest = values[0].number;
+        if (has(1)) bgmName = values[1].text;
+        break;
+    case E_SCRIPT_COMMAND::SCENE:
+        if (has(0)) sceneRequest = values[0].number;
+        if (has(1)) sceneName = values[1].text;
+        break;
+    case E_SCRIPT_COMMAND::CHARACTER: {
+        const std::int32_t slot = has(0) ? values[0].number : 0;
+        if (slot == 1 || slot == 2) {
+            (slot == 1 ? character1Pending : character2Pending) = 1;
+            if (has(2)) (slot == 1 ? character1Name : character2Name) = values[2].text;
             CharacterPosition& place = slot == 1 ? character1Position : character2Position;
-            pending = 1;
-            if (haveName) pictureName = name;
-            if (!PositionFromLetter(letter, place)) ReportTrace(L"CHARACTER script loading fault");
+            if (!has(1) || !PositionFromLetter(values[1].text, place)) ReportTrace(L"CHARACTER script loading fault");
         } else {
             ReportTrace(L"CHARACTER script loading fault");
         }
-    } else if (StartsWith(line, L"@VOICE")) {
-        CArguments args = rest(6);
-        args.Word(voiceName);
+        break;
+    }
+    case E_SCRIPT_COMMAND::VOICE:
+        if (has(0)) voiceName = values[0].text;
         voicePending = 1;
-    } else if (StartsWith(line, L"@MESSAGE")) {
-        CArguments args = rest(8);
-        if (args.Word(speakerName)) args.Word(messageText);
+        break;
+    case E_SCRIPT_COMMAND::MESSAGE:
+        if (has(0)) speakerName = values[0].text;
+        if (has(1)) messageText = values[1].text;
         std::replace(messageText.begin(), messageText.end(), L'$', L' ');
         messagePending = 1;
-    } else if (StartsWith(line, L"@SLIDE")) {
-        CArguments args = rest(6);
-        slidePending = 1;
-        if (args.Number(slideNumber)) args.Word(slideName);
-    } else {
-        ReportTrace(L"Unknown scenario command skipped: %ls\n", line.c_str());
+        break;
+    case E_SCRIPT_COMMAND::SLIDE:
+        if (has(0)) slideNumber = values[0].number;
+        if (has(1)) slideName = values[1].text;
+        break;
     }
-    ++position;
+    if (record) record->values = values;
     return true;
 }
 

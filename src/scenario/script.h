@@ -13,7 +13,9 @@
 // standing after every position, so "]" without "[" continues, "[" without
 // "]" does not, and a line with neither does not). The continuation lines,
 // stripped the same way, are appended with nothing in between up to and
-// including the first one that holds a "]".
+// including the first one that holds a "]". A CR that ends a joined line is
+// dropped, so a message written with CR LF line ends reads as one line (only
+// the CR of its last line stays, as on any single-line entry).
 //
 // Fatal reports: "Cannot open script file" when there is no text to read (a
 // null data pointer); "File read error" when the text ends inside a message
@@ -29,9 +31,76 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "resource/text_lines.h"
+
 #include "scenario/character_position.h"
+
+// The six commands, in the order Step tries their keywords, with the values
+// each reads after its keyword. One table serves the interpreter and the
+// authoring tools' findings.
+enum class E_SCRIPT_COMMAND { BGM, SCENE, CHARACTER, VOICE, MESSAGE, SLIDE };
+enum class E_SCRIPT_VALUE { NUMBER, WORD };
+
+struct ScriptValueSpec {
+    E_SCRIPT_VALUE kind;
+    const wchar_t* name;  // for findings: "request", "music name", ...
+};
+
+struct ScriptCommandSpec {
+    const wchar_t* keyword;
+    E_SCRIPT_COMMAND command;
+    std::vector<ScriptValueSpec> values;
+};
+
+const std::vector<ScriptCommandSpec>& ScriptCommands();
+
+// One value a Step read from its line.
+struct ScriptValue {
+    std::wstring text;        // as written ("$" not yet turned into spaces)
+    std::int32_t number = 0;  // the value of a number
+    std::size_t at = 0;       // index in the line of its first character
+    // False for a number that runs straight into other characters: "12ab"
+    // reads 12, and "ab" is left for the next value.
+    bool whole = true;
+};
+
+// What one Step read, for the authoring tools.
+struct StepRecord {
+    const ScriptCommandSpec* command = nullptr;  // null: the keyword is none of the six
+    // The values read, in order. Fewer than the command reads when one could
+    // not be read; that one and every later one leave their fields as they were.
+    std::vector<ScriptValue> values;
+    // Index in the line where the first unreadable value stood (the line's
+    // length when nothing was left), or npos.
+    std::size_t stoppedAt = std::wstring::npos;
+    // Index of the first character left over after the command's last value
+    // (Step ignores it), or npos.
+    std::size_t restAt = std::wstring::npos;
+};
+
+// The faults that stop the loader.
+enum class E_SCRIPT_FAULT {
+    UNFINISHED_MESSAGE,       // the text ends before a continued message closes its bracket
+    AT_SIGN_IN_CONTINUATION,  // a continuation line holds "@"
+};
+
+// Where the loaded lines came from, for the authoring tools; the game never
+// asks for it. With it the loader also goes on after a fault, which the game
+// does not: a continuation line holding "@" is then read again as a line of
+// its own and the unfinished message is dropped.
+struct ScriptSource {
+    struct Fault {
+        E_SCRIPT_FAULT kind;
+        TextPosition at;  // the "[" left open, or the "@"
+    };
+    // Per entry of `lines`: the position of each of its characters, plus one
+    // just past its end.
+    std::vector<std::vector<TextPosition>> positions;
+    std::vector<Fault> faults;
+};
 
 class CScript {
 public:
@@ -40,7 +109,8 @@ public:
     std::atomic<std::uint32_t> refCount{0};
 
     // Loads the scenario from the entry's bytes; the bytes are not kept.
-    CScript(const std::uint8_t* data, std::size_t size);
+    // `source`, when given, receives where everything stood (see above).
+    CScript(const std::uint8_t* data, std::size_t size, ScriptSource* source = nullptr);
     ~CScript();
     CScript(const CScript&) = delete;
     CScript& operator=(const CScript&) = delete;
@@ -77,8 +147,10 @@ public:
     // Executes the command line at `position` into the request fields and
     // moves on. False only when `position` equals `lineCount` (the end). A
     // line whose keyword is none of the six is skipped with a trace naming it,
-    // so stepping always ends.
-    bool Step();
+    // so stepping always ends. A message's text is emptied before it is read,
+    // so "@MESSAGE[name][]" is an empty message. `record`, when given,
+    // receives what the line held.
+    bool Step(StepRecord* record = nullptr);
     // Clears every request and moves `position` to just after the message
     // before the one that was on screen (a loaded save stands just after its
     // message). False when `position` is below 1.
@@ -94,5 +166,5 @@ public:
     void ClearRequests();
 
 private:
-    void Load(const std::uint8_t* data, std::size_t size);
+    void Load(const std::uint8_t* data, std::size_t size, ScriptSource* source);
 };

@@ -153,14 +153,14 @@ TEST_F(CheckTool, DumpScriptPrintsEachLoadedLineEscaped) {
         {"./IMG/script.scr",
          "@BGM [1] [title]\r\n"               // CR stays on the line
          "// remark\r\n"                      // dropped
-         "@MESSAGE[NONE][\x83\x5C\\\\x\r\n"   // ソ then two backslashes; the message goes on
+         "@MESSAGE[NONE][\x83\x5C\\\\x\r\n"   // ソ then two backslashes; the message goes on, its CR dropped
          "end]\r\n"},
     });
     const ToolResult r = Run({Arg("--dump-script"), archive});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
               "0\t@BGM[1][title]\\r\n"
-              "1\t@MESSAGE[NONE][\xE3\x82\xBD\\\\\\\\x\\rend]\\r\n");
+              "1\t@MESSAGE[NONE][\xE3\x82\xBD\\\\\\\\xend]\\r\n");
     EXPECT_EQ(r.err, "");
 }
 

@@ -186,9 +186,9 @@ TEST(Glossary, GlossTrailByteBraceDoesNotEndTheGloss) {
     EXPECT_EQ(g.map.at(L"T").gloss, L"\u30DEend");
 }
 
-TEST(Glossary, GlossWithCrLfKeepsTheCrOfEachJoinedLine) {
-    const Loaded g = Load("@ITEM\r\ntitle{T},\r\nreading{R},\r\nenglish{E},\r\ngloss{a\r\nb},\r\n}\r\n");
-    EXPECT_EQ(g.map.at(L"T").gloss, L"a\rb");
+TEST(Glossary, GlossWithCrLfDropsTheCrOfEachJoinedLine) {
+    const Loaded g = Load("@ITEM\r\ntitle{T},\r\nreading{R},\r\nenglish{E},\r\ngloss{a\r\n\r\nb},\r\n}\r\n");
+    EXPECT_EQ(g.map.at(L"T").gloss, L"ab");
     EXPECT_EQ(g.map.at(L"T").english, L"E");
 }
 
@@ -287,6 +287,32 @@ TEST(Glossary, FaultKeepsTheEntriesBeforeItSortedAndStops) {
     EXPECT_FALSE(g.complete);
     EXPECT_EQ(Titles(g.map), (std::vector<std::wstring>{L"A", L"B"}));
     EXPECT_EQ(ListTitles(g.list), (std::vector<std::wstring>{L"A", L"B"}));
+}
+
+TEST(Glossary, WithASourceLoadingResumesAtTheNextItemAndRecordsEachFault) {
+    CReportCapture capture;
+    const std::string text = Entry("title{A}") +                 // lines 1-6
+                             "@ITEM\n  title{B,}\n" +            // 7-8: comma inside the value
+                             "@ITEM\ntitle{C}\n@ITEM\n" +        // 9-11: the entry of C is cut by the next item
+                             "title{D}\nreading{R}\nenglish{E}\ngloss{G\r\n\r\nx}\r\n}\n";  // 12-18
+    GlossaryMap map;
+    GlossaryList list;
+    GlossarySource source;
+    EXPECT_FALSE(LoadGlossary(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), map, list, &source));
+    EXPECT_EQ(Titles(map), (std::vector<std::wstring>{L"A", L"D"}));
+    EXPECT_EQ(map.at(L"D").gloss, L"Gx");
+    ASSERT_EQ(source.entries.size(), 2u);
+    EXPECT_EQ(source.entries[1].item.line, 11);
+    EXPECT_EQ(source.entries[1].value.line, 12);
+    EXPECT_EQ(source.entries[1].value.column, 7);
+    ASSERT_EQ(source.faults.size(), 2u);
+    EXPECT_EQ(source.faults[0].kind, E_GLOSSARY_FAULT::COMMA_IN_VALUE);
+    EXPECT_EQ(source.faults[0].at.line, 8);
+    EXPECT_EQ(source.faults[0].at.column, 10);
+    EXPECT_EQ(source.faults[1].kind, E_GLOSSARY_FAULT::MISSING_KEY);
+    EXPECT_EQ(std::wstring(source.faults[1].line), L"reading");
+    EXPECT_EQ(source.faults[1].at.line, 11);
+    EXPECT_EQ(capture.Count(E_REPORT_LEVEL::FATAL), 2);
 }
 
 TEST(Glossary, TextEndsAtTheFirstNul) {

@@ -76,6 +76,59 @@ TEST(Step, MessageTurnsDollarsIntoSpaces) {
     EXPECT_EQ(script.messageText, L"Hello world");
 }
 
+TEST(Step, CrLfMessageOverSeveralLinesReadsItsWholeText) {
+    CScript script = Load("@MESSAGE[A][one\r\ntwo$\r\nthree]\r\n");
+    script.Step();
+    EXPECT_EQ(script.speakerName, L"A");
+    EXPECT_EQ(script.messageText, L"onetwo three");
+}
+
+TEST(Step, EmptyTextIsAnEmptyMessageHoweverItIsWritten) {
+    // Each empty message follows one with text, which it must not show again.
+    CScript script = Load("@MESSAGE[A][one]\n@MESSAGE[B][]\n@MESSAGE[C][two]\n@MESSAGE[D]\n");
+    const wchar_t* const speakers[] = {L"A", L"B", L"C", L"D"};
+    const wchar_t* const texts[] = {L"one", L"", L"two", L""};
+    for (int i = 0; i < 4; ++i) {
+        script.messagePending = 0;
+        script.Step();
+        EXPECT_EQ(script.messagePending, 1) << i;
+        EXPECT_EQ(script.speakerName, speakers[i]) << i;
+        EXPECT_EQ(script.messageText, texts[i]) << i;
+    }
+    // Reached again through a loaded save (just after line 1): the same.
+    script.position = 2;
+    ASSERT_TRUE(script.RewindToPreviousMessage());
+    script.position = 1;
+    script.Step();
+    EXPECT_EQ(script.speakerName, L"B");
+    EXPECT_EQ(script.messageText, L"");
+}
+
+TEST(Step, RecordsWhatTheLineHeldAndWhereEachValueStood) {
+    CReportCapture capture;
+    CScript script = Load("@BGM[12ab][m]\n@SCENE[1]\n@VOICE[v][extra]\n@WAIT[3]\n");
+    StepRecord record;
+    script.Step(&record);
+    ASSERT_NE(record.command, nullptr);
+    EXPECT_EQ(record.command->command, E_SCRIPT_COMMAND::BGM);
+    ASSERT_EQ(record.values.size(), 2u);
+    EXPECT_EQ(record.values[0].number, 12);
+    EXPECT_EQ(record.values[0].at, 5u);
+    EXPECT_FALSE(record.values[0].whole);  // "ab" is read as the name
+    EXPECT_EQ(record.values[1].text, L"ab");
+    EXPECT_EQ(record.restAt, 11u);         // "m" is left over
+    EXPECT_EQ(script.bgmName, L"ab");
+    script.Step(&record);
+    EXPECT_EQ(record.values.size(), 1u);
+    EXPECT_TRUE(record.values[0].whole);
+    EXPECT_EQ(record.stoppedAt, 9u);       // nothing left for the name
+    EXPECT_EQ(record.restAt, std::wstring::npos);
+    script.Step(&record);
+    EXPECT_EQ(record.restAt, 10u);
+    script.Step(&record);
+    EXPECT_EQ(record.command, nullptr);
+}
+
 TEST(Step, VoiceAndSlide) {
     CScript script = Load("@VOICE[v001]\n@SLIDE[3][SLIDE_3]\n@SLIDE[0][]\n");
     script.Step();

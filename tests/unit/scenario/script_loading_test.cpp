@@ -89,6 +89,9 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{"a longer keyword that begins with MESSAGE continues", "@MESSAGEX[a][b\nc]\n", {L"@MESSAGEX[a][bc]"}},
         LinesCase{"unknown keywords are kept", "@WAIT[3]\n", {L"@WAIT[3]"}},
         LinesCase{"CR LF leaves a CR on every entry", "@BGM[1][a]\r\n@VOICE[v]\r\n", {L"@BGM[1][a]\r", L"@VOICE[v]\r"}},
+        LinesCase{"CR LF message keeps only the CR of its last line",
+                  "@MESSAGE[a][b\r\n\r\nc\r\nd]e\r\n", {L"@MESSAGE[a][bcd]e\r"}},
+        LinesCase{"CR inside a line is no line end", "@MESSAGE[a][b\rx\nc]\n", {L"@MESSAGE[a][b\rxc]"}},
         LinesCase{"last line without LF is read", "@BGM[1][a]\n@VOICE[v]", {L"@BGM[1][a]", L"@VOICE[v]"}},
         LinesCase{"text ends at the first NUL", std::string("@BGM[1][a]\n@VOICE[v]\0\n@SCENE[1][b]\n", 35),
                   {L"@BGM[1][a]", L"@VOICE[v]"}},
@@ -130,6 +133,44 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"at sign later in a continuation line", "@MESSAGE[a][b\nc\nmail@x]\n@VOICE[v]\n", {}},
         FaultCase{"at sign after the closing bracket of the last continuation line", "@MESSAGE[a][b\nc]@\n", {}}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return CaseName(info.param.what); });
+
+TEST(Script, SourceMapsEveryCharacterOfAJoinedMessageToItsLineAndColumn) {
+    ScriptSource source;
+    const std::string text = "\t@BGM[1][a]\r\n@MESSAGE[a][b\r\n c]\r\n";
+    const CScript script(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), &source);
+    ASSERT_EQ(script.lines, (Lines{L"@BGM[1][a]\r", L"@MESSAGE[a][bc]\r"}));
+    ASSERT_EQ(source.positions.size(), 2u);
+    EXPECT_EQ(source.positions[0][0].column, 2);  // "@" after the tab
+    const std::vector<TextPosition>& message = source.positions[1];
+    ASSERT_EQ(message.size(), script.lines[1].size() + 1);
+    EXPECT_EQ(message[12].line, 2);  // "b"
+    EXPECT_EQ(message[12].column, 13);
+    EXPECT_EQ(message[13].line, 3);  // "c", after the dropped CR and the space
+    EXPECT_EQ(message[13].column, 2);
+    EXPECT_EQ(message[15].column, 4);  // just past the CR that ends the entry
+    EXPECT_TRUE(source.faults.empty());
+}
+
+TEST(Script, WithASourceLoadingGoesOnAfterAFaultAndRecordsEach) {
+    CReportCapture capture;
+    ScriptSource source;
+    const std::string text = "@MESSAGE[a][b\n@VOICE[v]\n@MESSAGE[c][d\nx@y]\n@BGM[1][m]\n@MESSAGE[e][\n";
+    const CScript script(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), &source);
+    // The game stops at the first fault; the tools read on, taking each line
+    // with "@" on its own and dropping the broken messages.
+    EXPECT_EQ(script.lines, (Lines{L"@VOICE[v]", L"@BGM[1][m]"}));
+    ASSERT_EQ(source.faults.size(), 3u);
+    EXPECT_EQ(source.faults[0].kind, E_SCRIPT_FAULT::AT_SIGN_IN_CONTINUATION);
+    EXPECT_EQ(source.faults[0].at.line, 2);
+    EXPECT_EQ(source.faults[0].at.column, 1);
+    EXPECT_EQ(source.faults[1].kind, E_SCRIPT_FAULT::AT_SIGN_IN_CONTINUATION);
+    EXPECT_EQ(source.faults[1].at.line, 4);
+    EXPECT_EQ(source.faults[1].at.column, 2);
+    EXPECT_EQ(source.faults[2].kind, E_SCRIPT_FAULT::UNFINISHED_MESSAGE);
+    EXPECT_EQ(source.faults[2].at.line, 6);  // the "[" left open
+    EXPECT_EQ(source.faults[2].at.column, 12);
+    EXPECT_EQ(capture.Count(E_REPORT_LEVEL::FATAL), 3);
+}
 
 TEST(Script, NullTextCannotBeOpenedAndLeavesAnEmptyScript) {
     CReportCapture capture;
