@@ -120,12 +120,21 @@ bool CButton::HitTest(int& result, int x, int y) const {
         return false;
     }
     for (const auto& [normalKey, button] : buttons) {
-        if (button.hover == 1 && button.enabled == 1) {
+        if (button.hover == 1 && button.enabled == 1 && StrictlyInside(button.rect, x, y)) {
             result = button.result;
             return true;
         }
     }
     return false;
+}
+
+void CButton::ClearHover() {
+    for (auto& [normalKey, button] : buttons) {
+        if (button.hover != 0) {
+            button.hover = 0;
+            QueueDirty(button.rect);
+        }
+    }
 }
 
 bool CButton::SetEnabled(const std::wstring& normalKey, bool enabled) {

@@ -74,10 +74,14 @@ public:
     // Moves the hover state to the enabled buttons strictly under the canvas
     // point (x, y); a point outside the panel clears every hover.
     void UpdateHover(int x, int y);
-    // True with the result of the first hovered enabled button in key order
-    // when (x, y) lies strictly inside the panel. The point is not tested
-    // against the buttons: the hover left by the last UpdateHover decides.
+    // True with the result of the first button in key order that is hovered,
+    // enabled and strictly under (x, y), when (x, y) lies strictly inside the
+    // panel. A button never hovered is not pressed, and a hover left over
+    // from a move that went astray presses nothing elsewhere.
     bool HitTest(int& result, int x, int y) const;
+    // Clears every hover (a screen being shown or hidden), queueing what
+    // changed.
+    void ClearHover();
     // False, changing nothing, when no button has `normalKey`. Disabling
     // also clears the hover.
     bool SetEnabled(const std::wstring& normalKey, bool enabled);

@@ -47,12 +47,15 @@ public:
     }
 
     // Requests showing or hiding. The same value again does nothing; a
-    // change starts a fade at once, also in the middle of another one.
+    // change starts a fade at once, also in the middle of another one, and
+    // forgets the hovers, so a click can only press a button the pointer
+    // has moved onto since.
     void SetShow(bool show) {
         const int flag = show ? 1 : 0;
         if (flag == shown) {
             return;
         }
+        buttonSet->ClearHover();
         previouslyShown = shown;
         shown = flag;
         StartFade(fade);

@@ -2,7 +2,7 @@
 // The copies of the settings besides the live record: the defaults and the
 // working copy that the configuration screen edits, bound to the game
 // object's live record, plus the settings file they are read from and
-// written to. The configuration screen (CConfig) holds one. Pure.
+// written to. The game object holds one beside its live record. Pure.
 //
 // Window thread: at start-up before the frame thread exists, afterwards with
 // "MUTEX_VELL" held.

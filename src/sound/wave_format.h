@@ -1,8 +1,9 @@
 #pragma once
 // The RIFF WAVE layout of a sound clip and the volume scaling of its samples.
-// Pure: no <windows.h>. The Windows reader (wave_reader.h) reads clips with
-// the multimedia file functions and uses these pieces to check what it reads;
-// the authoring tools can check clips with ParseWave alone.
+// Pure: no <windows.h>. The Windows reader (ReadWaveFromMemory in sound.h)
+// reads clips with the multimedia file functions and uses these pieces to
+// check what it reads; the authoring tools can check clips with ParseWave
+// alone.
 //
 // A clip is accepted when, walking the file the way the multimedia file
 // functions do:

@@ -134,9 +134,9 @@ TEST(Button, MovingStraightOntoAnotherButtonQueuesBothRectangles) {
     ExpectRect(set.TakeDirtyRect(), 30, 10, 50, 20);
 }
 
-TEST(Button, ClickAnswersOnlyThroughTheHoverOfTheLastMove) {
+TEST(Button, ClickPressesOnlyAHoveredButtonUnderThePoint) {
     CButton set(nullptr, PANEL);
-    ASSERT_TRUE(Register(set, Plain(L"A", 10, 10, SAVE)));
+    ASSERT_TRUE(Register(set, Plain(L"A", 10, 10, SAVE)));  // (10, 10, 30, 20)
     int result = -1;
     // Never hovered: a click on the button itself is not heard.
     EXPECT_FALSE(set.HitTest(result, 20, 15));
@@ -144,10 +144,20 @@ TEST(Button, ClickAnswersOnlyThroughTheHoverOfTheLastMove) {
     set.UpdateHover(20, 15);
     set.UpdateHover(100, 100);
     EXPECT_FALSE(set.HitTest(result, 20, 15));
-    // Hovered: the click answers the button's result wherever in the panel it is.
+    // Hovered, but the click lands elsewhere in the panel (mouse moves can be
+    // dropped): nothing is pressed.
     set.UpdateHover(20, 15);
-    EXPECT_TRUE(set.HitTest(result, 100, 100));
+    EXPECT_FALSE(set.HitTest(result, 100, 100));
+    EXPECT_FALSE(set.HitTest(result, 30, 15));  // on the button's border
+    EXPECT_EQ(result, -1);
+    // Hovered and under the click.
+    EXPECT_TRUE(set.HitTest(result, 29, 19));
     EXPECT_EQ(result, SAVE);
+    // A screen shown or hidden forgets its hovers.
+    set.ClearHover();
+    EXPECT_FALSE(set.IsHovered(L"A"));
+    ExpectRect(set.TakeDirtyRect(), 10, 10, 30, 20);
+    EXPECT_FALSE(set.HitTest(result, 20, 15));
 }
 
 TEST(Button, ClickOutsideThePanelIsFalseEvenWithAHoveredButton) {
@@ -158,7 +168,7 @@ TEST(Button, ClickOutsideThePanelIsFalseEvenWithAHoveredButton) {
     int result = -1;
     EXPECT_FALSE(set.HitTest(result, 100, 50));  // on the panel's right border
     EXPECT_FALSE(set.HitTest(result, 300, 300));
-    EXPECT_EQ(result, UNSET);
+    EXPECT_EQ(result, -1);  // untouched
 }
 
 // Registered out of key order on purpose: "MENU_Z" on the left first, then
