@@ -1,6 +1,7 @@
 #include "resource/archive_writer.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <numeric>
 
 #include "app/report.h"
@@ -185,8 +186,16 @@ std::optional<std::string> BuildArchiveImage(const std::vector<ArchiveEntryBytes
     return image;
 }
 
-std::optional<std::string> ShiftJisFromUtf8Text(std::string_view utf8, std::wstring_view fileName) {
+std::optional<std::string> ShiftJisFromUtf8Text(std::string_view utf8, std::wstring_view fileName,
+                                                TextConversionFault* fault) {
     const std::wstring file(fileName);
+    const auto report = [&](int line, int column, const std::wstring& text) {
+        if (fault) {
+            *fault = {line, column, text};
+        } else {
+            ReportError(L"\"%ls\", line %d, column %d: %ls\n", file.c_str(), line, column, text.c_str());
+        }
+    };
     // Editors such as Notepad put a byte-order mark in front; it is no part
     // of the text.
     constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
@@ -200,8 +209,8 @@ std::optional<std::string> ShiftJisFromUtf8Text(std::string_view utf8, std::wstr
         // The bytes before the bad one are valid UTF-8: count its lead bytes.
         const auto column = std::count_if(before.begin() + static_cast<std::ptrdiff_t>(lineStart), before.end(),
                                           [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
-        ReportError(L"\"%ls\", line %d, column %d: the text is not valid UTF-8.\n", file.c_str(),
-                    static_cast<int>(std::count(before.begin(), before.end(), '\n') + 1), static_cast<int>(column + 1));
+        report(static_cast<int>(std::count(before.begin(), before.end(), '\n') + 1), static_cast<int>(column + 1),
+               L"the text is not valid UTF-8.");
         return std::nullopt;
     }
 
@@ -225,9 +234,10 @@ std::optional<std::string> ShiftJisFromUtf8Text(std::string_view utf8, std::wstr
             encoded.reset();
         }
         if (!encoded) {
-            ReportError(L"\"%ls\", line %d, column %d: the character U+%04X has no Shift_JIS form.\n", file.c_str(),
-                        static_cast<int>(line), static_cast<int>(CountCharacters(text, lineStart, pos + at) + 1),
-                        CodePointAt(text, pos + at));
+            wchar_t what[64];
+            std::swprintf(what, 64, L"the character U+%04X has no Shift_JIS form.",
+                          static_cast<unsigned>(CodePointAt(text, pos + at)));
+            report(static_cast<int>(line), static_cast<int>(CountCharacters(text, lineStart, pos + at) + 1), what);
             return std::nullopt;
         }
         out += *encoded;

@@ -76,5 +76,12 @@ std::optional<std::string> BuildArchiveImage(const std::vector<ArchiveEntryBytes
 // is dropped; line ends are kept as they are. A character with no Shift_JIS
 // form, or bytes that are not UTF-8, are reported with `fileName`, the line
 // and the column (both from 1; columns count characters), and nothing is
-// answered.
-std::optional<std::string> ShiftJisFromUtf8Text(std::string_view utf8, std::wstring_view fileName);
+// answered. With `fault` the problem is handed back there instead of being
+// reported (the checker prints it as one of its findings).
+struct TextConversionFault {
+    int line = 0;    // from 1
+    int column = 0;  // from 1, in characters
+    std::wstring text;
+};
+std::optional<std::string> ShiftJisFromUtf8Text(std::string_view utf8, std::wstring_view fileName,
+                                                TextConversionFault* fault = nullptr);

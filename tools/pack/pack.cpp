@@ -13,6 +13,7 @@
 #include "resource/archive.h"
 #include "resource/archive_writer.h"
 #include "resource/codepage.h"
+#include "tools/check/load_check.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -161,16 +162,6 @@ std::optional<fs::path> TemporaryPathBeside(const fs::path& output) {
     return std::nullopt;
 }
 
-// One file to be packed.
-struct Source {
-    fs::path file;
-    std::wstring shown;  // the file's path for messages
-    std::wstring key;
-    bool converted = false;  // a ".utf8" file: `text` holds its Shift_JIS form
-    std::string text;
-    std::uint64_t size = 0;  // bytes stored
-};
-
 // The key of the file at `relative` (its names below the packed folder), or
 // nothing after reporting why it cannot be stored. `converted` tells whether
 // the name ends in ".utf8".
@@ -208,9 +199,9 @@ std::optional<std::wstring> KeyOfFile(const std::vector<fs::path>& relative, con
     return key;
 }
 
-// Walks `folder` and collects every file in key order. Reports every problem
-// it finds and answers false if there was one.
-bool CollectSources(const fs::path& folder, const fs::path& output, std::vector<Source>& sources) {
+}  // namespace
+
+bool CollectPackSources(const fs::path& folder, const fs::path& output, std::vector<PackSource>& sources) {
     std::error_code error;
     const fs::file_status folderStatus = fs::status(folder, error);
     if (!fs::is_directory(folderStatus)) {
@@ -220,7 +211,7 @@ bool CollectSources(const fs::path& folder, const fs::path& output, std::vector<
         ReportError(L"Could not read the folder \"%ls\": %ls.\n", DisplayPath(folder).c_str(), why.c_str());
         return false;
     }
-    const bool outputExists = fs::exists(output, error);
+    const bool outputExists = !output.empty() && fs::exists(output, error);
 
     bool ok = true;
     std::map<std::wstring, std::wstring> shownOfKey;
@@ -265,7 +256,7 @@ bool CollectSources(const fs::path& folder, const fs::path& output, std::vector<
             ok = false;
             continue;
         }
-        Source source;
+        PackSource source;
         source.file = entry.path();
         source.shown = shown;
         source.key = *key;
@@ -277,27 +268,36 @@ bool CollectSources(const fs::path& folder, const fs::path& output, std::vector<
                     ErrorText(error).c_str());
         return false;
     }
-    std::sort(sources.begin(), sources.end(), [](const Source& a, const Source& b) { return a.key < b.key; });
+    std::sort(sources.begin(), sources.end(), [](const PackSource& a, const PackSource& b) { return a.key < b.key; });
     return ok;
 }
 
-// Reads a whole ".utf8" file and converts it; false after reporting why.
-bool ConvertText(Source& source) {
+std::optional<std::string> ReadPackSource(const PackSource& source, TextConversionFault* fault) {
     std::error_code error;
     const std::uintmax_t size = fs::file_size(source.file, error);
     if (error || size > static_cast<std::uintmax_t>(ARCHIVE_MAX_BYTES)) {
         ReportError(error ? L"Could not read \"%ls\".\n" : L"\"%ls\" is too large for an archive.\n",
                     source.shown.c_str());
-        return false;
+        return std::nullopt;
     }
     std::string bytes(static_cast<std::size_t>(size), '\0');
     std::ifstream in(source.file, std::ios::binary);
     if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())) ||
         in.peek() != std::ifstream::traits_type::eof()) {
         ReportError(L"Could not read \"%ls\" (or it changed while it was read).\n", source.shown.c_str());
-        return false;
+        return std::nullopt;
     }
-    std::optional<std::string> text = ShiftJisFromUtf8Text(bytes, source.shown);
+    if (!source.converted) {
+        return bytes;
+    }
+    return ShiftJisFromUtf8Text(bytes, source.shown, fault);
+}
+
+namespace {
+
+// Reads and converts a ".utf8" text into `source`; false after reporting why.
+bool ConvertText(PackSource& source) {
+    std::optional<std::string> text = ReadPackSource(source);
     if (!text) {
         return false;
     }
@@ -308,7 +308,7 @@ bool ConvertText(Source& source) {
 
 // Copies a file to the sink in pieces; false after reporting a read failure
 // (or when the sink refused).
-bool CopyFile(const Source& source, const ArchiveByteSink& sink) {
+bool CopyFile(const PackSource& source, const ArchiveByteSink& sink) {
     std::ifstream in(source.file, std::ios::binary);
     if (!in.is_open()) {
         ReportError(L"Could not read \"%ls\".\n", source.shown.c_str());
@@ -378,13 +378,16 @@ bool IsDeviceName(const std::wstring& name) {
 
 std::string PackUsage() {
     return "Usage:\n"
-           "  ondrell-pack create OUT.dat DIR    pack every file under DIR into OUT.dat\n"
-           "  ondrell-pack list FILE.dat         print each entry's size in bytes, a TAB and its name\n"
-           "  ondrell-pack extract FILE.dat DIR  write every entry into DIR\n"
+           "  ondrell-pack create [--no-check] OUT.dat DIR  pack every file under DIR into OUT.dat\n"
+           "  ondrell-pack list FILE.dat                    print each entry's size in bytes, a TAB and its name\n"
+           "  ondrell-pack extract FILE.dat DIR             write every entry into DIR\n"
            "\n"
            "A file DIR/IMG/BASE.bmp is stored as \"./IMG/BASE.bmp\". A file whose name ends in \".utf8\"\n"
            "is converted from UTF-8 to Shift_JIS and stored without that ending\n"
            "(IMG/script.scr.utf8 becomes \"./IMG/script.scr\"); every other file is stored as it is.\n"
+           "A scenario or glossary that the game could not load (an unfinished message, \"@\" in a\n"
+           "continuation line, a malformed glossary entry) is refused with one line per fault,\n"
+           "FILE:LINE:COLUMN: error: text, unless --no-check is given.\n"
            "\n"
            "Exit status: 0 done, 1 failed (the reason is printed), 2 bad arguments.\n";
 }
@@ -396,7 +399,10 @@ int RunPack(const std::vector<std::wstring>& args, std::string& out, std::string
     }
     if (!args.empty()) {
         const std::wstring& command = args[0];
-        if (command == L"create" && args.size() == 3) return PackFolder(args[1], args[2], out) ? 0 : 1;
+        if (command == L"create" && args.size() == 3) return PackFolder(args[1], args[2], out, err) ? 0 : 1;
+        if (command == L"create" && args.size() == 4 && args[1] == L"--no-check") {
+            return PackFolder(args[2], args[3], out, err, false) ? 0 : 1;
+        }
         if (command == L"list" && args.size() == 2) return ListArchive(args[1], out) ? 0 : 1;
         if (command == L"extract" && args.size() == 3) return ExtractArchive(args[1], args[2], out) ? 0 : 1;
         if (command == L"create" || command == L"list" || command == L"extract") {
@@ -409,7 +415,8 @@ int RunPack(const std::vector<std::wstring>& args, std::string& out, std::string
     return 2;
 }
 
-bool PackFolder(const std::wstring& outputText, const std::wstring& folderText, std::string& out) {
+bool PackFolder(const std::wstring& outputText, const std::wstring& folderText, std::string& out, std::string& err,
+                bool checkTexts) {
     const fs::path output = PathFromWide(outputText);
     const fs::path folder = PathFromWide(folderText);
     if (!output.has_filename()) {
@@ -419,25 +426,38 @@ bool PackFolder(const std::wstring& outputText, const std::wstring& folderText, 
 
     // Everything is checked and every text converted before anything is
     // written.
-    std::vector<Source> sources;
-    bool ok = CollectSources(folder, output, sources);
-    for (Source& source : sources) {
+    std::vector<PackSource> sources;
+    bool ok = CollectPackSources(folder, output, sources);
+    std::vector<Finding> findings;
+    for (PackSource& source : sources) {
         if (source.converted) {
             ok = ConvertText(source) && ok;
-            continue;
+        } else {
+            std::error_code error;
+            source.size = fs::file_size(source.file, error);
+            if (error) {
+                ReportError(L"Could not read \"%ls\": %ls.\n", source.shown.c_str(), ErrorText(error).c_str());
+                ok = false;
+                continue;
+            }
         }
-        std::error_code error;
-        source.size = fs::file_size(source.file, error);
-        if (error) {
-            ReportError(L"Could not read \"%ls\": %ls.\n", source.shown.c_str(), ErrorText(error).c_str());
-            ok = false;
+        if (checkTexts && ok && IsCheckedTextKey(source.key)) {
+            const std::optional<std::string> bytes = source.converted ? source.text : ReadPackSource(source);
+            if (!bytes) return false;
+            const std::vector<Finding> found = CheckTextEntry(source.key, *bytes, source.shown);
+            findings.insert(findings.end(), found.begin(), found.end());
         }
     }
     if (!ok) {
         return false;
     }
+    if (!findings.empty()) {
+        err += FormatFindings(findings, false);
+        err += "ondrell-pack: nothing was written: the game could not load these texts (--no-check packs them all the same).\n";
+        return false;
+    }
     std::vector<ArchiveEntrySize> sizes;
-    for (const Source& source : sources) sizes.push_back({source.key, source.size});
+    for (const PackSource& source : sources) sizes.push_back({source.key, source.size});
     const std::optional<ArchiveLayout> layout = PlanArchive(sizes);
     if (!layout) {
         return false;
@@ -467,7 +487,7 @@ bool PackFolder(const std::wstring& outputText, const std::wstring& folderText, 
         const bool written = WriteArchive(
             *layout,
             [&](const ArchiveLayoutEntry& entry, const ArchiveByteSink& sink) {
-                const Source& source = sources[entry.source];
+                const PackSource& source = sources[entry.source];
                 return source.converted ? sink(source.text) : CopyFile(source, sink);
             },
             [&](std::string_view bytes) { return file.Write(bytes); });

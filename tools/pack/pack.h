@@ -10,10 +10,14 @@
 // Exit status: 0 success, 1 failure (reported), 2 bad arguments (usage on
 // standard error).
 
+#include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "resource/archive_writer.h"
 
 // Runs one command line (without the program name). `out` and `err` receive
 // UTF-8 text for standard output and standard error.
@@ -21,14 +25,41 @@ int RunPack(const std::vector<std::wstring>& args, std::string& out, std::string
 
 std::string PackUsage();
 
-// create OUT.dat DIR: every file under `folder` becomes the entry "./" + its
-// path below `folder` with "/" between the names, in key order. A file whose
-// name ends in ".utf8" is converted from UTF-8 to Shift_JIS and stored
-// without that ending. The archive is written to a temporary file beside
-// `output` and renamed over it only when complete, so a failure leaves any
-// earlier `output` as it was. An existing `output` inside `folder` is not
-// packed into itself. `out` receives a one-line summary.
-bool PackFolder(const std::wstring& output, const std::wstring& folder, std::string& out);
+// create [--no-check] OUT.dat DIR: every file under `folder` becomes the
+// entry "./" + its path below `folder` with "/" between the names, in key
+// order. A file whose name ends in ".utf8" is converted from UTF-8 to
+// Shift_JIS and stored without that ending. Unless `checkTexts` is false, a
+// scenario ("./IMG/script.scr") or glossary ("./IMG/Dictionary.dic") that
+// the game could not load is refused: each fault goes to `err` as
+// "FILE:LINE:COLUMN: error: text" and nothing is written. The archive is
+// written to a temporary file beside `output` and renamed over it only when
+// complete, so a failure leaves any earlier `output` as it was. An existing
+// `output` inside `folder` is not packed into itself. `out` receives a
+// one-line summary.
+bool PackFolder(const std::wstring& output, const std::wstring& folder, std::string& out, std::string& err,
+                bool checkTexts = true);
+
+// One file of a folder as `create` stores it.
+struct PackSource {
+    std::filesystem::path file;
+    std::wstring shown;      // the file's path for messages
+    std::wstring key;        // the entry it becomes
+    bool converted = false;  // a ".utf8" text, stored as Shift_JIS
+    std::string text;        // the converted text, once read
+    std::uint64_t size = 0;  // bytes stored, once known
+};
+
+// Walks `folder` the way `create` does and lists every file with its key, in
+// key order, leaving out the file `skip` (the archive being written; empty
+// for none). Reports every problem it finds and answers false if there was
+// one; the files without problems are listed all the same.
+bool CollectPackSources(const std::filesystem::path& folder, const std::filesystem::path& skip,
+                        std::vector<PackSource>& sources);
+
+// The bytes `create` stores for `source`: the file as it is, or a ".utf8"
+// text converted. Nothing after reporting why; with `fault`, a text that
+// cannot be converted is described there instead of being reported.
+std::optional<std::string> ReadPackSource(const PackSource& source, TextConversionFault* fault = nullptr);
 
 // list FILE.dat: one line per entry in key order: size in bytes, TAB, key.
 bool ListArchive(const std::wstring& archive, std::string& out);

@@ -20,7 +20,7 @@ endfunction()
 
 # Usage on standard error, status 2.
 expect(2 "" "ondrell-pack: unknown command \"pack\"\\.\nUsage:\n.*Exit status: .*\n" pack)
-expect(2 "" "Usage:\n  ondrell-pack create OUT\\.dat DIR .*")
+expect(2 "" "Usage:\n  ondrell-pack create \\[--no-check\\] OUT\\.dat DIR .*")
 expect(0 "Usage:\n.*" "" --help)
 
 # A missing input: one line, status 1.

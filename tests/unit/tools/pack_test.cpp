@@ -162,6 +162,30 @@ TEST(Pack, Utf8ErrorNamesTheFileLineAndColumnAndWritesNothing) {
     EXPECT_TRUE(NamesIn(out).empty());
 }
 
+TEST(Pack, TextsTheGameCouldNotLoadAreRefusedUnlessNotChecked) {
+    CScratchDir dir;
+    const fs::path input = dir.path() / "in";
+    // A raw Shift_JIS scenario and a converted glossary, each with one fault.
+    WriteFile(input / "IMG" / "script.scr", "@MESSAGE[A][open\r\n@VOICE[v]\r\n");
+    WriteFile(input / "IMG" / "Dictionary.dic.utf8", "@ITEM\ntitle{A,B},\n");
+    WriteFile(input / "IMG" / "other.txt", "@MESSAGE[A][not a scenario\n");  // not checked
+    const fs::path archive = dir.path() / "IMG.dat";
+    const PackRun refused = Pack({L"create", Wide(archive), Wide(input)});
+    EXPECT_EQ(refused.status, 1);
+    const std::string glossary = WideToUtf8(Wide(input / "IMG" / "Dictionary.dic.utf8"));
+    const std::string script = WideToUtf8(Wide(input / "IMG" / "script.scr"));
+    EXPECT_EQ(refused.err.substr(0, refused.err.find("ondrell-pack:")),
+              glossary + ":2:8: error: \",\" inside the title (a value can hold neither \",\" nor \"}\") (the game stops "
+                         "with \"File read error\")\n" +
+                  script + ":2:1: error: \"@\" inside a message that goes on over several lines; is a \"]\" missing "
+                           "above? (the game stops with \"File read error\")\n");
+    EXPECT_FALSE(fs::exists(archive));
+
+    const PackRun unchecked = Pack({L"create", L"--no-check", Wide(archive), Wide(input)});
+    EXPECT_EQ(unchecked.status, 0) << unchecked.err;
+    EXPECT_TRUE(fs::exists(archive));
+}
+
 TEST(Pack, FailedCreateLeavesAnExistingArchiveAsItWas) {
     CScratchDir dir;
     const fs::path input = dir.path() / "in";
@@ -290,7 +314,7 @@ TEST(Pack, UsageForMissingOrWrongArguments) {
         const PackRun run = Pack(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, "");
-        EXPECT_NE(run.err.find("Usage:\n  ondrell-pack create OUT.dat DIR"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Usage:\n  ondrell-pack create [--no-check] OUT.dat DIR"), std::string::npos) << run.err;
     }
     EXPECT_NE(Pack({L"list"}).err.find("wrong number of arguments for \"list\""), std::string::npos);
     EXPECT_NE(Pack({L"pack"}).err.find("unknown command \"pack\""), std::string::npos);

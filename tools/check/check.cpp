@@ -1,0 +1,650 @@
+#include "tools/check/check.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+#include <utility>
+
+#include "app/registry.h"
+#include "resource/bmp_layout.h"
+#include "resource/codepage.h"
+#include "sound/wave_format.h"
+#include "tools/check/load_check.h"
+#include "tools/pack/pack.h"
+
+namespace {
+
+constexpr int EXIT_FAILED = 1;
+constexpr int EXIT_USAGE = 2;
+
+const std::array<const wchar_t*, LAYER_COUNT> LAYER_NAMES = [] {
+    std::array<const wchar_t*, LAYER_COUNT> names{};
+    names[LAYER_BACKGROUND] = L"the background";
+    names[LAYER_TITLE] = L"the title screen";
+    names[LAYER_CHARACTER1] = L"character slot 1";
+    names[LAYER_CHARACTER2] = L"character slot 2";
+    names[LAYER_SLIDE] = L"the slide";
+    names[LAYER_MESSAGE_WINDOW] = L"the message window";
+    names[LAYER_SCREEN_MASK] = L"the screen mask";
+    names[LAYER_MENU] = L"the menu";
+    names[LAYER_CONFIG] = L"the configuration screen";
+    names[LAYER_DICTIONARY] = L"the glossary screen";
+    names[LAYER_SAVE_LOAD] = L"the save/load screen";
+    return names;
+}();
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+// The keys a layer registers, in registration order.
+std::vector<std::wstring> KeysOf(E_LAYER layer) {
+    std::vector<std::wstring> keys;
+    for (const PictureFiles& picture : RegisteredPictures()) {
+        if (picture.owner == layer) keys.push_back(picture.key);
+    }
+    return keys;
+}
+
+// "CHAR1_1 to CHAR1_5" for a run of numbered keys, the others one by one.
+std::wstring DescribeKeys(const std::vector<std::wstring>& keys) {
+    const auto split = [](const std::wstring& key) -> std::pair<std::wstring, int> {
+        const std::size_t digits = key.find_last_not_of(L"0123456789") + 1;
+        if (digits == key.size() || digits == 0) return {key, -1};
+        return {key.substr(0, digits), std::stoi(key.substr(digits))};
+    };
+    std::wstring text;
+    for (std::size_t i = 0; i < keys.size();) {
+        const auto [stem, number] = split(keys[i]);
+        std::size_t j = i + 1;
+        while (number >= 0 && j < keys.size() && split(keys[j]) == std::pair{stem, number + static_cast<int>(j - i)}) {
+            ++j;
+        }
+        if (!text.empty()) text += L", ";
+        text += j - i > 2 ? keys[i] + L" to " + keys[j - 1] : keys[i];
+        if (j - i == 2) text += L", " + keys[i + 1];
+        i = j;
+    }
+    return text;
+}
+
+// Why the sound channel cannot play a clip (an error), or what is odd about
+// it (a warning); nothing for a clip it plays.
+std::optional<std::pair<E_SEVERITY, std::wstring>> ClipProblem(std::string_view bytes) {
+    const WaveLayout layout = ParseWave(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    const auto error = [](const wchar_t* text) { return std::pair{E_SEVERITY::ERROR_, std::wstring(text)}; };
+    switch (layout.problem) {
+    case E_WAVE_PROBLEM::NONE: break;
+    case E_WAVE_PROBLEM::NOT_RIFF_WAVE: return error(L"not a WAV file (no RIFF WAVE form)");
+    case E_WAVE_PROBLEM::NO_FORMAT_CHUNK: return error(L"a WAV file without its \"fmt \" chunk");
+    case E_WAVE_PROBLEM::SHORT_FORMAT: return error(L"a WAV file whose \"fmt \" chunk is too short");
+    case E_WAVE_PROBLEM::NOT_PCM: return error(L"not PCM: the game plays only uncompressed PCM WAV files");
+    case E_WAVE_PROBLEM::NO_DATA_CHUNK: return error(L"a WAV file without its \"data\" chunk");
+    }
+    const WaveFormat& f = layout.format;
+    // The sound device refuses a PCM format whose fields disagree.
+    if (f.channels == 0 || f.samplesPerSec == 0 || f.bitsPerSample == 0 ||
+        f.blockAlign != f.channels * ((f.bitsPerSample + 7) / 8) ||
+        f.avgBytesPerSec != f.samplesPerSec * f.blockAlign) {
+        return error(L"a PCM format whose channels, rate, sample size, block size and byte rate disagree: no sound "
+                     L"device opens it");
+    }
+    if (f.bitsPerSample != 8 && f.bitsPerSample != 16) {
+        return std::pair{E_SEVERITY::WARNING,
+                         L"" + std::to_wstring(f.bitsPerSample) + L"-bit samples: not every sound device plays them "
+                                                                  L"(8 or 16 bits always play)"};
+    }
+    if (layout.dataAvailable == 0) {
+        return std::pair{E_SEVERITY::WARNING, std::wstring(L"holds no samples: nothing is heard")};
+    }
+    if (layout.dataAvailable < layout.dataSize) {
+        return std::pair{E_SEVERITY::WARNING, L"cut off: it holds " + std::to_wstring(layout.dataAvailable) +
+                                                  L" of its " + std::to_wstring(layout.dataSize) + L" sample bytes"};
+    }
+    return std::nullopt;
+}
+
+// The characters of a value as written: from `at` up to the next bracket or
+// separator.
+std::wstring WrittenToken(const std::wstring& line, std::size_t at) {
+    const std::size_t end = std::min(line.find_first_of(L"[]\r\n\t ", at), line.size());
+    return line.substr(at, end - at);
+}
+
+class CGameCheck {
+public:
+    CGameCheck(const CGameFiles& files, const IMessageFont& font) : files_(files), font_(font) {}
+
+    std::vector<Finding> Run() {
+        CheckScenario();
+        CheckGlossary();
+        CheckPictures();
+        return std::move(findings_);
+    }
+
+private:
+    void Add(const std::wstring& file, TextPosition at, E_SEVERITY severity, const std::wstring& text) {
+        findings_.push_back(MakeFinding(file, at, severity, text));
+    }
+
+    // --- scenario --------------------------------------------------------
+
+    void CheckScenario() {
+        const std::wstring shown = files_.ShownImage(SCRIPT_ENTRY);
+        const std::optional<std::string_view> bytes = files_.Image(SCRIPT_ENTRY);
+        if (!bytes) {
+            if (files_.IsUnreadable(SCRIPT_ENTRY)) return;
+            Add(shown, {}, E_SEVERITY::ERROR_,
+                L"missing: the game reads its story from \"./IMG/script.scr\" and stops with \"Cannot open script "
+                L"file\"");
+            return;
+        }
+        scenarioKnown_ = true;
+        LoadedScenario loaded = LoadScenarioForCheck(*bytes, shown);
+        findings_.insert(findings_.end(), loaded.findings.begin(), loaded.findings.end());
+        CScript& script = *loaded.script;
+        const FontMetrics metrics = font_.Metrics();
+        geometry_ = ComputeTextGeometry(metrics, MessageWindowGeometry::TEXT_TOP, MessageWindowGeometry::TEXT_LEFT,
+                                        MessageWindowGeometry::TEXT_BOTTOM, MessageWindowGeometry::TEXT_RIGHT);
+        int messages = 0;
+        const CReportCollector traces;
+        for (std::size_t i = 0; i < script.lines.size(); ++i) {
+            const std::wstring& line = script.lines[i];
+            const std::vector<TextPosition>& positions = loaded.source.positions[i];
+            const auto at = [&](std::size_t index) { return positions[std::min(index, positions.size() - 1)]; };
+            StepRecord record;
+            const int tracesBefore = traces.traces();
+            script.messagePending = 0;
+            script.Step(&record);
+            if (!record.command) {
+                Add(shown, at(0), E_SEVERITY::ERROR_,
+                    L"unknown command " + Quoted(WrittenToken(line, 0)) + L": the game skips the line");
+                continue;
+            }
+            if (!CheckValues(shown, line, record, at)) {
+                // One finding per fault: what follows would only repeat it.
+                if (record.command->command == E_SCRIPT_COMMAND::MESSAGE) ++messages;
+                continue;
+            }
+            const auto has = [&](std::size_t v) { return v < record.values.size(); };
+            const auto value = [&](std::size_t v) { return record.values[v]; };
+            switch (record.command->command) {
+            case E_SCRIPT_COMMAND::BGM:
+                if (has(1) && script.bgmRequest != 0) CheckClip(shown, at(value(1).at), value(1).text);
+                break;
+            case E_SCRIPT_COMMAND::SCENE:
+                if (has(1) && script.sceneRequest != 0) CheckPicture(shown, at(value(1).at), LAYER_BACKGROUND, value(1).text);
+                break;
+            case E_SCRIPT_COMMAND::CHARACTER: {
+                const std::int32_t slot = has(0) ? value(0).number : 0;
+                if (has(0) && slot != 1 && slot != 2) {
+                    Add(shown, at(value(0).at), E_SEVERITY::ERROR_,
+                        L"the slot must be 1 or 2, not " + value(0).text + L": the game ignores the command");
+                } else if (has(1) && traces.traces() != tracesBefore) {
+                    Add(shown, at(value(1).at), E_SEVERITY::ERROR_,
+                        L"the position must be l, c, r or i, not " + Quoted(value(1).text) +
+                            L": the picture keeps the place it had");
+                }
+                if (has(2) && (slot == 1 || slot == 2)) {
+                    CheckPicture(shown, at(value(2).at), slot == 1 ? LAYER_CHARACTER1 : LAYER_CHARACTER2,
+                                 value(2).text);
+                }
+                break;
+            }
+            case E_SCRIPT_COMMAND::VOICE:
+                if (has(0)) CheckClip(shown, at(value(0).at), value(0).text);
+                break;
+            case E_SCRIPT_COMMAND::MESSAGE:
+                ++messages;
+                CheckMessage(shown, script, record, at(has(1) ? value(1).at : 0), at(has(0) ? value(0).at : 0));
+                break;
+            case E_SCRIPT_COMMAND::SLIDE:
+                if (has(1) && script.slideNumber != 0) CheckPicture(shown, at(value(1).at), LAYER_SLIDE, value(1).text);
+                break;
+            }
+        }
+        if (messages == 0 && loaded.findings.empty()) {
+            Add(shown, {}, E_SEVERITY::ERROR_,
+                L"no message: a new game finds nothing to show and stays on the title screen");
+        }
+    }
+
+    // The values of one command as the interpreter read them. False when
+    // they are not what the author wrote (a finding says why).
+    template <typename At>
+    bool CheckValues(const std::wstring& shown, const std::wstring& line, const StepRecord& record, const At& at) {
+        const ScriptCommandSpec& spec = *record.command;
+        // "[]" followed by more values: the interpreter skips it, so every
+        // later value lands in the field before its own.
+        for (std::size_t empty = line.find(L"[]"); empty != std::wstring::npos; empty = line.find(L"[]", empty + 1)) {
+            if (line.find_first_not_of(L"\r", empty + 2) != std::wstring::npos) {
+                Add(shown, at(empty), E_SEVERITY::ERROR_,
+                    L"empty \"[]\": the game skips it, so the values after it each move up one place");
+                return false;
+            }
+        }
+        for (std::size_t v = 0; v < record.values.size(); ++v) {
+            const ScriptValue& value = record.values[v];
+            if (!value.whole) {
+                Add(shown, at(value.at), E_SEVERITY::ERROR_,
+                    L"the " + std::wstring(spec.values[v].name) + L" " + Quoted(WrittenToken(line, value.at)) +
+                        L" is not a number: the game reads " + value.text + L" and takes the rest as the next value");
+                return false;
+            }
+        }
+        if (record.values.size() < spec.values.size()) {
+            const ScriptValueSpec& missing = spec.values[record.values.size()];
+            const std::wstring token = WrittenToken(line, record.stoppedAt);
+            if (!token.empty()) {
+                Add(shown, at(record.stoppedAt), E_SEVERITY::ERROR_,
+                    L"the " + std::wstring(missing.name) + L" " + Quoted(token) +
+                        L" is not a number: the game ignores the rest of the command");
+                return false;
+            }
+            // An empty message text is an empty message; a hidden slide
+            // needs no name.
+            const bool optional = (spec.command == E_SCRIPT_COMMAND::MESSAGE && record.values.size() == 1) ||
+                                  (spec.command == E_SCRIPT_COMMAND::SLIDE && record.values.size() == 1 &&
+                                   record.values[0].number == 0);
+            if (!optional) {
+                // Point at a trailing "[]" where the value was left out.
+                const std::size_t end = line.size() - (line.ends_with(L'\r') ? 1 : 0);
+                const std::size_t place = end >= 2 && line.compare(end - 2, 2, L"[]") == 0 ? end - 2 : record.stoppedAt;
+                Add(shown, at(place), E_SEVERITY::ERROR_,
+                    L"no " + std::wstring(missing.name) + L": the game keeps the one it read before");
+                return false;
+            }
+        }
+        if (record.restAt != std::wstring::npos) {
+            Add(shown, at(record.restAt), E_SEVERITY::WARNING,
+                Quoted(WrittenToken(line, record.restAt)) + L" is more than " + spec.keyword +
+                    L" reads: the game ignores it");
+        }
+        return true;
+    }
+
+    void CheckPicture(const std::wstring& shown, TextPosition at, E_LAYER layer, const std::wstring& name) {
+        const std::vector<std::wstring> keys = KeysOf(layer);
+        if (std::find(keys.begin(), keys.end(), name) == keys.end()) {
+            Add(shown, at, E_SEVERITY::ERROR_,
+                std::wstring(LAYER_NAMES[layer]) + L" has no picture " + Quoted(name) + L" (it has " +
+                    DescribeKeys(keys) + L")");
+        }
+    }
+
+    void CheckClip(const std::wstring& shown, TextPosition at, const std::wstring& name) {
+        if (!files_.KnowsSounds()) return;
+        const std::optional<std::string_view> clip = files_.Sound(name);
+        if (!clip) {
+            Add(shown, at, E_SEVERITY::ERROR_, L"the sound archive has no " + Quoted(name) + L": nothing is heard");
+            return;
+        }
+        if (const auto problem = ClipProblem(*clip)) {
+            Add(shown, at, problem->first, Quoted(name) + L" is " + problem->second);
+        }
+    }
+
+    void CheckMessage(const std::wstring& shown, const CScript& script, const StepRecord& record, TextPosition textAt,
+                      TextPosition speakerAt) {
+        if (!record.values.empty() && script.speakerName != L"NONE") {
+            const int width = font_.NameWidth(script.speakerName);
+            if (width > MessageWindowGeometry::NAME_BOX_WIDTH) {
+                Add(shown, speakerAt, E_SEVERITY::ERROR_,
+                    L"the name " + Quoted(script.speakerName) + L" is " + std::to_wstring(width) +
+                        L" pixels wide; the name box shows " +
+                        std::to_wstring(MessageWindowGeometry::NAME_BOX_WIDTH) + L" and cuts the rest");
+            }
+        }
+        const std::vector<PageLayout> pages =
+            LayOutPages(script.messageText, geometry_.lineCapacity, geometry_.pageLines);
+        if (static_cast<int>(pages.size()) > MAX_MESSAGE_PAGES) {
+            Add(shown, textAt, E_SEVERITY::WARNING,
+                L"the message fills " + std::to_wstring(pages.size()) + L" pages of the message window (more than " +
+                    std::to_wstring(MAX_MESSAGE_PAGES) + L")");
+        }
+        for (const PageLayout& page : pages) pageTexts_.push_back(page.text);
+    }
+
+    // --- glossary --------------------------------------------------------
+
+    void CheckGlossary() {
+        const std::wstring shown = files_.ShownImage(GLOSSARY_ENTRY);
+        const std::optional<std::string_view> bytes = files_.Image(GLOSSARY_ENTRY);
+        if (!bytes) {
+            if (files_.IsUnreadable(GLOSSARY_ENTRY)) return;
+            Add(shown, {}, E_SEVERITY::ERROR_,
+                L"missing: the game reads its glossary from \"./IMG/Dictionary.dic\" and stops with \"Cannot open "
+                L".dic file\"");
+            return;
+        }
+        LoadedGlossary loaded = LoadGlossaryForCheck(*bytes, shown);
+        findings_.insert(findings_.end(), loaded.findings.begin(), loaded.findings.end());
+
+        std::set<std::wstring> found;
+        for (const std::wstring& page : pageTexts_) {
+            for (const auto& [start, title] : FindTerms(page, loaded.map)) found.insert(title);
+        }
+        std::map<std::wstring, int> firstLine;
+        for (const GlossarySource::Entry& entry : loaded.source.entries) {
+            const auto [first, isFirst] = firstLine.try_emplace(entry.title, entry.item.line);
+            if (!isFirst) {
+                Add(shown, entry.value, E_SEVERITY::ERROR_,
+                    L"the title " + Quoted(entry.title) + L" is already used by the entry at line " +
+                        std::to_wstring(first->second) + L"; the game keeps that one");
+                continue;
+            }
+            const auto shadow = std::find_if(loaded.map.begin(), loaded.map.end(), [&](const auto& other) {
+                return !other.first.empty() && other.first != entry.title &&
+                       entry.title.compare(0, other.first.size(), other.first) == 0;
+            });
+            if (shadow != loaded.map.end()) {
+                Add(shown, entry.value, E_SEVERITY::WARNING,
+                    L"the term " + Quoted(entry.title) + L" is never found in a message: the term " +
+                        Quoted(shadow->first) + L" starts the same way and is found first");
+            } else if (scenarioKnown_ && found.count(entry.title) == 0) {
+                Add(shown, entry.value, E_SEVERITY::WARNING,
+                    L"the term " + Quoted(entry.title) + L" appears in no message");
+            }
+        }
+    }
+
+    // --- pictures --------------------------------------------------------
+
+    struct Registration {
+        E_LAYER owner;
+        std::wstring key;
+        const wchar_t* failure;  // what start-up reports when the registration fails
+    };
+
+    void CheckPictures() {
+        // Each file once, at its first registration; each picture and mask
+        // pair once.
+        std::vector<std::pair<std::wstring, Registration>> filesInOrder;
+        std::set<std::wstring> seen;
+        std::vector<std::pair<std::pair<std::wstring, std::wstring>, Registration>> pairs;
+        std::set<std::pair<std::wstring, std::wstring>> seenPairs;
+        const auto use = [&](const Registration& registration, const std::wstring& picture, const std::wstring& mask) {
+            for (const std::wstring& stem : {picture, mask}) {
+                if (seen.insert(stem).second) filesInOrder.push_back({stem, registration});
+            }
+            if (seenPairs.insert({picture, mask}).second) pairs.push_back({{picture, mask}, registration});
+        };
+        constexpr const wchar_t* PICTURE_FAILURE = L"backGround SetBMP Failed";
+        constexpr const wchar_t* BUTTON_FAILURE = L"menu SetBMP 3 Failed";
+        for (const PictureFiles& p : RegisteredPictures()) use({p.owner, p.key, PICTURE_FAILURE}, p.picture, p.mask);
+        for (const ButtonFiles& b : RegisteredButtons()) {
+            for (const LookFiles* look : {&b.normal, &b.cover, &b.invalid}) {
+                use({b.owner, look->key, BUTTON_FAILURE}, look->picture, look->mask);
+            }
+        }
+        for (const SliderFiles& s : RegisteredSliders()) {
+            for (const LookFiles* look : {&s.bar, &s.knob, &s.invalid}) {
+                use({LAYER_CONFIG, look->key, BUTTON_FAILURE}, look->picture, look->mask);
+            }
+        }
+
+        std::map<std::wstring, BmpLayout> layouts;
+        for (const auto& [stem, registration] : filesInOrder) {
+            const std::wstring entry = ImageEntryName(stem);
+            const std::optional<std::string_view> bytes = files_.Image(entry);
+            const std::wstring registered = L"; registered for " + std::wstring(LAYER_NAMES[registration.owner]) +
+                                            L" as " + Quoted(registration.key);
+            const std::wstring stops = std::wstring(L"the game stops with \"") + registration.failure + L"\"";
+            if (!bytes) {
+                if (!files_.IsUnreadable(entry)) {
+                    Add(files_.ShownImage(entry), {}, E_SEVERITY::ERROR_, L"missing: " + stops + registered);
+                }
+                continue;
+            }
+            const std::optional<BmpLayout> layout =
+                ValidateBmp(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size());
+            if (!layout) {
+                Add(files_.ShownImage(entry), {}, E_SEVERITY::ERROR_,
+                    L"not a BMP the game reads (an uncompressed Windows BMP of 1 to 16384 pixels each way): " + stops +
+                        registered);
+                continue;
+            }
+            layouts.emplace(stem, *layout);
+        }
+        for (const auto& [files, registration] : pairs) {
+            const auto picture = layouts.find(files.first);
+            const auto mask = layouts.find(files.second);
+            if (picture == layouts.end() || mask == layouts.end()) continue;
+            const auto size = [](const BmpLayout& l) {
+                return std::to_wstring(l.width) + L" x " + std::to_wstring(l.height < 0 ? -l.height : l.height);
+            };
+            if (size(picture->second) != size(mask->second)) {
+                Add(files_.ShownImage(ImageEntryName(files.first)), {}, E_SEVERITY::ERROR_,
+                    L"the picture is " + size(picture->second) + L" but its mask " + files.second + L".bmp is " +
+                        size(mask->second) + L"; registered for " + LAYER_NAMES[registration.owner] + L" as " +
+                        Quoted(registration.key));
+            }
+        }
+    }
+
+    const CGameFiles& files_;
+    const IMessageFont& font_;
+    TextGeometry geometry_;
+    bool scenarioKnown_ = false;
+    std::vector<std::wstring> pageTexts_;  // every page of every message, forced breaks removed
+    std::vector<Finding> findings_;
+};
+
+}  // namespace
+
+std::vector<Finding> CheckGame(const CGameFiles& files, const IMessageFont& font) {
+    return CGameCheck(files, font).Run();
+}
+
+namespace {
+
+// One field of the dump output in UTF-8, with "\" as "\\" and CR, LF and TAB
+// as "\r", "\n" and "\t", so that every record stays on one line and TAB only
+// ever separates fields.
+std::string Escape(std::wstring_view text) {
+    std::wstring escaped;
+    for (const wchar_t ch : text) {
+        switch (ch) {
+        case L'\\': escaped += L"\\\\"; break;
+        case L'\r': escaped += L"\\r"; break;
+        case L'\n': escaped += L"\\n"; break;
+        case L'\t': escaped += L"\\t"; break;
+        default: escaped += ch; break;
+        }
+    }
+    return WideToUtf8(escaped);
+}
+
+bool EndsWith(const std::wstring& text, std::wstring_view suffix) {
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// The text a dump reads: a ".utf8" source converted as ondrell-pack converts
+// it, or the entry `key` of a picture archive. Nothing after adding why to
+// `findings`.
+struct DumpText {
+    std::unique_ptr<CGameFiles> archive;
+    std::string converted;
+    std::string_view bytes;
+    std::wstring shown;
+};
+
+std::optional<DumpText> ReadDumpText(const std::wstring& path, const wchar_t* key, std::vector<Finding>& findings) {
+    DumpText text;
+    if (EndsWith(path, L".utf8")) {
+        const CReportCollector reports;
+        PackSource source;
+#ifdef _WIN32
+        source.file = std::filesystem::path(path);
+#else
+        source.file = std::filesystem::path(WideToUtf8(path));
+#endif
+        source.shown = path;
+        source.converted = true;
+        TextConversionFault fault;
+        std::optional<std::string> converted = ReadPackSource(source, &fault);
+        if (!converted) {
+            findings.push_back(fault.line > 0 ? MakeFinding(path, {fault.line, fault.column}, E_SEVERITY::ERROR_, fault.text)
+                                              : MakeFinding(path, {}, E_SEVERITY::ERROR_,
+                                                            reports.texts().empty() ? L"cannot be read" : reports.texts()[0]));
+            return std::nullopt;
+        }
+        text.converted = std::move(*converted);
+        text.bytes = text.converted;
+        text.shown = path;
+        return text;
+    }
+    text.archive = CGameFiles::FromArchives(path, L"", findings);
+    text.shown = text.archive->ShownImage(key);
+    const std::optional<std::string_view> entry = text.archive->Image(key);
+    if (!entry) {
+        if (findings.empty()) findings.push_back(MakeFinding(text.shown, {}, E_SEVERITY::ERROR_, L"missing"));
+        return std::nullopt;
+    }
+    text.bytes = *entry;
+    return text;
+}
+
+int DumpScript(const std::wstring& path, std::string& out, std::string& err) {
+    std::vector<Finding> findings;
+    const std::optional<DumpText> text = ReadDumpText(path, SCRIPT_ENTRY, findings);
+    if (!text) {
+        err += FormatFindings(findings, false);
+        return EXIT_FAILED;
+    }
+    LoadedScenario loaded = LoadScenarioForCheck(text->bytes, text->shown);
+    if (!loaded.findings.empty()) {
+        err += FormatFindings(loaded.findings, false);
+        return EXIT_FAILED;
+    }
+    CScript& script = *loaded.script;
+    const CReportCollector quiet;
+    for (std::size_t i = 0; i < script.lines.size(); ++i) {
+        StepRecord record;
+        script.Step(&record);
+        out += std::to_string(i) + "\t" + std::to_string(loaded.source.positions[i][0].line) + "\t" +
+               Escape(script.lines[i]);
+        for (std::size_t v = 0; v < record.values.size(); ++v) {
+            // A message's text as the game shows it: "$" as spaces.
+            const bool messageText = record.command->command == E_SCRIPT_COMMAND::MESSAGE && v == 1;
+            out += '\t';
+            out += Escape(messageText ? script.messageText : record.values[v].text);
+        }
+        out += "\n";
+    }
+    return 0;
+}
+
+int DumpGlossary(const std::wstring& path, std::string& out, std::string& err) {
+    std::vector<Finding> findings;
+    const std::optional<DumpText> text = ReadDumpText(path, GLOSSARY_ENTRY, findings);
+    if (!text) {
+        err += FormatFindings(findings, false);
+        return EXIT_FAILED;
+    }
+    const LoadedGlossary loaded = LoadGlossaryForCheck(text->bytes, text->shown);
+    if (!loaded.findings.empty()) {
+        err += FormatFindings(loaded.findings, false);
+        return EXIT_FAILED;
+    }
+    for (const auto& [title, entry] : loaded.map) {
+        out += Escape(title) + "\t" + Escape(entry.reading) + "\t" + Escape(entry.english) + "\t" +
+               Escape(entry.gloss) + "\n";
+    }
+    out += "--\n";
+    for (const auto& item : loaded.list) {
+        out += Escape(item.reading) + "\t" + Escape(item.title) + "\n";
+    }
+    return 0;
+}
+
+struct DumpCommand {
+    const wchar_t* name;
+    const char* summary;
+    int (*run)(const std::wstring& path, std::string& out, std::string& err);
+};
+
+const DumpCommand DUMPS[] = {
+    {L"--dump-script",
+     "the scenario's command lines as the game reads them, one per line:\n"
+     "      index TAB source line TAB command line, then TAB and each value the command reads\n"
+     "      (a message's text with \"$\" shown as a space)",
+     DumpScript},
+    {L"--dump-glossary",
+     "every glossary entry in title order (title TAB reading TAB english TAB gloss),\n"
+     "      a line \"--\", then the glossary list in reading order (reading TAB title)",
+     DumpGlossary},
+};
+
+}  // namespace
+
+std::string CheckUsage() {
+    std::string text =
+        "usage: ondrell-check [--werror] IMG.dat [SOUND.dat]\n"
+        "       ondrell-check [--werror] --sources DIR\n"
+        "       ondrell-check --dump-script IMG.dat|FILE.utf8\n"
+        "       ondrell-check --dump-glossary IMG.dat|FILE.utf8\n"
+        "\n"
+        "Checks a game the way the game reads it and prints one line per finding,\n"
+        "FILE:LINE:COLUMN: error|warning: text, sorted by file and line (line and column 0\n"
+        "when the finding is about a whole file). --sources DIR reads a folder laid out like\n"
+        "a game's sources: DIR/IMG/ (pictures, IMG/script.scr.utf8, IMG/Dictionary.dic.utf8)\n"
+        "is the picture archive, every other folder of DIR (BGM/, VOICE/, ...) the sound\n"
+        "archive. Without SOUND.dat the music and voices are not looked for.\n"
+        "  --werror  count warnings as errors\n"
+        "\n";
+    for (const DumpCommand& dump : DUMPS) {
+        text += WideToUtf8(dump.name) + ": " + dump.summary + "\n";
+    }
+    text +=
+        "Dump fields are UTF-8; \"\\\" is written \"\\\\\", CR \"\\r\", LF \"\\n\" and TAB \"\\t\".\n"
+        "\n"
+        "Exit status: 0 no findings, 1 warnings only, 2 errors or bad arguments;\n"
+        "a dump: 0 done, 1 the text cannot be read or loaded (the reason on standard error).\n";
+    return text;
+}
+
+int RunCheck(const std::vector<std::wstring>& args, std::string& out, std::string& err, const IMessageFont* font) {
+    if (args.size() == 1 && (args[0] == L"--help" || args[0] == L"-h")) {
+        out += CheckUsage();
+        return 0;
+    }
+    for (const DumpCommand& dump : DUMPS) {
+        if (!args.empty() && args[0] == dump.name) {
+            if (args.size() == 2) return dump.run(args[1], out, err);
+            err += "ondrell-check: " + WideToUtf8(dump.name) + " takes one file\n\n" + CheckUsage();
+            return EXIT_USAGE;
+        }
+    }
+    bool werror = false;
+    std::optional<std::wstring> sources;
+    std::vector<std::wstring> archives;
+    bool valid = true;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == L"--werror") {
+            werror = true;
+        } else if (args[i] == L"--sources") {
+            valid = valid && !sources && i + 1 < args.size();
+            if (i + 1 < args.size()) sources = args[++i];
+        } else if (args[i].compare(0, 1, L"-") == 0) {
+            err += "ondrell-check: unknown option \"" + WideToUtf8(args[i]) + "\"\n\n";
+            valid = false;
+        } else {
+            archives.push_back(args[i]);
+        }
+    }
+    if (!valid || (sources ? !archives.empty() : archives.empty() || archives.size() > 2)) {
+        err += CheckUsage();
+        return EXIT_USAGE;
+    }
+    std::vector<Finding> findings;
+    const std::unique_ptr<CGameFiles> files =
+        sources ? CGameFiles::FromSources(*sources, findings)
+                : CGameFiles::FromArchives(archives[0], archives.size() == 2 ? archives[1] : L"", findings);
+    const std::unique_ptr<IMessageFont> machineFont = font ? nullptr : MachineMessageFont();
+    const std::vector<Finding> found = CheckGame(*files, font ? *font : *machineFont);
+    findings.insert(findings.end(), found.begin(), found.end());
+    out += FormatFindings(findings, werror);
+    return FindingsStatus(findings, werror);
+}

@@ -1,0 +1,57 @@
+#pragma once
+// A game's files as the checker sees them: the entries of the picture
+// archive and, when known, of the sound archive, each with the name under
+// which findings about it are shown. Read either from the two packed
+// archives or from a folder of sources laid out like a game's: the files
+// under DIR/IMG/ are the picture archive's entries ("./IMG/..."), the ".utf8"
+// texts converted as ondrell-pack converts them, and the files of every other
+// folder of DIR are the sound archive's, keyed by their path below DIR.
+// Files directly in DIR belong to neither.
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "resource/archive.h"
+#include "tools/check/findings.h"
+
+class CGameFiles {
+public:
+    // `sounds` empty: the sound archive is not known, and what it should hold
+    // is not checked. A file that cannot be read or is damaged is added to
+    // `findings`.
+    static std::unique_ptr<CGameFiles> FromArchives(const std::wstring& images, const std::wstring& sounds,
+                                                    std::vector<Finding>& findings);
+    // A text that is not UTF-8 or holds a character with no Shift_JIS form
+    // is added to `findings` at its line and column and left out.
+    static std::unique_ptr<CGameFiles> FromSources(const std::wstring& folder, std::vector<Finding>& findings);
+
+    // An entry's bytes; nothing when there is no such entry.
+    std::optional<std::string_view> Image(const std::wstring& key) const;
+    std::optional<std::string_view> Sound(const std::wstring& key) const;
+    bool KnowsSounds() const { return knowsSounds_; }
+    // The source of the picture entry `key` exists but could not be read;
+    // a finding says why, so it is not missing as well.
+    bool IsUnreadable(const std::wstring& key) const { return unreadable_.count(key) != 0; }
+    // Where findings about the picture archive's entry `key` are shown, also
+    // for an entry that is missing: "IMG.dat(./IMG/X.bmp)" or "DIR/IMG/X.bmp".
+    std::wstring ShownImage(const std::wstring& key) const;
+
+private:
+    CGameFiles() = default;
+
+    bool knowsSounds_ = false;
+    std::wstring imagePath_;  // the picture archive, or the sources folder
+    bool fromSources_ = false;
+    std::unique_ptr<CArchive> imageArchive_;
+    std::unique_ptr<CArchive> soundArchive_;
+    // Sources: the bytes and the shown path of each entry.
+    std::map<std::wstring, std::string> images_;
+    std::map<std::wstring, std::string> sounds_;
+    std::map<std::wstring, std::wstring> shownImages_;
+    std::set<std::wstring> unreadable_;
+};
