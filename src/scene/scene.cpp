@@ -20,20 +20,19 @@ CScene::CScene(HWND window, int width, int height) : width(width), height(height
     workDC = CMemoryDC(CreateCompatibleDC(windowDC.get()));
     surfaceDC = CMemoryDC(CreateCompatibleDC(windowDC.get()));
     surfaceBitmap = CBitmapHandle(CreateCompatibleBitmap(windowDC.get(), width, height));
-    if (surfaceBitmap) {
-        GetObjectW(surfaceBitmap.get(), sizeof surfaceInfo, &surfaceInfo);
+    if (!workDC || !surfaceDC || !surfaceBitmap) {
+        // Every Draw of this scene would then fail; say why once, here.
+        ReportFatalError(L"CScene could not create its drawing surface\n");
+        return;
     }
-    if (surfaceDC && surfaceBitmap) {
-        surfaceDCOriginal = SelectObject(surfaceDC.get(), surfaceBitmap.get());
-    }
+    GetObjectW(surfaceBitmap.get(), sizeof surfaceInfo, &surfaceInfo);
+    surfaceSelect.emplace(surfaceDC.get(), surfaceBitmap.get());
 }
 
 CScene::~CScene() {
     WriteDebugOutput(L"~CScene was called\n");
     // The surface bitmap can only be deleted once it is out of its DC.
-    if (surfaceDCOriginal && surfaceDCOriginal != HGDI_ERROR) {
-        SelectObject(surfaceDC.get(), surfaceDCOriginal);
-    }
+    surfaceSelect.reset();
     workDC.Reset();
     surfaceDC.Reset();
     surfaceBitmap.Reset();

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "scene/fade.h"
@@ -106,6 +107,10 @@ protected:
     CMemoryDC surfaceDC;
     BITMAP surfaceInfo{};
     CBitmapHandle surfaceBitmap;
+    // Keeps the surface bitmap selected into surfaceDC for the scene's whole
+    // life; declared after both, so it puts the DC's own bitmap back before
+    // either is deleted.
+    std::optional<CSelectGuard> surfaceSelect;
     FadeState fade;
     int width;
     int height;
@@ -117,9 +122,4 @@ protected:
     PictureSize pictureSize;
     CanvasPoint position;
     int active = 1;
-
-private:
-    // Kept selected into surfaceDC for the scene's whole life; the guard puts
-    // the DC's own bitmap back before either is deleted.
-    HGDIOBJ surfaceDCOriginal = nullptr;
 };
