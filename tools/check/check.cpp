@@ -524,6 +524,7 @@ int DumpScript(const std::wstring& path, std::string& out, std::string& err) {
         StepRecord record;
         script.Step(&record);
         out += std::to_string(i) + "\t" + std::to_string(loaded.source.positions[i][0].line) + "\t" +
+               (record.command ? WideToUtf8(record.command->keyword) : std::string()) + "\t" +
                Escape(script.lines[i]);
         for (std::size_t v = 0; v < record.values.size(); ++v) {
             // A message's text as the game shows it: "$" as spaces.
@@ -568,8 +569,8 @@ struct DumpCommand {
 const DumpCommand DUMPS[] = {
     {L"--dump-script",
      "the scenario's command lines as the game reads them, one per line:\n"
-     "      index TAB source line TAB command line, then TAB and each value the command reads\n"
-     "      (a message's text with \"$\" shown as a space)",
+     "      index TAB source line TAB keyword (empty if unknown) TAB command line, then TAB\n"
+     "      and each value the command reads (a message's text with \"$\" as a space)",
      DumpScript},
     {L"--dump-glossary",
      "every glossary entry in title order (title TAB reading TAB english TAB gloss),\n"

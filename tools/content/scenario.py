@@ -1,155 +1,99 @@
-"""Reads the demo's scenario and glossary sources (UTF-8) the way the game
-reads them, so that the generator and the content test can see which
-pictures, music and voices the story names and what its messages say.
+"""The demo's scenario and glossary as the game reads them. The game's own
+loaders do the reading: `ondrell-check --dump-script` and `--dump-glossary`
+print the command lines, the values each command reads and the glossary
+entries, so nothing here knows the texts' rules.
 
 Besides the game's commands, the scenario carries the readings of its
-voices: a line "//よみ: ..." (a remark the game skips) gives the kana that
+voices: a remark line "//よみ: ..." (the game skips it) gives the kana that
 the next "@VOICE" speaks."""
 
-import re
+import subprocess
 
-KEYWORDS = ["@BGM", "@SCENE", "@CHARACTER", "@VOICE", "@MESSAGE", "@SLIDE"]
 READING_PREFIX = "//よみ:"
-STRIPPED = str.maketrans("", "", " \u3000\t")
+KEYWORDS = ["@BGM", "@SCENE", "@CHARACTER", "@VOICE", "@MESSAGE", "@SLIDE"]
+_ESCAPES = {"\\": "\\", "r": "\r", "n": "\n", "t": "\t"}
 
 
 class ScenarioError(ValueError):
     pass
 
 
-def _continues(line):
-    """A message line continues while its last "[" stands after its last "]"
-    (a missing bracket counts as standing after every position)."""
-    opened, closed = line.rfind("["), line.rfind("]")
-    opened = len(line) if opened < 0 else opened
-    closed = len(line) if closed < 0 else closed
-    return opened > closed
+def _unescape(field):
+    out, i = [], 0
+    while i < len(field):
+        if field[i] == "\\" and i + 1 < len(field):
+            out.append(_ESCAPES.get(field[i + 1], field[i + 1]))
+            i += 2
+        else:
+            out.append(field[i])
+            i += 1
+    return "".join(out)
 
 
-def command_lines(text):
-    """[(line number, command line)] after space removal and joining of
-    continued messages, as the game's loader builds them."""
-    raw = text.split("\n")
-    out = []
-    i = 0
-    while i < len(raw):
-        number = i + 1
-        line = raw[i].translate(STRIPPED)
-        i += 1
-        if line.startswith("@MESSAGE") and _continues(line):
-            while True:
-                if i >= len(raw):
-                    raise ScenarioError("line %d: the message never closes its bracket" % number)
-                more = raw[i].translate(STRIPPED)
-                i += 1
-                if "@" in more:
-                    raise ScenarioError("line %d: a continued message holds \"@\"" % i)
-                line += more
-                if "]" in more:
-                    break
-        if line.startswith("@"):
-            out.append((number, line))
-    return out
-
-
-def parse_command(line):
-    """(keyword, [arguments]) of one command line, or (None, []) for an
-    unknown keyword."""
-    for keyword in KEYWORDS:
-        if line.startswith(keyword):
-            rest = line[len(keyword):].replace("]", "").replace("[", " ")
-            return keyword, rest.split()
-    return None, []
+def dump(check, option, path):
+    """The records (lists of fields) that `ondrell-check OPTION PATH` prints;
+    PATH is a picture archive or a ".utf8" source."""
+    result = subprocess.run([check, option, path], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    if result.returncode != 0:
+        raise ScenarioError("%s %s %s failed:\n%s" % (check, option, path, result.stderr.decode("utf-8", "replace")))
+    return [[_unescape(f) for f in line.split("\t")] for line in result.stdout.decode("utf-8").splitlines()]
 
 
 class Scenario:
-    def __init__(self, text):
-        self.commands = []     # (line number, keyword, args)
-        self.messages = []     # (speaker, text with "$" turned into spaces, voice name or None)
+    """`path` holds the scenario (an IMG.dat or script.scr.utf8) and `text`
+    is its source text, for the readings."""
+
+    def __init__(self, check, path, text):
+        self.commands = []     # (source line, keyword, values read)
+        self.lines = []        # the command lines as the game keeps them
+        self.messages = []     # (speaker, text as shown, voice name or None)
         self.voices = {}       # voice name -> (speaker, reading)
-        for number, line in command_lines(text):
-            keyword, args = parse_command(line)
-            if keyword is None:
-                raise ScenarioError("line %d: unknown command %r" % (number, line))
-            self.commands.append((number, keyword, args))
+        for record in dump(check, "--dump-script", path):
+            number, keyword, line, values = int(record[1]), record[2], record[3], record[4:]
+            if not keyword:
+                raise ScenarioError("line %d: the game does not know the command %r" % (number, line))
+            self.commands.append((number, keyword, values))
+            self.lines.append(line)
         readings = self._readings(text)
-        voice = None
-        for number, keyword, args in self.commands:
+        voice = reading = None
+        for number, keyword, values in self.commands:
             if keyword == "@VOICE":
-                if len(args) != 1:
-                    raise ScenarioError("line %d: @VOICE needs one name" % number)
-                voice = args[0]
-                if voice not in readings:
-                    raise ScenarioError("line %d: no \"%s\" line before this voice" % (number, READING_PREFIX))
+                if len(values) != 1 or number not in readings:
+                    raise ScenarioError("line %d: a voice needs its name and a \"%s\" line before it"
+                                        % (number, READING_PREFIX))
+                voice, reading = values[0], readings[number]
             elif keyword == "@MESSAGE":
-                if len(args) != 2:
-                    raise ScenarioError("line %d: @MESSAGE needs a speaker and a text" % number)
-                speaker, message = args
-                self.messages.append((speaker, message.replace("$", " "), voice))
+                if len(values) != 2:
+                    raise ScenarioError("line %d: a message needs a speaker and a text" % number)
+                speaker, message = values
+                self.messages.append((speaker, message, voice))
                 if voice is not None:
                     if voice in self.voices:
                         raise ScenarioError("line %d: voice %s is used twice" % (number, voice))
-                    self.voices[voice] = (speaker, readings[voice])
+                    self.voices[voice] = (speaker, reading)
                 voice = None
 
-    @staticmethod
-    def _readings(text):
-        """voice name -> reading, from the reading line before each @VOICE."""
+    def _readings(self, text):
+        """source line of each @VOICE -> the reading given before it."""
+        voice_lines = {n for n, k, _ in self.commands if k == "@VOICE"}
         readings, pending = {}, None
-        for line in text.split("\n"):
+        for number, line in enumerate(text.split("\n"), 1):
             stripped = line.strip()
             if stripped.startswith(READING_PREFIX):
                 pending = stripped[len(READING_PREFIX):].strip()
-            elif stripped.translate(STRIPPED).startswith("@VOICE"):
-                _, args = parse_command(stripped.translate(STRIPPED))
-                if args and pending is not None:
-                    readings[args[0]] = pending
+            elif number in voice_lines:
+                if pending is not None:
+                    readings[number] = pending
                 pending = None
         return readings
 
     def names(self, keyword, index):
-        """Every argument number `index` of the commands with `keyword`."""
-        return [args[index] for _, k, args in self.commands if k == keyword and len(args) > index]
+        """Every value number `index` of the commands with `keyword`."""
+        return [values[index] for _, k, values in self.commands if k == keyword and len(values) > index]
 
 
-GLOSSARY_FIELD = re.compile(r"^(title|reading|english|gloss)\{([^,}]*)\}")
-
-
-def glossary_entries(text):
-    """[(title, reading, english, gloss)] of a glossary text, following the
-    game's rules; raises ScenarioError where the game would fail."""
-    lines = text.split("\n")
-    entries = []
-    i = 0
-
-    def take(key, strip_all):
-        nonlocal i
-        if i >= len(lines):
-            raise ScenarioError("the glossary ends inside an entry")
-        line = lines[i].translate(STRIPPED) if strip_all else lines[i].lstrip(" \u3000\t")
-        i += 1
-        if key == "gloss":
-            while "}" not in line and "," not in line:
-                if i >= len(lines):
-                    raise ScenarioError("the glossary ends inside a gloss")
-                line += lines[i].translate(STRIPPED)
-                i += 1
-        m = GLOSSARY_FIELD.match(line)
-        if m is None or m.group(1) != key:
-            raise ScenarioError("line %d: expected %s{...}" % (i, key))
-        return m.group(2)
-
-    while i < len(lines):
-        line = lines[i]
-        i += 1
-        if not line.startswith("@ITEM"):
-            continue
-        title = take("title", True)
-        reading = take("reading", True)
-        english = take("english", False)
-        gloss = take("gloss", True).replace("$", " ")
-        if i >= len(lines) or not lines[i].lstrip(" \u3000\t").startswith("}"):
-            raise ScenarioError("line %d: an entry must end with \"}\"" % (i + 1))
-        i += 1
-        entries.append((title, reading, english, gloss))
-    return entries
+def glossary_entries(check, path):
+    """[(title, reading, english, gloss)] as the game loads them, in title
+    order (a repeated title keeps its first entry)."""
+    records = dump(check, "--dump-glossary", path)
+    return [tuple(r) for r in records[:records.index(["--"])]]

@@ -297,9 +297,9 @@ TEST(CheckDump, ScriptPrintsEachLineWithItsSourceLineAndTheValuesRead) {
     const DumpResult r = Dump({L"--dump-script", (dir.path() / "script.scr.utf8").wstring()});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
-              "0\t1\t@BGM[1][title]\\r\t1\ttitle\n"
-              "1\t3\t@MESSAGE[\xE3\x82\xBD][a$b\\\\\\\\c]\\r\t\xE3\x82\xBD\ta b\\\\\\\\c\n"
-              "2\t5\t@WAIT\n");
+              "0\t1\t@BGM\t@BGM[1][title]\\r\t1\ttitle\n"
+              "1\t3\t@MESSAGE\t@MESSAGE[\xE3\x82\xBD][a$b\\\\\\\\c]\\r\t\xE3\x82\xBD\ta b\\\\\\\\c\n"
+              "2\t5\t\t@WAIT\n");
     EXPECT_EQ(r.err, "");
 }
 
