@@ -132,8 +132,11 @@ std::vector<int> TermOfEachCharacter(const std::wstring& page, const PageTerms& 
     std::vector<int> owner(page.size(), -1);
     int index = 0;
     for (const auto& [position, term] : terms) {
+        // A negative position is an occurrence begun on the page before.
+        const long long end = static_cast<long long>(position) + static_cast<long long>(term.size());
         const std::size_t from = static_cast<std::size_t>(std::max(position, 0));
-        const std::size_t to = std::min(from + term.size(), page.size());
+        const std::size_t to =
+            static_cast<std::size_t>(std::clamp<long long>(end, 0, static_cast<long long>(page.size())));
         for (std::size_t i = from; i < to; ++i) {
             if (owner[i] < 0) {
                 owner[i] = index;

@@ -95,7 +95,9 @@ PageTerms FindTerms(const std::wstring& page, const GlossaryMap& glossary);
 // `terms` in ascending order) of the occurrence it belongs to, or -1.
 // Occurrences may overlap when different titles start at different places;
 // a character belongs to the occurrence that starts first, so each
-// character is coloured and clickable as exactly one term.
+// character is coloured and clickable as exactly one term. A negative
+// position stands for an occurrence begun on an earlier page (an entry
+// list's long title); only its part on this page counts.
 std::vector<int> TermOfEachCharacter(const std::wstring& page, const PageTerms& terms);
 
 // One line segment of a term occurrence on screen. `hovered` is 1 while the

@@ -16,6 +16,48 @@ std::atomic<bool> sharedTypingToggle{false};
 const PageLayout EMPTY_PAGE{};
 const PageTerms NO_TERMS{};
 
+// The terms of an entry list, one per title at the place where it stands
+// once `joined` (the titles with a pair of backslashes between each two) is
+// laid out into `pages`. The layout deletes every pair of backslashes it
+// meets from the start and nothing else; so a title without backslashes
+// keeps its characters and starts after what is left of everything before
+// it. A title that runs on to the next page is recorded there at a negative
+// position, the part before the page.
+std::vector<PageTerms> EntryListTerms(const std::wstring& joined, const std::vector<PageLayout>& pages,
+                                      const GlossaryMap& glossary, const GlossaryList& list) {
+    std::vector<PageTerms> terms(pages.size());
+    std::vector<long long> pageStarts;  // laid-out characters before each page
+    long long laidOutLength = 0;
+    for (const PageLayout& page : pages) {
+        pageStarts.push_back(laidOutLength);
+        laidOutLength += static_cast<long long>(page.text.size());
+    }
+    std::size_t walked = 0;  // characters of `joined` walked through
+    long long kept = 0;  // of those, the ones the layout keeps
+    std::size_t titleStart = 0;
+    for (const GlossaryListItem& item : list) {
+        while (walked < titleStart) {
+            if (joined[walked] == L'\\' && walked + 1 < joined.size() && joined[walked + 1] == L'\\') {
+                walked += 2;
+            } else {
+                ++walked;
+                ++kept;
+            }
+        }
+        const bool linked =
+            !item.title.empty() && item.title.find(L'\\') == std::wstring::npos && glossary.count(item.title) != 0;
+        const long long end = kept + static_cast<long long>(item.title.size());
+        for (std::size_t i = 0; linked && i < pages.size(); ++i) {
+            const long long pageEnd = pageStarts[i] + static_cast<long long>(pages[i].text.size());
+            if (kept < pageEnd && end > pageStarts[i]) {
+                terms[i].try_emplace(static_cast<int>(kept - pageStarts[i]), item.title);
+            }
+        }
+        titleStart += item.title.size() + 2;
+    }
+    return terms;
+}
+
 }  // namespace
 
 CTextLayout::CTextLayout(const FontMetrics& metrics, int top, int left, int bottom, int right)
@@ -56,10 +98,23 @@ void CTextLayout::SetEntryList(const GlossaryMap& glossary, const GlossaryList& 
     if (!text.empty()) {
         text.resize(text.size() - 2);
     }
-    LayOut(glossary, text);
+    if (LayOutPagesOf(text)) {
+        UseTerms(EntryListTerms(text, pages, glossary, list));
+    }
 }
 
 void CTextLayout::LayOut(const GlossaryMap& glossary, const std::wstring& text) {
+    if (!LayOutPagesOf(text)) {
+        return;
+    }
+    std::vector<PageTerms> terms;
+    for (const PageLayout& page : pages) {
+        terms.push_back(FindTerms(page.text, glossary));
+    }
+    UseTerms(std::move(terms));
+}
+
+bool CTextLayout::LayOutPagesOf(const std::wstring& text) {
     textLength = static_cast<int>(text.size());
     ready = 0;
     pageTerms.clear();
@@ -71,15 +126,18 @@ void CTextLayout::LayOut(const GlossaryMap& glossary, const std::wstring& text) 
         pageTerms.emplace_back();
         pageCharacterTerms.emplace_back();
         termAreas.emplace_back();
-        return;
+        return false;
     }
     pages = LayOutPages(text, geometry.lineCapacity, geometry.pageLines);
     pageCount = static_cast<int>(pages.size());
-    for (const PageLayout& page : pages) {
-        pageTerms.push_back(FindTerms(page.text, glossary));
-        pageCharacterTerms.push_back(TermOfEachCharacter(page.text, pageTerms.back()));
-        termAreas.push_back(
-            BuildTermAreas(page, pageTerms.back(), metrics, geometry.textRect.left, geometry.textRect.top));
+    return true;
+}
+
+void CTextLayout::UseTerms(std::vector<PageTerms> terms) {
+    pageTerms = std::move(terms);
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        pageCharacterTerms.push_back(TermOfEachCharacter(pages[i].text, pageTerms[i]));
+        termAreas.push_back(BuildTermAreas(pages[i], pageTerms[i], metrics, geometry.textRect.left, geometry.textRect.top));
     }
     ready = 1;
 }

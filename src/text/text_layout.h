@@ -33,7 +33,12 @@ public:
     // else it is shown whole and the text rectangle is marked changed.
     bool SetText(bool typeOut, const GlossaryMap& glossary, const std::wstring& text);
     // One text of every entry's title, one title per line in list order,
-    // shown whole. An empty list leaves the block not ready.
+    // shown whole. An empty list leaves the block not ready. The terms are
+    // not searched for: each line links exactly the title written on it
+    // (on every line a long title covers), so a title that begins another
+    // or two titles that spell a third across a line end open what the
+    // player reads. A title the glossary lacks, and one holding a
+    // backslash (the layout may take it for a line break), link nothing.
     void SetEntryList(const GlossaryMap& glossary, const GlossaryList& list);
 
     // Typing: 0 when it was still typing (the page is now shown whole), 1
@@ -99,6 +104,12 @@ public:
 private:
     // SetText steps 2 and 3: lay out, find terms, build areas.
     void LayOut(const GlossaryMap& glossary, const std::wstring& text);
+    // Lines and pages of `text`; false (one empty page, not ready) for an
+    // empty text.
+    bool LayOutPagesOf(const std::wstring& text);
+    // Takes one term map per page and builds what colours and links them;
+    // the block is ready afterwards.
+    void UseTerms(std::vector<PageTerms> terms);
     void QueueDirty(const TextRect& r);
     int CurrentPageLength() const;
 

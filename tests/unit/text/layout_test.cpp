@@ -291,17 +291,66 @@ TEST(TextBlock, TextShownWholeMarksTextRectangleChanged) {
     EXPECT_EQ(text.CollectDirtyRect(), TextRect{});
 }
 
-TEST(TextBlock, EntryListPutsEachTitleOnItsOwnLine) {
-    CTextLayout text(GOTHIC, 425, 25, 575, 775);
-    const GlossaryList list{{L"あ", L"ネット"}, {L"い", L"ワーク"}, {L"う", L"かな"}};
-    const GlossaryMap glossary{{L"ネット", {}}, {L"ワーク", {}}, {L"かな", {}}};
+// ---- Entry list ----
+
+// Each list line links the title written on it and nothing else: not the
+// shorter title it begins with, nor a title its end and the next line's
+// start spell together.
+TEST(EntryList, EachLineLinksOnlyItsOwnTitle) {
+    CTextLayout text(GOTHIC, 425, 25, 575, 775);  // text from (64, 439)
+    const GlossaryList list{{L"a", L"ネット"},         // its own line, and the start of line 2's title
+                            {L"b", L"ワーク"},         // with line 0 spells "ネットワーク"
+                            {L"c", L"ネットワーク"},   // begins with "ネット"
+                            {L"d", L"トワ"}};          // spelled by lines 0 and 1 across the break
+    const GlossaryMap glossary{{L"ネット", {}}, {L"ワーク", {}}, {L"ネットワーク", {}}, {L"トワ", {}}};
     text.SetEntryList(glossary, list);
     ASSERT_TRUE(text.IsReady());
     EXPECT_FALSE(text.IsTyping());
-    EXPECT_EQ(text.GetPage(0).text, L"ネットワークかな");
-    EXPECT_EQ(text.GetPage(0).lineLengths, (std::vector<int>{3, 3, 2}));
-    // Each title is a term on its own line.
-    EXPECT_EQ(text.CurrentTermAreas().size(), 3u);
+    EXPECT_EQ(text.GetPage(0).lineLengths, (std::vector<int>{3, 3, 6, 2}));
+    const std::vector<TermArea>& areas = text.CurrentTermAreas();
+    ASSERT_EQ(areas.size(), 4u);
+    for (std::size_t line = 0; line < 4; ++line) {
+        const int top = 439 + 29 * static_cast<int>(line);
+        const int width = 28 * static_cast<int>(list[line].title.size());
+        EXPECT_EQ(areas[line].term, list[line].title) << "line " << line;
+        EXPECT_EQ(areas[line].rect, (TextRect{64, top, 64 + width, top + 29})) << "line " << line;
+    }
+}
+
+TEST(EntryList, LongTitleLinksEveryLineItCoversOnEveryPage) {
+    // Outer rectangle (0, 0, 86, 117): three columns, two lines a page, text
+    // from (39, 14).
+    CTextLayout text(GOTHIC, 0, 0, 86, 117);
+    const std::wstring longTitle = L"うえおかきくけ";  // three lines: page 0 line 1, page 1 lines 0 and 1
+    const GlossaryList list{{L"a", L"あい"}, {L"b", longTitle}, {L"c", L"こ"}};
+    const GlossaryMap glossary{{L"あい", {}}, {longTitle, {}}, {L"こ", {}}};
+    text.SetEntryList(glossary, list);
+    ASSERT_EQ(text.GetPageCount(), 3);
+    ASSERT_EQ(text.CurrentTermAreas().size(), 2u);
+    EXPECT_EQ(text.CurrentTermAreas()[1].term, longTitle);
+    EXPECT_EQ(text.CurrentTermAreas()[1].rect, (TextRect{39, 43, 39 + 84, 72}));
+    text.ShowPage(1);
+    const std::vector<TermArea>& continued = text.CurrentTermAreas();
+    ASSERT_EQ(continued.size(), 2u);
+    EXPECT_EQ(continued[0].term, longTitle);
+    EXPECT_EQ(continued[0].rect, (TextRect{39, 14, 39 + 84, 43}));
+    EXPECT_EQ(continued[1].term, longTitle);
+    EXPECT_EQ(continued[1].rect, (TextRect{39, 43, 39 + 28, 72}));
+    text.ShowPage(2);
+    ASSERT_EQ(text.CurrentTermAreas().size(), 1u);
+    EXPECT_EQ(text.CurrentTermAreas()[0].term, L"こ");
+}
+
+TEST(EntryList, TitleHoldingABreakLinksNothingAndMovesNoOtherTitle) {
+    CTextLayout text(GOTHIC, 425, 25, 575, 775);
+    // The first title holds a forced break (two backslashes): it lays out as
+    // the lines "a" and "b", and "ネット" follows on line 2.
+    const GlossaryList list{{L"a", L"a\\\\b"}, {L"b", L"ネット"}};
+    const GlossaryMap glossary{{L"a\\\\b", {}}, {L"ネット", {}}};
+    text.SetEntryList(glossary, list);
+    ASSERT_EQ(text.CurrentTermAreas().size(), 1u);
+    EXPECT_EQ(text.CurrentTermAreas()[0].term, L"ネット");
+    EXPECT_EQ(text.CurrentTermAreas()[0].rect, (TextRect{64, 439 + 58, 64 + 84, 439 + 87}));
 }
 
 }  // namespace
