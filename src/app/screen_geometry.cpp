@@ -23,8 +23,10 @@ ScreenGeometry ComputeFullScreenGeometry(int clientWidth, int clientHeight, int 
 }
 
 LogicalPoint MapMousePosition(const ScreenGeometry& g, std::uint32_t lParam) {
-    const auto x = static_cast<std::uint16_t>(lParam & 0xFFFF);
-    const auto y = static_cast<std::uint16_t>(lParam >> 16);
+    // Signed words: under a mouse capture a pointer left of or above the
+    // window reports negative positions.
+    const auto x = static_cast<std::int16_t>(lParam & 0xFFFF);
+    const auto y = static_cast<std::int16_t>(lParam >> 16);
     return {static_cast<int>(static_cast<float>(x) * g.scaleDown) - g.imageOffsetX,
             static_cast<int>(static_cast<float>(y) * g.scaleDown) - g.imageOffsetY};
 }

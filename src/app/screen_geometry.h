@@ -23,7 +23,8 @@ struct LogicalPoint {
     int y;
 };
 
-// A mouse position from a message's lParam, taken to the picture.
+// A mouse position from a message's lParam (two signed 16-bit words), taken
+// to the picture.
 LogicalPoint MapMousePosition(const ScreenGeometry& geometry, std::uint32_t lParam);
 
 struct ScreenRect {

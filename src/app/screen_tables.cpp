@@ -31,8 +31,9 @@ const StateRow STATE_TABLE[] = {
      true},
     {LOAD, nullptr, {K, K, K, K, K, K, S, K, K, K, S}, K, E_STORY::KEEP, E_ON_ENTER::NONE, E_INPUT::SAVE_LOAD,
      true},
+    // The music goes on looping while the player sets its volume.
     {CONFIG, nullptr, {K, K, K, K, K, K, S, K, S, K, K}, K, E_STORY::KEEP, E_ON_ENTER::NONE, E_INPUT::CONFIG,
-     false},
+     true},
     {STAFF, L"STAFF", {K, H, K, K, K, H, H, H, H, H, H}, K, E_STORY::EMPTY, E_ON_ENTER::NONE, E_INPUT::STAFF,
      false},
     // Not a screen: asks the exit question and falls back at once.
@@ -54,8 +55,10 @@ const std::array<LayerTraits, LAYER_COUNT> LAYER_TABLE = {{
     {LAYER_SCREEN_MASK, E_BACKGROUND_WAIT::NONE, false, true},
     {LAYER_MENU, E_BACKGROUND_WAIT::NONE, false, true},
     {LAYER_CONFIG, E_BACKGROUND_WAIT::NONE, false, true},
-    {LAYER_DICTIONARY, E_BACKGROUND_WAIT::NONE, false, true},
-    {LAYER_SAVE_LOAD, E_BACKGROUND_WAIT::NONE, false, true},
+    // The glossary's pages are rebuilt by clicks on the window thread.
+    {LAYER_DICTIONARY, E_BACKGROUND_WAIT::NONE, true, true},
+    // A save rewrites a slot on the window thread.
+    {LAYER_SAVE_LOAD, E_BACKGROUND_WAIT::NONE, true, true},
 }};
 
 const StateRow* FindStateRow(E_GameState state) {

@@ -36,6 +36,9 @@ CVell::Layer CVell::MakeLayer(RefPtr<T>& owner) {
     if constexpr (requires(T & scene) { scene.GetButtonSet(); }) {
         layer.buttons = &owner->GetButtonSet();
     }
+    if constexpr (requires(T & scene) { scene.ButtonOrigin(); }) {
+        layer.buttonOrigin = owner->ButtonOrigin();
+    }
     if constexpr (requires(T & scene) { scene.SetShow(true); }) {
         layer.setShow = [scene = owner.get()](bool show) { scene->SetShow(show); };
     }
@@ -161,6 +164,7 @@ void CVell::BuildScenes() {
                                           clientWidth / 2 - 175, 192);
     title = new CButtonWindow<E_GameState>(window, clientWidth, clientHeight, L"TITLE_BASE", clientWidth, clientHeight,
                                            0, 0, 255);
+    dictionary = new CDictionary(window, clientWidth, clientHeight, glossary, glossaryList);
     bgm = new CSound(soundArchive.get());
     voice = new CSound(soundArchive.get());
     slide = new CSlide(window, clientWidth, clientHeight);
@@ -173,6 +177,7 @@ void CVell::BuildScenes() {
     layers[LAYER_MESSAGE_WINDOW] = MakeLayer(textWindow);
     layers[LAYER_SCREEN_MASK] = MakeLayer(screenMask);
     layers[LAYER_MENU] = MakeLayer(menu);
+    layers[LAYER_DICTIONARY] = MakeLayer(dictionary);
 }
 
 void CVell::RegisterPictures() {
@@ -193,7 +198,8 @@ void CVell::RegisterButtons() {
         if (owner == nullptr) continue;  // a screen this game does not have
         const ButtonLooks looks{Look(*imageArchive, files.normal), Look(*imageArchive, files.cover),
                                 Look(*imageArchive, files.invalid)};
-        if (!owner->SetBMP(looks, files.x, files.y, files.result)) {
+        const CanvasPoint origin = layers[files.owner].buttonOrigin;
+        if (!owner->SetBMP(looks, origin.x + files.x, origin.y + files.y, files.result)) {
             ReportFatalError(L"menu SetBMP 3 Failed\n");
         }
     }

@@ -32,6 +32,7 @@
 #include "app/screen_geometry.h"
 #include "app/screen_tables.h"
 #include "app/window_handler.h"
+#include "glossary/dictionary.h"
 #include "glossary/glossary.h"
 #include "resource/archive.h"
 #include "resource/gdi.h"
@@ -86,6 +87,9 @@ private:
     struct Layer {
         CScene* scene = nullptr;
         CButton* buttons = nullptr;
+        // Where the registry's button positions are measured from: the
+        // canvas's corner, or the screen's own for the full-size panels.
+        CanvasPoint buttonOrigin;
         std::function<void(bool)> setShow;
         std::function<void()> release;
     };
@@ -128,6 +132,7 @@ private:
     void OnGameInput(UINT message, WPARAM wParam, LogicalPoint point);
     void OnMenuInput(UINT message, WPARAM wParam, LogicalPoint point);
     void OnBacklogInput(UINT message, WPARAM wParam, LogicalPoint point);
+    void OnDictionaryInput(UINT message, WPARAM wParam, LogicalPoint point);
     void OnOverlayInput(UINT message, WPARAM wParam, LogicalPoint point);
     void OnStaffInput(UINT message, WPARAM wParam, LogicalPoint point);
     // Shared steps of the game and backlog handlers.
@@ -174,6 +179,7 @@ private:
     RefPtr<CButtonWindow<E_GameState>> menu;
     RefPtr<CButtonWindow<E_GameState>> title;
     RefPtr<CScript> script;
+    RefPtr<CDictionary> dictionary;
     RefPtr<CSlide> slide;
     RefPtr<AutoModeTimer> autoTimer;
     RefPtr<CArchive> imageArchive;

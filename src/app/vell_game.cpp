@@ -32,9 +32,13 @@ void CVell::ReplayVoice(const std::wstring& voiceName) {
     voice->Play(0);
 }
 
-void CVell::OpenTerm(const std::wstring&) {
-    // The glossary screen is not part of the game yet: a clicked term leaves
-    // the game where it is.
+void CVell::OpenTerm(const std::wstring& term) {
+    // The game switches only when the glossary has the term; either way the
+    // message waits for the next frame before it takes input again.
+    if (dictionary->Open(true, term) != 0) {
+        ChangeState(DICTIONARY);
+    }
+    textMayProceed = 0;
 }
 
 void CVell::OnGameInput(UINT message, WPARAM wParam, LogicalPoint point) {

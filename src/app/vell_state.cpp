@@ -28,7 +28,13 @@ bool CVell::OnWaveDone(HWAVEOUT device, WAVEHDR* header) {
 
 void CVell::ChangeState(E_GameState newState) {
     if (newState != state) {
-        if (newState == GAME && state == TITLE && !StartNewGame()) {
+        if (newState == DICTIONARY && (state == TITLE || state == MENU)) {
+            // From the title or the menu the glossary starts at its list;
+            // from a message it shows the term already opened.
+            CMutexLock lock(stateMutex);
+            dictionary->ClearHistory();
+            dictionary->Open(true, L"GLOSSLIST");
+        } else if (newState == GAME && state == TITLE && !StartNewGame()) {
             ApplyState();
             return;
         }
@@ -158,6 +164,10 @@ LRESULT CVell::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_LBUTTONUP:
         leftButtonDown = 0;
+        // Whoever took the capture for a drag, it ends with the button, also
+        // when the release is not handed on (input locked): a capture left
+        // behind would swallow clicks meant for other windows.
+        if (GetCapture() == hwnd) ReleaseCapture();
         break;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
@@ -197,7 +207,7 @@ void CVell::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
     case E_INPUT::GAME: OnGameInput(message, wParam, point); break;
     case E_INPUT::MENU: OnMenuInput(message, wParam, point); break;
     case E_INPUT::BACKLOG: OnBacklogInput(message, wParam, point); break;
-    case E_INPUT::DICTIONARY:
+    case E_INPUT::DICTIONARY: OnDictionaryInput(message, wParam, point); break;
     case E_INPUT::SAVE_LOAD:
     case E_INPUT::CONFIG: OnOverlayInput(message, wParam, point); break;
     case E_INPUT::STAFF: OnStaffInput(message, wParam, point); break;

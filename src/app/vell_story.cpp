@@ -45,12 +45,17 @@ void CVell::ApplyScriptRequests() {
     if (s.voicePending == 0) {
         s.voiceName.clear();
     }
-    // At the fastest automatic speed the voices are skipped.
-    if (s.voicePending != 0 && !(autoMode == 1 && settings.autoSpeed == 2)) {
-        voice->Stop();
-        voice->Close();
-        voice->Open(window, s.voiceName);
-        voice->SetVolume(settings.voiceOn ? settings.voiceVolume : 0);
+    // At the fastest automatic speed the voices are skipped. A skipped voice
+    // is done with all the same: its name stays with its own message (the
+    // backlog can replay it), and later messages neither inherit it nor play
+    // it once automatic mode ends.
+    if (s.voicePending != 0) {
+        if (!(autoMode == 1 && settings.autoSpeed == 2)) {
+            voice->Stop();
+            voice->Close();
+            voice->Open(window, s.voiceName);
+            voice->SetVolume(settings.voiceOn ? settings.voiceVolume : 0);
+        }
         s.voicePending = 0;
     }
     if (s.sceneRequest != 0) {
@@ -92,10 +97,13 @@ void CVell::ApplySettings() {
         ReportTrace(L"ChangeScreen failed");
     }
     ApplyMusicSettings(*bgm, settings);
+    // A voice that has started is cut and closed, so the next frame does not
+    // start it again; one that is loaded and still waiting (a slide is
+    // fading in) keeps its turn and starts at the new volume.
+    const bool voiceStarted = voice->IsOpen() && !voice->IsStopped();
     const ChannelPlan voicePlan = PlanVoice(settings, voice->GetVolume());
     ApplyChannelPlan(*voice, voicePlan);
-    if (voicePlan.halt == E_CHANNEL_HALT::STOP) {
-        // A voice cut here is not started again by the next frame.
+    if (voicePlan.halt == E_CHANNEL_HALT::STOP && voiceStarted) {
         voice->Close();
     }
     textWindow->SetMaxAlpha(MessageWindowOpacity(settings));

@@ -200,6 +200,10 @@ class Game:
     def click(self, x, y, button=1):
         self._x("xdotool", "mousemove", "--window", self.window, str(x), str(y), "click", str(button))
 
+    def click_in_place(self, button=1):
+        """A click where the pointer already is: no motion reaches the game."""
+        self._x("xdotool", "click", str(button))
+
     def key(self, name, window=None):
         self._x("xdotool", "key", "--window", window or self.window, name)
 

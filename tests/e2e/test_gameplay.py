@@ -242,6 +242,23 @@ class Menu(Play):
         harness.wait_for("the game without the menu", lambda: gp.max_difference(
             self.game.screenshot(), game_shot, (0, 0, 800, 600)) <= 2)
 
+        # "タイトルへ" hovered on one visit is forgotten on the next: with the
+        # pointer resting on it, the menu closed and reopened by the right
+        # button, a click that comes with no move presses nothing.
+        to_title = (275 + 10, 400 + 10)
+        self.click(ASIDE, 3)
+        self.game.wait_pixel(x0, y0, dimmed(x0, y0), tolerance=3)
+        self.game.wait_still()
+        self.game.move(*to_title)
+        self.game.click_in_place(3)
+        harness.wait_for("the game without the menu", lambda: gp.max_difference(
+            self.game.screenshot(), game_shot, (0, 0, 800, 600)) <= 2)
+        self.game.click_in_place(3)
+        self.game.wait_pixel(x0, y0, dimmed(x0, y0), tolerance=3)
+        reopened = self.game.wait_still()
+        self.game.click_in_place()
+        self.assertTrue(gp.stays(self.game, reopened, 2.0, (0, 0, 800, 600)), "a stale hover pressed a menu button")
+
 
 class AutoMode(Play):
     sys_file = gp.settings(message_speed=gp.INSTANT, auto_speed=gp.FAST, draw_speed=gp.INSTANT)
@@ -303,8 +320,14 @@ class ToTheEnd(Play):
             if result == "title":
                 break
             before = gp.text_key(result)
-        self.assertTrue(gp.title_is_shown(self.game.wait_still()))
+        title = self.game.wait_still()
+        self.assertTrue(gp.title_is_shown(title))
         self.assertGreaterEqual(presses, MESSAGES)
+        # The pointer still rests on "はじめから", where it clicked to start;
+        # the title shown again has forgotten that hover, so a click with no
+        # move onto the button starts nothing.
+        self.game.click_in_place()
+        self.assertTrue(gp.stays(self.game, title, 2.0, (0, 0, 800, 600)), "a stale hover started a new game")
 
         # Every message opened its own voice, in the order of the story; each
         # recording is the start of that clip (Enter cut it short).

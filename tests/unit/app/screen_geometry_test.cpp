@@ -42,10 +42,16 @@ TEST(MousePosition, FullScreenCentreOfAWideMonitorIsThePicturesCentre) {
     EXPECT_EQ(p.y, 299);
 }
 
-TEST(MousePosition, CoordinatesAreUnsignedWords) {
-    // 0xFFFF is taken as 65535, not as -1.
+TEST(MousePosition, CoordinatesAreSignedWords) {
+    // A drag held left of and above the window: x 0xFFF6 is -10, y 0xFFFF is
+    // -1, never 65526 and 65535.
     const ScreenGeometry g;
-    EXPECT_EQ(MapMousePosition(g, 0xFFFFu).x, 65535);
+    const LogicalPoint p = MapMousePosition(g, (0xFFFFu << 16) | 0xFFF6u);
+    EXPECT_EQ(p.x, -10);
+    EXPECT_EQ(p.y, -1);
+    // In full screen a point left of the picture lies left of the canvas.
+    const ScreenGeometry wide = ComputeFullScreenGeometry(800, 600, 1920, 1080);
+    EXPECT_LT(MapMousePosition(wide, 100u).x, 0);
 }
 
 TEST(InvalidateRect, FullScreenRectangleCoversEveryTouchedScreenPixel) {

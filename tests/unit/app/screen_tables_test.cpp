@@ -8,7 +8,7 @@
 
 namespace {
 
-// One state as the game's design describes it. `screens` has one letter per
+// One state as the game is meant to behave. `screens` has one letter per
 // screen in the order title, message window, screen mask, menu,
 // configuration, glossary, save/load: "+" shown, "-" hidden, "." left as it
 // was. `backlog`: the message window's backlog look, the same letters.
@@ -32,7 +32,9 @@ const DesignRow DESIGN[] = {
     {DICTIONARY, nullptr, ".-+..+.", '.', E_STORY::KEEP, E_ON_ENTER::NONE, E_INPUT::DICTIONARY, true},
     {SAVE, nullptr, "..+...+", '.', E_STORY::KEEP, E_ON_ENTER::NONE, E_INPUT::SAVE_LOAD, true},
     {LOAD, nullptr, "..+...+", '.', E_STORY::KEEP, E_ON_ENTER::NONE, E_INPUT::SAVE_LOAD, true},
-    {CONFIG, nullptr, "..+.+..", '.', E_STORY::KEEP, E_ON_ENTER::NONE, E_INPUT::CONFIG, false},
+    // The music loops here too, so that it keeps playing while the player
+    // sets its volume.
+    {CONFIG, nullptr, "..+.+..", '.', E_STORY::KEEP, E_ON_ENTER::NONE, E_INPUT::CONFIG, true},
     {STAFF, L"STAFF", "-------", '.', E_STORY::EMPTY, E_ON_ENTER::NONE, E_INPUT::STAFF, false},
     {EXITGAME, nullptr, ".......", '.', E_STORY::KEEP, E_ON_ENTER::REQUEST_EXIT, E_INPUT::NONE, false},
 };
@@ -49,7 +51,7 @@ char Letter(E_SHOW show) {
     }
 }
 
-TEST(StateTable, EveryStateDoesWhatTheDesignSays) {
+TEST(StateTable, EveryStateShowsHidesAndKeepsItsScreens) {
     for (const DesignRow& expected : DESIGN) {
         SCOPED_TRACE(static_cast<int>(expected.state));
         const StateRow* row = FindStateRow(expected.state);
@@ -111,9 +113,10 @@ TEST(LayerTable, RowsFollowTheDrawingOrder) {
                   LAYER_SCREEN_MASK < LAYER_DICTIONARY && LAYER_SCREEN_MASK < LAYER_SAVE_LOAD);
 }
 
-TEST(LayerTable, WhatWaitsForTheBackgroundAndWhatTakesTheDrawSpeed) {
-    std::set<int> waitEntirely, drawOnlyAfter, keepOwnStep;
+TEST(LayerTable, WhatWaitsForTheBackgroundWhatIsDrawnLockedAndWhatTakesTheDrawSpeed) {
+    std::set<int> waitEntirely, drawOnlyAfter, keepOwnStep, locked;
     for (const LayerTraits& traits : LAYER_TABLE) {
+        if (traits.drawnUnderStateLock) locked.insert(traits.layer);
         if (traits.waitsForBackground == E_BACKGROUND_WAIT::ASK_AND_DRAW) waitEntirely.insert(traits.layer);
         if (traits.waitsForBackground == E_BACKGROUND_WAIT::DRAW) drawOnlyAfter.insert(traits.layer);
         if (!traits.takesDrawSpeed) keepOwnStep.insert(traits.layer);
@@ -121,6 +124,9 @@ TEST(LayerTable, WhatWaitsForTheBackgroundAndWhatTakesTheDrawSpeed) {
     EXPECT_EQ(waitEntirely, (std::set<int>{LAYER_CHARACTER1, LAYER_CHARACTER2, LAYER_SLIDE}));
     EXPECT_EQ(drawOnlyAfter, (std::set<int>{LAYER_MESSAGE_WINDOW}));
     EXPECT_EQ(keepOwnStep, (std::set<int>{LAYER_TITLE}));
+    // Their drawing reads what a click on the window thread rebuilds: the
+    // message's and the glossary's layout, the save slots.
+    EXPECT_EQ(locked, (std::set<int>{LAYER_MESSAGE_WINDOW, LAYER_DICTIONARY, LAYER_SAVE_LOAD}));
 }
 
 }  // namespace
