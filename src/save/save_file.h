@@ -1,0 +1,28 @@
+#pragma once
+// Reading and writing one save file (Windows build: CreateFileW, ReadFile,
+// WriteFile, FlushFileBuffers, MoveFileExW). Window thread only: the slots
+// are read while the save/load screen is built and written while a click on
+// it is handled.
+
+#include <string>
+
+#include "save/save_slot.h"
+
+// The game's save folder, relative to the working folder.
+inline constexpr const wchar_t* SAVE_FOLDER = L"./SYS";
+
+// Reads the file of slot `index` in `folder` into `slot` (at most 33472
+// bytes; see ParseSaveFile for short and damaged files). 0 when the file was
+// read; non-zero, with `slot` untouched and nothing reported, when it cannot
+// be opened (no save there yet).
+int ReadSaveFile(const std::wstring& folder, int index, SaveSlot& slot);
+
+// Stores the image of `slot` as the file of slot `index` in `folder` so that
+// a save that was there is never lost: the whole image goes to the file's
+// name + ".tmp" in the same folder, is flushed to the disk and is then moved
+// over the old file (replacing it, write-through). 1 when every step
+// succeeded. On any failure (no folder, a full disk, the name taken by a
+// folder) the temporary file is removed, the old file is left as it was, the
+// failure is traced with the file and the system's error, and the answer
+// is 0.
+int WriteSaveFile(const std::wstring& folder, int index, const SaveSlot& slot);

@@ -1,0 +1,121 @@
+#pragma once
+// CSaveLoad: the save/load screen. Eight slot frames in two columns of four,
+// each with the slot's 120 x 90 thumbnail, its save time (24-pixel font,
+// centred on one line) and the message that was on screen (20-pixel font,
+// word-wrapped), all in white, and a return button. In save mode a click on
+// a frame saves the last capture into that slot and the screen stays; in
+// load mode a click on a used frame chooses that save. Panel, frames and
+// slots are composed on the screen's surface and blended onto the canvas
+// together at opacity 228.
+//
+// Threads: construction runs on the window thread at start-up, before the
+// frame thread exists. Show, RefreshButtons, CaptureForSave, OnClick and the
+// button set's UpdateHover run on the window thread; GetDrawEvent and Draw
+// on the frame thread. The game object holds "MUTEX_VELL" around every one
+// of them (Draw included), so a save never rewrites a slot while it is drawn.
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "resource/gdi.h"
+#include "save/save_slot.h"
+#include "scene/button.h"
+#include "scene/ref_counted.h"
+#include "scene/scene.h"
+
+class CSaveLoad : public CScene {
+public:
+    static constexpr int SAVE_MODE = 1;
+    static constexpr int LOAD_MODE = 0;
+    static constexpr int OPACITY = 228;
+    static constexpr int INITIAL_FADE_STEP = 60;
+    static constexpr int DATE_FONT_HEIGHT = 24;     // MulDiv(96, 18, 72): 18 points
+    static constexpr int CAPTION_FONT_HEIGHT = 20;  // MulDiv(96, 15, 72): 15 points
+    static constexpr int RETURN_RESULT = 8;         // the return button's result; frames answer 0 to 7
+
+    // Reads the eight slots from `saveFolder` (the game's is "./SYS"; tests
+    // give a folder of their own). Hidden, in save mode.
+    CSaveLoad(HWND window, int width, int height, std::wstring saveFolder = L"./SYS");
+    ~CSaveLoad() override;
+
+    // "SAVELOAD_BASE", "SAVE_BASE" and "LOAD_BASE" with their mask.
+    using CScene::SetBMP;
+
+    // Starts fading in (`show` 1) or out (0) when it differs from what was
+    // asked before; showing sets `mode` (SAVE_MODE or LOAD_MODE) and which
+    // frames can be pressed. Either way every hover is forgotten, so a click
+    // presses only a button the pointer has moved onto since.
+    void Show(int show, int mode);
+    // Save mode: every frame enabled. Load mode: a frame exactly when its
+    // slot is used. The return button always.
+    void RefreshButtons();
+    // Takes what a later save stores: the scenario position, the message
+    // text, and the 800 x 600 game picture whose top-left corner lies at
+    // (sourceX, sourceY) of `source`, shrunk to 120 x 90. A failed shrink is
+    // traced and keeps the previous picture.
+    void CaptureForSave(HDC source, int sourceX, int sourceY, std::int32_t position, const std::wstring& text);
+    // A click at canvas point (x, y): -1 nothing more to do (also after a
+    // save, successful or not), 0 leave the screen, 1 a save was chosen for
+    // loading (its position is now GetCapturePosition()).
+    int OnClick(int x, int y);
+    // Saves the last capture into slot `index` (0 to 7) and its file. The
+    // slot changes, and its frame is queued for redrawing, only when the
+    // file was written whole; false (traced) leaves slot and file as they
+    // were.
+    bool SaveToSlot(int index);
+
+    // The game registers the nine buttons here, at canvas coordinates:
+    // "SAVELOAD_FRAME1" to "SAVELOAD_FRAME8" with results 0 to 7, then
+    // "SAVELOAD_RETURN" with result 8. Mouse moves go to its UpdateHover.
+    CButton& GetButtonSet() { return *buttonSet; }
+    // The captured position, or after a load click the chosen slot's.
+    std::int32_t GetCapturePosition() const { return capturePosition; }
+    const SaveSlot& GetSlot(int index) const { return slots.at(static_cast<std::size_t>(index)); }
+    int GetMode() const { return mode; }
+    bool IsShown() const { return shown != 0; }
+
+    void Draw(HDC dest, const RECT& clip) override;
+    RECT GetDrawEvent() override;
+
+private:
+    // Stamps `slot` with the capture and the local time.
+    void FillSlot(SaveSlot& slot);
+    void DrawSlots(HDC surface, const RECT& clip);
+    void QueueDirty(const RECT& r);
+
+    CFontHandle dateFont;
+    CFontHandle captionFont;
+    COLORREF textColor = RGB(255, 255, 255);
+    SYSTEMTIME timeStamp{};
+    int shown = 0;
+    int previouslyShown = 0;
+    RefPtr<CButton> buttonSet;
+    std::wstring baseKey = L"SAVELOAD_BASE";
+    RECT panelRect{25, 25, 775, 575};
+    // Slot areas changed by a save since the last frame; each distinct
+    // rectangle once.
+    std::vector<RECT> dirtyRects;
+    std::array<RECT, SAVE_SLOT_COUNT> thumbnailRects{};
+    std::array<RECT, SAVE_SLOT_COUNT> dateRects{};
+    std::array<RECT, SAVE_SLOT_COUNT> captionRects{};
+    int mode = SAVE_MODE;
+    std::wstring saveFolder;
+    // The screen's own 120 x 90 x 24-bit header: the capture's format and
+    // the one every thumbnail is drawn with.
+    BITMAPINFO captureHeader{};
+    CBitmapHandle captureBitmap;
+    CMemoryDC captureDC;
+    // Keeps captureBitmap selected into captureDC; declared after both so
+    // that it lets go first.
+    std::optional<CSelectGuard> captureSelect;
+    // The pixels of captureBitmap (owned by it), in the thumbnail layout.
+    const std::uint8_t* captureBits = nullptr;
+    std::int32_t capturePosition = 0;
+    std::wstring captureText;
+    std::array<SaveSlot, SAVE_SLOT_COUNT> slots;
+};
