@@ -105,6 +105,21 @@ std::optional<std::pair<E_SEVERITY, std::wstring>> ClipProblem(std::string_view 
     return std::nullopt;
 }
 
+// An unknown keyword, with the known one it was probably meant to be when
+// only the letters' case differs.
+std::wstring UnknownCommandText(const std::wstring& keyword) {
+    std::wstring upper = keyword;
+    for (wchar_t& ch : upper) {
+        if (ch >= L'a' && ch <= L'z') ch = static_cast<wchar_t>(ch - L'a' + L'A');
+    }
+    for (const ScriptCommandSpec& spec : ScriptCommands()) {
+        if (upper == spec.keyword) {
+            return L"unknown command " + Quoted(keyword) + L": keywords are written in capitals, " + spec.keyword;
+        }
+    }
+    return L"unknown command " + Quoted(keyword) + L": the game skips the line";
+}
+
 // The characters of a value as written: from `at` up to the next bracket or
 // separator.
 std::wstring WrittenToken(const std::wstring& line, std::size_t at) {
@@ -158,8 +173,7 @@ private:
             script.messagePending = 0;
             script.Step(&record);
             if (!record.command) {
-                Add(shown, at(0), E_SEVERITY::ERROR_,
-                    L"unknown command " + Quoted(WrittenToken(line, 0)) + L": the game skips the line");
+                Add(shown, at(0), E_SEVERITY::ERROR_, UnknownCommandText(WrittenToken(line, 0)));
                 continue;
             }
             if (!CheckValues(shown, line, record, at)) {
@@ -257,9 +271,15 @@ private:
             }
         }
         if (record.restAt != std::wstring::npos) {
-            Add(shown, at(record.restAt), E_SEVERITY::WARNING,
-                Quoted(WrittenToken(line, record.restAt)) + L" is more than " + spec.keyword +
-                    L" reads: the game ignores it");
+            const std::wstring rest = Quoted(WrittenToken(line, record.restAt));
+            if (spec.command == E_SCRIPT_COMMAND::MESSAGE) {
+                // A bracket inside the text ends it; the player never sees the rest.
+                Add(shown, at(record.restAt), E_SEVERITY::ERROR_,
+                    L"the message's text ends before " + rest + L": a bracket inside a text ends it");
+            } else {
+                Add(shown, at(record.restAt), E_SEVERITY::WARNING,
+                    rest + L" is more than " + spec.keyword + L" reads: the game ignores it");
+            }
         }
         return true;
     }
