@@ -168,6 +168,7 @@ void CVell::BuildScenes() {
     bgm = new CSound(soundArchive.get());
     voice = new CSound(soundArchive.get());
     slide = new CSlide(window, clientWidth, clientHeight);
+    saveLoad = new CSaveLoad(window, clientWidth, clientHeight);
 
     layers[LAYER_BACKGROUND] = MakeLayer(background);
     layers[LAYER_TITLE] = MakeLayer(title);
@@ -178,6 +179,9 @@ void CVell::BuildScenes() {
     layers[LAYER_SCREEN_MASK] = MakeLayer(screenMask);
     layers[LAYER_MENU] = MakeLayer(menu);
     layers[LAYER_DICTIONARY] = MakeLayer(dictionary);
+    layers[LAYER_SAVE_LOAD] = MakeLayer(saveLoad);
+    // The save/load screen shows in the mode of the state that shows it.
+    layers[LAYER_SAVE_LOAD].setShow = [this](bool show) { saveLoad->Show(show ? 1 : 0, state == SAVE ? 1 : 0); };
 }
 
 void CVell::RegisterPictures() {
@@ -205,6 +209,8 @@ void CVell::RegisterButtons() {
     }
     textWindow->SetVoiceButtonEnabled(true);
     textWindow->SetAutoButtonEnabled(true);
+    // Enabled by the screen itself when it opens, by its mode and its slots.
+    saveLoad->GetButtonSet().DisableAll();
 }
 
 void CVell::StartFrameThread() {

@@ -37,6 +37,7 @@
 #include "resource/archive.h"
 #include "resource/gdi.h"
 #include "resource/kernel_handle.h"
+#include "save/save_load.h"
 #include "scenario/backlog.h"
 #include "scenario/script.h"
 #include "scene/button_window.h"
@@ -133,6 +134,11 @@ private:
     void OnMenuInput(UINT message, WPARAM wParam, LogicalPoint point);
     void OnBacklogInput(UINT message, WPARAM wParam, LogicalPoint point);
     void OnDictionaryInput(UINT message, WPARAM wParam, LogicalPoint point);
+    void OnSaveLoadInput(UINT message, WPARAM wParam, LogicalPoint point);
+    // Puts the game where a save stands: the scene is rebuilt from the
+    // message before it, and the game shows the saved message. Called with
+    // the state lock held.
+    void LoadSave(std::int32_t position);
     void OnOverlayInput(UINT message, WPARAM wParam, LogicalPoint point);
     void OnStaffInput(UINT message, WPARAM wParam, LogicalPoint point);
     // Shared steps of the game and backlog handlers.
@@ -182,6 +188,7 @@ private:
     RefPtr<CDictionary> dictionary;
     RefPtr<CSlide> slide;
     RefPtr<AutoModeTimer> autoTimer;
+    RefPtr<CSaveLoad> saveLoad;
     RefPtr<CArchive> imageArchive;
     RefPtr<CArchive> soundArchive;
     std::vector<RefPtr<CCharacter>> characters;

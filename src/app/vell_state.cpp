@@ -54,7 +54,14 @@ void CVell::ApplyState() {
         return;
     }
     if (row->onEnter == E_ON_ENTER::CAPTURE_FROM_GAME && previousState == GAME) {
-        // The save/load screen captures the game for a later save.
+        // The save/load screen keeps what a later save stores: the game
+        // picture of the last composed frame (taken from the back buffer at
+        // the picture's place, so full screen gives the same 800 x 600
+        // picture), the position and the message. The draw lock keeps the
+        // frame thread from copying into the buffer meanwhile.
+        CMutexLock drawLock(drawMutex);
+        saveLoad->CaptureForSave(back.dc.get(), geometry.imageOffsetX, geometry.imageOffsetY, script->position,
+                                 script->messageText);
     }
     if (row->backgroundPicture != nullptr) {
         background->SetPicture(row->backgroundPicture);
@@ -208,7 +215,7 @@ void CVell::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
     case E_INPUT::MENU: OnMenuInput(message, wParam, point); break;
     case E_INPUT::BACKLOG: OnBacklogInput(message, wParam, point); break;
     case E_INPUT::DICTIONARY: OnDictionaryInput(message, wParam, point); break;
-    case E_INPUT::SAVE_LOAD:
+    case E_INPUT::SAVE_LOAD: OnSaveLoadInput(message, wParam, point); break;
     case E_INPUT::CONFIG: OnOverlayInput(message, wParam, point); break;
     case E_INPUT::STAFF: OnStaffInput(message, wParam, point); break;
     case E_INPUT::NONE: break;

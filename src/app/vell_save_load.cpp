@@ -1,0 +1,47 @@
+// The save/load screen: a frame saves into its slot (save mode) or loads it
+// (load mode); the return button and the right button go back to where the
+// screen was opened from.
+
+#include <algorithm>
+
+#include "app/vell.h"
+
+void CVell::OnSaveLoadInput(UINT message, WPARAM, LogicalPoint point) {
+    const auto [x, y] = point;
+    CMutexLock lock(stateMutex);
+    switch (message) {
+    case WM_MOUSEMOVE:
+        saveLoad->GetButtonSet().UpdateHover(x, y);
+        return;
+    case WM_LBUTTONDOWN: {
+        const int result = saveLoad->OnClick(x, y);
+        if (result == 0) {
+            ChangeState(previousState);
+        } else if (result == 1 && state == LOAD) {
+            LoadSave(saveLoad->GetCapturePosition());
+        }
+        inputLocked = 1;
+        return;
+    }
+    case WM_RBUTTONDOWN:
+        ChangeState(previousState);
+        inputLocked = 1;
+        return;
+    default:
+        return;
+    }
+}
+
+void CVell::LoadSave(std::int32_t position) {
+    // A save file may hold any position; one outside the scenario loads as
+    // its end rather than stepping for ever.
+    script->position = std::clamp(position, 0, script->lineCount);
+    script->RewindToPreviousMessage();
+    ResetScene();
+    RunToNextMessage();
+    // A save at the very end of the scenario has no message to show: the
+    // game has gone back to the title instead.
+    if (state == LOAD) {
+        ReturnToGame();
+    }
+}
