@@ -41,8 +41,8 @@ int WriteSaveFile(const std::wstring& folder, int index, const SaveSlot& slot) {
     const std::wstring temporary = path + L".tmp";
     const std::vector<std::uint8_t> image = SaveFileImage(slot);
     {
-        CKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+        CKernelHandle file(
+            CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return Fail(path, L"CreateFileW", GetLastError());
         DWORD written = 0;
         const BOOL wrote = WriteFile(file.get(), image.data(), static_cast<DWORD>(image.size()), &written, nullptr);

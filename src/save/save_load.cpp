@@ -167,9 +167,9 @@ bool CSaveLoad::SaveToSlot(int index) {
     const PictureSize frameSize = buttonSet->GetBitmapSize(FrameKey(index));
     const RECT thumbnail{thumbnailRects[k].left, thumbnailRects[k].top, thumbnailRects[k].left + THUMBNAIL_WIDTH,
                          thumbnailRects[k].top + THUMBNAIL_HEIGHT};
-    QueueDirty(UniteDrawRects(std::vector<RECT>{
-        RECT{frameAt.x, frameAt.y, frameAt.x + frameSize.width, frameAt.y + frameSize.height}, thumbnail,
-        dateRects[k], captionRects[k]}));
+    QueueDirty(UniteDrawRects(
+        std::vector<RECT>{RECT{frameAt.x, frameAt.y, frameAt.x + frameSize.width, frameAt.y + frameSize.height},
+                          thumbnail, dateRects[k], captionRects[k]}));
     return true;
 }
 

@@ -34,9 +34,9 @@ public:
     static constexpr int LOAD_MODE = 0;
     static constexpr int OPACITY = 228;
     static constexpr int INITIAL_FADE_STEP = 60;
-    static constexpr int DATE_FONT_HEIGHT = 24;     // MulDiv(96, 18, 72): 18 points
+    static constexpr int DATE_FONT_HEIGHT = 24;  // MulDiv(96, 18, 72): 18 points
     static constexpr int CAPTION_FONT_HEIGHT = 20;  // MulDiv(96, 15, 72): 15 points
-    static constexpr int RETURN_RESULT = 8;         // the return button's result; frames answer 0 to 7
+    static constexpr int RETURN_RESULT = 8;  // the return button's result; frames answer 0 to 7
 
     // Reads the eight slots from `saveFolder` (the game's is "./SYS"; tests
     // give a folder of their own). Hidden, in save mode.

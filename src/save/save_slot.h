@@ -25,8 +25,8 @@
 
 inline constexpr int SAVE_SLOT_COUNT = 8;
 inline constexpr std::size_t SAVE_TEXT_UNITS = 256;  // UTF-16 units, NUL included
-inline constexpr int THUMBNAIL_WIDTH = 120;           // pixels
-inline constexpr int THUMBNAIL_HEIGHT = 90;           // pixels
+inline constexpr int THUMBNAIL_WIDTH = 120;  // pixels
+inline constexpr int THUMBNAIL_HEIGHT = 90;  // pixels
 inline constexpr std::size_t THUMBNAIL_ROW_BYTES = 360;
 inline constexpr std::size_t THUMBNAIL_BYTES = THUMBNAIL_ROW_BYTES * THUMBNAIL_HEIGHT;  // 32400
 inline constexpr std::size_t THUMBNAIL_HEADER_BYTES = 44;  // BITMAPINFO: header and one colour entry

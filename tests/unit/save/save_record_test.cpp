@@ -64,30 +64,31 @@ std::wstring OutsideTheBasicPlane() {
 
 TEST(SaveFile, ImageHoldsEveryFieldAtItsOffset) {
     const std::vector<std::uint8_t> pixels = PixelPattern();
-    const std::string expected = CBytes()
-        .I32(0x01020304)                 // offset 0: scriptPosition
+    CBytes bytes;
+    bytes
+        .I32(0x01020304)  // offset 0: scriptPosition
         .Raw(TextField(u"2013/4/7 9:5"))  // offset 4: dateText
-        .Raw(TextField(u"\u3042%s"))     // offset 516: caption
-        .U32(40)                         // offset 1028: biSize
-        .I32(120)                        // biWidth
-        .I32(90)                         // biHeight: positive, the bottom row first
-        .U16(1)                          // biPlanes
-        .U16(24)                         // biBitCount
-        .U32(0)                          // biCompression: BI_RGB
-        .U32(0)                          // biSizeImage
-        .U32(0)                          // biXPelsPerMeter
-        .U32(0)                          // biYPelsPerMeter
-        .U32(0)                          // biClrUsed
-        .U32(0)                          // biClrImportant
-        .U32(0)                          // offset 1068: colour table entry
-        .Raw(AsString(pixels))           // offset 1072: 90 rows of 360 bytes
-        .str();
+        .Raw(TextField(u"\u3042%s"))  // offset 516: caption
+        .U32(40)  // offset 1028: biSize
+        .I32(120)  // biWidth
+        .I32(90)  // biHeight: positive, the bottom row first
+        .U16(1)  // biPlanes
+        .U16(24)  // biBitCount
+        .U32(0)  // biCompression: BI_RGB
+        .U32(0)  // biSizeImage
+        .U32(0)  // biXPelsPerMeter
+        .U32(0)  // biYPelsPerMeter
+        .U32(0)  // biClrUsed
+        .U32(0)  // biClrImportant
+        .U32(0)  // offset 1068: colour table entry
+        .Raw(AsString(pixels));  // offset 1072: 90 rows of 360 bytes
+    const std::string expected = bytes.str();
     ASSERT_EQ(expected.size(), 33472u);
 
     const std::string image = AsString(SaveFileImage(Sample()));
     ASSERT_EQ(image.size(), 33472u);
     EXPECT_EQ(image.substr(0, 4), std::string("\x04\x03\x02\x01", 4));
-    EXPECT_EQ(image.substr(4, 4), std::string("2\0" "0\0", 4));
+    EXPECT_EQ(image.substr(4, 4), TextField(u"20").substr(0, 4));
     EXPECT_EQ(image.substr(516, 2), std::string("\x42\x30", 2));
     EXPECT_EQ(image.substr(1028, 4), std::string("\x28\0\0\0", 4));
     EXPECT_EQ(image.substr(1072, 2), std::string("\x01\x08", 2));
@@ -131,9 +132,9 @@ TEST_P(SaveFileShort, KeepsWhatItHoldsAndZeroForTheRest) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, SaveFileShort,
-                         ::testing::Values(ShortCase{0, 0, u"", u"", 0},                // empty file
-                                           ShortCase{2, 0x0304, u"", u"", 0},           // half the position
-                                           ShortCase{10, 0x01020304, u"201", u"", 0},    // three date units
+                         ::testing::Values(ShortCase{0, 0, u"", u"", 0},  // empty file
+                                           ShortCase{2, 0x0304, u"", u"", 0},  // half the position
+                                           ShortCase{10, 0x01020304, u"201", u"", 0},  // three date units
                                            ShortCase{520, 0x01020304, u"2013/4/7 9:5", u"\u3042%", 0},
                                            ShortCase{1028, 0x01020304, u"2013/4/7 9:5", u"\u3042%s", 0},
                                            ShortCase{1072 + 361, 0x01020304, u"2013/4/7 9:5", u"\u3042%s", 361}));
@@ -150,11 +151,12 @@ TEST(SaveFile, BytesPastTheRecordAreIgnored) {
 
 TEST(SaveFile, TextsWithoutANulEndAtUnit255) {
     const std::string full(512, 'A');  // "A" as bytes 41 41: unit U+4141, never NUL
-    const std::string image = CBytes()
-        .I32(3)      // scriptPosition
-        .Raw(full)   // dateText: 256 units, no NUL
-        .Raw(full)   // caption: 256 units, no NUL
-        .str();      // header and pixels missing
+    CBytes bytes;
+    bytes
+        .I32(3)  // scriptPosition
+        .Raw(full)  // dateText: 256 units, no NUL
+        .Raw(full);  // caption: 256 units, no NUL
+    const std::string image = bytes.str();  // header and pixels missing
     const SaveSlot read = Parse(image);
     const std::u16string expected(255, u'\u4141');
     EXPECT_EQ(Units(read.dateText), expected);
@@ -198,8 +200,9 @@ TEST_P(SaveCaption, IsCutTo255UnitsAndTerminated) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lengths, SaveCaption,
-    ::testing::Values(CutCase{"Fits254", std::wstring(254, L'x'), 254}, CutCase{"Fits255", std::wstring(255, L'x'), 255},
-                      CutCase{"Cut256", std::wstring(256, L'x'), 255}, CutCase{"Cut1000", std::wstring(1000, L'x'), 255},
+    ::testing::Values(CutCase{"Fits254", std::wstring(254, L'x'), 254},
+                      CutCase{"Fits255", std::wstring(255, L'x'), 255}, CutCase{"Cut256", std::wstring(256, L'x'), 255},
+                      CutCase{"Cut1000", std::wstring(1000, L'x'), 255},
                       CutCase{"PercentStaysPercent", L"100%s %d %n %%", 14},
                       CutCase{"EndsAtANul", std::wstring(L"ab\0cd", 5), 2},
                       CutCase{"PairBeforeTheCutIsKept", std::wstring(253, L'x') + OutsideTheBasicPlane(), 255},
