@@ -485,9 +485,13 @@ bool EndsWith(const std::wstring& text, std::wstring_view suffix) {
 // `findings`.
 struct DumpText {
     std::unique_ptr<CGameFiles> archive;
-    std::string converted;
-    std::string_view bytes;
+    std::string_view entry;  // in the archive's memory
+    std::string converted;   // a converted source (no archive)
     std::wstring shown;
+
+    // Not kept as a member view: a short converted text lives inside the
+    // string, which moves with this record.
+    std::string_view Bytes() const { return archive ? entry : std::string_view(converted); }
 };
 
 std::optional<DumpText> ReadDumpText(const std::wstring& path, const wchar_t* key, std::vector<Finding>& findings) {
@@ -511,7 +515,6 @@ std::optional<DumpText> ReadDumpText(const std::wstring& path, const wchar_t* ke
             return std::nullopt;
         }
         text.converted = std::move(*converted);
-        text.bytes = text.converted;
         text.shown = path;
         return text;
     }
@@ -522,7 +525,7 @@ std::optional<DumpText> ReadDumpText(const std::wstring& path, const wchar_t* ke
         if (findings.empty()) findings.push_back(MakeFinding(text.shown, {}, E_SEVERITY::ERROR_, L"missing"));
         return std::nullopt;
     }
-    text.bytes = *entry;
+    text.entry = *entry;
     return text;
 }
 
@@ -533,7 +536,7 @@ int DumpScript(const std::wstring& path, std::string& out, std::string& err) {
         err += FormatFindings(findings, false);
         return EXIT_FAILED;
     }
-    LoadedScenario loaded = LoadScenarioForCheck(text->bytes, text->shown);
+    LoadedScenario loaded = LoadScenarioForCheck(text->Bytes(), text->shown);
     if (!loaded.findings.empty()) {
         err += FormatFindings(loaded.findings, false);
         return EXIT_FAILED;
@@ -564,7 +567,7 @@ int DumpGlossary(const std::wstring& path, std::string& out, std::string& err) {
         err += FormatFindings(findings, false);
         return EXIT_FAILED;
     }
-    const LoadedGlossary loaded = LoadGlossaryForCheck(text->bytes, text->shown);
+    const LoadedGlossary loaded = LoadGlossaryForCheck(text->Bytes(), text->shown);
     if (!loaded.findings.empty()) {
         err += FormatFindings(loaded.findings, false);
         return EXIT_FAILED;

@@ -316,6 +316,11 @@ TEST(CheckDump, GlossaryPrintsTheMapThenTheListFromAnArchive) {
     const DumpResult r = Dump({L"--dump-glossary", (dir.path() / "IMG.dat").wstring()});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "A\t\xE3\x81\x82\tx\\ty\t1 23\nB\tr\te\tg\n--\nr\tB\n\xE3\x81\x82\tA\n");
+    // A text short enough to live inside its string object (found by fuzzing).
+    dir.Write("tiny.utf8", "/");
+    const DumpResult tiny = Dump({L"--dump-glossary", (dir.path() / "tiny.utf8").wstring()});
+    EXPECT_EQ(tiny.out, "--\n");
+    EXPECT_EQ(tiny.status, 0);
 }
 
 TEST(CheckDump, TextThatCannotBeLoadedGivesItsFindingsAndStatusOne) {
