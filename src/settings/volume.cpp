@@ -1,0 +1,224 @@
+#include "settings/volume.h"
+
+#include <algorithm>
+
+#include "scene/rect_math.h"
+#include "settings/config_rules.h"
+
+namespace {
+
+constexpr const wchar_t* REGISTERED_BITMAP_FAILURE = L"DeleteObject failed at ~CButton\n";
+
+bool StrictlyInside(const RECT& r, int x, int y) { return x > r.left && x < r.right && y > r.top && y < r.bottom; }
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+}  // namespace
+
+CVolume::CVolume(HWND window, const RECT& area) : area(area) {
+    CWindowDC windowDC(window);
+    workDC = CMemoryDC(CreateCompatibleDC(windowDC.get()));
+    surfaceDC = CMemoryDC(CreateCompatibleDC(windowDC.get()));
+    surfaceBitmap = CBitmapHandle(CreateCompatibleBitmap(windowDC.get(), std::max(area.right - area.left, 1L),
+                                                         std::max(area.bottom - area.top, 1L)));
+    if (!workDC || !surfaceDC || !surfaceBitmap) {
+        // Every Draw would then fail; say why once, here.
+        ReportFatalError(L"CVolume could not create its drawing surface\n");
+        return;
+    }
+    GetObjectW(surfaceBitmap.get(), sizeof surfaceInfo, &surfaceInfo);
+    surfaceSelect.emplace(surfaceDC.get(), surfaceBitmap.get());
+    // Canvas point (area.left, area.top) is the surface's first pixel.
+    SetWindowOrgEx(surfaceDC.get(), area.left, area.top, nullptr);
+}
+
+CVolume::~CVolume() {
+    WriteDebugOutput(L"~CVolume was called\n");
+    // The surface bitmap can only be deleted once it is out of its DC.
+    surfaceSelect.reset();
+    surfaceDC.Reset();
+    surfaceBitmap.Reset();
+    workDC.Reset();
+    pictures.clear();
+    masks.clear();
+}
+
+bool CVolume::AddVolume(const SliderLooks& looks, int x, int y, std::uint8_t* value) {
+    // One look: picture and mask made first, then both inserted; an existing
+    // key keeps its first entry (the new bitmaps are deleted on the way out).
+    const auto registerLook = [this](const ButtonLook& look, BITMAP& pictureInfo) {
+        BitmapEntry picture;
+        if (!MakeBitmapEntry(look.picture.data, look.picture.size, picture, REGISTERED_BITMAP_FAILURE)) {
+            return false;
+        }
+        BitmapEntry mask;
+        if (!MakeBitmapEntry(look.mask.data, look.mask.size, mask, REGISTERED_BITMAP_FAILURE)) {
+            return false;
+        }
+        pictureInfo = picture.info;
+        pictures.try_emplace(look.key, std::move(picture));
+        masks.try_emplace(look.key, std::move(mask));
+        return true;
+    };
+
+    BITMAP barInfo{};
+    BITMAP knobInfo{};
+    BITMAP invalidInfo{};
+    if (!registerLook(looks.bar, barInfo) || !registerLook(looks.knob, knobInfo) ||
+        !registerLook(looks.invalid, invalidInfo)) {
+        return false;
+    }
+    knobSize = PictureSize{knobInfo.bmWidth, knobInfo.bmHeight};
+    SliderRecord slider;
+    slider.bar = RECT{x, y, x + barInfo.bmWidth, y + barInfo.bmHeight};
+    slider.knobKey = looks.knob.key;
+    slider.invalidKey = looks.invalid.key;
+    slider.value = value;
+    sliders.try_emplace(looks.bar.key, std::move(slider));
+    return true;
+}
+
+void CVolume::DisableAll() {
+    for (auto& [name, slider] : sliders) {
+        const bool wasSet = slider.hover != 0 || slider.enabled != 0;
+        slider.hover = 0;
+        slider.enabled = 0;
+        if (wasSet) {
+            QueueDirty(KnobReach(slider));
+        }
+    }
+}
+
+bool CVolume::SetEnabled(const std::wstring& name, bool enabled) {
+    const auto found = sliders.find(name);
+    if (found == sliders.end()) {
+        return false;
+    }
+    SliderRecord& slider = found->second;
+    const int wasEnabled = slider.enabled;
+    const int wasHovered = slider.hover;
+    slider.enabled = enabled ? 1 : 0;
+    if (!enabled) {
+        slider.hover = 0;
+    }
+    if (slider.enabled != wasEnabled || slider.hover != wasHovered) {
+        QueueDirty(KnobReach(slider));
+    }
+    return true;
+}
+
+void CVolume::OnMouseMove(int x, int y) {
+    const bool inArea = StrictlyInside(area, x, y);
+    for (auto& [name, slider] : sliders) {
+        const int before = slider.hover;
+        slider.hover = inArea && slider.enabled == 1 && StrictlyInside(slider.bar, x, y) ? 1 : 0;
+        if (slider.hover != before) {
+            QueueDirty(KnobReach(slider));
+        }
+    }
+}
+
+void CVolume::ClearHover() {
+    for (auto& [name, slider] : sliders) {
+        if (slider.hover != 0) {
+            slider.hover = 0;
+            QueueDirty(KnobReach(slider));
+        }
+    }
+}
+
+bool CVolume::Drag(int x, int y) {
+    if (!StrictlyInside(area, x, y)) {
+        return false;
+    }
+    for (auto& [name, slider] : sliders) {
+        if (slider.hover == 1 && slider.enabled == 1) {
+            if (slider.value == nullptr) {
+                return false;
+            }
+            *slider.value = SliderValueAt(x, slider.bar.left, slider.bar.right);
+            QueueDirty(KnobReach(slider));
+            return true;
+        }
+    }
+    return false;
+}
+
+void CVolume::InvalidateAll() {
+    for (const auto& [name, slider] : sliders) {
+        QueueDirty(KnobReach(slider));
+    }
+}
+
+void CVolume::DrawPicture(HDC dest, const RECT& clip, const std::wstring& key, CanvasPoint corner) {
+    const auto picture = pictures.find(key);
+    const auto mask = masks.find(key);
+    if (picture == pictures.end() || mask == masks.end()) {
+        return;
+    }
+    const RECT placed{corner.x, corner.y, corner.x + picture->second.info.bmWidth,
+                      corner.y + picture->second.info.bmHeight};
+    RECT r;
+    if (!IntersectDrawRects(clip, placed, r)) {
+        return;
+    }
+    BlitMasked(dest, workDC.get(), picture->second, mask->second, r,
+               CanvasPoint{r.left - placed.left, r.top - placed.top});
+}
+
+void CVolume::Draw(HDC dest, const RECT& clip) {
+    RECT r;
+    if (!IntersectDrawRects(clip, area, r)) {
+        return;
+    }
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    if (!BitBlt(surfaceDC.get(), r.left, r.top, w, h, dest, r.left, r.top, SRCCOPY)) {
+        // Copying the surface back would lay stale pixels over `dest`.
+        ReportFatalError(L"BitBlt failed at CVolume::Draw\n");
+        return;
+    }
+    for (const auto& [name, slider] : sliders) {
+        const CanvasPoint corner{slider.bar.left, slider.bar.top};
+        if (slider.enabled != 1) {
+            DrawPicture(surfaceDC.get(), r, slider.invalidKey, corner);
+            continue;
+        }
+        DrawPicture(surfaceDC.get(), r, name, corner);
+        if (slider.value != nullptr) {
+            const int knobLeft = KnobLeft(slider.bar.left, slider.bar.right, *slider.value, knobSize.width);
+            DrawPicture(surfaceDC.get(), r, slider.knobKey, CanvasPoint{knobLeft, slider.bar.top});
+        }
+    }
+    BitBlt(dest, r.left, r.top, w, h, surfaceDC.get(), r.left, r.top, SRCCOPY);
+}
+
+RECT CVolume::TakeDirtyRect() {
+    const RECT united = UniteDrawRects(dirtyRects);
+    dirtyRects.clear();
+    return united;
+}
+
+bool CVolume::IsHovered(const std::wstring& name) const {
+    const auto found = sliders.find(name);
+    return found != sliders.end() && found->second.hover == 1;
+}
+
+bool CVolume::IsEnabled(const std::wstring& name) const {
+    const auto found = sliders.find(name);
+    return found != sliders.end() && found->second.enabled == 1;
+}
+
+RECT CVolume::KnobReach(const SliderRecord& slider) const {
+    return RECT{slider.bar.left - knobSize.width, slider.bar.top, slider.bar.right + knobSize.width,
+                std::max(slider.bar.bottom, slider.bar.top + static_cast<LONG>(knobSize.height))};
+}
+
+void CVolume::QueueDirty(const RECT& rect) {
+    if (std::none_of(dirtyRects.begin(), dirtyRects.end(),
+                     [&](const RECT& queued) { return SameRect(queued, rect); })) {
+        dirtyRects.push_back(rect);
+    }
+}

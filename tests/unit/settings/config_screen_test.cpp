@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "unit/scene/canvas.h"
+#include "scene/ref_counted.h"
+#include "settings/config.h"
+#include "settings/volume.h"
+#include "support/bmp_builder.h"
+#include "support/test_support.h"
+
+namespace {
+
+constexpr std::uint32_t RED = 0xFF0000, GREEN = 0x00FF00, BLUE = 0x0000FF, YELLOW = 0xFFFF00, GREY = 0x808080,
+                        WHITE = 0xFFFFFF, BLACK = 0x000000;
+
+// A picture visible everywhere: a solid colour with an all-white mask.
+struct Look {
+    std::string picture;
+    std::string mask;
+};
+Look Solid(int w, int h, std::uint32_t colour) { return {MakeBmp24(w, h, colour), MakeBmp24(w, h, WHITE)}; }
+
+ButtonLook AsLook(const std::wstring& key, const Look& look) {
+    return {key, {Bytes(look.picture), Size(look.picture)}, {Bytes(look.mask), Size(look.mask)}};
+}
+
+// Buttons are 20 x 10: red, green when hovered, grey when disabled (chosen).
+const Look BUTTON = Solid(20, 10, RED);
+const Look BUTTON_COVER = Solid(20, 10, GREEN);
+const Look BUTTON_INVALID = Solid(20, 10, GREY);
+// Bars are 100 x 10: blue, grey when disabled; the knob is 6 x 10, yellow.
+const Look BAR = Solid(100, 10, BLUE);
+const Look BAR_INVALID = Solid(100, 10, GREY);
+const Look KNOB = Solid(6, 10, YELLOW);
+
+// The buttons the tests press: number and offset from the panel's corner,
+// which lies at canvas (25, 25).
+struct TestButton {
+    const wchar_t* key;
+    int x, y;
+    int result;
+};
+const TestButton WINDOW{L"CONFIG_WINDOW", 305, 93, 0};  // canvas (330, 118)
+const TestButton FULLSCREEN{L"CONFIG_FULLSCREEN", 495, 93, 1};  // canvas (520, 118)
+const TestButton INITIALIZE{L"CONFIG_INITIALIZE", 91, 493, 15};  // canvas (116, 518)
+const TestButton OK{L"CONFIG_OK", 254, 493, 16};  // canvas (279, 518)
+const TestButton CANCEL{L"CONFIG_CANCEL", 417, 493, 17};  // canvas (442, 518)
+const TestButton APPLY{L"CONFIG_APPLY", 580, 493, 18};  // canvas (605, 518)
+
+// The bars on the canvas (offsets (425, 155), (425, 200), (425, 265)):
+// each runs from x 450 to 550, so x = 450 + value * 100 / 255.
+constexpr int BAR_LEFT = 450, BAR_RIGHT = 550;
+constexpr int MUSIC_Y = 185, VOICE_Y = 230, ALPHA_Y = 295;  // middle rows of the bars
+
+// A channel drawn at the screen's opacity 228 over black.
+bool Shows(std::uint32_t pixel, std::uint32_t colour) {
+    const auto matches = [](int got, int full) { return std::abs(got - full * 228 / 255) <= 1; };
+    return matches(Red(pixel), Red(colour)) && matches(Green(pixel), Green(colour)) &&
+           matches(Blue(pixel), Blue(colour));
+}
+
+// The configuration screen with a black panel, the buttons above and the
+// three sliders, bound to `live`.
+class ConfigScreen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        config = new CConfig(nullptr, 800, 600, &live, (scratch.path() / "sys.dat").wstring());
+        const Look panel = Solid(750, 550, BLACK);
+        ASSERT_TRUE(config->SetBMP(L"CONFIG_BASE", Bytes(panel.picture), Size(panel.picture), Bytes(panel.mask),
+                                   Size(panel.mask)));
+        const CanvasPoint origin = config->ButtonOrigin();
+        for (const TestButton& b : {WINDOW, FULLSCREEN, INITIALIZE, OK, CANCEL, APPLY}) {
+            const std::wstring key = b.key;
+            const ButtonLooks looks{AsLook(key, BUTTON), AsLook(key + L"_COVER", BUTTON_COVER),
+                                    AsLook(key + L"_INVALID", BUTTON_INVALID)};
+            ASSERT_TRUE(config->GetButtonSet().SetBMP(looks, origin.x + b.x, origin.y + b.y, b.result));
+        }
+        for (const wchar_t* name : {L"CONFIG_VOLUME_BGM", L"CONFIG_VOLUME_VOICE", L"CONFIG_VOLUME_ALPHA"}) {
+            const std::wstring key = name;
+            ASSERT_TRUE(config->AddSlider(
+                {AsLook(key, BAR), AsLook(key + L"_KNOB", KNOB), AsLook(key + L"_INVALID", BAR_INVALID)}));
+        }
+        // As at start-up: the sliders stay disabled until the first showing.
+        config->GetVolume().DisableAll();
+    }
+
+    // Shows the screen, runs its fade to the end and draws it over black.
+    void ShowAndDraw() {
+        config->SetShow(true);
+        for (int frame = 0; frame < 20 && config->IsAnimating(); ++frame) config->GetDrawEvent();
+        ASSERT_FALSE(config->IsAnimating());
+        config->GetDrawEvent();
+        canvas.Fill(BLACK);
+        config->Draw(canvas.dc(), canvas.all());
+    }
+
+    // Redraws what changed since the last frame, over fresh black (as the
+    // layers below would have been redrawn).
+    void DrawChanges() {
+        const RECT changed = config->GetDrawEvent();
+        canvas.Fill(BLACK);
+        config->Draw(canvas.dc(), changed);
+    }
+
+    // Moves onto a button and presses it, as the player does.
+    int Press(const TestButton& b) {
+        const int x = 25 + b.x + 10, y = 25 + b.y + 5;
+        config->OnMouseMove(x, y);
+        const int result = config->OnClick(x, y);
+        config->EndPress();
+        return result;
+    }
+
+    std::uint32_t ButtonPixel(const TestButton& b) const { return canvas.Pixel(25 + b.x + 10, 25 + b.y + 5); }
+
+    CScratchDir scratch;
+    CSettings live;
+    RefPtr<CConfig> config;
+    CTestCanvas canvas{800, 600};
+};
+
+TEST_F(ConfigScreen, ChosenOptionShowsItsInvalidLook) {
+    live.screenMode = 1;  // full screen
+    ShowAndDraw();
+    EXPECT_TRUE(Shows(ButtonPixel(FULLSCREEN), GREY));
+    EXPECT_TRUE(Shows(ButtonPixel(WINDOW), RED));
+}
+
+TEST_F(ConfigScreen, PressingAnOptionMovesTheChoiceInTheWorkingCopyOnly) {
+    live.screenMode = 1;
+    ShowAndDraw();
+    EXPECT_EQ(Press(WINDOW), -1);
+    EXPECT_EQ(config->Working().screenMode, 0u);
+    EXPECT_EQ(live.screenMode, 1u);
+    DrawChanges();
+    EXPECT_TRUE(Shows(ButtonPixel(WINDOW), GREY));
+    EXPECT_TRUE(Shows(ButtonPixel(FULLSCREEN), RED));
+    // The chosen option cannot be pressed again.
+    EXPECT_EQ(Press(WINDOW), -1);
+    EXPECT_EQ(config->Working().screenMode, 0u);
+}
+
+TEST_F(ConfigScreen, KnobSitsAtTheValueAndADisabledSliderHasNone) {
+    live.musicOn = 0;  // music slider disabled
+    live.musicVolume = 128;  // its knob would be at 500
+    live.voiceVolume = 128;  // knob centre 450 + 50.196 -> 500, 6 wide: 497 to 502
+    live.windowAlpha = 255;  // knob centre 550: 547 to 552, past the bar's end
+    ShowAndDraw();
+    EXPECT_TRUE(Shows(canvas.Pixel(496, VOICE_Y), BLUE));
+    EXPECT_TRUE(Shows(canvas.Pixel(497, VOICE_Y), YELLOW));
+    EXPECT_TRUE(Shows(canvas.Pixel(502, VOICE_Y), YELLOW));
+    EXPECT_TRUE(Shows(canvas.Pixel(503, VOICE_Y), BLUE));
+
+    EXPECT_TRUE(Shows(canvas.Pixel(546, ALPHA_Y), BLUE));
+    EXPECT_TRUE(Shows(canvas.Pixel(547, ALPHA_Y), YELLOW));
+    EXPECT_TRUE(Shows(canvas.Pixel(552, ALPHA_Y), YELLOW));
+    EXPECT_TRUE(Shows(canvas.Pixel(553, ALPHA_Y), BLACK));
+
+    for (const int x : {450, 497, 500, 502, 549}) {
+        EXPECT_TRUE(Shows(canvas.Pixel(x, MUSIC_Y), GREY)) << "x " << x;
+    }
+}
+
+TEST_F(ConfigScreen, OnlyPointsStrictlyInsideABarHoverIt) {
+    ShowAndDraw();
+    const std::wstring voice = L"CONFIG_VOLUME_VOICE";  // bar (450, 225) to (550, 235)
+    const struct {
+        int x, y;
+        bool hovered;
+    } cases[] = {{450, 230, false}, {451, 230, true}, {549, 230, true}, {550, 230, false},
+                 {500, 225, false}, {500, 226, true}, {500, 234, true}, {500, 235, false}};
+    for (const auto& c : cases) {
+        config->OnMouseMove(c.x, c.y);
+        EXPECT_EQ(config->GetVolume().IsHovered(voice), c.hovered) << c.x << ", " << c.y;
+    }
+}
+
+TEST_F(ConfigScreen, DragMovesTheSliderThePressStartedOnWithinThePanel) {
+    ShowAndDraw();
+    config->OnMouseMove(500, VOICE_Y);
+    EXPECT_EQ(config->OnClick(500, VOICE_Y), -1);
+    EXPECT_EQ(config->Working().voiceVolume, 127);  // 50 / 100 * 255 = 127.5
+    EXPECT_TRUE(config->Drag(520, VOICE_Y));
+    EXPECT_EQ(config->Working().voiceVolume, 178);  // 178.5
+    // Off the bar, over the music slider and below the bars: still the voice.
+    EXPECT_TRUE(config->Drag(600, MUSIC_Y));
+    EXPECT_EQ(config->Working().voiceVolume, 255);
+    EXPECT_TRUE(config->Drag(400, 400));
+    EXPECT_EQ(config->Working().voiceVolume, 0);
+    // Outside the panel (its right edge is 775) nothing moves.
+    EXPECT_FALSE(config->Drag(780, VOICE_Y));
+    EXPECT_EQ(config->Working().voiceVolume, 0);
+    EXPECT_EQ(config->Working().musicVolume, 128);
+    EXPECT_EQ(live.voiceVolume, 128);
+
+    // After the release a move with the button held elsewhere does nothing.
+    config->EndPress();
+    EXPECT_FALSE(config->Drag(520, VOICE_Y));
+    EXPECT_EQ(config->Working().voiceVolume, 0);
+
+    DrawChanges();
+    EXPECT_TRUE(Shows(canvas.Pixel(447, VOICE_Y), YELLOW));  // knob centre 450
+}
+
+// The click that opened the screen is still held when the screen appears, and
+// hovers left from an earlier visit must not steer a new press.
+TEST_F(ConfigScreen, OnlyAPressHandledHereDrags) {
+    ShowAndDraw();
+    config->OnMouseMove(500, MUSIC_Y);
+    ASSERT_TRUE(config->GetVolume().IsHovered(L"CONFIG_VOLUME_BGM"));
+    // The press began on the screen before: no OnClick here.
+    EXPECT_FALSE(config->Drag(520, MUSIC_Y));
+    EXPECT_EQ(config->Working().musicVolume, 128);
+
+    // Leave (right click) and come back: the hover is gone, so a press on an
+    // empty part of the panel and a drag from it move nothing.
+    config->SetShow(false);
+    config->SetShow(true);
+    EXPECT_FALSE(config->GetVolume().IsHovered(L"CONFIG_VOLUME_BGM"));
+    EXPECT_EQ(config->OnClick(300, 400), -1);
+    EXPECT_FALSE(config->Drag(520, MUSIC_Y));
+    EXPECT_EQ(config->Working().musicVolume, 128);
+}
+
+TEST_F(ConfigScreen, OnClickAnswersWhatTheGameIsToDo) {
+    live.screenMode = 1;
+    ShowAndDraw();
+    EXPECT_EQ(config->OnClick(300, 400), -1);  // no button there
+    ASSERT_EQ(Press(WINDOW), -1);
+    EXPECT_EQ(Press(APPLY), 1);
+    EXPECT_EQ(live.screenMode, 0u);
+    ASSERT_EQ(Press(FULLSCREEN), -1);
+    EXPECT_EQ(Press(OK), 0);
+    EXPECT_EQ(live.screenMode, 1u);
+
+    ASSERT_EQ(Press(WINDOW), -1);
+    EXPECT_EQ(Press(CANCEL), 0);
+    EXPECT_EQ(live.screenMode, 1u);
+    // The dropped edit is gone when the screen is shown again.
+    config->SetShow(false);
+    config->SetShow(true);
+    EXPECT_EQ(config->Working(), live);
+}
+
+TEST_F(ConfigScreen, InitializeRedrawsTheKnobsAtTheDefaults) {
+    live.musicVolume = 0;  // knob 447 to 452
+    ShowAndDraw();
+    ASSERT_TRUE(Shows(canvas.Pixel(447, MUSIC_Y), YELLOW));
+    EXPECT_EQ(Press(INITIALIZE), -1);
+    EXPECT_EQ(config->Working(), CSettings());
+    EXPECT_EQ(live.musicVolume, 0);
+    DrawChanges();
+    EXPECT_TRUE(Shows(canvas.Pixel(447, MUSIC_Y), BLACK));  // the panel again
+    EXPECT_TRUE(Shows(canvas.Pixel(451, MUSIC_Y), BLUE));
+    EXPECT_TRUE(Shows(canvas.Pixel(497, MUSIC_Y), YELLOW));  // 128: 497 to 502
+}
+
+TEST(ConfigScreenParts, SlidersRefuseUnknownNamesAndBrokenPictures) {
+    CSettings live;
+    RefPtr<CConfig> config = new CConfig(nullptr, 800, 600, &live, L"unused");
+    const Look broken{"BM", "BM"};
+    EXPECT_FALSE(config->AddSlider({AsLook(L"CONFIG_VOLUME", BAR), AsLook(L"K", KNOB), AsLook(L"I", BAR_INVALID)}));
+    EXPECT_FALSE(
+        config->AddSlider({AsLook(L"CONFIG_VOLUME_BGM", BAR), AsLook(L"K", broken), AsLook(L"I", BAR_INVALID)}));
+    EXPECT_FALSE(config->GetVolume().SetEnabled(L"CONFIG_VOLUME_BGM", true));  // not added
+}
+
+TEST(ConfigScreenParts, DestructionTracesEachPartInOrder) {
+    CReportCapture capture;
+    {
+        CSettings live;
+        RefPtr<CConfig> config = new CConfig(nullptr, 800, 600, &live, L"unused");
+    }
+    std::vector<std::wstring> traces;
+    for (const std::wstring& text : capture.Texts(E_REPORT_LEVEL::TRACE)) {
+        if (text.rfind(L"~", 0) == 0) traces.push_back(text);
+    }
+    const std::vector<std::wstring> expected = {L"~CConfig was called\n", L"~CVolume was called\n",
+                                                L"~CButton was called\n", L"~CScene was called\n"};
+    EXPECT_EQ(traces, expected);
+}
+
+}  // namespace
