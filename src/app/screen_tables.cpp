@@ -54,7 +54,8 @@ const std::array<LayerTraits, LAYER_COUNT> LAYER_TABLE = {{
     {LAYER_MESSAGE_WINDOW, E_BACKGROUND_WAIT::DRAW, true, true},
     {LAYER_SCREEN_MASK, E_BACKGROUND_WAIT::NONE, false, true},
     {LAYER_MENU, E_BACKGROUND_WAIT::NONE, false, true},
-    {LAYER_CONFIG, E_BACKGROUND_WAIT::NONE, false, true},
+    // The sliders draw the working copy that a drag changes.
+    {LAYER_CONFIG, E_BACKGROUND_WAIT::NONE, true, true},
     // The glossary's pages are rebuilt by clicks on the window thread.
     {LAYER_DICTIONARY, E_BACKGROUND_WAIT::NONE, true, true},
     // A save rewrites a slot on the window thread.

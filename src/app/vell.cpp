@@ -77,11 +77,12 @@ CVell::CVell(int ignored, int showCommand)
     BuildScenes();
     RegisterPictures();
     RegisterButtons();
+    RegisterSliders();
     autoTimer = new AutoModeTimer(window);
 
     // A missing or unreadable settings file leaves the defaults in force.
-    if (!settingsEditor.LoadSettings()) {
-        settingsEditor.ResetToDefaults();
+    if (!config->LoadSettings()) {
+        config->ResetToDefaults();
     }
     ApplySettings();
     textWindow->SetMessage(false, glossary, L"NONE", L"");
@@ -165,6 +166,7 @@ void CVell::BuildScenes() {
     title = new CButtonWindow<E_GameState>(window, clientWidth, clientHeight, L"TITLE_BASE", clientWidth, clientHeight,
                                            0, 0, 255);
     dictionary = new CDictionary(window, clientWidth, clientHeight, glossary, glossaryList);
+    config = new CConfig(window, clientWidth, clientHeight, &settings);
     bgm = new CSound(soundArchive.get());
     voice = new CSound(soundArchive.get());
     slide = new CSlide(window, clientWidth, clientHeight);
@@ -178,6 +180,7 @@ void CVell::BuildScenes() {
     layers[LAYER_MESSAGE_WINDOW] = MakeLayer(textWindow);
     layers[LAYER_SCREEN_MASK] = MakeLayer(screenMask);
     layers[LAYER_MENU] = MakeLayer(menu);
+    layers[LAYER_CONFIG] = MakeLayer(config);
     layers[LAYER_DICTIONARY] = MakeLayer(dictionary);
     layers[LAYER_SAVE_LOAD] = MakeLayer(saveLoad);
     // The save/load screen shows in the mode of the state that shows it.
@@ -211,6 +214,18 @@ void CVell::RegisterButtons() {
     textWindow->SetAutoButtonEnabled(true);
     // Enabled by the screen itself when it opens, by its mode and its slots.
     saveLoad->GetButtonSet().DisableAll();
+}
+
+void CVell::RegisterSliders() {
+    for (const SliderFiles& files : RegisteredSliders()) {
+        const SliderLooks looks{Look(*imageArchive, files.bar), Look(*imageArchive, files.knob),
+                                Look(*imageArchive, files.invalid)};
+        if (!config->AddSlider(looks)) {
+            ReportFatalError(L"menu SetBMP 3 Failed\n");
+        }
+    }
+    // Enabled by the screen from the settings when it is first shown.
+    config->GetVolume().DisableAll();
 }
 
 void CVell::StartFrameThread() {

@@ -45,7 +45,7 @@
 #include "scene/ref_counted.h"
 #include "scene/screen_mask.h"
 #include "settings/settings.h"
-#include "settings/settings_editor.h"
+#include "settings/config.h"
 #include "sound/sound.h"
 #include "text/text_window.h"
 
@@ -112,6 +112,7 @@ private:
     void BuildScenes();
     void RegisterPictures();
     void RegisterButtons();
+    void RegisterSliders();
     void StartFrameThread();
 
     // Frame thread.
@@ -139,7 +140,7 @@ private:
     // message before it, and the game shows the saved message. Called with
     // the state lock held.
     void LoadSave(std::int32_t position);
-    void OnOverlayInput(UINT message, WPARAM wParam, LogicalPoint point);
+    void OnConfigInput(UINT message, WPARAM wParam, LogicalPoint point);
     void OnStaffInput(UINT message, WPARAM wParam, LogicalPoint point);
     // Shared steps of the game and backlog handlers.
     void Proceed();
@@ -186,6 +187,7 @@ private:
     RefPtr<CButtonWindow<E_GameState>> title;
     RefPtr<CScript> script;
     RefPtr<CDictionary> dictionary;
+    RefPtr<CConfig> config;
     RefPtr<CSlide> slide;
     RefPtr<AutoModeTimer> autoTimer;
     RefPtr<CSaveLoad> saveLoad;
@@ -216,10 +218,9 @@ private:
 
     GlossaryMap glossary;
     GlossaryList glossaryList;
-    // The settings in force, and the defaults and working copy the
-    // configuration screen edits.
+    // The settings in force; the configuration screen edits a working copy
+    // and reads and writes the file.
     CSettings settings;
-    CSettingsEditor settingsEditor{&settings};
 
     CNamedMutex stateMutex{L"MUTEX_VELL"};
     CNamedMutex drawMutex{L"MUTEX_VELL_DRAW"};

@@ -216,7 +216,7 @@ void CVell::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
     case E_INPUT::BACKLOG: OnBacklogInput(message, wParam, point); break;
     case E_INPUT::DICTIONARY: OnDictionaryInput(message, wParam, point); break;
     case E_INPUT::SAVE_LOAD: OnSaveLoadInput(message, wParam, point); break;
-    case E_INPUT::CONFIG: OnOverlayInput(message, wParam, point); break;
+    case E_INPUT::CONFIG: OnConfigInput(message, wParam, point); break;
     case E_INPUT::STAFF: OnStaffInput(message, wParam, point); break;
     case E_INPUT::NONE: break;
     }

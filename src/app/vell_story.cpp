@@ -121,5 +121,5 @@ void CVell::ApplySettings() {
     }
     // A folder that cannot take the file leaves the settings in force for
     // this run; the editor reports why the file could not be written.
-    settingsEditor.SaveSettings();
+    config->SaveSettings();
 }

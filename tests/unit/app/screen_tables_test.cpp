@@ -124,9 +124,10 @@ TEST(LayerTable, WhatWaitsForTheBackgroundWhatIsDrawnLockedAndWhatTakesTheDrawSp
     EXPECT_EQ(waitEntirely, (std::set<int>{LAYER_CHARACTER1, LAYER_CHARACTER2, LAYER_SLIDE}));
     EXPECT_EQ(drawOnlyAfter, (std::set<int>{LAYER_MESSAGE_WINDOW}));
     EXPECT_EQ(keepOwnStep, (std::set<int>{LAYER_TITLE}));
-    // Their drawing reads what a click on the window thread rebuilds: the
-    // message's and the glossary's layout, the save slots.
-    EXPECT_EQ(locked, (std::set<int>{LAYER_MESSAGE_WINDOW, LAYER_DICTIONARY, LAYER_SAVE_LOAD}));
+    // Their drawing reads what input on the window thread changes: the
+    // message's and the glossary's layout, the settings being edited, the
+    // save slots.
+    EXPECT_EQ(locked, (std::set<int>{LAYER_MESSAGE_WINDOW, LAYER_CONFIG, LAYER_DICTIONARY, LAYER_SAVE_LOAD}));
 }
 
 }  // namespace
