@@ -31,6 +31,10 @@ bool IsChosen(const ConfigOption& option, const CSettings& settings) {
     if (option.nonZeroIsOne && stored != 0) {
         stored = 1;
     }
+    // A speed group shows any value past its last option as that option.
+    if (!option.nonZeroIsOne && stored > 2) {
+        stored = 2;
+    }
     return stored == option.value;
 }
 

@@ -37,8 +37,9 @@ struct ConfigOption {
 extern const std::array<ConfigOption, 15> CONFIG_OPTIONS;
 
 // The option shows as chosen (disabled, in its invalid look) when the record
-// holds its value. A speed outside 0 to 2 chooses none of its group's
-// options: applying it changes nothing, so no choice is shown as in force.
+// holds its value. A speed past 2 (a damaged sys.dat) shows its group's
+// last option, "INSTANT", as chosen, so exactly one option of every group is
+// always chosen and choosing another one mends the value.
 bool IsChosen(const ConfigOption& option, const CSettings& settings);
 
 // One slider and the byte of the working copy it edits.

@@ -80,8 +80,8 @@ struct ChoiceCase {
 
 class RadioChoice : public ::testing::TestWithParam<ChoiceCase> {};
 
-// The stored field's group shows exactly the expected option as chosen (or
-// none), and every other group keeps the defaults' choice.
+// The stored field's group shows exactly the expected option as chosen, and
+// every other group keeps the defaults' choice.
 TEST_P(RadioChoice, StoredValueChoosesItsOptionOnly) {
     const ChoiceCase& c = GetParam();
     // The groups in the buttons' order, and the defaults' choice in each.
@@ -93,11 +93,7 @@ TEST_P(RadioChoice, StoredValueChoosesItsOptionOnly) {
     const auto group =
         static_cast<std::size_t>(std::find(std::begin(groups), std::end(groups), c.field) - std::begin(groups));
     ASSERT_LT(group, expected.size());
-    if (c.chosen != nullptr) {
-        expected[group] = c.chosen;
-    } else {
-        expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(group));
-    }
+    expected[group] = c.chosen;
 
     CSettings settings;
     settings.*c.field = c.stored;
@@ -126,19 +122,19 @@ INSTANTIATE_TEST_SUITE_P(
                       ChoiceCase{"message_0", &CSettings::messageSpeed, 0, L"CONFIG_MESSAGESPEED_NORMAL"},
                       ChoiceCase{"message_1", &CSettings::messageSpeed, 1, L"CONFIG_MESSAGESPEED_FAST"},
                       ChoiceCase{"message_2", &CSettings::messageSpeed, 2, L"CONFIG_MESSAGESPEED_INSTANT"},
-                      // A speed that applies as nothing shows no choice.
-                      ChoiceCase{"message_3", &CSettings::messageSpeed, 3, nullptr},
-                      ChoiceCase{"message_huge", &CSettings::messageSpeed, HUGE_VALUE, nullptr},
+                      // A speed past the last option shows the last option.
+                      ChoiceCase{"message_3", &CSettings::messageSpeed, 3, L"CONFIG_MESSAGESPEED_INSTANT"},
+                      ChoiceCase{"message_huge", &CSettings::messageSpeed, HUGE_VALUE, L"CONFIG_MESSAGESPEED_INSTANT"},
                       ChoiceCase{"auto_0", &CSettings::autoSpeed, 0, L"CONFIG_AUTOSPEED_NORMAL"},
                       ChoiceCase{"auto_1", &CSettings::autoSpeed, 1, L"CONFIG_AUTOSPEED_FAST"},
                       ChoiceCase{"auto_2", &CSettings::autoSpeed, 2, L"CONFIG_AUTOSPEED_INSTANT"},
-                      ChoiceCase{"auto_3", &CSettings::autoSpeed, 3, nullptr},
-                      ChoiceCase{"auto_huge", &CSettings::autoSpeed, HUGE_VALUE, nullptr},
+                      ChoiceCase{"auto_3", &CSettings::autoSpeed, 3, L"CONFIG_AUTOSPEED_INSTANT"},
+                      ChoiceCase{"auto_huge", &CSettings::autoSpeed, HUGE_VALUE, L"CONFIG_AUTOSPEED_INSTANT"},
                       ChoiceCase{"draw_0", &CSettings::drawSpeed, 0, L"CONFIG_DRAWSPEED_NORMAL"},
                       ChoiceCase{"draw_1", &CSettings::drawSpeed, 1, L"CONFIG_DRAWSPEED_FAST"},
                       ChoiceCase{"draw_2", &CSettings::drawSpeed, 2, L"CONFIG_DRAWSPEED_INSTANT"},
-                      ChoiceCase{"draw_3", &CSettings::drawSpeed, 3, nullptr},
-                      ChoiceCase{"draw_huge", &CSettings::drawSpeed, HUGE_VALUE, nullptr}),
+                      ChoiceCase{"draw_3", &CSettings::drawSpeed, 3, L"CONFIG_DRAWSPEED_INSTANT"},
+                      ChoiceCase{"draw_huge", &CSettings::drawSpeed, HUGE_VALUE, L"CONFIG_DRAWSPEED_INSTANT"}),
     [](const ::testing::TestParamInfo<ChoiceCase>& info) { return std::string(info.param.name); });
 
 TEST(SliderEnabling, MusicAndVoiceSlidersFollowTheirSwitchesTransparencyIsAlwaysOn) {
