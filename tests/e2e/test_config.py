@@ -2,7 +2,7 @@
 the title and the menu; Initialize then Cancel changes nothing; a slider
 dragged and applied changes the music from the sample reached and the
 message window's transparency, both kept in ./SYS/sys.dat over a restart;
-full screen and back."""
+Initialize then OK stores the defaults; full screen and back."""
 
 import os
 import shutil
@@ -158,6 +158,17 @@ class Config(unittest.TestCase):
         gp.wait_text(self.game)
         self.game.wait_pixel(*WINDOW_POINT, background)
         self.assertEqual(record(self.sys_dat()), (expected_volume, 128, 255))
+
+        # Initialize then OK stores the defaults.
+        game_shot = self.game.wait_still()
+        self.game.click(ASIDE[0], ASIDE[1], 3)
+        menu = self.changes(game_shot, what="the menu")
+        self.press(MENU_CONFIG)
+        config = self.changes(menu, what="the configuration screen")
+        self.press(INITIALIZE)
+        self.changes(config, what="the options at their defaults")
+        self.press(OK)
+        harness.wait_for("the defaults in sys.dat", lambda: self.sys_dat() == gp.settings())
 
     def test_full_screen_and_back(self):
         self.start({"sys.dat": gp.settings(draw_speed=gp.INSTANT)}, width=1920, height=1080)
