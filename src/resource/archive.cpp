@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "app/report.h"
 #include "resource/codepage.h"
@@ -43,13 +45,24 @@ std::wstring ArchiveKeyFromName(const std::uint8_t* name, std::size_t length) {
 }
 
 CArchive::CArchive(const std::wstring& path) {
-    file.open(FilePath(path), std::ios::binary);
-    if (!file.is_open()) {
+    auto opened = std::make_unique<std::ifstream>(FilePath(path), std::ios::binary);
+    if (!opened->is_open()) {
         ReportFatalError(L"Could not open data file.\n");
         return;
     }
-    file.seekg(0, std::ios::end);
-    const std::int64_t fileSize = static_cast<std::int64_t>(file.tellg());
+    file = std::move(opened);
+    Load();
+}
+
+CArchive::CArchive(const std::uint8_t* data, std::size_t size)
+    : file(std::make_unique<std::istringstream>(
+          std::string(reinterpret_cast<const char*>(data), data == nullptr ? 0 : size), std::ios::binary)) {
+    Load();
+}
+
+void CArchive::Load() {
+    file->seekg(0, std::ios::end);
+    const std::int64_t fileSize = static_cast<std::int64_t>(file->tellg());
     if (fileSize < 0) {
         ReportFatalError(L"Could not open data file.\n");
         return;
@@ -66,14 +79,14 @@ void CArchive::ReadIndex(std::int64_t fileSize) {
         ReportFatalError(L"Damaged data file: it is too short to hold an index.\n");
         return;
     }
-    file.seekg(fileSize - TRAILER_BYTES);
+    file->seekg(fileSize - TRAILER_BYTES);
     const std::int64_t indexEnd = fileSize - TRAILER_BYTES;
-    if (!ReadInt32(file, indexOffset) || indexOffset < 0 || static_cast<std::int64_t>(indexOffset) + 4 > indexEnd) {
+    if (!ReadInt32(*file, indexOffset) || indexOffset < 0 || static_cast<std::int64_t>(indexOffset) + 4 > indexEnd) {
         ReportFatalError(L"Damaged data file: its index lies outside the file.\n");
         return;
     }
-    file.seekg(indexOffset);
-    ReadInt32(file, entryCount);
+    file->seekg(indexOffset);
+    ReadInt32(*file, entryCount);
 
     std::int64_t position = indexOffset + 4;
     std::vector<std::uint8_t> name;
@@ -82,13 +95,13 @@ void CArchive::ReadIndex(std::int64_t fileSize) {
         // claimed count or name length can never make us allocate or read
         // more than the file holds.
         std::int32_t offset = 0, size = 0, nameLength = 0;
-        if (indexEnd - position < RECORD_HEAD_BYTES || !ReadInt32(file, offset) || !ReadInt32(file, size) ||
-            !ReadInt32(file, nameLength) || nameLength < 0 || nameLength > indexEnd - position - RECORD_HEAD_BYTES) {
+        if (indexEnd - position < RECORD_HEAD_BYTES || !ReadInt32(*file, offset) || !ReadInt32(*file, size) ||
+            !ReadInt32(*file, nameLength) || nameLength < 0 || nameLength > indexEnd - position - RECORD_HEAD_BYTES) {
             ReportFatalError(L"Damaged data file: its index ends inside record %d of %d.\n", i + 1, entryCount);
             return;
         }
         name.assign(static_cast<std::size_t>(nameLength) + 1, 0);
-        if (!file.read(reinterpret_cast<char*>(name.data()), nameLength)) {
+        if (!file->read(reinterpret_cast<char*>(name.data()), nameLength)) {
             ReportFatalError(L"Damaged data file: its index ends inside record %d of %d.\n", i + 1, entryCount);
             return;
         }
@@ -114,9 +127,9 @@ void CArchive::ReadEntries(std::int64_t fileSize) {
             return;
         }
         DataRecord data{std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(record.size)), record.size};
-        file.clear();
-        file.seekg(record.offset);
-        if (!file.read(reinterpret_cast<char*>(data.bytes.get()), record.size)) {
+        file->clear();
+        file->seekg(record.offset);
+        if (!file->read(reinterpret_cast<char*>(data.bytes.get()), record.size)) {
             ReportError(L"Damaged data file: the entry \"%ls\" could not be read and is left out.\n", key.c_str());
             continue;
         }

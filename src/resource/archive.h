@@ -24,7 +24,7 @@
 
 #include <atomic>
 #include <cstdint>
-#include <fstream>
+#include <istream>
 #include <map>
 #include <memory>
 #include <string>
@@ -37,6 +37,9 @@ public:
     // Reads the whole file at `path`. Failures are reported (see above); an
     // archive whose file could not be opened stays unloaded.
     explicit CArchive(const std::wstring& path);
+    // Reads an archive image held in memory (`size` bytes, copied), with the
+    // same rules and reports as a file; for the tools and the fuzz targets.
+    CArchive(const std::uint8_t* data, std::size_t size);
     ~CArchive();
     CArchive(const CArchive&) = delete;
     CArchive& operator=(const CArchive&) = delete;
@@ -63,13 +66,15 @@ private:
         std::int32_t size;
     };
 
+    // Reads the index and every entry from `file`, whichever way it was opened.
+    void Load();
     void ReadIndex(std::int64_t fileSize);
     void ReadEntries(std::int64_t fileSize);
     const DataRecord* Find(const std::wstring& key) const;
 
     int loaded = 0;
     std::int32_t entryCount = 0;
-    std::ifstream file;
+    std::unique_ptr<std::istream> file;
     std::map<std::wstring, IndexRecord> indexTable;
     std::map<std::wstring, DataRecord> dataTable;
 };

@@ -62,7 +62,10 @@ void CScript::Load(const std::uint8_t* data, std::size_t size, ScriptSource* sou
         PositionedLine line = again ? std::move(*again) : ReadSourceLine(bytes, ++lineNumber, withPositions);
         again.reset();
         if (MessageContinues(line.text)) {
-            const std::size_t open = line.text.rfind(L'[');
+            // A message continued by a "]" without any "[" has no bracket
+            // to point at; its fault then stands at the line's "@".
+            const std::size_t bracket = line.text.rfind(L'[');
+            const std::size_t open = bracket == std::wstring::npos ? 0 : bracket;
             bool closed = false;
             while (!closed) {
                 if (!reader.ReadLine(bytes)) {

@@ -94,7 +94,7 @@ enum class E_SCRIPT_FAULT {
 struct ScriptSource {
     struct Fault {
         E_SCRIPT_FAULT kind;
-        TextPosition at;  // the "[" left open, or the "@"
+        TextPosition at;  // the "[" left open (the line's "@" when it has none), or the "@"
     };
     // Per entry of `lines`: the position of each of its characters, plus one
     // just past its end.

@@ -50,6 +50,16 @@ TEST(Archive, ReadsEveryEntryByName) {
     EXPECT_TRUE(capture.reports().empty());
 }
 
+TEST(Archive, ImageInMemoryReadsLikeTheFile) {
+    CReportCapture capture;
+    const std::string image = BuildArchive("HELLOworld!", {{0, 5, "./IMG/A.bmp"}, {5, 6, ".\\IMG\\B.bmp"}});
+    CArchive archive(reinterpret_cast<const std::uint8_t*>(image.data()), image.size());
+    EXPECT_TRUE(archive.IsLoaded());
+    EXPECT_EQ(Entry(archive, L"./IMG/A.bmp"), "HELLO");
+    EXPECT_EQ(Entry(archive, L"./IMG/B.bmp"), "world!");
+    EXPECT_TRUE(capture.Texts(E_REPORT_LEVEL::FATAL).empty());
+}
+
 TEST(Archive, UnknownKeyAnswersZeroAndNullSilently) {
     CScratchDir dir;
     CReportCapture capture;
@@ -150,6 +160,18 @@ TEST_P(DamagedArchive, IsRefusedSafely) {
     CScratchDir dir;
     CReportCapture capture;
     CArchive archive(PathOf(dir, c.image));
+    EXPECT_EQ(capture.Count(E_REPORT_LEVEL::FATAL), c.fatalReports) << c.what;
+    EXPECT_EQ(capture.Count(E_REPORT_LEVEL::ERROR_), c.errorReports) << c.what;
+    EXPECT_EQ(archive.GetKeys(), c.keys) << c.what;
+}
+
+// The same image handed over in memory (as the fuzz targets do) follows the
+// same rules and reports.
+TEST_P(DamagedArchive, IsRefusedTheSameWayFromMemory) {
+    const DamagedCase& c = GetParam();
+    CReportCapture capture;
+    CArchive archive(reinterpret_cast<const std::uint8_t*>(c.image.data()), c.image.size());
+    EXPECT_TRUE(archive.IsLoaded()) << c.what;
     EXPECT_EQ(capture.Count(E_REPORT_LEVEL::FATAL), c.fatalReports) << c.what;
     EXPECT_EQ(capture.Count(E_REPORT_LEVEL::ERROR_), c.errorReports) << c.what;
     EXPECT_EQ(archive.GetKeys(), c.keys) << c.what;

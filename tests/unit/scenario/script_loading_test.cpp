@@ -172,6 +172,23 @@ TEST(Script, WithASourceLoadingGoesOnAfterAFaultAndRecordsEach) {
     EXPECT_EQ(capture.Count(E_REPORT_LEVEL::FATAL), 3);
 }
 
+// Found by fuzzing: a message continued only by a "]" without any "[" (here
+// the "[" is the trail byte of the Shift_JIS kanji 0x8A 0x5B) has no bracket
+// to point at when the text ends; its fault stands at the line's "@".
+TEST(Script, UnfinishedMessageWithoutAnOpenBracketIsPlacedAtItsAtSign) {
+    CReportCapture capture;
+    ScriptSource source;
+    const std::string text = "@BGM[1][a]\n"
+                             "\t@MESSAGE\x8A[x]";  // tab, keyword, kanji, "x", a lone "]", the text ends
+    const CScript script(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), &source);
+    EXPECT_EQ(script.lines, Lines{L"@BGM[1][a]"});
+    ASSERT_EQ(source.faults.size(), 1u);
+    EXPECT_EQ(source.faults[0].kind, E_SCRIPT_FAULT::UNFINISHED_MESSAGE);
+    EXPECT_EQ(source.faults[0].at.line, 2);
+    EXPECT_EQ(source.faults[0].at.column, 2);  // the "@" after the tab
+    EXPECT_EQ(capture.Texts(E_REPORT_LEVEL::FATAL), Lines{L"File read error"});
+}
+
 TEST(Script, NullTextCannotBeOpenedAndLeavesAnEmptyScript) {
     CReportCapture capture;
     const CScript script(nullptr, 16);
