@@ -187,7 +187,16 @@ class Game:
     def screenshot(self, path=None):
         """The window's pixels as a PIL image (and saved to `path` if given)."""
         target = path or (self.dir / "shot.png")
-        self._x("import", "-window", self.window, str(target))
+        # On a loaded machine the X server now and then refuses a capture
+        # ("Resource temporarily unavailable"); the next one goes through.
+        for attempt in range(10):
+            try:
+                self._x("import", "-window", self.window, str(target))
+                break
+            except AssertionError:
+                if attempt == 9 or self.process.poll() is not None:
+                    raise
+                time.sleep(0.2)
         with Image.open(target) as image:
             return image.convert("RGB")
 
