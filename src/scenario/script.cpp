@@ -139,10 +139,10 @@ public:
         stream_.str(spaced);
     }
 
-    // Reads the values of `spec` until one cannot be read.
-    std::vector<ScriptValue> Read(const ScriptCommandSpec& spec, StepRecord* record) {
+    // Reads the values of `syntax` until one cannot be read.
+    std::vector<ScriptValue> Read(const ScriptCommandSpec& syntax, StepRecord* record) {
         std::vector<ScriptValue> values;
-        for (const ScriptValueSpec& value : spec.values) {
+        for (const ScriptValueSpec& value : syntax.values) {
             const std::size_t at = SkipSpaces();
             ScriptValue read;
             read.at = at;
@@ -208,28 +208,28 @@ bool CScript::Step(StepRecord* record) {
         return true;
     }
     const std::wstring& line = lines[static_cast<std::size_t>(position)];
-    const ScriptCommandSpec* spec = nullptr;
+    const ScriptCommandSpec* syntax = nullptr;
     for (const ScriptCommandSpec& candidate : ScriptCommands()) {
         if (StartsWith(line, candidate.keyword)) {
-            spec = &candidate;
+            syntax = &candidate;
             break;
         }
     }
-    if (record) *record = StepRecord{spec, {}, std::wstring::npos, std::wstring::npos};
+    if (record) *record = StepRecord{syntax, {}, std::wstring::npos, std::wstring::npos};
     ++position;
-    if (spec == nullptr) {
+    if (syntax == nullptr) {
         ReportTrace(L"Unknown scenario command skipped: %ls\n", line.c_str());
         return true;
     }
-    const std::size_t keywordLength = std::wcslen(spec->keyword);
+    const std::size_t keywordLength = std::wcslen(syntax->keyword);
     CArguments args(line.substr(keywordLength), keywordLength);
     // The slide's flag and a message's text are set before reading.
-    if (spec->command == E_SCRIPT_COMMAND::SLIDE) slidePending = 1;
-    if (spec->command == E_SCRIPT_COMMAND::MESSAGE) messageText.clear();
-    const std::vector<ScriptValue> values = args.Read(*spec, record);
+    if (syntax->command == E_SCRIPT_COMMAND::SLIDE) slidePending = 1;
+    if (syntax->command == E_SCRIPT_COMMAND::MESSAGE) messageText.clear();
+    const std::vector<ScriptValue> values = args.Read(*syntax, record);
     const auto has = [&values](std::size_t i) { return i < values.size(); };
 
-    switch (spec->command) {
+    switch (syntax->command) {
     case E_SCRIPT_COMMAND::BGM:
         if (has(0)) bgmRequest = values[0].number;
         if (has(1)) bgmName = values[1].text;

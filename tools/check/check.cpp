@@ -112,9 +112,9 @@ std::wstring UnknownCommandText(const std::wstring& keyword) {
     for (wchar_t& ch : upper) {
         if (ch >= L'a' && ch <= L'z') ch = static_cast<wchar_t>(ch - L'a' + L'A');
     }
-    for (const ScriptCommandSpec& spec : ScriptCommands()) {
-        if (upper == spec.keyword) {
-            return L"unknown command " + Quoted(keyword) + L": keywords are written in capitals, " + spec.keyword;
+    for (const ScriptCommandSpec& syntax : ScriptCommands()) {
+        if (upper == syntax.keyword) {
+            return L"unknown command " + Quoted(keyword) + L": keywords are written in capitals, " + syntax.keyword;
         }
     }
     return L"unknown command " + Quoted(keyword) + L": the game skips the line";
@@ -228,7 +228,7 @@ private:
     // they are not what the author wrote (a finding says why).
     template <typename At>
     bool CheckValues(const std::wstring& shown, const std::wstring& line, const StepRecord& record, const At& at) {
-        const ScriptCommandSpec& spec = *record.command;
+        const ScriptCommandSpec& syntax = *record.command;
         // "[]" followed by more values: the interpreter skips it, so every
         // later value lands in the field before its own.
         for (std::size_t empty = line.find(L"[]"); empty != std::wstring::npos; empty = line.find(L"[]", empty + 1)) {
@@ -242,13 +242,13 @@ private:
             const ScriptValue& value = record.values[v];
             if (!value.whole) {
                 Add(shown, at(value.at), E_SEVERITY::ERROR_,
-                    L"the " + std::wstring(spec.values[v].name) + L" " + Quoted(WrittenToken(line, value.at)) +
+                    L"the " + std::wstring(syntax.values[v].name) + L" " + Quoted(WrittenToken(line, value.at)) +
                         L" is not a number: the game reads " + value.text + L" and takes the rest as the next value");
                 return false;
             }
         }
-        if (record.values.size() < spec.values.size()) {
-            const ScriptValueSpec& missing = spec.values[record.values.size()];
+        if (record.values.size() < syntax.values.size()) {
+            const ScriptValueSpec& missing = syntax.values[record.values.size()];
             const std::wstring token = WrittenToken(line, record.stoppedAt);
             if (!token.empty()) {
                 Add(shown, at(record.stoppedAt), E_SEVERITY::ERROR_,
@@ -258,8 +258,8 @@ private:
             }
             // An empty message text is an empty message; a hidden slide
             // needs no name.
-            const bool optional = (spec.command == E_SCRIPT_COMMAND::MESSAGE && record.values.size() == 1) ||
-                                  (spec.command == E_SCRIPT_COMMAND::SLIDE && record.values.size() == 1 &&
+            const bool optional = (syntax.command == E_SCRIPT_COMMAND::MESSAGE && record.values.size() == 1) ||
+                                  (syntax.command == E_SCRIPT_COMMAND::SLIDE && record.values.size() == 1 &&
                                    record.values[0].number == 0);
             if (!optional) {
                 // Point at a trailing "[]" where the value was left out.
@@ -272,13 +272,13 @@ private:
         }
         if (record.restAt != std::wstring::npos) {
             const std::wstring rest = Quoted(WrittenToken(line, record.restAt));
-            if (spec.command == E_SCRIPT_COMMAND::MESSAGE) {
+            if (syntax.command == E_SCRIPT_COMMAND::MESSAGE) {
                 // A bracket inside the text ends it; the player never sees the rest.
                 Add(shown, at(record.restAt), E_SEVERITY::ERROR_,
                     L"the message's text ends before " + rest + L": a bracket inside a text ends it");
             } else {
                 Add(shown, at(record.restAt), E_SEVERITY::WARNING,
-                    rest + L" is more than " + spec.keyword + L" reads: the game ignores it");
+                    rest + L" is more than " + syntax.keyword + L" reads: the game ignores it");
             }
         }
         return true;
