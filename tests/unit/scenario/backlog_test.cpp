@@ -4,59 +4,39 @@
 
 namespace {
 
+using E_MOVE = CBacklog::E_MOVE;
+
+// Messages "1" to "count", oldest first.
 CBacklog WithMessages(int count) {
     CBacklog backlog;
-    for (int i = 1; i <= count; ++i) backlog.Append({L"NONE", std::to_wstring(i), L"v" + std::to_wstring(i)});
+    for (int i = 1; i <= count; ++i) backlog.Append({L"NONE", std::to_wstring(i), L"v"});
     return backlog;
 }
 
-TEST(Backlog, The102ndMessageDropsTheOldest) {
-    CBacklog backlog = WithMessages(101);
-    EXPECT_EQ(backlog.Size(), 101u);
-    EXPECT_EQ(backlog.At(0).messageText, L"1");
-    backlog.Append({L"NONE", L"102", L""});
-    EXPECT_EQ(backlog.Size(), 101u);
-    EXPECT_EQ(backlog.At(0).messageText, L"2");
-    EXPECT_EQ(backlog.Newest().messageText, L"102");
-}
-
-TEST(Backlog, ScrollingBackThroughFiveShowsFourThreeTwoOneThenStops) {
+// The view opens on the message before the newest (the newest is still on
+// screen), stops at the oldest and is left past the one before the newest.
+TEST(Backlog, ViewWalksDownToTheOldestAndBackUntilItIsLeft) {
     CBacklog backlog = WithMessages(5);
-    std::vector<std::wstring> shown;
-    ASSERT_EQ(backlog.Enter(), CBacklog::E_MOVE::SHOW);
-    shown.push_back(backlog.Shown().messageText);
-    while (backlog.Older() == CBacklog::E_MOVE::SHOW) shown.push_back(backlog.Shown().messageText);
-    EXPECT_EQ(shown, (std::vector<std::wstring>{L"4", L"3", L"2", L"1"}));
-    EXPECT_EQ(backlog.Older(), CBacklog::E_MOVE::NOTHING);
-    EXPECT_EQ(backlog.Shown().messageText, L"1");
+    ASSERT_EQ(backlog.Enter(), E_MOVE::SHOW);
+    std::wstring shown = backlog.Shown().messageText;
+    while (backlog.Older() == E_MOVE::SHOW) shown += backlog.Shown().messageText;
+    EXPECT_EQ(backlog.Shown().messageText, L"1");  // Older at the oldest changed nothing
+    while (backlog.Newer() == E_MOVE::SHOW) shown += backlog.Shown().messageText;
+    EXPECT_EQ(shown, L"4321234");
+    EXPECT_EQ(backlog.Cursor(), 5u);  // the last move left the view
 }
 
-TEST(Backlog, ScrollingForwardPastMessageFourLeavesForTheGame) {
-    CBacklog backlog = WithMessages(5);
-    backlog.Enter();
-    backlog.Older();  // shows 3
-    ASSERT_EQ(backlog.Newer(), CBacklog::E_MOVE::SHOW);
-    EXPECT_EQ(backlog.Shown().messageText, L"4");
-    EXPECT_EQ(backlog.Newer(), CBacklog::E_MOVE::LEAVE);
-    EXPECT_EQ(backlog.Newest().messageText, L"5");
-}
-
-TEST(Backlog, OneEntryOrNoneCannotBeEntered) {
-    CBacklog empty;
-    EXPECT_EQ(empty.Enter(), CBacklog::E_MOVE::NOTHING);
-    CBacklog one = WithMessages(1);
-    EXPECT_EQ(one.Enter(), CBacklog::E_MOVE::NOTHING);
+TEST(Backlog, HoldsTheNewest101AndNeedsTwoToBeEntered) {
+    const CBacklog full = WithMessages(102);
+    EXPECT_EQ(full.Size(), 101u);
+    EXPECT_EQ(full.At(0).messageText, L"2");
+    EXPECT_EQ(WithMessages(0).Enter(), E_MOVE::NOTHING);
+    EXPECT_EQ(WithMessages(1).Enter(), E_MOVE::NOTHING);
     CBacklog two = WithMessages(2);
-    EXPECT_EQ(two.Enter(), CBacklog::E_MOVE::SHOW);
-    EXPECT_EQ(two.Shown().messageText, L"1");
-    EXPECT_EQ(two.Newer(), CBacklog::E_MOVE::LEAVE);
-}
-
-TEST(Backlog, ClearEmptiesTheList) {
-    CBacklog backlog = WithMessages(3);
-    backlog.Clear();
-    EXPECT_TRUE(backlog.Empty());
-    EXPECT_EQ(backlog.Enter(), CBacklog::E_MOVE::NOTHING);
+    EXPECT_EQ(two.Enter(), E_MOVE::SHOW);
+    two.Clear();
+    EXPECT_TRUE(two.Empty());
+    EXPECT_EQ(two.Enter(), E_MOVE::NOTHING);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "scenario/script.h"
 #include "support/test_support.h"
@@ -13,277 +16,122 @@ CScript Load(const std::string& text) {
     return CScript(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
 }
 
-TEST(Step, MusicAndSceneReadTheirRequestAndName) {
-    CScript script = Load("@BGM[1][title]\n@SCENE[1][HAIKEI2]\n");
-    ASSERT_TRUE(script.Step());
-    EXPECT_EQ(script.bgmRequest, 1);
-    EXPECT_EQ(script.bgmName, L"title");
-    ASSERT_TRUE(script.Step());
-    EXPECT_EQ(script.sceneRequest, 1);
-    EXPECT_EQ(script.sceneName, L"HAIKEI2");
-    EXPECT_EQ(script.position, 2);
-    EXPECT_FALSE(script.Step());
-    EXPECT_EQ(script.position, 2);
+// The request fields that differ from a fresh script, in the order
+// "B<request>:<music> S<request>:<background> 1<pending><letter>:<picture>
+// 2<pending><letter>:<picture> V<pending>:<voice> M<pending>:<speaker>:<text>
+// L<pending>,<number>:<slide>", so a case shows everything a step changed.
+std::wstring Changes(const CScript& s) {
+    const auto n = [](std::int32_t v) { return std::to_wstring(v); };
+    const auto at = [](CharacterPosition p) { return std::wstring(1, L"lcri"[static_cast<int>(p)]); };
+    const std::wstring fields[] = {L"B" + n(s.bgmRequest) + L":" + s.bgmName,
+                                   L"S" + n(s.sceneRequest) + L":" + s.sceneName,
+                                   L"1" + n(s.character1Pending) + at(s.character1Position) + L":" + s.character1Name,
+                                   L"2" + n(s.character2Pending) + at(s.character2Position) + L":" + s.character2Name,
+                                   L"V" + n(s.voicePending) + L":" + s.voiceName,
+                                   L"M" + n(s.messagePending) + L":" + s.speakerName + L":" + s.messageText,
+                                   L"L" + n(s.slidePending) + L"," + n(s.slideNumber) + L":" + s.slideName};
+    const wchar_t* const fresh[] = {L"B0:", L"S0:", L"10i:", L"20i:", L"V0:", L"M0::", L"L0,0:"};
+    std::wstring changed;
+    for (int i = 0; i < 7; ++i) changed += fields[i] == fresh[i] ? L"" : (changed.empty() ? L"" : L" ") + fields[i];
+    return changed;
 }
 
-TEST(Step, CharacterLettersSetThePosition) {
-    struct Case {
-        const char* line;
-        CharacterPosition expected;
+TEST(Step, EachCommandFillsItsRequestFieldsTheSameWithCrLfLineEnds) {
+    const struct {
+        const char* script;
+        const wchar_t* changes;  // after stepping to the end
+        int traces;
+    } cases[] = {
+        {"@BGM[1][title]\n@SCENE[2][HAIKEI2]\n", L"B1:title S2:HAIKEI2", 0},
+        {"@BGM[12ab][m]\n", L"B12:ab", 0},  // the number runs into the name
+        // A value not read (an overflowing number neither) stops the later ones.
+        {"@BGM[1][old]\n@BGM[x][new]\n@SCENE[99999999999][far]\n", L"B1:old", 0},
+        {"@SLIDE[two][SLIDE_2]\n", L"L1,0:", 0},  // the flag is set before reading
+        {"@SLIDE[3][SLIDE_3]\n@SLIDE[0][]\n", L"L1,0:SLIDE_3", 0},
+        {"@CHARACTER[1][l][X]\n@CHARACTER[2][c][D]\n", L"11l:X 21c:D", 0},
+        {"@CHARACTER[2][r][X]\n@CHARACTER[2][i][D]\n@CHARACTER[1][r][A]\n", L"11r:A 21i:D", 0},
+        // A bad letter keeps the place; slots other than 1 and 2 change nothing.
+        {"@CHARACTER[1][r][X]\n@CHARACTER[1][x][A]\n@CHARACTER[3][l][B]\n", L"11r:A", 2},
+        {"@CHARACTER[2]\n@CHARACTER\n", L"21i:", 2},
+        {"@VOICE[v]\n@MESSAGE[A][one]\n@VOICE\n", L"V1:v M1:A:one", 0},
+        {"@MESSAGE[A][one\ntwo$\nthree]\n", L"M1:A:onetwo three", 0},
+        // An empty message never shows the text of the one before.
+        {"@MESSAGE[A][one]\n@MESSAGE[B][]\n@MESSAGE\n", L"M1:B:", 0},
+        {"@WAIT[10]\n@BGM[1][a]\n", L"B1:a", 1},  // an unknown keyword is skipped
     };
-    const Case cases[] = {{"@CHARACTER[1][l][CHAR1_1]", CharacterPosition::LEFT},
-                          {"@CHARACTER[1][c][CHAR1_1]", CharacterPosition::CENTRE},
-                          {"@CHARACTER[1][r][CHAR1_1]", CharacterPosition::RIGHT},
-                          {"@CHARACTER[1][i][CHAR1_1]", CharacterPosition::INVISIBLE}};
-    for (const Case& c : cases) {
-        CScript script = Load(std::string("@CHARACTER[1][r][X]\n") + c.line + "\n");
-        script.Step();
-        script.Step();
-        EXPECT_EQ(script.character1Position, c.expected) << c.line;
-        EXPECT_EQ(script.character1Pending, 1);
-        EXPECT_EQ(script.character1Name, L"CHAR1_1");
+    for (const auto& c : cases) {
+        for (const std::string& text :
+             {std::string(c.script), std::regex_replace(c.script, std::regex("\n"), "\r\n")}) {
+            CReportCapture capture;
+            CScript script = Load(text);
+            for (int guard = 0; guard < 10 && script.Step(); ++guard) {
+            }
+            EXPECT_EQ(script.position, script.lineCount) << text;
+            EXPECT_EQ(Changes(script), c.changes) << text;
+            EXPECT_EQ(capture.Count(E_REPORT_LEVEL::TRACE), c.traces) << text;
+        }
     }
 }
 
-TEST(Step, SlotTwoUsesItsOwnFields) {
-    CScript script = Load("@CHARACTER[2][c][CHAR_DUMMY]\n");
-    script.Step();
-    EXPECT_EQ(script.character2Pending, 1);
-    EXPECT_EQ(script.character2Name, L"CHAR_DUMMY");
-    EXPECT_EQ(script.character2Position, CharacterPosition::CENTRE);
-    EXPECT_EQ(script.character1Pending, 0);
+TEST(Step, RecordsWhereEachValueStoodAndWhatWasLeft) {
+    CScript script = Load("@BGM[12ab][m]\n@SCENE[1]\n");
+    StepRecord bgm, scene;
+    script.Step(&bgm);
+    script.Step(&scene);
+    ASSERT_EQ(bgm.values.size(), 2u);
+    ASSERT_EQ(scene.values.size(), 1u);
+    // "12" runs into "ab", which is read as the name; "m" is left over.
+    EXPECT_EQ(std::tuple(bgm.values[0].text, bgm.values[0].whole, bgm.values[1].at, bgm.restAt),
+              std::tuple(L"12", false, 7u, 11u));
+    // "1" is whole; nothing is left for the name.
+    EXPECT_EQ(std::tuple(scene.values[0].whole, scene.stoppedAt, scene.restAt),
+              std::tuple(true, 9u, std::wstring::npos));
 }
 
-TEST(Step, CharacterFaultsAreTraced) {
-    CReportCapture capture;
-    CScript script = Load("@CHARACTER[3][l][CHAR1_1]\n@CHARACTER[1][x][CHAR1_2]\n");
-    script.Step();  // slot 3: nothing changes
-    EXPECT_EQ(script.character1Pending, 0);
-    EXPECT_EQ(script.character2Pending, 0);
-    script.Step();  // bad letter: flag and name set, position stays
-    EXPECT_EQ(script.character1Pending, 1);
-    EXPECT_EQ(script.character1Name, L"CHAR1_2");
-    EXPECT_EQ(script.character1Position, CharacterPosition::INVISIBLE);
-    EXPECT_EQ(capture.Texts(E_REPORT_LEVEL::TRACE),
-              (std::vector<std::wstring>{L"CHARACTER script loading fault", L"CHARACTER script loading fault"}));
-}
-
-TEST(Step, MessageTurnsDollarsIntoSpaces) {
-    CScript script = Load("@MESSAGE[NONE][Hello$world]\n");
-    script.Step();
-    EXPECT_EQ(script.messagePending, 1);
-    EXPECT_EQ(script.speakerName, L"NONE");
-    EXPECT_EQ(script.messageText, L"Hello world");
-}
-
-TEST(Step, CrLfMessageOverSeveralLinesReadsItsWholeText) {
-    CScript script = Load("@MESSAGE[A][one\r\ntwo$\r\nthree]\r\n");
-    script.Step();
-    EXPECT_EQ(script.speakerName, L"A");
-    EXPECT_EQ(script.messageText, L"onetwo three");
-}
-
-TEST(Step, EmptyTextIsAnEmptyMessageHoweverItIsWritten) {
-    // Each empty message follows one with text, which it must not show again.
-    CScript script = Load("@MESSAGE[A][one]\n@MESSAGE[B][]\n@MESSAGE[C][two]\n@MESSAGE[D]\n");
-    const wchar_t* const speakers[] = {L"A", L"B", L"C", L"D"};
-    const wchar_t* const texts[] = {L"one", L"", L"two", L""};
-    for (int i = 0; i < 4; ++i) {
-        script.messagePending = 0;
-        script.Step();
-        EXPECT_EQ(script.messagePending, 1) << i;
-        EXPECT_EQ(script.speakerName, speakers[i]) << i;
-        EXPECT_EQ(script.messageText, texts[i]) << i;
-    }
-    // Reached again through a loaded save (just after line 1): the same.
-    script.position = 2;
-    ASSERT_TRUE(script.RewindToPreviousMessage());
-    script.position = 1;
-    script.Step();
-    EXPECT_EQ(script.speakerName, L"B");
-    EXPECT_EQ(script.messageText, L"");
-}
-
-TEST(Step, RecordsWhatTheLineHeldAndWhereEachValueStood) {
-    CReportCapture capture;
-    CScript script = Load("@BGM[12ab][m]\n@SCENE[1]\n@VOICE[v][extra]\n@WAIT[3]\n");
-    StepRecord record;
-    script.Step(&record);
-    ASSERT_NE(record.command, nullptr);
-    EXPECT_EQ(record.command->command, E_SCRIPT_COMMAND::BGM);
-    ASSERT_EQ(record.values.size(), 2u);
-    EXPECT_EQ(record.values[0].number, 12);
-    EXPECT_EQ(record.values[0].at, 5u);
-    EXPECT_FALSE(record.values[0].whole);  // "ab" is read as the name
-    EXPECT_EQ(record.values[1].text, L"ab");
-    EXPECT_EQ(record.restAt, 11u);         // "m" is left over
-    EXPECT_EQ(script.bgmName, L"ab");
-    script.Step(&record);
-    EXPECT_EQ(record.values.size(), 1u);
-    EXPECT_TRUE(record.values[0].whole);
-    EXPECT_EQ(record.stoppedAt, 9u);       // nothing left for the name
-    EXPECT_EQ(record.restAt, std::wstring::npos);
-    script.Step(&record);
-    EXPECT_EQ(record.restAt, 10u);
-    script.Step(&record);
-    EXPECT_EQ(record.command, nullptr);
-}
-
-TEST(Step, VoiceAndSlide) {
-    CScript script = Load("@VOICE[v001]\n@SLIDE[3][SLIDE_3]\n@SLIDE[0][]\n");
-    script.Step();
-    EXPECT_EQ(script.voicePending, 1);
-    EXPECT_EQ(script.voiceName, L"v001");
-    script.Step();
-    EXPECT_EQ(script.slidePending, 1);
-    EXPECT_EQ(script.slideNumber, 3);
-    EXPECT_EQ(script.slideName, L"SLIDE_3");
-    script.Step();  // no name: the old name stays, the number hides the slide
-    EXPECT_EQ(script.slideNumber, 0);
-    EXPECT_EQ(script.slideName, L"SLIDE_3");
-}
-
-TEST(Step, UnreadableValueLeavesItAndEveryLaterValueUnchanged) {
-    CScript script = Load("@BGM[1][old]\n@BGM[x][new]\n@SCENE[99999999999][far]\n@SLIDE[two][SLIDE_2]\n");
-    script.Step();
-    script.Step();
-    EXPECT_EQ(script.bgmRequest, 1);
-    EXPECT_EQ(script.bgmName, L"old");  // the name after the bad number is not read
-    script.Step();
-    EXPECT_EQ(script.sceneRequest, 0);  // an overflowing number is not read either
-    EXPECT_EQ(script.sceneName, L"");
-    script.Step();
-    EXPECT_EQ(script.slidePending, 1);  // set before reading
-    EXPECT_EQ(script.slideNumber, 0);
-    EXPECT_EQ(script.slideName, L"");
-}
-
-TEST(Step, UnknownKeywordIsSkippedWithATraceNamingIt) {
-    CReportCapture capture;
-    CScript script = Load("@WAIT[10]\n@BGM[1][a]\n");
-    EXPECT_TRUE(script.Step());
-    EXPECT_EQ(script.position, 1);
-    ASSERT_EQ(capture.Count(E_REPORT_LEVEL::TRACE), 1);
-    EXPECT_NE(capture.Texts(E_REPORT_LEVEL::TRACE)[0].find(L"@WAIT[10]"), std::wstring::npos);
-    EXPECT_TRUE(script.Step());
-    EXPECT_EQ(script.bgmName, L"a");
-}
-
-TEST(Step, KeywordNeedsNothingBehindIt) {
-    CScript script = Load("@MESSAGE\n");
-    EXPECT_TRUE(script.Step());
-    EXPECT_EQ(script.messagePending, 1);
-    EXPECT_EQ(script.speakerName, L"");
-}
-
-TEST(Step, PositionPastTheEndDoesNothing) {
-    CScript script = Load("@BGM[1][a]\n");
-    script.position = 5;
-    EXPECT_TRUE(script.Step());
-    EXPECT_EQ(script.position, 5);
-    EXPECT_EQ(script.bgmRequest, 0);
-}
-
-// Lines:        0            1              2            3              4
-const char* const REWIND_SCRIPT = "@BGM[1][a]\n@MESSAGE[A][one]\n@VOICE[v2]\n@MESSAGE[B][two]\n@MESSAGE[C][three]\n";
-
-TEST(RewindToPreviousMessage, ClearsEveryRequest) {
-    CScript script = Load(REWIND_SCRIPT);
-    for (int i = 0; i < 4; ++i) script.Step();
-    script.RewindToPreviousMessage();
-    EXPECT_EQ(script.bgmRequest | script.messagePending | script.voicePending, 0);
-    EXPECT_EQ(script.bgmName, L"");
-    EXPECT_EQ(script.messageText, L"");
-    EXPECT_EQ(script.character1Position, CharacterPosition::INVISIBLE);
-}
-
-TEST(RewindToPreviousMessage, PositionsAtTheStart) {
-    CScript script = Load(REWIND_SCRIPT);
-    script.position = 0;
-    EXPECT_FALSE(script.RewindToPreviousMessage());
-    EXPECT_EQ(script.position, 0);
-    script.position = 1;
-    EXPECT_TRUE(script.RewindToPreviousMessage());
-    EXPECT_EQ(script.position, 0);
-    // Saved after the message on line 1: the search starts on line 0, which
-    // is no message, so the game restarts at line 0.
-    script.position = 2;
-    EXPECT_TRUE(script.RewindToPreviousMessage());
-    EXPECT_EQ(script.position, 0);
-}
-
-TEST(RewindToPreviousMessage, PositionTwoResumesAfterAMessageOnLineZero) {
-    CScript script = Load("@MESSAGE[A][zero]\n@MESSAGE[B][one]\n");
-    script.position = 2;
-    EXPECT_TRUE(script.RewindToPreviousMessage());
-    EXPECT_EQ(script.position, 1);
-}
-
-TEST(RewindToPreviousMessage, MessageDirectlyAfterAnotherShowsAgain) {
-    // Saved while the message on line 4 was on screen (position 5): the search
-    // starts on line 3, a message, so play resumes at line 4.
-    CScript script = Load(REWIND_SCRIPT);
-    script.position = 5;
-    EXPECT_TRUE(script.RewindToPreviousMessage());
-    EXPECT_EQ(script.position, 4);
-    ASSERT_TRUE(script.Step());
-    EXPECT_EQ(script.messageText, L"three");
-}
-
-TEST(RewindToPreviousMessage, ReplaysTheCommandsSinceTheMessageBefore) {
-    // Saved while the message on line 3 was on screen: resume at line 2, so
-    // the voice of that message is read again.
-    CScript script = Load(REWIND_SCRIPT);
-    script.position = 4;
-    EXPECT_TRUE(script.RewindToPreviousMessage());
-    EXPECT_EQ(script.position, 2);
-    script.Step();
-    EXPECT_EQ(script.voiceName, L"v2");
-}
-
-TEST(RewindToPreviousMessage, SavedPositionPastTheEndStaysInsideTheScript) {
-    CScript script = Load(REWIND_SCRIPT);
-    script.position = 1000;  // a damaged save
-    EXPECT_TRUE(script.RewindToPreviousMessage());
-    EXPECT_EQ(script.position, 5);  // after the last message line
-}
-
-}  // namespace
-
-namespace {
-
-TEST(StepToNextMessage, StopsRightAfterTheNextMessage) {
-    CScript script = Load("@BGM[1][a]\n@MESSAGE[A][one]\n@SCENE[1][B]\n@MESSAGE[B][two]\n");
-    EXPECT_FALSE(script.StepToNextMessage());
-    EXPECT_EQ(script.position, 2);
-    EXPECT_EQ(script.messageText, L"one");
-    EXPECT_EQ(script.bgmName, L"a");
-}
-
-TEST(StepToNextMessage, AfterTheLastMessageTheEndIsReportedAndTheFirstMessageIsReadAhead) {
-    CScript script = Load("@BGM[1][a]\n@MESSAGE[A][one]\n@MESSAGE[B][two]\n");
-    script.position = 3;  // the last line was a message
-    EXPECT_TRUE(script.StepToNextMessage());
-    EXPECT_EQ(script.position, 2);  // read on from line 0 up to the first message
-    EXPECT_EQ(script.messagePending, 1);
-    EXPECT_EQ(script.messageText, L"one");
-}
-
-TEST(StepToNextMessage, ScenarioWithoutMessagesStopsAfterOnePass) {
-    for (const char* text : {"", "@BGM[1][a]\n@SCENE[1][B]\n", "@WAIT[1]\n"}) {
+TEST(RewindToPreviousMessage, ClearsEveryRequestAndResumesAfterTheMessageBeforeTheOneOnScreen) {
+    CScript full = Load(
+        "@BGM[1][a]\n@SCENE[1][s]\n@CHARACTER[1][l][A]\n@CHARACTER[2][r][D]\n@VOICE[v]\n"
+        "@SLIDE[1][S]\n@MESSAGE[A][one]\n");
+    for (int line = 0; line < 7; ++line) full.Step();
+    full.position = 0;
+    EXPECT_FALSE(full.RewindToPreviousMessage());  // nothing before line 0, but the requests are cleared
+    EXPECT_EQ(Changes(full), L"");
+    // A save stands just after the message on screen; 1000 is a damaged save.
+    const std::string lines = "@BGM[1][a]\n@MESSAGE[A][one]\n@VOICE[v2]\n@MESSAGE[B][two]\n@MESSAGE[C][three]\n";
+    for (const auto& [text, saved, resumed] : {std::tuple{lines, 1, 0},
+                                               {lines, 2, 0},
+                                               {lines, 4, 2},
+                                               {lines, 5, 4},
+                                               {lines, 1000, 5},
+                                               {"@MESSAGE[A][0]\n@MESSAGE[B][1]\n", 2, 1}}) {
         CScript script = Load(text);
-        EXPECT_TRUE(script.StepToNextMessage()) << text;
-        EXPECT_EQ(script.position, 0) << text;
-        EXPECT_EQ(script.messagePending, 0) << text;
+        script.position = saved;
+        EXPECT_TRUE(script.RewindToPreviousMessage()) << text << saved;
+        EXPECT_EQ(script.position, resumed) << text << saved;
     }
 }
 
-TEST(StepToNextMessage, PositionPastTheEndCountsAsTheEnd) {
-    CScript script = Load("@MESSAGE[A][one]\n");
-    script.position = 7;
-    EXPECT_TRUE(script.StepToNextMessage());
-    EXPECT_EQ(script.position, 1);
-    EXPECT_EQ(script.messageText, L"one");
+TEST(StepToNextMessage, StopsAfterTheNextMessageAndStartsAgainOnceAtTheEnd) {
+    const std::string three = "@BGM[1][a]\n@MESSAGE[A][one]\n@MESSAGE[B][two]\n";
+    // From the end (3) the first message is read ahead; past it (7) counts
+    // as the end; without messages one pass is made.
+    for (const auto& [text, from, endReached, position, message] : {std::tuple{three, 0, false, 2, L"one"},
+                                                                    {three, 2, false, 3, L"two"},
+                                                                    {three, 3, true, 2, L"one"},
+                                                                    {"@MESSAGE[A][one]\n", 7, true, 1, L"one"},
+                                                                    {"", 0, true, 0, L""},
+                                                                    {"@BGM[1][a]\n@WAIT[1]\n", 0, true, 0, L""}}) {
+        CReportCapture capture;
+        CScript script = Load(text);
+        script.position = from;
+        EXPECT_EQ(script.StepToNextMessage(), endReached) << text << from;
+        EXPECT_EQ(script.position, position) << text << from;
+        EXPECT_EQ(script.messageText, message) << text << from;
+    }
+    CScript past = Load("@BGM[1][a]\n");
+    past.position = 5;  // a damaged save: Step does nothing
+    EXPECT_TRUE(past.Step());
+    EXPECT_EQ(past.position, 5);
 }
 
 }  // namespace
