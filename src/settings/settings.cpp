@@ -103,16 +103,3 @@ ChannelPlan PlanVoice(const CSettings& settings, std::uint8_t channelVolume) {
     if (channelVolume != settings.voiceVolume) return {E_CHANNEL_HALT::STOP, true, settings.voiceVolume, false};
     return {};
 }
-
-SettingsTargets TargetsFor(const CSettings& settings, bool fullScreenNow, std::uint8_t musicVolumeNow,
-                           std::uint8_t voiceVolumeNow) {
-    SettingsTargets targets;
-    targets.switchScreen = NeedsScreenSwitch(settings, fullScreenNow);
-    targets.music = PlanMusic(settings, musicVolumeNow);
-    targets.voice = PlanVoice(settings, voiceVolumeNow);
-    targets.windowOpacity = MessageWindowOpacity(settings);
-    targets.revealSpeed = RevealSpeedFor(settings.messageSpeed);
-    targets.autoWait = AutoWaitFor(settings.autoSpeed);
-    targets.fadeStep = FadeStepFor(settings.drawSpeed);
-    return targets;
-}

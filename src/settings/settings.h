@@ -78,18 +78,3 @@ ChannelPlan PlanMusic(const CSettings& settings, std::uint8_t channelVolume);
 // Voice off: stop, volume 0. On with another volume: stop, the new volume
 // (the voice is not started again). Otherwise nothing.
 ChannelPlan PlanVoice(const CSettings& settings, std::uint8_t channelVolume);
-
-// Everything the settings set, in the order the game object applies them:
-// screen, music, voice, message window opacity, message speed, auto wait,
-// fade step of every listed layer; then the file is written.
-struct SettingsTargets {
-    bool switchScreen = false;
-    ChannelPlan music;
-    ChannelPlan voice;
-    std::uint8_t windowOpacity = 0;
-    std::optional<int> revealSpeed;
-    std::optional<std::uint32_t> autoWait;
-    std::optional<int> fadeStep;
-};
-SettingsTargets TargetsFor(const CSettings& settings, bool fullScreenNow, std::uint8_t musicVolumeNow,
-                           std::uint8_t voiceVolumeNow);

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <string>
-#include <vector>
 
 #include "unit/scene/canvas.h"
 #include "scene/ref_counted.h"
@@ -122,23 +121,34 @@ protected:
     CTestCanvas canvas{800, 600};
 };
 
-TEST_F(ConfigScreen, ChosenOptionShowsItsInvalidLookAndAPressMovesTheChoice) {
+TEST_F(ConfigScreen, ChosenOptionShowsItsInvalidLookAndEachButtonAnswersWhatTheGameIsToDo) {
     live.screenMode = 1;  // full screen
     ShowAndDraw();
     EXPECT_TRUE(Shows(ButtonPixel(FULLSCREEN), GREY));
     EXPECT_TRUE(Shows(ButtonPixel(WINDOW), RED));
+    EXPECT_EQ(config->OnClick(300, 400), -1);  // no button there
 
     EXPECT_EQ(Press(WINDOW), -1);
-    EXPECT_EQ(config->Working().screenMode, 0u);
     EXPECT_EQ(live.screenMode, 1u);
     DrawChanges();
     EXPECT_TRUE(Shows(ButtonPixel(WINDOW), GREY));
     EXPECT_TRUE(Shows(ButtonPixel(FULLSCREEN), RED));
+    EXPECT_EQ(Press(APPLY), 1);
+    EXPECT_EQ(live.screenMode, 0u);
+    ASSERT_EQ(Press(FULLSCREEN), -1);
+    EXPECT_EQ(Press(OK), 0);
+    EXPECT_EQ(live.screenMode, 1u);
+    ASSERT_EQ(Press(WINDOW), -1);
+    EXPECT_EQ(Press(CANCEL), 0);
+    EXPECT_EQ(live.screenMode, 1u);
+    // The dropped edit is gone when the screen is shown again.
+    config->SetShow(false);
+    config->SetShow(true);
+    EXPECT_EQ(config->Working(), live);
 }
 
 TEST_F(ConfigScreen, KnobSitsAtTheValueAndADisabledSliderHasNone) {
-    live.musicOn = 0;  // music slider disabled
-    live.musicVolume = 128;  // its knob would be at 500
+    live.musicOn = 0;  // music slider disabled, its knob would be at 500
     live.voiceVolume = 128;  // knob centre 450 + 50.196 -> 500, 6 wide: 497 to 502
     live.windowAlpha = 255;  // knob centre 550: 547 to 552, past the bar's end
     ShowAndDraw();
@@ -146,28 +156,21 @@ TEST_F(ConfigScreen, KnobSitsAtTheValueAndADisabledSliderHasNone) {
     EXPECT_TRUE(Shows(canvas.Pixel(497, VOICE_Y), YELLOW));
     EXPECT_TRUE(Shows(canvas.Pixel(502, VOICE_Y), YELLOW));
     EXPECT_TRUE(Shows(canvas.Pixel(503, VOICE_Y), BLUE));
-
-    EXPECT_TRUE(Shows(canvas.Pixel(546, ALPHA_Y), BLUE));
-    EXPECT_TRUE(Shows(canvas.Pixel(547, ALPHA_Y), YELLOW));
     EXPECT_TRUE(Shows(canvas.Pixel(552, ALPHA_Y), YELLOW));
     EXPECT_TRUE(Shows(canvas.Pixel(553, ALPHA_Y), BLACK));
-
-    for (const int x : {450, 497, 500, 502, 549}) {
-        EXPECT_TRUE(Shows(canvas.Pixel(x, MUSIC_Y), GREY)) << "x " << x;
-    }
+    EXPECT_TRUE(Shows(canvas.Pixel(500, MUSIC_Y), GREY));
 }
 
 TEST_F(ConfigScreen, OnlyPointsStrictlyInsideABarHoverIt) {
     ShowAndDraw();
-    const std::wstring voice = L"CONFIG_VOLUME_VOICE";  // bar (450, 225) to (550, 235)
     const struct {
         int x, y;
         bool hovered;
     } cases[] = {{450, 230, false}, {451, 230, true}, {549, 230, true}, {550, 230, false},
                  {500, 225, false}, {500, 226, true}, {500, 234, true}, {500, 235, false}};
     for (const auto& c : cases) {
-        config->OnMouseMove(c.x, c.y);
-        EXPECT_EQ(config->GetVolume().IsHovered(voice), c.hovered) << c.x << ", " << c.y;
+        config->OnMouseMove(c.x, c.y);  // the voice bar: (450, 225) to (550, 235)
+        EXPECT_EQ(config->GetVolume().IsHovered(L"CONFIG_VOLUME_VOICE"), c.hovered) << c.x << ", " << c.y;
     }
 }
 
@@ -176,8 +179,6 @@ TEST_F(ConfigScreen, DragMovesTheSliderThePressStartedOnWithinThePanel) {
     config->OnMouseMove(500, VOICE_Y);
     EXPECT_EQ(config->OnClick(500, VOICE_Y), -1);
     EXPECT_EQ(config->Working().voiceVolume, 127);  // 50 / 100 * 255 = 127.5
-    EXPECT_TRUE(config->Drag(520, VOICE_Y));
-    EXPECT_EQ(config->Working().voiceVolume, 178);  // 178.5
     // Off the bar, over the music slider and below the bars: still the voice.
     EXPECT_TRUE(config->Drag(600, MUSIC_Y));
     EXPECT_EQ(config->Working().voiceVolume, 255);
@@ -188,14 +189,13 @@ TEST_F(ConfigScreen, DragMovesTheSliderThePressStartedOnWithinThePanel) {
     EXPECT_EQ(config->Working().voiceVolume, 0);
     EXPECT_EQ(config->Working().musicVolume, 128);
     EXPECT_EQ(live.voiceVolume, 128);
+    DrawChanges();
+    EXPECT_TRUE(Shows(canvas.Pixel(447, VOICE_Y), YELLOW));  // knob centre 450
 
     // After the release a move with the button held elsewhere does nothing.
     config->EndPress();
     EXPECT_FALSE(config->Drag(520, VOICE_Y));
     EXPECT_EQ(config->Working().voiceVolume, 0);
-
-    DrawChanges();
-    EXPECT_TRUE(Shows(canvas.Pixel(447, VOICE_Y), YELLOW));  // knob centre 450
 }
 
 // The click that opened the screen is still held when the screen appears, and
@@ -204,10 +204,7 @@ TEST_F(ConfigScreen, OnlyAPressHandledHereDrags) {
     ShowAndDraw();
     config->OnMouseMove(500, MUSIC_Y);
     ASSERT_TRUE(config->GetVolume().IsHovered(L"CONFIG_VOLUME_BGM"));
-    // The press began on the screen before: no OnClick here.
-    EXPECT_FALSE(config->Drag(520, MUSIC_Y));
-    EXPECT_EQ(config->Working().musicVolume, 128);
-
+    EXPECT_FALSE(config->Drag(520, MUSIC_Y));  // the press began before: no OnClick here
     // Leave (right click) and come back: the hover is gone, so a press on an
     // empty part of the panel and a drag from it move nothing.
     config->SetShow(false);
@@ -218,36 +215,14 @@ TEST_F(ConfigScreen, OnlyAPressHandledHereDrags) {
     EXPECT_EQ(config->Working().musicVolume, 128);
 }
 
-TEST_F(ConfigScreen, OnClickAnswersWhatTheGameIsToDo) {
-    live.screenMode = 1;
-    ShowAndDraw();
-    EXPECT_EQ(config->OnClick(300, 400), -1);  // no button there
-    ASSERT_EQ(Press(WINDOW), -1);
-    EXPECT_EQ(Press(APPLY), 1);
-    EXPECT_EQ(live.screenMode, 0u);
-    ASSERT_EQ(Press(FULLSCREEN), -1);
-    EXPECT_EQ(Press(OK), 0);
-    EXPECT_EQ(live.screenMode, 1u);
-
-    ASSERT_EQ(Press(WINDOW), -1);
-    EXPECT_EQ(Press(CANCEL), 0);
-    EXPECT_EQ(live.screenMode, 1u);
-    // The dropped edit is gone when the screen is shown again.
-    config->SetShow(false);
-    config->SetShow(true);
-    EXPECT_EQ(config->Working(), live);
-}
-
 TEST_F(ConfigScreen, InitializeRedrawsTheKnobsAtTheDefaults) {
     live.musicVolume = 0;  // knob 447 to 452
     ShowAndDraw();
     ASSERT_TRUE(Shows(canvas.Pixel(447, MUSIC_Y), YELLOW));
     EXPECT_EQ(Press(INITIALIZE), -1);
-    EXPECT_EQ(config->Working(), CSettings());
     EXPECT_EQ(live.musicVolume, 0);
     DrawChanges();
     EXPECT_TRUE(Shows(canvas.Pixel(447, MUSIC_Y), BLACK));  // the panel again
-    EXPECT_TRUE(Shows(canvas.Pixel(451, MUSIC_Y), BLUE));
     EXPECT_TRUE(Shows(canvas.Pixel(497, MUSIC_Y), YELLOW));  // 128: 497 to 502
 }
 
@@ -259,21 +234,6 @@ TEST(ConfigScreenParts, SlidersRefuseUnknownNamesAndBrokenPictures) {
     EXPECT_FALSE(
         config->AddSlider({AsLook(L"CONFIG_VOLUME_BGM", BAR), AsLook(L"K", broken), AsLook(L"I", BAR_INVALID)}));
     EXPECT_FALSE(config->GetVolume().SetEnabled(L"CONFIG_VOLUME_BGM", true));  // not added
-}
-
-TEST(ConfigScreenParts, DestructionTracesEachPartInOrder) {
-    CReportCapture capture;
-    {
-        CSettings live;
-        RefPtr<CConfig> config = new CConfig(nullptr, 800, 600, &live, L"unused");
-    }
-    std::vector<std::wstring> traces;
-    for (const std::wstring& text : capture.Texts(E_REPORT_LEVEL::TRACE)) {
-        if (text.rfind(L"~", 0) == 0) traces.push_back(text);
-    }
-    const std::vector<std::wstring> expected = {L"~CConfig was called\n", L"~CVolume was called\n",
-                                                L"~CButton was called\n", L"~CScene was called\n"};
-    EXPECT_EQ(traces, expected);
 }
 
 }  // namespace
