@@ -1,176 +1,228 @@
 // The save/load screen on real GDI and a real save folder: what a save
-// shows and stores, which frames load mode offers, damaged files, and
-// hovers left from an earlier visit.
+// shows and stores, which frames load mode offers, damaged files, hovers
+// left from an earlier visit, and saves that cannot be written whole.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <windows.h>
 
-#include "save_screen_support.h"
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <tuple>
+
+#include "save/save_load.h"
+#include "scene/ref_counted.h"
+#include "support/bmp_builder.h"
+#include "support/test_support.h"
+#include "unit/scene/canvas.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace save_test;
 
-constexpr std::uint32_t RED = 0xFF0000, BLUE = 0x0000FF;
+constexpr std::uint32_t PANEL_GREY = 0x404040, FRAME_DARK = 0x202020, FRAME_DISABLED = 0x606060, WHITE = 0xFFFFFF,
+                        RED = 0xFF0000, BLUE = 0x0000FF;
 
+// The top-left corner of slot k's thumbnail and the centre of its 350 x 100
+// frame on the canvas.
+POINT ThumbnailCorner(int k) { return POINT{46 + 364 * (k % 2), 81 + 110 * (k / 2)}; }
+POINT FrameCentre(int k) { return POINT{40 + 364 * (k % 2) + 175, 75 + 110 * (k / 2) + 50}; }
+
+// A solid picture, made once and kept: the looks point into it.
+const std::string& Bmp(int w, int h, std::uint32_t colour) {
+    static std::map<std::tuple<int, int, std::uint32_t>, std::string> made;
+    std::string& bmp = made[{w, h, colour}];
+    if (bmp.empty()) bmp = MakeBmp24(w, h, colour);
+    return bmp;
+}
+
+ButtonLook Solid(const std::wstring& key, int w, int h, std::uint32_t colour, std::uint32_t mask = WHITE) {
+    const std::string &picture = Bmp(w, h, colour), &maskPicture = Bmp(w, h, mask);
+    return {key, {Bytes(picture), Size(picture)}, {Bytes(maskPicture), Size(maskPicture)}};
+}
+
+// A colour drawn at the screen's opacity (228) over black, within rounding.
+bool Shows(std::uint32_t pixel, std::uint32_t colour) {
+    const auto roughly = [](int got, int full) { return std::abs(got - full * 228 / 255) <= 3; };
+    return roughly(Red(pixel), Red(colour)) && roughly(Green(pixel), Green(colour)) &&
+           roughly(Blue(pixel), Blue(colour));
+}
+
+// White text at opacity 228 somewhere in `area`.
+bool HasText(const CTestCanvas& canvas, const RECT& area) {
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            const std::uint32_t p = canvas.Pixel(x, y);
+            if (Red(p) > 180 && Green(p) > 180 && Blue(p) > 180) return true;
+        }
+    }
+    return false;
+}
+
+// A screen over a scratch save folder with plain pictures: a grey panel, dark
+// frames that show nothing more when hovered, lighter disabled frames.
 class SaveLoadScreen : public ::testing::Test {
 protected:
     SaveLoadScreen() { fs::create_directories(folder); }
 
-    // A 1000 x 700 back buffer holding the 800 x 600 game picture at
-    // (100, 50), red above blue, with a black border around it.
-    static void PaintGame(CTestCanvas& source) {
-        source.Fill(BLACK);
-        const RECT top{100, 50, 900, 350};
-        const RECT bottom{100, 350, 900, 650};
-        CBrushHandle red(CreateSolidBrush(RGB(255, 0, 0)));
-        CBrushHandle blue(CreateSolidBrush(RGB(0, 0, 255)));
-        FillRect(source.dc(), &top, red.get());
-        FillRect(source.dc(), &bottom, blue.get());
+    RefPtr<CSaveLoad> Build() {
+        RefPtr<CSaveLoad> screen = new CSaveLoad(nullptr, 800, 600, folder.wstring());
+        const ButtonLook panel = Solid(L"", 750, 550, PANEL_GREY);
+        for (const wchar_t* key : {L"SAVELOAD_BASE", L"SAVE_BASE", L"LOAD_BASE"}) {
+            screen->SetBMP(key, panel.picture.data, panel.picture.size, panel.mask.data, panel.mask.size);
+        }
+        for (int k = 0; k < 8; ++k) {
+            const std::wstring n = std::to_wstring(k + 1);
+            screen->GetButtonSet().SetBMP({Solid(L"SAVELOAD_FRAME" + n, 350, 100, FRAME_DARK),
+                                           Solid(L"SAVELOAD_FRAME_COVER" + n, 350, 100, WHITE, 0),
+                                           Solid(L"SAVELOAD_FRAME_INVALID" + n, 350, 100, FRAME_DISABLED)},
+                                          FrameCentre(k).x - 175, FrameCentre(k).y - 50, k);
+        }
+        return screen;
     }
-
-    // Captures the game picture, shows the save screen and clicks frame 8.
-    void SaveIntoFrame8(CSaveLoad& screen, CTestCanvas& canvas) {
-        CTestCanvas source(1000, 700);
-        PaintGame(source);
-        screen.CaptureForSave(source.dc(), 100, 50, 17, L"Hello");
-        ShowFully(screen, canvas, CSaveLoad::SAVE_MODE);
-        const POINT centre = FrameCentre(7);
-        screen.GetButtonSet().UpdateHover(centre.x, centre.y);
-        DrawOneFrame(screen, canvas);
-        ASSERT_EQ(screen.OnClick(centre.x, centre.y), -1) << "the screen stays after a save";
+    // One frame of the frame thread: what changed is drawn over black.
+    void DrawOneFrame(CSaveLoad& screen) {
+        const RECT changed = screen.GetDrawEvent();
+        if (changed.right <= changed.left || changed.bottom <= changed.top) return;
+        FillRect(canvas.dc(), &changed, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        screen.Draw(canvas.dc(), changed);
+    }
+    void ShowFully(CSaveLoad& screen, int mode) {
+        screen.Show(1, mode);
+        for (int frame = 0; frame < 30 && screen.IsAnimating(); ++frame) DrawOneFrame(screen);
+        DrawOneFrame(screen);
+    }
+    // Moves onto slot k's frame and clicks it.
+    int Click(CSaveLoad& screen, int k) {
+        screen.GetButtonSet().UpdateHover(FrameCentre(k).x, FrameCentre(k).y);
+        return screen.OnClick(FrameCentre(k).x, FrameCentre(k).y);
     }
 
     CScratchDir scratch;
     CReportCapture reports;
     fs::path folder = scratch.path() / "SYS";
+    CTestCanvas canvas{800, 600};
 };
 
-TEST_F(SaveLoadScreen, SavedFrameShowsItsThumbnailDateAndCaptionAtOnce) {
-    RefPtr<CSaveLoad> screen = BuildScreen(folder);
-    CTestCanvas canvas(800, 600);
-    const POINT thumbnail = ThumbnailCorner(7);  // (410, 411)
-    const RECT date{536, 412, 752, 452};
-    const RECT caption{536, 459, 752, 499};
-
-    SaveIntoFrame8(*screen, canvas);
-    ASSERT_TRUE(AtScreenOpacity(canvas.Pixel(thumbnail.x + 60, thumbnail.y + 45), FRAME_DARK)) << "not drawn yet";
-    ASSERT_EQ(WhitePixels(canvas, date), 0);
+TEST_F(SaveLoadScreen, SavedFrameShowsTheGamePictureAtOnceAndItsFileHoldsItBottomRowFirst) {
+    // A back buffer holding the game picture at (100, 50), red above blue,
+    // with a black border around it.
+    CTestCanvas source(1000, 700);
+    source.Fill(0x000000);
+    const RECT top{100, 50, 900, 350}, bottom{100, 350, 900, 650};
+    FillRect(source.dc(), &top, CBrushHandle(CreateSolidBrush(RGB(255, 0, 0))).get());
+    FillRect(source.dc(), &bottom, CBrushHandle(CreateSolidBrush(RGB(0, 0, 255))).get());
+    RefPtr<CSaveLoad> screen = Build();
+    screen->CaptureForSave(source.dc(), 100, 50, 17, L"Hello");
+    ShowFully(*screen, CSaveLoad::SAVE_MODE);
+    ASSERT_EQ(Click(*screen, 7), -1) << "the screen stays after a save";
 
     // The very next frame redraws the slot, although no button changed.
-    DrawOneFrame(*screen, canvas);
-    EXPECT_TRUE(AtScreenOpacity(canvas.Pixel(thumbnail.x, thumbnail.y), RED)) << "top left, not the border";
-    EXPECT_TRUE(AtScreenOpacity(canvas.Pixel(thumbnail.x + 119, thumbnail.y), RED));
-    EXPECT_TRUE(AtScreenOpacity(canvas.Pixel(thumbnail.x, thumbnail.y + 89), BLUE));
-    EXPECT_TRUE(AtScreenOpacity(canvas.Pixel(thumbnail.x + 119, thumbnail.y + 89), BLUE)) << "bottom right";
-    EXPECT_TRUE(AtScreenOpacity(canvas.Pixel(thumbnail.x + 120, thumbnail.y + 45), FRAME_DARK)) << "120 wide";
-    EXPECT_GT(WhitePixels(canvas, date), 0) << "the save time, in white";
-    EXPECT_GT(WhitePixels(canvas, caption), 0) << "the message, in white";
-    EXPECT_EQ(screen->GetSlot(7).used, 1);
-    EXPECT_EQ(screen->GetSlot(7).scriptPosition, 17);
-    EXPECT_EQ(reports.Count(E_REPORT_LEVEL::FATAL), 0);
-}
-
-TEST_F(SaveLoadScreen, SavedFileHoldsTheGamePictureBottomRowFirst) {
-    RefPtr<CSaveLoad> screen = BuildScreen(folder);
-    CTestCanvas canvas(800, 600);
-    SaveIntoFrame8(*screen, canvas);
+    const POINT t = ThumbnailCorner(7);  // (410, 411)
+    ASSERT_TRUE(Shows(canvas.Pixel(t.x + 60, t.y + 45), FRAME_DARK)) << "not drawn yet";
+    DrawOneFrame(*screen);
+    EXPECT_TRUE(Shows(canvas.Pixel(t.x, t.y), RED)) << "top left, not the border";
+    EXPECT_TRUE(Shows(canvas.Pixel(t.x + 119, t.y + 89), BLUE)) << "bottom right";
+    EXPECT_TRUE(Shows(canvas.Pixel(t.x + 120, t.y + 45), FRAME_DARK)) << "120 wide";
+    EXPECT_TRUE(HasText(canvas, {536, 412, 752, 452})) << "the save time, in white";
+    EXPECT_TRUE(HasText(canvas, {536, 459, 752, 499})) << "the message, in white";
 
     const std::string file = ReadFileBytes(folder / "save7.dat");
     ASSERT_EQ(file.size(), 33472u);
     EXPECT_EQ(file.substr(0, 4), std::string("\x11\0\0\0", 4));  // scriptPosition 17
-    EXPECT_EQ(file.substr(516, 12), TextField(u"Hello").substr(0, 12));  // caption and its NUL
+    EXPECT_EQ(file.substr(516, 12), std::string("H\0e\0l\0l\0o\0\0\0", 12));  // caption and its NUL
     EXPECT_EQ(file.substr(1072, 3), std::string("\xFF\0\0", 3)) << "bottom row first: blue, as blue, green, red";
     EXPECT_EQ(file.substr(1072 + 89 * 360, 3), std::string("\0\0\xFF", 3)) << "top row last: red";
     EXPECT_FALSE(fs::exists(folder / "save7.dat.tmp"));
 }
 
-TEST_F(SaveLoadScreen, LoadModeEnablesExactlyTheUsedFrames) {
-    CBytes bytes;
-    bytes
-        .I32(1)  // scriptPosition
-        .Raw(TextField(u"2013/4/7 9:5"))  // dateText
-        .Raw(TextField(u"first"))  // caption
-        .Raw(std::string(44 + 32400, '\0'));  // header and black pixels
-    scratch.Write("SYS/save0.dat", bytes.str());
-    scratch.Write("SYS/save3.dat", std::string(10, '\x01'));  // short: position and three date units
+TEST_F(SaveLoadScreen, LoadModeOffersExactlyTheFilesThatOpenAndAnswersTheChosenPosition) {
+    scratch.Write("SYS/save0.dat", std::string(33472, '\0'));
+    scratch.Write("SYS/save3.dat", CBytes().I32(42).str());  // short: the position only
     scratch.Write("SYS/save5.dat", std::string(33472 + 100, '\x02'));  // longer than a save
     fs::create_directories(folder / "save6.dat");  // a folder, not a save
-    RefPtr<CSaveLoad> screen = BuildScreen(folder);
-    CTestCanvas canvas(800, 600);
-
-    ShowFully(*screen, canvas, CSaveLoad::LOAD_MODE);
+    RefPtr<CSaveLoad> screen = Build();
+    ShowFully(*screen, CSaveLoad::LOAD_MODE);
     for (int k = 0; k < 8; ++k) {
-        EXPECT_EQ(screen->GetButtonSet().IsEnabled(FrameKey(k)), k == 0 || k == 3 || k == 5) << "frame " << k + 1;
+        EXPECT_EQ(screen->GetButtonSet().IsEnabled(L"SAVELOAD_FRAME" + std::to_wstring(k + 1)),
+                  k == 0 || k == 3 || k == 5) << "frame " << k + 1;
     }
-    EXPECT_TRUE(screen->GetButtonSet().IsEnabled(L"SAVELOAD_RETURN"));
+    EXPECT_EQ(Click(*screen, 1), -1) << "an empty slot cannot be loaded";
+    EXPECT_EQ(Click(*screen, 3), 1);
+    EXPECT_EQ(screen->GetCapturePosition(), 42);
 
     screen->Show(0, CSaveLoad::LOAD_MODE);
-    ShowFully(*screen, canvas, CSaveLoad::SAVE_MODE);
-    for (int k = 0; k < 8; ++k) EXPECT_TRUE(screen->GetButtonSet().IsEnabled(FrameKey(k))) << "frame " << k + 1;
-}
-
-TEST_F(SaveLoadScreen, LoadClickAnswersTheChosenSlotsPosition) {
-    scratch.Write("SYS/save3.dat", CBytes().I32(42).str());  // scriptPosition only
-    RefPtr<CSaveLoad> screen = BuildScreen(folder);
-    CTestCanvas canvas(800, 600);
-    ShowFully(*screen, canvas, CSaveLoad::LOAD_MODE);
-
-    const POINT empty = FrameCentre(0);
-    screen->GetButtonSet().UpdateHover(empty.x, empty.y);
-    EXPECT_EQ(screen->OnClick(empty.x, empty.y), -1) << "an empty slot cannot be loaded";
-    const POINT used = FrameCentre(3);
-    screen->GetButtonSet().UpdateHover(used.x, used.y);
-    EXPECT_EQ(screen->OnClick(used.x, used.y), 1);
-    EXPECT_EQ(screen->GetCapturePosition(), 42);
+    ShowFully(*screen, CSaveLoad::SAVE_MODE);
+    EXPECT_TRUE(screen->GetButtonSet().IsEnabled(L"SAVELOAD_FRAME2")) << "any frame takes a save";
 }
 
 TEST_F(SaveLoadScreen, DamagedFileIsDrawnWithTheScreensOwnHeader) {
     std::string pixels;
     for (int i = 0; i < 120; ++i) pixels += std::string("\xFF\0\0", 3);  // bottom row: blue
     for (int i = 0; i < 120 * 89; ++i) pixels += std::string("\0\0\xFF", 3);  // the rest: red
-    CBytes bytes;
-    bytes
-        .I32(5)  // scriptPosition
-        .Raw(std::string(512, 'A'))  // dateText without a NUL
-        .Raw(std::string(512, 'B'))  // caption without a NUL
-        .U32(40)  // biSize
-        .I32(1)  // biWidth: 1, not 120
-        .I32(-1)  // biHeight: one row, top-down
-        .U16(1)  // biPlanes
-        .U16(32)  // biBitCount: 32, not 24
-        .Raw(std::string(24, '\0'))  // compression to colours important: six zero fields
-        .U32(0)  // colour table entry
-        .Raw(pixels);  // 90 rows of 24-bit pixels
-    scratch.Write("SYS/save1.dat", bytes.str());
-    RefPtr<CSaveLoad> screen = BuildScreen(folder);
-    CTestCanvas canvas(800, 600);
-    ShowFully(*screen, canvas, CSaveLoad::LOAD_MODE);
-
-    const POINT thumbnail = ThumbnailCorner(1);  // (410, 81)
-    EXPECT_TRUE(AtScreenOpacity(canvas.Pixel(thumbnail.x + 60, thumbnail.y), RED));
-    EXPECT_TRUE(AtScreenOpacity(canvas.Pixel(thumbnail.x + 60, thumbnail.y + 89), BLUE));
-    EXPECT_EQ(reports.Count(E_REPORT_LEVEL::FATAL), 0);
-    EXPECT_EQ(reports.Count(E_REPORT_LEVEL::ERROR_), 0);
+    scratch.Write("SYS/save1.dat", CBytes()
+        .I32(5)                       // scriptPosition
+        .Raw(std::string(512, 'A'))   // dateText without a NUL
+        .Raw(std::string(512, 'B'))   // caption without a NUL
+        .U32(40)                      // biSize
+        .I32(1)                       // biWidth: 1, not 120
+        .I32(-1)                      // biHeight: one row, top-down
+        .U16(1)                       // biPlanes
+        .U16(32)                      // biBitCount: 32, not 24
+        .Raw(std::string(28, '\0'))   // six zero fields and the colour table entry
+        .Raw(pixels)                  // 90 rows of 24-bit pixels
+        .str());
+    RefPtr<CSaveLoad> screen = Build();
+    ShowFully(*screen, CSaveLoad::LOAD_MODE);
+    const POINT t = ThumbnailCorner(1);  // (410, 81)
+    EXPECT_TRUE(Shows(canvas.Pixel(t.x + 60, t.y), RED));
+    EXPECT_TRUE(Shows(canvas.Pixel(t.x + 60, t.y + 89), BLUE));
+    EXPECT_EQ(reports.Count(E_REPORT_LEVEL::FATAL) + reports.Count(E_REPORT_LEVEL::ERROR_), 0);
 }
 
 TEST_F(SaveLoadScreen, HoverFromAnEarlierVisitSavesNothing) {
-    RefPtr<CSaveLoad> screen = BuildScreen(folder);
-    CTestCanvas canvas(800, 600);
-    const POINT centre = FrameCentre(0);
-    ShowFully(*screen, canvas, CSaveLoad::SAVE_MODE);
-    screen->GetButtonSet().UpdateHover(centre.x, centre.y);
+    RefPtr<CSaveLoad> screen = Build();
+    ShowFully(*screen, CSaveLoad::SAVE_MODE);
+    screen->GetButtonSet().UpdateHover(FrameCentre(0).x, FrameCentre(0).y);
     screen->Show(0, CSaveLoad::SAVE_MODE);
-    ShowFully(*screen, canvas, CSaveLoad::SAVE_MODE);
-
-    EXPECT_EQ(screen->OnClick(centre.x, centre.y), -1);
+    ShowFully(*screen, CSaveLoad::SAVE_MODE);
+    EXPECT_EQ(screen->OnClick(FrameCentre(0).x, FrameCentre(0).y), -1);
     EXPECT_FALSE(fs::exists(folder / "save0.dat"));
-    EXPECT_EQ(screen->GetSlot(0).used, 0);
-
-    screen->GetButtonSet().UpdateHover(centre.x, centre.y);
-    screen->OnClick(centre.x, centre.y);
+    Click(*screen, 0);
     EXPECT_TRUE(fs::exists(folder / "save0.dat")) << "once the pointer moves onto it, the frame saves";
+}
+
+// A save that cannot be written whole changes nothing: the file that was
+// there, the slot the player sees, and the caller is told.
+TEST_F(SaveLoadScreen, FailedSaveLeavesTheOldFileAndTheSlotAndSaysSo) {
+    // The save's own name taken by a folder (the move over it fails), then the
+    // temporary file's name (it cannot be created) beside an earlier save.
+    for (const char* taken : {"save2.dat", "save2.dat.tmp"}) {
+        SCOPED_TRACE(taken);
+        fs::remove_all(folder);
+        const bool oldSave = std::string(taken) != "save2.dat";
+        if (oldSave) scratch.Write("SYS/save2.dat", CBytes().I32(11).str());
+        RefPtr<CSaveLoad> screen = Build();
+        const SaveSlot before = screen->GetSlot(2);
+        fs::create_directories(folder / taken);
+        screen->CaptureForSave(canvas.dc(), 0, 0, 99, L"new");
+        const std::size_t tracesBefore = reports.Texts(E_REPORT_LEVEL::TRACE).size();
+        EXPECT_FALSE(screen->SaveToSlot(2));
+
+        const SaveSlot& after = screen->GetSlot(2);
+        EXPECT_EQ(after.used, before.used);
+        EXPECT_EQ(after.scriptPosition, before.scriptPosition);
+        EXPECT_EQ(after.caption, before.caption);
+        if (oldSave) {
+            EXPECT_EQ(ReadFileBytes(folder / "save2.dat"), CBytes().I32(11).str());
+        }
+        const auto traces = reports.Texts(E_REPORT_LEVEL::TRACE);
+        EXPECT_TRUE(std::any_of(traces.begin() + static_cast<std::ptrdiff_t>(tracesBefore), traces.end(),
+                                [](const std::wstring& t) { return t.find(L"save2.dat") != std::wstring::npos; }))
+            << "the failure is traced with the file's name";
+        EXPECT_FALSE(fs::is_regular_file(folder / "save2.dat.tmp")) << "no half-made save is left beside it";
+    }
 }
 
 }  // namespace
