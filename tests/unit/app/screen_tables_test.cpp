@@ -67,43 +67,28 @@ TEST(StateTable, EveryStateShowsHidesAndKeepsItsScreens) {
         EXPECT_EQ(row->input, expected.input);
         EXPECT_EQ(row->musicLoops, expected.musicLoops);
         // The background and the story layers change through their own
-        // fields, never through the show column.
-        for (E_LAYER layer : {LAYER_BACKGROUND, LAYER_CHARACTER1, LAYER_CHARACTER2, LAYER_SLIDE}) {
-            EXPECT_EQ(row->show[layer], E_SHOW::KEEP) << layer;
+        // fields, never through the show column; no layer is left out.
+        for (int layer = 0; layer < LAYER_COUNT; ++layer) {
+            const bool story = layer == LAYER_BACKGROUND || layer == LAYER_CHARACTER1 || layer == LAYER_CHARACTER2 ||
+                               layer == LAYER_SLIDE;
+            EXPECT_TRUE(story ? row->show[layer] == E_SHOW::KEEP : row->show[layer] != E_SHOW::UNSPECIFIED) << layer;
         }
     }
     EXPECT_EQ(StateRowsEnd() - StateRowsBegin(), static_cast<long>(std::size(DESIGN)));
-}
-
-TEST(StateTable, NoCellIsLeftUnspecified) {
-    // A layer added without its column in every row shows up here.
-    for (const StateRow* row = StateRowsBegin(); row != StateRowsEnd(); ++row) {
-        for (int layer = 0; layer < LAYER_COUNT; ++layer) {
-            EXPECT_NE(row->show[layer], E_SHOW::UNSPECIFIED) << "state " << row->state << ", layer " << layer;
-        }
-    }
-}
-
-TEST(StateTable, ValuesWithoutAScreenHaveNoRow) {
-    for (int value : {3, 9, 13, 14, -1, 15}) {
+    for (int value : {3, 9, 13, 14, -1, 15}) {  // values without a screen
         EXPECT_EQ(FindStateRow(static_cast<E_GameState>(value)), nullptr) << value;
     }
-}
-
-TEST(StateTable, EveryTitleAndMenuButtonLeadsToAState) {
+    // Every title and menu button leads to a state: six on the title, seven in the menu.
     int checked = 0;
     for (const ButtonFiles& button : RegisteredButtons()) {
-        if (button.owner == LAYER_TITLE || button.owner == LAYER_MENU) {
-            EXPECT_NE(FindStateRow(static_cast<E_GameState>(button.result)), nullptr) << std::string(
-                button.normal.key.begin(), button.normal.key.end());
-            ++checked;
-        }
+        if (button.owner != LAYER_TITLE && button.owner != LAYER_MENU) continue;
+        EXPECT_NE(FindStateRow(static_cast<E_GameState>(button.result)), nullptr) << button.result;
+        ++checked;
     }
-    EXPECT_EQ(checked, 13);  // six on the title, seven in the menu
+    EXPECT_EQ(checked, 13);
 }
 
-TEST(LayerTable, RowsFollowTheDrawingOrder) {
-    for (int i = 0; i < LAYER_COUNT; ++i) EXPECT_EQ(LAYER_TABLE[i].layer, i);
+TEST(LayerTable, RowsFollowTheDrawingOrderAndSayWhatWaitsWhatIsLockedAndWhatTakesTheDrawSpeed) {
     // Bottom up: the background under the title under the story, the
     // message window over the story, the mask over the game and under every
     // panel it dims for.
@@ -111,15 +96,14 @@ TEST(LayerTable, RowsFollowTheDrawingOrder) {
     static_assert(LAYER_SLIDE < LAYER_MESSAGE_WINDOW && LAYER_MESSAGE_WINDOW < LAYER_SCREEN_MASK);
     static_assert(LAYER_SCREEN_MASK < LAYER_MENU && LAYER_SCREEN_MASK < LAYER_CONFIG &&
                   LAYER_SCREEN_MASK < LAYER_DICTIONARY && LAYER_SCREEN_MASK < LAYER_SAVE_LOAD);
-}
-
-TEST(LayerTable, WhatWaitsForTheBackgroundWhatIsDrawnLockedAndWhatTakesTheDrawSpeed) {
     std::set<int> waitEntirely, drawOnlyAfter, keepOwnStep, locked;
-    for (const LayerTraits& traits : LAYER_TABLE) {
-        if (traits.drawnUnderStateLock) locked.insert(traits.layer);
-        if (traits.waitsForBackground == E_BACKGROUND_WAIT::ASK_AND_DRAW) waitEntirely.insert(traits.layer);
-        if (traits.waitsForBackground == E_BACKGROUND_WAIT::DRAW) drawOnlyAfter.insert(traits.layer);
-        if (!traits.takesDrawSpeed) keepOwnStep.insert(traits.layer);
+    for (int i = 0; i < LAYER_COUNT; ++i) {
+        const LayerTraits& traits = LAYER_TABLE[i];
+        EXPECT_EQ(traits.layer, i);
+        if (traits.drawnUnderStateLock) locked.insert(i);
+        if (traits.waitsForBackground == E_BACKGROUND_WAIT::ASK_AND_DRAW) waitEntirely.insert(i);
+        if (traits.waitsForBackground == E_BACKGROUND_WAIT::DRAW) drawOnlyAfter.insert(i);
+        if (!traits.takesDrawSpeed) keepOwnStep.insert(i);
     }
     EXPECT_EQ(waitEntirely, (std::set<int>{LAYER_CHARACTER1, LAYER_CHARACTER2, LAYER_SLIDE}));
     EXPECT_EQ(drawOnlyAfter, (std::set<int>{LAYER_MESSAGE_WINDOW}));
