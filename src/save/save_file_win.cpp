@@ -4,6 +4,7 @@
 
 #include "app/report.h"
 #include "resource/kernel_handle.h"
+#include "resource/safe_file.h"
 #include "save/save_file.h"
 
 namespace {
@@ -38,36 +39,7 @@ int ReadSaveFile(const std::wstring& folder, int index, SaveSlot& slot) {
 
 int WriteSaveFile(const std::wstring& folder, int index, const SaveSlot& slot) {
     const std::wstring path = SaveFileName(folder, index);
-    const std::wstring temporary = path + L".tmp";
     const std::vector<std::uint8_t> image = SaveFileImage(slot);
-    {
-        CKernelHandle file(
-            CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return Fail(path, L"CreateFileW", GetLastError());
-        DWORD written = 0;
-        const BOOL wrote = WriteFile(file.get(), image.data(), static_cast<DWORD>(image.size()), &written, nullptr);
-        DWORD error = GetLastError();
-        const wchar_t* step = L"WriteFile";
-        bool stored = wrote && written == image.size();
-        if (stored && !FlushFileBuffers(file.get())) {
-            stored = false;
-            error = GetLastError();
-            step = L"FlushFileBuffers";
-        }
-        if (!file.Close() && stored) {
-            stored = false;
-            error = GetLastError();
-            step = L"CloseHandle";
-        }
-        if (!stored) {
-            DeleteFileW(temporary.c_str());
-            return Fail(path, step, error);
-        }
-    }
-    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = GetLastError();
-        DeleteFileW(temporary.c_str());
-        return Fail(path, L"MoveFileExW", error);
-    }
-    return 1;
+    const auto failure = ReplaceFileSafely(path, image.data(), image.size(), 0);
+    return failure ? Fail(path, failure->step, failure->error) : 1;
 }

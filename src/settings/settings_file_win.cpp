@@ -1,9 +1,8 @@
 #include <windows.h>
 
-#include <utility>
-
 #include "app/report.h"
 #include "resource/kernel_handle.h"
+#include "resource/safe_file.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -28,36 +27,7 @@ bool ReadSettingsFile(const std::wstring& path, CSettings& record) {
 }
 
 bool WriteSettingsFile(const std::wstring& path, const CSettings& record) {
-    const std::wstring temporary = path + L".tmp";
     const auto image = record.ToBytes();
-    {
-        CKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return Fail(path, L"CreateFileW", GetLastError());
-        DWORD written = 0;
-        const BOOL wrote = WriteFile(file.get(), image.data(), static_cast<DWORD>(image.size()), &written, nullptr);
-        DWORD error = GetLastError();
-        const wchar_t* step = L"WriteFile";
-        bool stored = wrote && written == image.size();
-        if (stored && !FlushFileBuffers(file.get())) {
-            stored = false;
-            error = GetLastError();
-            step = L"FlushFileBuffers";
-        }
-        if (!file.Close() && stored) {
-            stored = false;
-            error = GetLastError();
-            step = L"CloseHandle";
-        }
-        if (!stored) {
-            DeleteFileW(temporary.c_str());
-            return Fail(path, step, error);
-        }
-    }
-    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = GetLastError();
-        DeleteFileW(temporary.c_str());
-        return Fail(path, L"MoveFileExW", error);
-    }
-    return true;
+    const auto failure = ReplaceFileSafely(path, image.data(), image.size(), FILE_SHARE_READ);
+    return !failure || Fail(path, failure->step, failure->error);
 }
