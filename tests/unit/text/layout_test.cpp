@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "text/line_layout.h"
@@ -12,345 +13,230 @@ namespace {
 // IPAGothic, 14 pixels a unit, 39 pixels the widest character.
 const FontMetrics GOTHIC{29, 14, 39};
 
-std::vector<int> Lines(const PageLayout& page) { return page.lineLengths; }
-
-// ---- Geometry ----
-
-TEST(TextGeometry, MessageWindowRectangleGivesNineteenColumnsAndFourLines) {
-    // Outer rectangle of the message body: top 425, left 25, bottom 575, right 775.
-    const TextGeometry g = ComputeTextGeometry(GOTHIC, 425, 25, 575, 775);
-    EXPECT_EQ(g.textRect.left, 25 + 39);   // one widest character in
-    EXPECT_EQ(g.textRect.top, 425 + 14);   // half a line down (29 / 2)
-    EXPECT_EQ(g.textRect.right, 775);
-    EXPECT_EQ(g.textRect.bottom, 575 - 14);
-    EXPECT_EQ(g.pageLines, (561 - 439) / 29);
-    EXPECT_EQ(g.lineCapacity, (775 - 64) / 39 + 1);
-    EXPECT_EQ(g.pageLines, 4);
-    EXPECT_EQ(g.lineCapacity, 19);
-}
-
-TEST(TextGeometry, RectangleTooSmallStillHoldsOneLineOfOneColumn) {
-    const TextGeometry g = ComputeTextGeometry(GOTHIC, 0, 0, 10, 10);
-    EXPECT_EQ(g.pageLines, 1);
-    EXPECT_EQ(g.lineCapacity, 1);
-    const TextGeometry none = ComputeTextGeometry(FontMetrics{}, 0, 0, 100, 100);
-    EXPECT_EQ(none.pageLines, 1);
-    EXPECT_EQ(none.lineCapacity, 1);
-}
-
-// ---- Character widths ----
-
-struct WidthCase {
-    wchar_t c;
-    int units;
-};
-
-class CharacterWidth : public ::testing::TestWithParam<WidthCase> {};
-
-TEST_P(CharacterWidth, CountsShiftJisBytes) { EXPECT_EQ(CharacterUnits(GetParam().c), GetParam().units); }
-
-INSTANTIATE_TEST_SUITE_P(Table, CharacterWidth,
-                         ::testing::Values(WidthCase{L'A', 1}, WidthCase{L'\\', 1}, WidthCase{L'\u007F', 1},
-                                           WidthCase{L'\uFF61', 1},  // ｡ first half-width katakana sign
-                                           WidthCase{L'\uFF9F', 1},  // ﾟ last half-width form
-                                           WidthCase{L'\uFF60', 2},  // just below the half-width block
-                                           WidthCase{L'\uFFA0', 2},  // just above it
-                                           WidthCase{L'\u3042', 2},  // あ
-                                           WidthCase{L'\u3000', 2}));  // ideographic space
-
-// ---- Lines ----
-
-struct LineCase {
-    const char* name;
-    std::wstring text;
-    std::wstring laidOut;  // the page text after forced breaks are removed
-    std::vector<int> lines;
-};
-
-class LineBreaking : public ::testing::TestWithParam<LineCase> {};
-
-// Five columns: a line holds 5 full-width or 9 half-width characters.
-TEST_P(LineBreaking, BreaksAsWritten) {
-    const LineCase& c = GetParam();
-    const std::vector<PageLayout> pages = LayOutPages(c.text, 5, 10);
-    ASSERT_EQ(pages.size(), 1u);
-    EXPECT_EQ(pages[0].text, c.laidOut);
-    EXPECT_EQ(Lines(pages[0]), c.lines);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, LineBreaking,
-    ::testing::Values(
-        LineCase{"ExactlyCapacityFullWidthFitsOneLine", L"あいうえお", L"あいうえお", {5}},
-        LineCase{"OneMoreStartsSecondLine", L"あいうえおか", L"あいうえおか", {5, 1}},
-        LineCase{"IdeographicFullStopHangs", L"あいうえお。", L"あいうえお。", {6}},
-        LineCase{"IdeographicCommaHangs", L"あいうえお、", L"あいうえお、", {6}},
-        LineCase{"FullWidthCommaHangs", L"あいうえお\uFF0C", L"あいうえお\uFF0C", {6}},
-        LineCase{"FullWidthStopHangs", L"あいうえお\uFF0E", L"あいうえお\uFF0E", {6}},
-        LineCase{"CommaHangs", L"あいうえお,", L"あいうえお,", {6}},
-        LineCase{"PeriodHangs", L"あいうえお.", L"あいうえお.", {6}},
-        LineCase{"OnlyOneMarkHangs", L"あいうえお。。", L"あいうえお。。", {6, 1}},
-        LineCase{"TextAfterHangingMarkStartsNextLine", L"あいうえお。か", L"あいうえお。か", {6, 1}},
-        LineCase{"MarkInsideLineDoesNotBreak", L"あ。いう", L"あ。いう", {4}},
-        LineCase{"NineHalfWidthFitOneLine", L"abcdefghi", L"abcdefghi", {9}},
-        LineCase{"TenthHalfWidthStartsSecondLine", L"abcdefghij", L"abcdefghij", {9, 1}},
-        // 1 + 2 + 2 + 2 + 2 = 9 units end the line after five characters.
-        LineCase{"MixedLineEndsAtNineUnits", L"aあいうえお", L"aあいうえお", {5, 1}},
-        // 8 half-width units, then a full-width character makes 10.
-        LineCase{"MixedLineMayReachTenUnits", L"abcdefghあい", L"abcdefghあい", {9, 1}},
-        LineCase{"HalfWidthKatakanaCountsOne", L"\uFF71\uFF72\uFF73\uFF74\uFF75\uFF76\uFF77\uFF78\uFF79\uFF7A",
-                 L"\uFF71\uFF72\uFF73\uFF74\uFF75\uFF76\uFF77\uFF78\uFF79\uFF7A", {9, 1}},
-        LineCase{"ForcedBreakIsDeleted", L"ab\\\\cd", L"abcd", {2, 2}},
-        LineCase{"SingleBackslashStays", L"ab\\cd", L"ab\\cd", {5}},
-        LineCase{"ThirdBackslashStays", L"a\\\\\\b", L"a\\b", {1, 2}},
-        LineCase{"TwoForcedBreaksMakeEmptyLine", L"a\\\\\\\\b", L"ab", {1, 0, 1}},
-        LineCase{"LeadingForcedBreakMakesEmptyFirstLine", L"\\\\a", L"a", {0, 1}},
-        // A break right after a full line only deletes the backslashes.
-        LineCase{"BreakAfterFullLineAddsNoEmptyLine", L"あいうえお\\\\か", L"あいうえおか", {5, 1}},
-        LineCase{"BreakAfterHangingMarkAddsNoEmptyLine", L"あいうえお。\\\\か", L"あいうえお。か", {6, 1}},
-        LineCase{"SecondBreakAfterFullLineStillMakesEmptyLine", L"あいうえお\\\\\\\\か", L"あいうえおか",
-                 {5, 0, 1}},
-        // The first backslash would fill the line: the pair still breaks it.
-        LineCase{"PairAtLineEndStillBreaks", L"abcdefgh\\\\i", L"abcdefghi", {8, 1}},
-        LineCase{"TrailingBreakAddsNoLine", L"あ\\\\", L"あ", {1}},
-        LineCase{"TextOfOnlyBreaksIsOneEmptyLine", L"\\\\\\\\", L"", {0}},
-        LineCase{"EmptyTextIsOneEmptyLine", L"", L"", {0}}),
-    [](const ::testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
-
-// ---- Pages ----
-
-TEST(PageSplitting, LinesBeyondPageLinesGoToNewPages) {
-    // Five full lines of five columns, two lines a page.
-    const std::wstring text = L"あいうえおかきくけこさしすせそたちつてとなにぬねの";
-    const std::vector<PageLayout> pages = LayOutPages(text, 5, 2);
-    ASSERT_EQ(pages.size(), 3u);
-    EXPECT_EQ(pages[0].text, L"あいうえおかきくけこ");
-    EXPECT_EQ(Lines(pages[0]), (std::vector<int>{5, 5}));
-    EXPECT_EQ(pages[1].text, L"さしすせそたちつてと");
-    EXPECT_EQ(Lines(pages[1]), (std::vector<int>{5, 5}));
-    EXPECT_EQ(pages[2].text, L"なにぬねの");
-    EXPECT_EQ(Lines(pages[2]), (std::vector<int>{5}));
-}
-
-TEST(PageSplitting, ExactlyPageLinesStayOnePage) {
-    const std::vector<PageLayout> pages = LayOutPages(L"あいうえおかきくけこ", 5, 2);
-    ASSERT_EQ(pages.size(), 1u);
-    EXPECT_EQ(Lines(pages[0]), (std::vector<int>{5, 5}));
-}
-
-TEST(PageSplitting, ForcedBreaksCountAsLines) {
-    const std::vector<PageLayout> pages = LayOutPages(L"a\\\\b\\\\c", 5, 2);
-    ASSERT_EQ(pages.size(), 2u);
-    EXPECT_EQ(pages[0].text, L"ab");
-    EXPECT_EQ(pages[1].text, L"c");
-}
-
-TEST(PageSplitting, TrailingBreaksMakeNoEmptyPage) {
-    const std::vector<PageLayout> pages = LayOutPages(L"a\\\\\\\\\\\\", 5, 1);
-    ASSERT_EQ(pages.size(), 1u);
-    EXPECT_EQ(pages[0].text, L"a");
-}
-
-TEST(PageSplitting, ZeroPageLinesStillEnds) {
-    const std::vector<PageLayout> pages = LayOutPages(L"a\\\\b", 5, 0);
-    EXPECT_EQ(pages.size(), 2u);
-}
-
-// ---- Terms ----
-
-TEST(TermSearch, EveryOccurrenceOfATermIsFound) {
-    const GlossaryMap glossary{{L"かな", {}}};
-    const PageTerms terms = FindTerms(L"かなあかなかな", glossary);
-    EXPECT_EQ(terms, (PageTerms{{0, L"かな"}, {3, L"かな"}, {5, L"かな"}}));
-}
-
-TEST(TermSearch, OccurrencesOfOneTermDoNotOverlap) {
-    const GlossaryMap glossary{{L"ああ", {}}};
-    EXPECT_EQ(FindTerms(L"あああ", glossary), (PageTerms{{0, L"ああ"}}));
-}
-
-TEST(TermSearch, AtOneStartTheTermEarlierInKeyOrderWins) {
-    // "ネット" orders before "ネットワーク" (it is a prefix of it).
-    const GlossaryMap glossary{{L"ネットワーク", {}}, {L"ネット", {}}};
-    const PageTerms terms = FindTerms(L"ネットワーク", glossary);
-    EXPECT_EQ(terms, (PageTerms{{0, L"ネット"}}));
-    const std::vector<int> owner = TermOfEachCharacter(L"ネットワーク", terms);
-    EXPECT_EQ(owner, (std::vector<int>{0, 0, 0, -1, -1, -1}));
-}
-
-TEST(TermSearch, OverlappingTermsAtDifferentStartsGiveEachCharacterToTheFirst) {
-    const GlossaryMap glossary{{L"AB", {}}, {L"BC", {}}};
-    const PageTerms terms = FindTerms(L"ABC", glossary);
-    EXPECT_EQ(terms, (PageTerms{{0, L"AB"}, {1, L"BC"}}));
-    EXPECT_EQ(TermOfEachCharacter(L"ABC", terms), (std::vector<int>{0, 0, 1}));
-}
-
-TEST(TermSearch, EmptyTitleMatchesNothing) {
-    const GlossaryMap glossary{{L"", {}}, {L"B", {}}};
-    EXPECT_EQ(FindTerms(L"ABC", glossary), (PageTerms{{1, L"B"}}));
-}
-
-// ---- Term areas (text rectangle at left 64, top 439; 14-pixel units, 29-pixel lines) ----
-
-std::vector<TermArea> AreasOf(const std::wstring& text, const GlossaryMap& glossary, int columns) {
-    const std::vector<PageLayout> pages = LayOutPages(text, columns, 10);
-    return BuildTermAreas(pages[0], FindTerms(pages[0].text, glossary), GOTHIC, 64, 439);
-}
-
-void ExpectArea(const TermArea& area, const std::wstring& term, int left, int top, int right, int bottom) {
-    EXPECT_EQ(area.term, term);
-    EXPECT_EQ(area.rect, (TextRect{left, top, right, bottom}));
-    EXPECT_EQ(area.hovered, 0);
-}
-
-TEST(TermAreas, FullWidthTermOnOneLineIsOneArea) {
-    const auto areas = AreasOf(L"あかなさ", {{L"かな", {}}}, 19);
-    ASSERT_EQ(areas.size(), 1u);
-    ExpectArea(areas[0], L"かな", 64 + 28, 439, 64 + 28 + 56, 439 + 29);
-}
-
-TEST(TermAreas, TwoOccurrencesGiveTwoAreas) {
-    const auto areas = AreasOf(L"かなあかな", {{L"かな", {}}}, 19);
-    ASSERT_EQ(areas.size(), 2u);
-    ExpectArea(areas[0], L"かな", 64, 439, 64 + 56, 468);
-    ExpectArea(areas[1], L"かな", 64 + 84, 439, 64 + 140, 468);
-}
-
-TEST(TermAreas, TermOverLineEndGivesOneAreaPerLine) {
-    // Five columns: "あいうえお" / "かき"; the term "おか" spans the break.
-    const auto areas = AreasOf(L"あいうえおかき", {{L"おか", {}}}, 5);
-    ASSERT_EQ(areas.size(), 2u);
-    ExpectArea(areas[0], L"おか", 64 + 4 * 28, 439, 64 + 5 * 28, 468);
-    ExpectArea(areas[1], L"おか", 64, 468, 64 + 28, 497);
-}
-
-TEST(TermAreas, HalfWidthCharactersStayOneAreaEach) {
-    // Each character's box is two units wide, so half-width boxes overlap.
-    const auto areas = AreasOf(L"xab", {{L"ab", {}}}, 19);
-    ASSERT_EQ(areas.size(), 2u);
-    ExpectArea(areas[0], L"ab", 64 + 14, 439, 64 + 42, 468);
-    ExpectArea(areas[1], L"ab", 64 + 28, 439, 64 + 56, 468);
-}
-
-TEST(TermAreas, OccurrencesOnDifferentLinesNeverMerge) {
-    // Two columns (3 units): "xあ" / "あx". The first x's box ends at 92,
-    // where the second x's box begins one line lower.
-    const auto areas = AreasOf(L"xああx", {{L"x", {}}}, 2);
-    ASSERT_EQ(areas.size(), 2u);
-    ExpectArea(areas[0], L"x", 64, 439, 92, 468);
-    ExpectArea(areas[1], L"x", 92, 468, 120, 497);
-}
-
-// ---- Hover ----
-
-TEST(TermHover, OnlyPointsStrictlyInsideHoverAndChangesAreQueuedGrown) {
-    std::vector<TermArea> areas{TermArea{L"T", TextRect{10, 10, 40, 30}, 0}};
-    std::vector<TextRect> changed;
-    UpdateTermHover(areas, 10, 20, changed);  // on the left edge
-    EXPECT_EQ(areas[0].hovered, 0);
-    EXPECT_TRUE(changed.empty());
-    UpdateTermHover(areas, 11, 20, changed);
-    EXPECT_EQ(areas[0].hovered, 1);
-    ASSERT_EQ(changed.size(), 1u);
-    EXPECT_EQ(changed[0], (TextRect{9, 9, 41, 31}));
-    UpdateTermHover(areas, 20, 20, changed);  // still inside: nothing new
-    EXPECT_EQ(changed.size(), 1u);
-    UpdateTermHover(areas, 20, 30, changed);  // on the bottom edge
-    EXPECT_EQ(areas[0].hovered, 0);
-    EXPECT_EQ(changed.size(), 2u);
-}
-
-// ---- Text block ----
-
-TEST(TextBlock, EmptyTextLeavesBlockNotReady) {
-    CTextLayout text(GOTHIC, 425, 25, 575, 775);
-    EXPECT_FALSE(text.SetText(true, {}, L""));
-    EXPECT_FALSE(text.IsReady());
-    EXPECT_FALSE(text.IsTyping());  // nothing to type
-    EXPECT_TRUE(text.VisibleRuns().empty());
-    EXPECT_EQ(text.GetPageCount(), 1);
-}
-
-TEST(TextBlock, NewTextReplacesOldPagesAndStartsAtPageZero) {
-    CTextLayout text(GOTHIC, 425, 25, 575, 775);
-    // 19 columns x 4 lines a page: 100 full-width characters make 6 lines.
-    ASSERT_TRUE(text.SetText(false, {}, std::wstring(100, L'あ')));
-    EXPECT_EQ(text.GetPageCount(), 2);
-    text.ShowPage(1);
-    EXPECT_EQ(text.GetCurrentPage(), 1);
-    ASSERT_TRUE(text.SetText(false, {}, L"あ"));
-    EXPECT_EQ(text.GetPageCount(), 1);
-    EXPECT_EQ(text.GetCurrentPage(), 0);
-    EXPECT_EQ(text.GetTextLength(), 1);
-}
-
-TEST(TextBlock, TextShownWholeMarksTextRectangleChanged) {
-    CTextLayout text(GOTHIC, 425, 25, 575, 775);
-    text.SetText(false, {}, L"あ");
-    EXPECT_EQ(text.CollectDirtyRect(), (TextRect{64, 439, 775, 561}));
-    EXPECT_EQ(text.CollectDirtyRect(), TextRect{});
-}
-
-// ---- Entry list ----
-
-// Each list line links the title written on it and nothing else: not the
-// shorter title it begins with, nor a title its end and the next line's
-// start spell together.
-TEST(EntryList, EachLineLinksOnlyItsOwnTitle) {
-    CTextLayout text(GOTHIC, 425, 25, 575, 775);  // text from (64, 439)
-    const GlossaryList list{{L"a", L"ネット"},         // its own line, and the start of line 2's title
-                            {L"b", L"ワーク"},         // with line 0 spells "ネットワーク"
-                            {L"c", L"ネットワーク"},   // begins with "ネット"
-                            {L"d", L"トワ"}};          // spelled by lines 0 and 1 across the break
-    const GlossaryMap glossary{{L"ネット", {}}, {L"ワーク", {}}, {L"ネットワーク", {}}, {L"トワ", {}}};
-    text.SetEntryList(glossary, list);
-    ASSERT_TRUE(text.IsReady());
-    EXPECT_FALSE(text.IsTyping());
-    EXPECT_EQ(text.GetPage(0).lineLengths, (std::vector<int>{3, 3, 6, 2}));
-    const std::vector<TermArea>& areas = text.CurrentTermAreas();
-    ASSERT_EQ(areas.size(), 4u);
-    for (std::size_t line = 0; line < 4; ++line) {
-        const int top = 439 + 29 * static_cast<int>(line);
-        const int width = 28 * static_cast<int>(list[line].title.size());
-        EXPECT_EQ(areas[line].term, list[line].title) << "line " << line;
-        EXPECT_EQ(areas[line].rect, (TextRect{64, top, 64 + width, top + 29})) << "line " << line;
+TEST(TextGeometry, TextStartsOneWidestCharacterInAndHalfALineDown) {
+    // Outer and text rectangles as left, top, right, bottom.
+    for (const auto& [metrics, outer, text, columns, lines] :
+         {std::tuple{GOTHIC, TextRect{25, 425, 775, 575}, TextRect{64, 439, 775, 561}, 19, 4},  // the message window
+          {GOTHIC, {0, 0, 117, 86}, {39, 14, 117, 72}, 3, 2},  // 78 = 2 x 39 wide, 58 = 2 x 29 high
+          {GOTHIC, {0, 0, 0, 10}, {39, 14, 0, -4}, 1, 1},  // too small for one character
+          {FontMetrics{}, {0, 0, 100, 100}, {0, 0, 100, 100}, 1, 1}}) {
+        const TextGeometry g = ComputeTextGeometry(metrics, outer.top, outer.left, outer.bottom, outer.right);
+        EXPECT_EQ(std::tuple(g.textRect, g.lineCapacity, g.pageLines), std::tuple(text, columns, lines)) << outer.right;
     }
 }
 
-TEST(EntryList, LongTitleLinksEveryLineItCoversOnEveryPage) {
-    // Outer rectangle (0, 0, 86, 117): three columns, two lines a page, text
-    // from (39, 14).
-    CTextLayout text(GOTHIC, 0, 0, 86, 117);
-    const std::wstring longTitle = L"うえおかきくけ";  // three lines: page 0 line 1, page 1 lines 0 and 1
-    const GlossaryList list{{L"a", L"あい"}, {L"b", longTitle}, {L"c", L"こ"}};
-    const GlossaryMap glossary{{L"あい", {}}, {longTitle, {}}, {L"こ", {}}};
-    text.SetEntryList(glossary, list);
-    ASSERT_EQ(text.GetPageCount(), 3);
-    ASSERT_EQ(text.CurrentTermAreas().size(), 2u);
-    EXPECT_EQ(text.CurrentTermAreas()[1].term, longTitle);
-    EXPECT_EQ(text.CurrentTermAreas()[1].rect, (TextRect{39, 43, 39 + 84, 72}));
-    text.ShowPage(1);
-    const std::vector<TermArea>& continued = text.CurrentTermAreas();
-    ASSERT_EQ(continued.size(), 2u);
-    EXPECT_EQ(continued[0].term, longTitle);
-    EXPECT_EQ(continued[0].rect, (TextRect{39, 14, 39 + 84, 43}));
-    EXPECT_EQ(continued[1].term, longTitle);
-    EXPECT_EQ(continued[1].rect, (TextRect{39, 43, 39 + 28, 72}));
-    text.ShowPage(2);
-    ASSERT_EQ(text.CurrentTermAreas().size(), 1u);
-    EXPECT_EQ(text.CurrentTermAreas()[0].term, L"こ");
+// One unit for ASCII and half-width katakana, two for the rest, on either
+// side of each range's ends ("122112"); only six marks hang ("h").
+TEST(Characters, WidthsAndHangingMarks) {
+    std::wstring seen;
+    for (const wchar_t c : std::wstring(L"\u007F\u0080\uFF60\uFF61\uFF9F\uFFA0"))
+        seen += std::to_wstring(CharacterUnits(c));
+    for (const wchar_t c : std::wstring(L",.\uFF0C\uFF0E\u3001\u3002+-/\uFF0B\uFF0D\uFF0F\u3000\u3003"))
+        seen += IsHangingMark(c) ? L"h" : L"-";
+    EXPECT_EQ(seen, L"122112hhhhhh--------");
 }
 
-TEST(EntryList, TitleHoldingABreakLinksNothingAndMovesNoOtherTitle) {
+// Pages joined by "|", the lines of a page by "/".
+std::wstring Render(const std::wstring& text, int columns, int pageLines) {
+    std::wstring out;
+    for (const PageLayout& page : LayOutPages(text, columns, pageLines)) {
+        std::size_t at = 0;
+        for (std::size_t line = 0; line < page.lineLengths.size(); ++line) {
+            const auto length = static_cast<std::size_t>(page.lineLengths[line]);
+            out += (line == 0 ? L"" : L"/") + page.text.substr(at, length);
+            at += length;
+        }
+        out += L"|";
+    }
+    return out.empty() ? L"no page" : out.substr(0, out.size() - 1);
+}
+
+// Five columns: a line holds 5 full-width or 9 half-width characters.
+TEST(LineBreaking, LinesEndAtTwiceTheColumnsLessOneUnitAndForcedBreaks) {
+    const std::tuple<const wchar_t*, int, int, const wchar_t*> cases[] = {
+        {L"あいうえおか", 5, 9, L"あいうえお/か"},
+        {L"abcdefghij", 5, 9, L"abcdefghi/j"},
+        {L"abcdefghあい", 5, 9, L"abcdefghあ/い"},  // 8 + 2: a line may reach 10 units
+        {L"あいうえお。か", 5, 9, L"あいうえお。/か"},  // a mark after a full line joins it,
+        {L"あいうえお、。", 5, 9, L"あいうえお、/。"},  // only one
+        {L"a\\\\\\b", 5, 9, L"a/\\b"},  // a single backslash stays
+        {L"a\\\\\\\\b", 5, 9, L"a//b"},
+        {L"\\\\a", 5, 9, L"/a"},
+        // A break right where a full line wrapped only deletes the backslashes.
+        {L"あいうえお\\\\か", 5, 9, L"あいうえお/か"},
+        {L"あいうえお。\\\\か", 5, 9, L"あいうえお。/か"},
+        {L"あいうえお\\\\\\\\か", 5, 9, L"あいうえお//か"},
+        {L"abcdefgh\\\\i", 5, 9, L"abcdefgh/i"},  // the pair would fill the line: it still breaks
+        // Empty lines at the end are dropped; one page of one line remains.
+        {L"あ\\\\", 5, 9, L"あ"},
+        {L"\\\\\\\\", 5, 9, L""},
+        {L"あいうえおかきくけこさしすせそたちつてとなにぬねの", 5, 2,
+         L"あいうえお/かきくけこ|さしすせそ/たちつてと|なにぬねの"},
+        {L"あいうえおかきくけこ", 5, 2, L"あいうえお/かきくけこ"},
+        {L"a\\\\\\\\\\\\", 5, 1, L"a"},
+        {L"ab", 0, 0, L"a|b"},  // at least one column and one line a page
+    };
+    for (const auto& [text, columns, pageLines, laidOut] : cases) {
+        EXPECT_EQ(Render(text, columns, pageLines), laidOut) << text;
+    }
+}
+
+TEST(TermSearch, EveryOccurrenceWithoutOverlapTheTitleEarlierInKeyOrderWinningAStart) {
+    // "トワ" < "ネット" < "ネットワーク" in key order; the empty title matches nothing.
+    const GlossaryMap glossary{{L"", {}}, {L"ああ", {}}, {L"トワ", {}}, {L"ネット", {}}, {L"ネットワーク", {}}};
+    const std::wstring page = L"あああネットワークネット";
+    const PageTerms terms = FindTerms(page, glossary);
+    EXPECT_EQ(terms, (PageTerms{{0, L"ああ"}, {3, L"ネット"}, {5, L"トワ"}, {9, L"ネット"}}));
+    // A character shared by two occurrences belongs to the one that starts first.
+    EXPECT_EQ(TermOfEachCharacter(page, terms), (std::vector<int>{0, 0, -1, 1, 1, 1, 2, -1, -1, 3, 3, 3}));
+}
+
+// Each term area as "term left,top,right,bottom;".
+std::wstring Describe(const std::vector<TermArea>& areas) {
+    std::wstring out;
+    for (const TermArea& a : areas) {
+        out += a.term + L" " + std::to_wstring(a.rect.left) + L"," + std::to_wstring(a.rect.top) + L"," +
+               std::to_wstring(a.rect.right) + L"," + std::to_wstring(a.rect.bottom) + L";";
+    }
+    return out;
+}
+
+std::wstring Areas(const std::wstring& text, int columns, const GlossaryMap& glossary) {
+    const PageLayout page = LayOutPages(text, columns, 9)[0];
+    return Describe(BuildTermAreas(page, FindTerms(page.text, glossary), GOTHIC, 64, 439));
+}
+
+// Text from (64, 439); 14-pixel units, 29-pixel lines; every character's
+// box is two units wide.
+TEST(TermAreas, TouchingCharactersOfOneTermOnOneLineMakeOneArea) {
+    // Touching occurrences of one term merge, another term never does.
+    EXPECT_EQ(Areas(L"aかなかなネ", 19, {{L"かな", {}}, {L"ネ", {}}}), L"かな 78,439,190,468;ネ 190,439,218,468;");
+    EXPECT_EQ(Areas(L"あいうえおかき", 5, {{L"おか", {}}}), L"おか 176,439,204,468;おか 64,468,92,497;");
+    EXPECT_EQ(Areas(L"xab", 19, {{L"ab", {}}}), L"ab 78,439,106,468;ab 92,439,120,468;");  // half-width overlap
+    // "xあ" / "あx": the first x's box ends where the second's begins, a line lower.
+    EXPECT_EQ(Areas(L"xああx", 2, {{L"x", {}}}), L"x 64,439,92,468;x 92,468,120,497;");
+    EXPECT_EQ(Areas(L"あ", 19, {}), L"");
+}
+
+TEST(TermHover, OnlyPointsStrictlyInsideHoverAndEachChangeQueuesTheRectangleGrownByOne) {
+    std::vector<TermArea> areas{TermArea{L"T", TextRect{10, 10, 40, 30}, 0}};
+    std::vector<TextRect> changed;
+    const int moves[][3] = {{11, 20, 1}, {10, 20, 0}, {39, 29, 1}, {40, 20, 0}, {20, 11, 1},
+                            {20, 10, 0}, {20, 29, 1}, {20, 30, 0}, {20, 20, 1}, {21, 21, 1}};
+    for (const auto& [x, y, hovered] : moves) {
+        UpdateTermHover(areas, x, y, changed);
+        EXPECT_EQ(areas[0].hovered, hovered) << x << "," << y;
+    }
+    ClearTermHover(areas, changed);
+    ClearTermHover(areas, changed);
+    EXPECT_EQ(changed, std::vector<TextRect>(10, TextRect{9, 9, 41, 31}));  // 9 moves changed it, then one clear
+}
+
+// ---- CTextLayout: a block of text in pages, typed out frame by frame ----
+
+TEST(TextBlock, PagesAreShownOnlyInRangeAndANewTextStartsAtPageZero) {
     CTextLayout text(GOTHIC, 425, 25, 575, 775);
-    // The first title holds a forced break (two backslashes): it lays out as
-    // the lines "a" and "b", and "ネット" follows on line 2.
-    const GlossaryList list{{L"a", L"a\\\\b"}, {L"b", L"ネット"}};
-    const GlossaryMap glossary{{L"a\\\\b", {}}, {L"ネット", {}}};
-    text.SetEntryList(glossary, list);
-    ASSERT_EQ(text.CurrentTermAreas().size(), 1u);
-    EXPECT_EQ(text.CurrentTermAreas()[0].term, L"ネット");
-    EXPECT_EQ(text.CurrentTermAreas()[0].rect, (TextRect{64, 439 + 58, 64 + 84, 439 + 87}));
+    EXPECT_FALSE(text.SetText(true, {}, L""));
+    text.RestartTyping();
+    EXPECT_EQ(std::tuple(text.IsReady(), text.IsTyping()), std::tuple(false, false));  // nothing to type
+    ASSERT_TRUE(text.SetText(true, {}, std::wstring(77, L'あ')));  // 76 characters a page
+    text.ShowPage(2);
+    text.ShowPage(-1);
+    EXPECT_EQ(std::tuple(text.GetPageCount(), text.GetCurrentPage(), text.IsTyping()), std::tuple(2, 0, true));
+    text.ShowPage(1);
+    EXPECT_EQ(std::tuple(text.GetCurrentPage(), text.IsTyping(), text.GetRevealed(), text.GetRevealedLines()),
+              std::tuple(1, false, 1, 1));
+    text.NextPage();  // on the last page: nothing
+    EXPECT_EQ(text.GetCurrentPage(), 1);
+    text.ShowPage(0);
+    text.NextPage();
+    EXPECT_EQ(std::tuple(text.GetCurrentPage(), text.IsTyping(), text.GetRevealed()), std::tuple(1, true, 0));
+    ASSERT_TRUE(text.SetText(false, {}, L"あ"));
+    EXPECT_EQ(std::tuple(text.GetPageCount(), text.GetCurrentPage(), text.GetTextLength()), std::tuple(1, 0, 1));
+}
+
+TEST(Typing, APageTakesTheFramesOfItsSpeed) {
+    // Speed 1 adds a character every second frame, on the first frame or
+    // the second as the shared toggle stands; speeds below 1 count as 1.
+    for (const auto& [length, speed, toggle, frames] :
+         {std::tuple{10, 1, false, 19}, {10, 1, true, 20}, {10, 0, false, 19}, {9, 2, false, 5}, {10, 255, true, 1}}) {
+        CTextLayout text(GOTHIC, 425, 25, 575, 775);
+        text.SetRevealSpeed(speed);
+        text.SetText(true, {}, std::wstring(static_cast<std::size_t>(length), L'あ'));
+        bool shared = toggle;
+        int drawn = 0;
+        for (; drawn < 100 && text.IsTyping(); ++drawn) text.AdvanceFrame(shared);
+        EXPECT_EQ(std::tuple(drawn, text.GetRevealed()), std::tuple(frames, length)) << length << " " << speed;
+    }
+}
+
+// Without terms the page is drawn one run a line; an empty line draws
+// nothing but keeps its place.
+TEST(Typing, RevealsTheLinesInOrderAndCountsTheWholeOnes) {
+    CTextLayout text(GOTHIC, 425, 25, 575, 225);  // five columns from (64, 439)
+    text.SetRevealSpeed(3);
+    text.SetText(true, {}, L"あいうえおか\\\\\\\\き");  // lines あいうえお, か, (empty), き
+    bool toggle = false;
+    std::wstring frames;  // each frame's runs as "y text", then the lines shown whole
+    for (int guard = 0; guard < 10 && text.IsTyping(); ++guard) {
+        text.AdvanceFrame(toggle);
+        for (const TextRun& r : text.VisibleRuns()) frames += std::to_wstring(r.y) + L" " + r.text + L";";
+        frames += std::to_wstring(text.GetRevealedLines()) + L"|";
+    }
+    EXPECT_EQ(text.VisibleRuns().at(0).x, 64);
+    EXPECT_EQ(frames, L"439 あいう;0|439 あいうえお;468 か;3|439 あいうえお;468 か;526 き;4|");
+}
+
+TEST(Typing, TextRectangleChangesWhileTypingAndOutlinesWaitForTheWholePage) {
+    CTextLayout text(GOTHIC, 425, 25, 575, 775);
+    const TextRect whole{64, 439, 775, 561};
+    text.SetRevealSpeed(4);
+    text.SetText(true, {{L"かな", {}}}, L"aかなかな\\\\bかな");
+    std::vector<TextRect> changed;
+    UpdateTermHover(text.CurrentTermAreas(), 80, 450, changed);
+    bool toggle = false;
+    text.AdvanceFrame(toggle);
+    EXPECT_EQ(text.CollectDirtyRect(), whole);
+    EXPECT_TRUE(text.HoveredOutlines().empty());
+    text.AdvanceFrame(toggle);  // completes the page
+    EXPECT_EQ(text.CollectDirtyRect(), whole);
+    EXPECT_EQ(text.CollectDirtyRect(), TextRect{});
+    // The two touching occurrences make one area.
+    EXPECT_EQ(text.HoveredOutlines(), (std::vector<TextRect>{{78, 439, 190, 468}}));
+    // With terms one run a character, placed by the units before it on its
+    // line ("*": a term).
+    std::wstring runs;
+    for (const TextRun& r : text.VisibleRuns()) {
+        runs += std::to_wstring(r.x) + L"," + std::to_wstring(r.y) + L" " + r.text + (r.term ? L"*;" : L";");
+    }
+    EXPECT_EQ(runs, L"64,439 a;78,439 か*;106,439 な*;134,439 か*;162,439 な*;64,468 b;78,468 か*;106,468 な*;");
+    text.RestartTyping();
+    EXPECT_EQ(std::tuple(text.IsTyping(), text.GetRevealed(), text.VisibleRuns().size()), std::tuple(true, 0, 0u));
+}
+
+// Each list line links the title written on it and nothing else: not the
+// shorter title it begins with ("ネット"), nor a title its end and the next
+// line's start spell together ("ネットワーク", "トワ").
+TEST(EntryList, EachLineLinksOnlyItsOwnTitle) {
+    CTextLayout text(GOTHIC, 425, 25, 575, 775);
+    text.SetEntryList({{L"ネット", {}}, {L"ワーク", {}}, {L"ネットワーク", {}}, {L"トワ", {}}},
+                      {{L"a", L"ネット"}, {L"b", L"ワーク"}, {L"c", L"ネットワーク"}, {L"d", L"トワ"}});
+    EXPECT_EQ(text.GetPage(0).lineLengths, (std::vector<int>{3, 3, 6, 2}));
+    EXPECT_EQ(Describe(text.CurrentTermAreas()),
+              L"ネット 64,439,148,468;ワーク 64,468,148,497;ネットワーク 64,497,232,526;トワ 64,526,120,555;");
+    // A title holding a forced break links nothing and moves no other title.
+    text.SetEntryList({{L"a\\\\b", {}}, {L"ネット", {}}}, {{L"a", L"a\\\\b"}, {L"b", L"ネット"}});
+    EXPECT_EQ(Describe(text.CurrentTermAreas()), L"ネット 64,497,148,526;");
+    // A long title links every line it covers on every page.
+    CTextLayout small(GOTHIC, 0, 0, 86, 117);  // three columns, two lines a page, text from (39, 14)
+    const std::wstring title = L"うえおかきくけ";  // page 0 line 1, page 1 lines 0 and 1
+    small.SetEntryList({{L"あい", {}}, {title, {}}, {L"こ", {}}}, {{L"a", L"あい"}, {L"b", title}, {L"c", L"こ"}});
+    ASSERT_EQ(small.GetPageCount(), 3);
+    EXPECT_EQ(Describe(small.CurrentTermAreas()), L"あい 39,14,95,43;" + title + L" 39,43,123,72;");
+    small.ShowPage(1);
+    EXPECT_EQ(Describe(small.CurrentTermAreas()), title + L" 39,14,123,43;" + title + L" 39,43,67,72;");
+    small.ShowPage(2);
+    EXPECT_EQ(Describe(small.CurrentTermAreas()), L"こ 39,14,67,43;");
 }
 
 }  // namespace

@@ -1,3 +1,6 @@
+// The message window's clicks and keys; the window itself (text_window_test)
+// only adds which button a click hit.
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -9,129 +12,52 @@
 
 namespace {
 
-const FontMetrics GOTHIC{29, 14, 39};
-const GlossaryMap GLOSSARY{{L"かな", {}}};
-
-// The message body of the message window: 19 columns, 4 lines a page.
-class MessageInput : public ::testing::Test {
-protected:
-    void Set(const std::wstring& message, bool typeOut = true) { text.SetText(typeOut, GLOSSARY, message); }
-    void TypeToEnd() {
-        bool toggle = false;
-        for (int guard = 0; guard < 1000 && text.IsTyping(); ++guard) text.AdvanceFrame(toggle);
-    }
-    // Puts the mouse over the first term area of the page.
-    void HoverFirstTerm() {
+// Two pages (19 x 4 = 76 full-width characters a page) with the term "かな"
+// at the start, typing out, the mouse over the term.
+struct Message {
+    Message() {
+        text.SetText(true, {{L"かな", {}}}, L"かな" + std::wstring(80, L'あ'));
         std::vector<TextRect> changed;
-        const TextRect r = text.CurrentTermAreas().at(0).rect;
-        UpdateTermHover(text.CurrentTermAreas(), r.left + 5, r.top + 5, changed);
+        UpdateTermHover(text.CurrentTermAreas(), 70, 450, changed);
     }
-    int Click(std::optional<int> button = std::nullopt) { return ClickMessage(MessageText{text, false}, button, term); }
-
-    CTextLayout text{GOTHIC, 425, 25, 575, 775};
-    std::wstring term;
+    CTextLayout text{FontMetrics{29, 14, 39}, 425, 25, 575, 775};
 };
 
-// 19 x 4 = 76 full-width characters a page: 200 make three pages.
-const std::wstring THREE_PAGES(200, L'あ');
-
-TEST_F(MessageInput, ClickWhileTypingCompletesThePageWithoutTurningIt) {
-    Set(THREE_PAGES);
-    EXPECT_EQ(Click(), MESSAGE_CLICK_NOTHING);
-    EXPECT_FALSE(text.IsTyping());
-    EXPECT_EQ(text.GetCurrentPage(), 0);
+// A click first completes the typing, then opens the hovered term (the hover
+// goes with it), then turns the page, which types out again; on the last
+// page it answers 2, or the code of the button it hit. "AUTO" answers at once.
+TEST(MessageInput, ClickCompletesTheTypingThenOpensTheHoveredTermThenTurnsThenIsDone) {
+    for (const auto& [button, answers, page] : {std::tuple{std::optional<int>{}, L"0;5かな;1;0;2;", 1},
+                                                {MESSAGE_CLICK_VOICE, L"0;5かな;1;0;3;", 1},
+                                                {7, L"0;5かな;1;0;7;", 1},
+                                                {MESSAGE_CLICK_AUTO, L"4;4;4;4;4;", 0}}) {
+        Message m;
+        std::wstring clicks;  // each click's code, then the term handed out
+        for (int click = 0; click < 5; ++click) {
+            std::wstring term = L"stale";
+            clicks += std::to_wstring(ClickMessage(MessageText{m.text, false}, button, term)) + term + L";";
+        }
+        EXPECT_EQ(std::tuple(clicks, m.text.GetCurrentPage()), std::tuple(answers, page));
+    }
+    // A key or the automatic mode does the same, but passes the term by.
+    Message m;
+    std::wstring keys;
+    for (int key = 0; key < 4; ++key) keys += std::to_wstring(ProceedMessage(MessageText{m.text, false}));
+    EXPECT_EQ(std::tuple(keys, m.text.GetCurrentPage()), std::tuple(L"0001", 1));
 }
 
-TEST_F(MessageInput, ThreePagesTurnTwiceThenTheMessageIsDone) {
-    Set(THREE_PAGES);
-    ASSERT_EQ(text.GetPageCount(), 3);
-    TypeToEnd();
-    EXPECT_EQ(Click(), MESSAGE_CLICK_NEXT_PAGE);
-    EXPECT_EQ(text.GetCurrentPage(), 1);
-    TypeToEnd();
-    EXPECT_EQ(Click(), MESSAGE_CLICK_NEXT_PAGE);
-    EXPECT_EQ(text.GetCurrentPage(), 2);
-    TypeToEnd();
-    EXPECT_EQ(Click(), MESSAGE_CLICK_DONE);
-    EXPECT_EQ(text.GetCurrentPage(), 2);
-}
-
-TEST_F(MessageInput, NewPageTypesAgainSoTheNextClickOnlyCompletesIt) {
-    Set(THREE_PAGES);
-    TypeToEnd();
-    EXPECT_EQ(Click(), MESSAGE_CLICK_NEXT_PAGE);
-    EXPECT_TRUE(text.IsTyping());
-    EXPECT_EQ(Click(), MESSAGE_CLICK_NOTHING);
-    EXPECT_EQ(text.GetCurrentPage(), 1);
-}
-
-TEST_F(MessageInput, ClickOnTermWhileTypingCompletesThenTheNextOpensIt) {
-    Set(L"あかなさ");
-    HoverFirstTerm();
-    EXPECT_EQ(Click(), MESSAGE_CLICK_NOTHING);
-    EXPECT_EQ(term, L"");
-    EXPECT_EQ(Click(), MESSAGE_CLICK_TERM);
-    EXPECT_EQ(term, L"かな");
-    // The hover was taken with the click.
-    EXPECT_EQ(Click(), MESSAGE_CLICK_DONE);
-}
-
-TEST_F(MessageInput, AutoAnswersAtOnceEvenWhileTyping) {
-    Set(THREE_PAGES);
-    EXPECT_EQ(Click(MESSAGE_CLICK_AUTO), MESSAGE_CLICK_AUTO);
-    EXPECT_TRUE(text.IsTyping());
-}
-
-TEST_F(MessageInput, VoiceOnTheLastPageAnswersItsCode) {
-    Set(L"あいう");
-    TypeToEnd();
-    EXPECT_EQ(Click(MESSAGE_CLICK_VOICE), MESSAGE_CLICK_VOICE);
-}
-
-TEST_F(MessageInput, VoiceOnAnEarlierPageTurnsThePage) {
-    Set(THREE_PAGES);
-    TypeToEnd();
-    EXPECT_EQ(Click(MESSAGE_CLICK_VOICE), MESSAGE_CLICK_NEXT_PAGE);
-    EXPECT_EQ(text.GetCurrentPage(), 1);
-}
-
-TEST_F(MessageInput, ButtonClickWithHoveredTermOpensTheTerm) {
-    Set(L"かな");
-    TypeToEnd();
-    HoverFirstTerm();
-    EXPECT_EQ(Click(MESSAGE_CLICK_VOICE), MESSAGE_CLICK_TERM);
-    EXPECT_EQ(term, L"かな");
-}
-
-TEST_F(MessageInput, NothingBeforeTheFirstText) {
-    EXPECT_EQ(Click(), MESSAGE_CLICK_NOTHING);
-    EXPECT_EQ(Click(MESSAGE_CLICK_AUTO), MESSAGE_CLICK_NOTHING);
-    EXPECT_EQ(ProceedMessage(MessageText{text, false}), 0);
-}
-
-TEST_F(MessageInput, EmptyMessageShownWholeTakesNoClicks) {
-    Set(L"", false);
-    EXPECT_EQ(Click(), MESSAGE_CLICK_NOTHING);
-}
-
-TEST_F(MessageInput, EmptyMessageReachedInPlayIsDoneOnTheNextClickOrKey) {
-    Set(L"", true);
-    EXPECT_EQ(ClickMessage(MessageText{text, true}, std::nullopt, term), MESSAGE_CLICK_DONE);
-    EXPECT_EQ(ClickMessage(MessageText{text, true}, MESSAGE_CLICK_AUTO, term), MESSAGE_CLICK_AUTO);
-    EXPECT_EQ(ProceedMessage(MessageText{text, true}), 1);
-}
-
-TEST_F(MessageInput, ProceedCompletesThenTurnsThenIsDone) {
-    Set(L"あ" + std::wstring(80, L'い'));  // two pages
-    ASSERT_EQ(text.GetPageCount(), 2);
-    const MessageText message{text, false};
-    EXPECT_EQ(ProceedMessage(message), 0);  // completes page 1
-    EXPECT_EQ(text.GetCurrentPage(), 0);
-    EXPECT_EQ(ProceedMessage(message), 0);  // turns to page 2
-    EXPECT_EQ(text.GetCurrentPage(), 1);
-    EXPECT_TRUE(text.IsTyping());
-    EXPECT_EQ(ProceedMessage(message), 0);  // completes page 2
-    EXPECT_EQ(ProceedMessage(message), 1);  // done
+// An empty message has nothing to show, but when it was reached in play the
+// game must still go on past it.
+TEST(MessageInput, WithoutTextOnlyAnEmptyMessageReachedInPlayTakesInput) {
+    Message m;
+    m.text.SetText(true, {}, L"");
+    std::wstring term;
+    for (const bool inPlay : {false, true}) {
+        const MessageText message{m.text, inPlay};
+        EXPECT_EQ(std::tuple(ClickMessage(message, std::nullopt, term), ClickMessage(message, MESSAGE_CLICK_AUTO, term),
+                             ProceedMessage(message)),
+                  inPlay ? std::tuple(2, 4, 1) : std::tuple(0, 0, 0));
+    }
 }
 
 }  // namespace
