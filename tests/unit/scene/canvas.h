@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -13,12 +14,8 @@ class CTestCanvas {
 public:
     CTestCanvas(int width, int height) : width_(width), height_(height) {
         BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;  // top-down: row 0 first
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        // 32 bits, uncompressed, top-down (a negative height): row 0 first.
+        info.bmiHeader = {static_cast<DWORD>(sizeof info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
         void* bits = nullptr;
         dc_ = CMemoryDC(CreateCompatibleDC(nullptr));
         bitmap_ = CBitmapHandle(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -32,15 +29,9 @@ public:
     HDC dc() const { return dc_.get(); }
     RECT all() const { return RECT{0, 0, width_, height_}; }
 
-    void Fill(std::uint32_t rgb) {
-        GdiFlush();
-        for (int i = 0; i < width_ * height_; ++i) bits_[i] = rgb & 0xFFFFFF;
-    }
-    // 0x00RRGGBB.
-    std::uint32_t Pixel(int x, int y) const {
-        GdiFlush();
-        return bits_[y * width_ + x] & 0xFFFFFF;
-    }
+    // Colours are 0x00RRGGBB; GDI's queued drawing is finished first.
+    void Fill(std::uint32_t rgb) { GdiFlush(); std::fill(bits_, bits_ + width_ * height_, rgb & 0xFFFFFF); }
+    std::uint32_t Pixel(int x, int y) const { GdiFlush(); return bits_[y * width_ + x] & 0xFFFFFF; }
 
 private:
     int width_, height_;
