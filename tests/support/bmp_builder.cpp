@@ -47,17 +47,3 @@ std::string MakeBmp24(int width, int height, const ColourAt& colourAt) {
 std::string MakeBmp24(int width, int height, std::uint32_t colour) {
     return MakeBmp24(width, height, [colour](int, int) { return colour; });
 }
-
-std::string MakeBmp8(int width, int height, const std::vector<std::uint32_t>& palette,
-                     const std::function<std::uint8_t(int x, int y)>& indexAt) {
-    CBytes table;
-    for (const std::uint32_t c : palette) table.U32(c & 0xFFFFFF);  // blue, green, red, 0
-    const int stride = (width + 3) / 4 * 4;
-    std::string pixels(static_cast<std::size_t>(stride) * height, '\0');
-    for (int row = 0; row < height; ++row) {
-        for (int x = 0; x < width; ++x) {
-            pixels[static_cast<std::size_t>(row) * stride + x] = static_cast<char>(indexAt(x, height - 1 - row));
-        }
-    }
-    return Image(width, height, 8, table.str(), pixels);
-}

@@ -12,6 +12,3 @@ using ColourAt = std::function<std::uint32_t(int x, int y)>;
 std::string MakeBmp24(int width, int height, const ColourAt& colourAt);
 // A one-colour 24-bit image.
 std::string MakeBmp24(int width, int height, std::uint32_t colour);
-// A bottom-up 8-bit palette image; `indexAt` picks a palette entry.
-std::string MakeBmp8(int width, int height, const std::vector<std::uint32_t>& palette,
-                     const std::function<std::uint8_t(int x, int y)>& indexAt);
