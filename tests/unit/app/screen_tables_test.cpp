@@ -42,14 +42,8 @@ const DesignRow DESIGN[] = {
 const E_LAYER SCREEN_COLUMNS[] = {LAYER_TITLE,  LAYER_MESSAGE_WINDOW, LAYER_SCREEN_MASK, LAYER_MENU,
                                   LAYER_CONFIG, LAYER_DICTIONARY,     LAYER_SAVE_LOAD};
 
-char Letter(E_SHOW show) {
-    switch (show) {
-    case E_SHOW::SHOW: return '+';
-    case E_SHOW::HIDE: return '-';
-    case E_SHOW::KEEP: return '.';
-    default: return '?';
-    }
-}
+// UNSPECIFIED, KEEP, SHOW, HIDE.
+char Letter(E_SHOW show) { return "?.+-"[static_cast<int>(show)]; }
 
 TEST(StateTable, EveryStateShowsHidesAndKeepsItsScreens) {
     for (const DesignRow& expected : DESIGN) {

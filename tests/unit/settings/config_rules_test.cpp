@@ -95,59 +95,35 @@ TEST(ConfigTables, SlidersFollowTheirSwitchesAndEveryNumberAgreesWithTheGamesReg
 
 // ---- Presses on the copies of the settings ----
 
-TEST(ConfigPress, EveryOptionBecomesChosenInTheWorkingCopyOnly) {
+TEST(ConfigPress, OptionsAndInitializeEditTheWorkingCopyOkAndApplyCommitItCancelDropsIt) {
+    CSettings live;
+    live.screenMode = live.musicOn = live.voiceOn = 7;  // away from every option's value
+    live.messageSpeed = live.autoSpeed = live.drawSpeed = 7;
+    const CSettings before = live;
+    CSettingsEditor editor(&live, L"unused");
+    EXPECT_EQ(editor.Working(), live) << "the working copy starts as the live record";
     for (std::size_t button = 0; button < CONFIG_OPTIONS.size(); ++button) {
-        CSettings live;
-        live.screenMode = live.musicOn = live.voiceOn = 7;  // away from every option's value
-        live.messageSpeed = live.autoSpeed = live.drawSpeed = 7;
-        const CSettings before = live;
-        CSettingsEditor editor(&live, L"unused");
         EXPECT_EQ(PressConfigButton(static_cast<int>(button), editor), CONFIG_CLICK_NONE);
         EXPECT_TRUE(IsChosen(CONFIG_OPTIONS[button], editor.Working())) << "button " << button;
-        EXPECT_EQ(live, before) << "button " << button;
     }
-}
-
-// An edited working copy: full screen, music off, transparency 255.
-CSettings Edited() {
-    CSettings edited;
-    edited.screenMode = 1;
-    edited.musicOn = 0;
-    edited.windowAlpha = 255;
-    return edited;
-}
-
-TEST(ConfigPress, OkCommitsAndLeavesApplyCommitsAndStays) {
-    for (const auto& [button, result] :
-         {std::pair{CONFIG_OK, CONFIG_CLICK_LEAVE}, std::pair{CONFIG_APPLY, CONFIG_CLICK_APPLY}}) {
-        CSettings live;
-        CSettingsEditor editor(&live, L"unused");
-        editor.Working() = Edited();
-        EXPECT_EQ(PressConfigButton(button, editor), result);
-        EXPECT_EQ(live, Edited());
-        EXPECT_EQ(editor.Working(), Edited());
+    EXPECT_EQ(live, before);
+    for (const int button : {-1, 19}) {  // numbers no button has
+        const CSettings working = editor.Working();
+        EXPECT_EQ(PressConfigButton(button, editor), CONFIG_CLICK_NONE) << button;
+        EXPECT_EQ(editor.Working(), working) << button;
     }
-}
-
-TEST(ConfigPress, InitializeResetsTheWorkingCopyOnlyCancelDropsTheEdits) {
-    CSettings live = Edited();
-    CSettingsEditor editor(&live, L"unused");
-    EXPECT_EQ(editor.Working(), Edited()) << "the working copy starts as the live record";
+    EXPECT_EQ(PressConfigButton(CONFIG_APPLY, editor), CONFIG_CLICK_APPLY);
+    EXPECT_EQ(live, editor.Working());
     EXPECT_EQ(PressConfigButton(CONFIG_INITIALIZE, editor), CONFIG_CLICK_NONE);
     EXPECT_EQ(editor.Working(), CSettings());
+    EXPECT_NE(live, CSettings());
     EXPECT_EQ(PressConfigButton(CONFIG_CANCEL, editor), CONFIG_CLICK_LEAVE);
-    EXPECT_EQ(live, Edited());
-    // The next showing starts again from the live record.
-    editor.LoadWorkingFromLive();
-    EXPECT_EQ(editor.Working(), Edited());
-    // Numbers no button has do nothing.
-    editor.Working().drawSpeed = 2;
-    const CSettings working = editor.Working();
-    for (const int button : {-1, 19}) {
-        EXPECT_EQ(PressConfigButton(button, editor), CONFIG_CLICK_NONE) << button;
-        EXPECT_EQ(editor.Working(), working);
-        EXPECT_EQ(live, Edited());
-    }
+    EXPECT_NE(live, CSettings());
+    editor.LoadWorkingFromLive();  // the next showing starts again from the live record
+    EXPECT_EQ(editor.Working(), live);
+    editor.ResetToDefaults();
+    EXPECT_EQ(PressConfigButton(CONFIG_OK, editor), CONFIG_CLICK_LEAVE);
+    EXPECT_EQ(live, CSettings());
 }
 
 }  // namespace

@@ -45,13 +45,11 @@ struct TestButton {
 const TestButton WINDOW{L"CONFIG_WINDOW", 305, 93, 0};  // canvas (330, 118)
 const TestButton FULLSCREEN{L"CONFIG_FULLSCREEN", 495, 93, 1};  // canvas (520, 118)
 const TestButton INITIALIZE{L"CONFIG_INITIALIZE", 91, 493, 15};  // canvas (116, 518)
-const TestButton OK{L"CONFIG_OK", 254, 493, 16};  // canvas (279, 518)
 const TestButton CANCEL{L"CONFIG_CANCEL", 417, 493, 17};  // canvas (442, 518)
 const TestButton APPLY{L"CONFIG_APPLY", 580, 493, 18};  // canvas (605, 518)
 
 // The bars on the canvas (offsets (425, 155), (425, 200), (425, 265)):
 // each runs from x 450 to 550, so x = 450 + value * 100 / 255.
-constexpr int BAR_LEFT = 450, BAR_RIGHT = 550;
 constexpr int MUSIC_Y = 185, VOICE_Y = 230, ALPHA_Y = 295;  // middle rows of the bars
 
 // A channel drawn at the screen's opacity 228 over black.
@@ -71,7 +69,7 @@ protected:
         ASSERT_TRUE(config->SetBMP(L"CONFIG_BASE", Bytes(panel.picture), Size(panel.picture), Bytes(panel.mask),
                                    Size(panel.mask)));
         const CanvasPoint origin = config->ButtonOrigin();
-        for (const TestButton& b : {WINDOW, FULLSCREEN, INITIALIZE, OK, CANCEL, APPLY}) {
+        for (const TestButton& b : {WINDOW, FULLSCREEN, INITIALIZE, CANCEL, APPLY}) {
             const std::wstring key = b.key;
             const ButtonLooks looks{AsLook(key, BUTTON), AsLook(key + L"_COVER", BUTTON_COVER),
                                     AsLook(key + L"_INVALID", BUTTON_INVALID)};
@@ -136,29 +134,12 @@ TEST_F(ConfigScreen, ChosenOptionShowsItsInvalidLookAndEachButtonAnswersWhatTheG
     EXPECT_EQ(Press(APPLY), 1);
     EXPECT_EQ(live.screenMode, 0u);
     ASSERT_EQ(Press(FULLSCREEN), -1);
-    EXPECT_EQ(Press(OK), 0);
-    EXPECT_EQ(live.screenMode, 1u);
-    ASSERT_EQ(Press(WINDOW), -1);
     EXPECT_EQ(Press(CANCEL), 0);
-    EXPECT_EQ(live.screenMode, 1u);
+    EXPECT_EQ(live.screenMode, 0u);
     // The dropped edit is gone when the screen is shown again.
     config->SetShow(false);
     config->SetShow(true);
     EXPECT_EQ(config->Working(), live);
-}
-
-TEST_F(ConfigScreen, KnobSitsAtTheValueAndADisabledSliderHasNone) {
-    live.musicOn = 0;  // music slider disabled, its knob would be at 500
-    live.voiceVolume = 128;  // knob centre 450 + 50.196 -> 500, 6 wide: 497 to 502
-    live.windowAlpha = 255;  // knob centre 550: 547 to 552, past the bar's end
-    ShowAndDraw();
-    EXPECT_TRUE(Shows(canvas.Pixel(496, VOICE_Y), BLUE));
-    EXPECT_TRUE(Shows(canvas.Pixel(497, VOICE_Y), YELLOW));
-    EXPECT_TRUE(Shows(canvas.Pixel(502, VOICE_Y), YELLOW));
-    EXPECT_TRUE(Shows(canvas.Pixel(503, VOICE_Y), BLUE));
-    EXPECT_TRUE(Shows(canvas.Pixel(552, ALPHA_Y), YELLOW));
-    EXPECT_TRUE(Shows(canvas.Pixel(553, ALPHA_Y), BLACK));
-    EXPECT_TRUE(Shows(canvas.Pixel(500, MUSIC_Y), GREY));
 }
 
 TEST_F(ConfigScreen, OnlyPointsStrictlyInsideABarHoverIt) {
@@ -215,15 +196,25 @@ TEST_F(ConfigScreen, OnlyAPressHandledHereDrags) {
     EXPECT_EQ(config->Working().musicVolume, 128);
 }
 
-TEST_F(ConfigScreen, InitializeRedrawsTheKnobsAtTheDefaults) {
-    live.musicVolume = 0;  // knob 447 to 452
+TEST_F(ConfigScreen, KnobsSitAtTheirValuesAndInitializeRedrawsThemAtTheDefaults) {
+    live.musicOn = 0;  // music slider disabled: no knob
+    live.voiceVolume = 128;  // knob centre 450 + 50.196 -> 500, 6 wide: 497 to 502
+    live.windowAlpha = 255;  // knob centre 550: 547 to 552, past the bar's end
     ShowAndDraw();
-    ASSERT_TRUE(Shows(canvas.Pixel(447, MUSIC_Y), YELLOW));
+    EXPECT_TRUE(Shows(canvas.Pixel(496, VOICE_Y), BLUE));
+    EXPECT_TRUE(Shows(canvas.Pixel(497, VOICE_Y), YELLOW));
+    EXPECT_TRUE(Shows(canvas.Pixel(502, VOICE_Y), YELLOW));
+    EXPECT_TRUE(Shows(canvas.Pixel(503, VOICE_Y), BLUE));
+    EXPECT_TRUE(Shows(canvas.Pixel(552, ALPHA_Y), YELLOW));
+    EXPECT_TRUE(Shows(canvas.Pixel(553, ALPHA_Y), BLACK));
+    EXPECT_TRUE(Shows(canvas.Pixel(500, MUSIC_Y), GREY));
+
     EXPECT_EQ(Press(INITIALIZE), -1);
-    EXPECT_EQ(live.musicVolume, 0);
+    EXPECT_EQ(live.musicOn, 0u);
     DrawChanges();
-    EXPECT_TRUE(Shows(canvas.Pixel(447, MUSIC_Y), BLACK));  // the panel again
+    EXPECT_TRUE(Shows(canvas.Pixel(496, MUSIC_Y), BLUE)) << "enabled again";
     EXPECT_TRUE(Shows(canvas.Pixel(497, MUSIC_Y), YELLOW));  // 128: 497 to 502
+    EXPECT_TRUE(Shows(canvas.Pixel(473, ALPHA_Y), YELLOW));  // 59: centre 473
 }
 
 TEST(ConfigScreenParts, SlidersRefuseUnknownNamesAndBrokenPictures) {

@@ -215,9 +215,6 @@ TEST_F(SoundPlayback, MusicVolumeChangeResumesFromTheByteReachedThenLoopsFromThe
     const std::uint32_t clipBytes = bgm->GetDataSize();
     ASSERT_TRUE(PumpUntil([&] { return PlayedAQuarter(*bgm); }));
     CSettings settings;
-    settings.musicVolume = 128;
-    ApplyMusicSettings(*bgm, settings);  // the same volume: no pause, nothing remembered
-    EXPECT_EQ(bgm->GetResumeOffset(), 0u);
     settings.musicVolume = 77;
     ApplyMusicSettings(*bgm, settings);  // pause, rescale, resume
     const std::uint32_t reached = bgm->GetResumeOffset();

@@ -42,16 +42,8 @@ TEST(WaveParse, EveryCutOfAClipStopsAtTheFirstPartItLacks) {
 }
 
 TEST(WaveFormatRecord, FieldsAreLittleEndianAndOnlyTheBytesGivenAreRead) {
-    const std::string record = CBytes()
-        .U16(1)            // format tag
-        .U16(2)            // channels
-        .U32(44100)        // samples per second
-        .U32(176400)       // bytes per second
-        .U16(4)            // block align
-        .U16(16)           // bits per sample
-        .U16(0x0102)       // extra size
-        .Raw("\xAA\xBB")   // beyond the 18-byte record
-        .str();
+    // PCM, stereo, 44100 Hz, 16-bit; extra size 0x0102; two bytes beyond the 18-byte record.
+    const std::string record = wave_test::PcmFormat(1, 2, 44100, 16) + CBytes().U16(0x0102).Raw("\xAA\xBB").str();
     const WaveFormat format = DecodeWaveFormat(Data(record), record.size());
     EXPECT_EQ(format.formatTag, 1);
     EXPECT_EQ(format.channels, 2);
