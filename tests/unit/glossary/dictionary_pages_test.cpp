@@ -7,214 +7,121 @@
 
 #include <optional>
 #include <string>
-#include <vector>
+#include <tuple>
+#include <utility>
 
 #include "glossary/dictionary_pages.h"
 #include "text/text_layout.h"
 
 namespace {
 
-const FontMetrics GOTHIC{29, 14, 39};
-constexpr int TEXT_LEFT = 81, TEXT_TOP = 131, CELL = 28, LINE = 29;
-
 // Inside the character cell at `column` of `line`.
-struct Point {
-    int x;
-    int y;
-};
-Point At(int line, int column = 0) { return Point{TEXT_LEFT + CELL * column + 10, TEXT_TOP + LINE * line + 10}; }
+std::pair<int, int> At(int line, int column = 0) { return {81 + 28 * column + 10, 131 + 29 * line + 10}; }
 
-// "項" and a two-digit number: "項00", "項01", ...; one line each in the list.
+// "項00", "項01", ...: one line each in the list.
 std::wstring Numbered(int i) { return L"項" + std::wstring(1, L'0' + i / 10) + std::wstring(1, L'0' + i % 10); }
 
 class DictionaryPages : public ::testing::Test {
 protected:
-    // `count` numbered entries, listed in number order; each explanation
-    // names the next entry.
+    // `count` numbered entries, listed in number order.
     void AddNumberedEntries(int count) {
         for (int i = 0; i < count; ++i) {
-            const std::wstring title = Numbered(i);
-            glossary[title] = GlossaryEntry{L"よみ", L"Term", L"次は" + Numbered((i + 1) % count)};
-            list.push_back(GlossaryListItem{L"よみ", title});
+            glossary[Numbered(i)] = GlossaryEntry{L"よみ", L"Term", L"説明"};
+            list.push_back(GlossaryListItem{L"よみ", Numbered(i)});
         }
     }
-    int Click(Point p, std::optional<int> button = std::nullopt) {
-        pages.OnMouseMove(p.x, p.y);
-        return pages.Click(button, p.x, p.y);
+    // A click where the pointer has just moved to.
+    int Click(std::pair<int, int> p) {
+        pages.OnMouseMove(p.first, p.second);
+        return pages.Click(std::nullopt, p.first, p.second);
     }
 
     GlossaryMap glossary;
     GlossaryList list;
-    CTextLayout text{GOTHIC, 117, 42, 507, 757};  // the screen's outer text rectangle
+    CTextLayout text{FontMetrics{29, 14, 39}, 117, 42, 507, 757};  // the screen's outer text rectangle
     CDictionaryPages pages{text, glossary, list};
 };
 
-// ---- History ----
-
-TEST_F(DictionaryPages, HundredAndFirstVisitDropsTheOldest) {
-    AddNumberedEntries(3);
-    pages.Open(true, GLOSSARY_LIST_KEY);
-    for (int visit = 0; visit < 100; ++visit) pages.Open(true, Numbered(visit % 3));
-    ASSERT_EQ(pages.GetHistory().size(), 101u);
-    EXPECT_EQ(pages.GetHistory().front().key, GLOSSARY_LIST_KEY);
-
-    pages.Open(true, L"項02");
-    ASSERT_EQ(pages.GetHistory().size(), 101u);
-    EXPECT_EQ(pages.GetHistory().front().key, L"項00");  // the list is gone
-    EXPECT_EQ(pages.GetHistory().back().key, L"項02");
-}
-
-TEST_F(DictionaryPages, SteppingBackReturnsToTheListPageThatWasLeft) {
-    AddNumberedEntries(40);  // pages of 12, 12, 12 and 4 lines
+// The history remembers the list page that was left and at most 101 pages.
+TEST_F(DictionaryPages, SteppingBackReturnsToThePageThatWasLeft) {
+    AddNumberedEntries(40);  // list pages of 12, 12, 12 and 4 lines
+    EXPECT_EQ(pages.Open(true, L"無い"), 0);  // a title the glossary lacks opens nothing
     pages.Open(true, GLOSSARY_LIST_KEY);
     pages.TurnPage(1);
     pages.TurnPage(1);
     EXPECT_EQ(Click(At(1)), 1);  // page 3 begins with 項24
-    EXPECT_EQ(pages.GetShownKey(), L"項25");
-    EXPECT_EQ(pages.GetHeading(), L"項25【よみ】(Term)");
-
+    EXPECT_EQ(std::tuple(pages.GetShownKey(), pages.GetHeading()), std::tuple(L"項25", L"項25【よみ】(Term)"));
     EXPECT_TRUE(pages.PopBack());
-    EXPECT_EQ(pages.GetShownKey(), GLOSSARY_LIST_KEY);
-    EXPECT_EQ(pages.GetHeading(), L" 用語一覧");
-    EXPECT_EQ(text.GetCurrentPage(), 2);
-    EXPECT_EQ(pages.GetPageNumberText(), L"3");
-    EXPECT_EQ(pages.GetPageCountText(), L"4");
-}
-
-TEST_F(DictionaryPages, SteppingBackStopsAtOneEntry) {
-    AddNumberedEntries(2);
-    pages.Open(true, GLOSSARY_LIST_KEY);
+    EXPECT_EQ(
+        std::tuple(pages.GetHeading(), text.GetCurrentPage(), pages.GetPageNumberText(), pages.GetPageCountText()),
+        std::tuple(GLOSSARY_LIST_HEADING, 2, L"3", L"4"));
+    EXPECT_FALSE(pages.PopBack());
+    const auto& history = pages.GetHistory();
+    for (int visit = 0; visit < 100; ++visit) pages.Open(true, Numbered(visit % 3));
+    EXPECT_EQ(std::tuple(history.size(), history.front().key), std::tuple(101u, GLOSSARY_LIST_KEY));
     pages.Open(true, L"項01");
-    EXPECT_TRUE(pages.ButtonStates().popBack);
-    EXPECT_TRUE(pages.PopBack());
-    EXPECT_FALSE(pages.PopBack());
-    EXPECT_EQ(pages.GetHistory().size(), 1u);
-    EXPECT_EQ(pages.GetShownKey(), GLOSSARY_LIST_KEY);
-    EXPECT_FALSE(pages.ButtonStates().popBack);
+    EXPECT_EQ(std::tuple(history.size(), history.front().key), std::tuple(101u, L"項00"));
 }
 
-TEST_F(DictionaryPages, EmptyHistoryIsNeverRead) {
+TEST_F(DictionaryPages, EmptyListIsOnePageAndTheWheelTurnsOnlyWithinTheList) {
+    pages.Open(true, GLOSSARY_LIST_KEY);  // an empty glossary: one page of nothing
+    EXPECT_EQ(std::tuple(text.IsReady(), pages.GetPageNumberText(), pages.GetPageCountText()),
+              std::tuple(false, L"1", L"1"));
+    EXPECT_EQ(pages.Click(DICTIONARY_BUTTON_BACK, 300, 500), 0);  // buttons work all the same
     AddNumberedEntries(13);  // two list pages
-    EXPECT_FALSE(pages.PopBack());
-    // Without a history entry to remember a page the list starts at page 1.
-    EXPECT_EQ(pages.Open(false, GLOSSARY_LIST_KEY), 1);
-    EXPECT_EQ(text.GetCurrentPage(), 0);
-    pages.TurnPage(1);
-    pages.UpdatePageState();
-    EXPECT_TRUE(pages.GetHistory().empty());
-    EXPECT_EQ(pages.GetPageNumberText(), L"2");
+    EXPECT_EQ(pages.Open(false, GLOSSARY_LIST_KEY), 1);  // no history remembers a page: page 1
+    std::wstring seen;
+    for (const int delta : {-120, -120, 120, 120}) {
+        pages.OnWheel(delta);
+        seen += pages.GetPageNumberText();
+    }
+    EXPECT_EQ(seen, L"2211");
 }
 
-TEST_F(DictionaryPages, UnknownTitleOpensNothing) {
-    AddNumberedEntries(2);
-    pages.Open(true, GLOSSARY_LIST_KEY);
-    EXPECT_EQ(pages.Open(true, L"無い"), 0);
-    EXPECT_EQ(pages.GetShownKey(), GLOSSARY_LIST_KEY);
-    EXPECT_EQ(pages.GetHistory().size(), 1u);
+TEST(DictionaryButtons, EnabledByPageHistoryAndShownKey) {
+    // Page, pages, history entries, shown key; next, before, pop back, to the list.
+    const std::tuple<int, int, std::size_t, std::wstring, DictionaryButtonStates> cases[] = {
+        {1, 1, 1, GLOSSARY_LIST_KEY, {false, false, false, false}},
+        {1, 2, 2, L"項00", {true, false, true, true}},
+        {2, 2, 0, GLOSSARY_LIST_KEY, {false, true, false, false}},
+    };
+    for (const auto& [page, count, history, key, states] : cases) {
+        EXPECT_EQ(ComputeButtonStates(page, count, history, key), states) << page << count << history;
+    }
 }
 
-// ---- Buttons ----
-
-struct ButtonCase {
-    const char* name;
-    int pageNumber;
-    int pageCount;
-    std::size_t historySize;
-    std::wstring shownKey;
-    DictionaryButtonStates expected;  // page next, page before, pop back, to the list
-};
-
-class DictionaryButtons : public ::testing::TestWithParam<ButtonCase> {};
-
-TEST_P(DictionaryButtons, EnabledByPageHistoryAndShownKey) {
-    const ButtonCase& c = GetParam();
-    EXPECT_EQ(ComputeButtonStates(c.pageNumber, c.pageCount, c.historySize, c.shownKey), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, DictionaryButtons,
-    ::testing::Values(ButtonCase{"OnePageListJustOpened", 1, 1, 1, L"GLOSSLIST", {false, false, false, false}},
-                      ButtonCase{"FirstOfTwoPages", 1, 2, 1, L"GLOSSLIST", {true, false, false, false}},
-                      ButtonCase{"MiddlePage", 2, 3, 1, L"GLOSSLIST", {true, true, false, false}},
-                      ButtonCase{"LastPage", 3, 3, 1, L"GLOSSLIST", {false, true, false, false}},
-                      ButtonCase{"EntryAfterTheList", 1, 1, 2, L"項00", {false, false, true, true}},
-                      ButtonCase{"EntryWithoutHistory", 1, 1, 0, L"項00", {false, false, false, true}}),
-    [](const ::testing::TestParamInfo<ButtonCase>& info) { return std::string(info.param.name); });
-
-TEST_F(DictionaryPages, EmptyGlossaryShowsOnePageOfNothing) {
-    pages.Open(true, GLOSSARY_LIST_KEY);
-    EXPECT_FALSE(text.IsReady());
-    EXPECT_EQ(pages.GetHeading(), L" 用語一覧");
-    EXPECT_EQ(pages.GetPageNumberText(), L"1");
-    EXPECT_EQ(pages.GetPageCountText(), L"1");
-    EXPECT_FALSE(pages.ButtonStates().pageNext);
-    EXPECT_FALSE(pages.ButtonStates().pageBefore);
-}
-
-// ---- Clicks ----
-
-struct ClickCase {
-    const char* name;
-    std::optional<int> button;  // the button under the click, if any
-    int result;
-    std::wstring shownKey;  // afterwards
-    std::size_t historySize;
-    int page;  // 0-based
-};
-
-class DictionaryClicks : public ::testing::TestWithParam<ClickCase> {};
-
-// From the second of two pages of an entry opened from the list; the click
-// lies off the text.
-TEST_P(DictionaryClicks, ButtonActs) {
-    const ClickCase& c = GetParam();
-    GlossaryMap glossary{{L"長", GlossaryEntry{L"ちょう", L"Long", std::wstring(18 * 13, L'あ')}}};  // 13 lines
-    GlossaryList list{{L"ちょう", L"長"}};
-    CTextLayout text{GOTHIC, 117, 42, 507, 757};
-    CDictionaryPages pages{text, glossary, list};
-    pages.Open(true, GLOSSARY_LIST_KEY);
-    pages.Open(true, L"長");
-    ASSERT_TRUE(pages.TurnPage(1));
-    EXPECT_EQ(pages.Click(c.button, 700, 550), c.result);
-    EXPECT_EQ(pages.GetShownKey(), c.shownKey);
-    EXPECT_EQ(pages.GetHistory().size(), c.historySize);
-    EXPECT_EQ(text.GetCurrentPage(), c.page);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, DictionaryClicks,
-    ::testing::Values(ClickCase{"NoButtonKeepsTheScreen", std::nullopt, 1, L"長", 2, 1},
-                      ClickCase{"BackEmptiesTheHistoryAndLeaves", DICTIONARY_BUTTON_BACK, 0, L"長", 0, 1},
-                      ClickCase{"PopBackShowsThePageBefore", DICTIONARY_BUTTON_POPBACK, 1, L"GLOSSLIST", 1, 0},
-                      ClickCase{"ToTheListPushesIt", DICTIONARY_BUTTON_TOGLOSSLIST, 1, L"GLOSSLIST", 3, 0},
-                      ClickCase{"NextOnTheLastPageDoesNothing", DICTIONARY_BUTTON_PAGENEXT, 1, L"長", 2, 1},
-                      ClickCase{"PreviousGoesOnePageBack", DICTIONARY_BUTTON_PAGEBEFORE, 1, L"長", 2, 0}),
-    [](const ::testing::TestParamInfo<ClickCase>& info) { return std::string(info.param.name); });
-
-TEST_F(DictionaryPages, ButtonsWorkWhileTheTextIsNotReady) {
-    glossary[L"空"] = GlossaryEntry{L"から", L"Empty", L""};
-    list.push_back(GlossaryListItem{L"から", L"空"});
-    pages.Open(true, L"空");
-    ASSERT_FALSE(text.IsReady());
-    EXPECT_EQ(pages.Click(DICTIONARY_BUTTON_TOGLOSSLIST, 300, 500), 1);
-    EXPECT_EQ(pages.GetShownKey(), GLOSSARY_LIST_KEY);
+// From the second of two pages of an entry opened from the list, the click
+// off the text.
+TEST_F(DictionaryPages, ButtonActs) {
+    glossary[L"長"] = GlossaryEntry{L"ちょう", L"Long", std::wstring(18 * 13, L'あ')};  // 13 lines
+    // Button; answer, shown key, history entries, page (from 0) afterwards.
+    const std::tuple<std::optional<int>, int, std::wstring, std::size_t, int> cases[] = {
+        {std::nullopt, 1, L"長", 2, 1},
+        {DICTIONARY_BUTTON_BACK, 0, L"長", 0, 1},  // leaves the screen, forgetting the history
+        {DICTIONARY_BUTTON_POPBACK, 1, GLOSSARY_LIST_KEY, 1, 0},
+        {DICTIONARY_BUTTON_TOGLOSSLIST, 1, GLOSSARY_LIST_KEY, 3, 0},
+        {DICTIONARY_BUTTON_PAGENEXT, 1, L"長", 2, 1},  // already the last page
+        {DICTIONARY_BUTTON_PAGEBEFORE, 1, L"長", 2, 0},
+    };
+    for (const auto& [button, answer, key, history, page] : cases) {
+        pages.ClearHistory();
+        pages.Open(true, GLOSSARY_LIST_KEY);
+        pages.Open(true, L"長");
+        ASSERT_TRUE(pages.TurnPage(1));
+        EXPECT_EQ(pages.Click(button, 700, 550), answer);
+        EXPECT_EQ(std::tuple(pages.GetShownKey(), pages.GetHistory().size(), text.GetCurrentPage()),
+                  std::tuple(key, history, page));
+    }
 }
 
 TEST_F(DictionaryPages, OwnTitleIsColouredButNotClickable) {
     glossary[L"ネット"] = GlossaryEntry{L"ねっと", L"Net", L"ネットとワーク"};
     glossary[L"ワーク"] = GlossaryEntry{L"わーく", L"Work", L"仕事"};
     pages.Open(true, L"ネット");
-    const std::vector<TextRun> runs = text.VisibleRuns();
-    ASSERT_FALSE(runs.empty());
-    EXPECT_TRUE(runs[0].term);  // "ネ", coloured as a term
-
-    pages.OnMouseMove(At(0, 1).x, At(0, 1).y);
-    EXPECT_TRUE(text.HoveredOutlines().empty());
-    EXPECT_EQ(Click(At(0, 1)), 1);
-    EXPECT_EQ(pages.GetShownKey(), L"ネット");
-
-    EXPECT_EQ(Click(At(0, 4)), 1);  // "ワーク"
-    EXPECT_EQ(pages.GetShownKey(), L"ワーク");
+    EXPECT_TRUE(text.VisibleRuns().at(0).term);  // "ネ", coloured as a term
+    EXPECT_EQ(std::tuple(Click(At(0, 1)), text.HoveredOutlines().size(), pages.GetShownKey()),
+              std::tuple(1, 0u, L"ネット"));
+    EXPECT_EQ(std::tuple(Click(At(0, 4)), pages.GetShownKey()), std::tuple(1, L"ワーク"));  // "ワーク"
 }
 
 // A hovered term answers only a click on it, and no hover outlives a page
@@ -222,32 +129,17 @@ TEST_F(DictionaryPages, OwnTitleIsColouredButNotClickable) {
 TEST_F(DictionaryPages, HoveredTermAnswersOnlyAClickOnItOnThePageShown) {
     AddNumberedEntries(13);  // page 2 holds one line, 項12
     pages.Open(true, GLOSSARY_LIST_KEY);
-    pages.OnMouseMove(At(5).x, At(5).y);
+    pages.OnMouseMove(At(5).first, At(5).second);
     ASSERT_EQ(text.HoveredOutlines().size(), 1u);
-    EXPECT_EQ(pages.Click(std::nullopt, At(6).x, At(6).y), 1);  // on 項06, never hovered
+    pages.Click(std::nullopt, At(6).first, At(6).second);  // on 項06, never hovered
     EXPECT_EQ(pages.GetShownKey(), GLOSSARY_LIST_KEY);
-
     pages.OnWheel(-120);
     EXPECT_TRUE(text.HoveredOutlines().empty());
-    pages.OnMouseMove(At(5, 10).x, At(5, 10).y);  // plain background on either page
+    pages.OnMouseMove(At(5, 10).first, At(5, 10).second);  // plain background on either page
     pages.OnWheel(120);
     EXPECT_TRUE(text.HoveredOutlines().empty());  // 項05 is no longer hovered
-    EXPECT_EQ(pages.Click(std::nullopt, At(5).x, At(5).y), 1);
+    pages.Click(std::nullopt, At(5).first, At(5).second);
     EXPECT_EQ(pages.GetShownKey(), GLOSSARY_LIST_KEY);
-}
-
-TEST_F(DictionaryPages, WheelTowardsThePlayerTurnsOnAndStopsAtEitherEnd) {
-    AddNumberedEntries(13);
-    pages.Open(true, GLOSSARY_LIST_KEY);
-    pages.OnWheel(-120);
-    EXPECT_EQ(pages.GetPageNumberText(), L"2");
-    pages.OnWheel(-120);  // last page
-    EXPECT_EQ(pages.GetPageNumberText(), L"2");
-    pages.OnWheel(120);
-    EXPECT_EQ(pages.GetPageNumberText(), L"1");
-    pages.OnWheel(120);  // first page
-    EXPECT_EQ(pages.GetPageNumberText(), L"1");
-    EXPECT_EQ(pages.GetHistory().back().page, 1);
 }
 
 }  // namespace
