@@ -5,6 +5,11 @@
 // it held the lock. Before Create the descriptor has no handle and locking is
 // a no-op, which is safe because no second thread exists yet.
 //
+// A report box shown by the holder is not a deadlock: the player is reading
+// it, and the waiter goes on waiting until the box is answered and the lock
+// released. Only a wait with no box open, and none opened since it began,
+// times out.
+//
 // Windows mutexes are reentrant for their owner, so a handler that holds the
 // state lock may call code that takes it again.
 
@@ -28,9 +33,12 @@ public:
     void Lock() {
         if (!handle_) return;
         // An abandoned mutex (its owner ended while holding it) is ours now.
-        if (WaitForSingleObject(handle_.get(), 5000) == WAIT_TIMEOUT) {
-            ReportFatalError(L"Mutex timeout\n");
+        for (;;) {
+            const std::uint64_t mark = ReportAlertMark();
+            if (WaitForSingleObject(handle_.get(), 5000) != WAIT_TIMEOUT) return;
+            if (!ReportAlertOpenSince(mark)) break;
         }
+        ReportFatalError(L"Mutex timeout\n");
     }
     void Unlock() {
         if (handle_) ReleaseMutex(handle_.get());

@@ -9,6 +9,28 @@
 namespace {
 
 std::atomic<IReportSink*> installedSink{nullptr};
+// Boxes (or sinks standing in for them) showing now, and boxes ever opened.
+std::atomic<int> openAlerts{0};
+std::atomic<std::uint64_t> openedAlerts{0};
+
+// Counts an alert as open from before it is shown until it is answered.
+class CAlertScope {
+public:
+    explicit CAlertScope(bool counted) : counted_(counted) {
+        if (counted_) {
+            openAlerts.fetch_add(1);
+            openedAlerts.fetch_add(1);
+        }
+    }
+    ~CAlertScope() {
+        if (counted_) openAlerts.fetch_sub(1);
+    }
+    CAlertScope(const CAlertScope&) = delete;
+    CAlertScope& operator=(const CAlertScope&) = delete;
+
+private:
+    bool counted_;
+};
 
 // Formats into the caller's buffer. At most 2047 characters are kept and the
 // last element is always the terminator, whether the message was cut, fitted
@@ -25,6 +47,7 @@ void Dispatch(E_REPORT_LEVEL level, const wchar_t* format, va_list args) {
     wchar_t buffer[report_detail::BUFFER_CHARS];
     FormatReport(buffer, format, args);
     ReportPlatformDebugOutput(buffer);
+    const CAlertScope alert(level != E_REPORT_LEVEL::TRACE);
     if (IReportSink* sink = installedSink.load()) {
         sink->Report(level, buffer);
         return;
@@ -33,6 +56,10 @@ void Dispatch(E_REPORT_LEVEL level, const wchar_t* format, va_list args) {
 }
 
 }  // namespace
+
+std::uint64_t ReportAlertMark() { return openedAlerts.load(); }
+
+bool ReportAlertOpenSince(std::uint64_t mark) { return openAlerts.load() > 0 || openedAlerts.load() != mark; }
 
 IReportSink* SetReportSink(IReportSink* sink) { return installedSink.exchange(sink); }
 

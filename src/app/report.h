@@ -10,6 +10,7 @@
 // Data is never the format: pass it as an argument ("%ls", name).
 
 #include <cstddef>
+#include <cstdint>
 
 enum class E_REPORT_LEVEL { TRACE, WARNING, ERROR_, FATAL };
 
@@ -30,6 +31,15 @@ void ReportTrace(const wchar_t* format, ...);
 void ReportWarning(const wchar_t* format, ...);
 void ReportError(const wchar_t* format, ...);
 void ReportFatalError(const wchar_t* format, ...);
+
+// A warning, error or fatal box waits for the player, and a thread that
+// holds a lock while it shows one keeps that lock meanwhile. Lock waits ask
+// these two so that the time a player takes to answer is never taken for a
+// deadlock: take a mark before waiting, and a wait that timed out is still
+// innocent when a box is open now or has opened since the mark. Sinks count
+// as boxes, so tests can hold one open.
+std::uint64_t ReportAlertMark();
+bool ReportAlertOpenSince(std::uint64_t mark);
 
 // Destructors write their "~CName was called\n" line here directly, not as a
 // report. It goes to the debugger output, and to an installed sink as a trace.

@@ -1,8 +1,10 @@
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cwchar>
 
+#include "app/report_owner.h"
 #include "app/report_platform.h"
 
 int ReportPlatformFormat(wchar_t* buffer, std::size_t count, const wchar_t* format, va_list args) {
@@ -14,6 +16,15 @@ int ReportPlatformFormat(wchar_t* buffer, std::size_t count, const wchar_t* form
 void ReportPlatformDebugOutput(const wchar_t* text) { OutputDebugStringW(text); }
 
 namespace {
+
+std::atomic<HWND> reportOwner{nullptr};
+
+// The owner only for a box raised on the owner's own thread.
+HWND OwnerOnThisThread() {
+    const HWND owner = reportOwner.load();
+    if (owner && GetWindowThreadProcessId(owner, nullptr) == GetCurrentThreadId()) return owner;
+    return nullptr;
+}
 
 // The break has nobody to catch it when no debugger is attached, and the
 // program must not go on normally after it. Rather than leave that to the
@@ -30,6 +41,8 @@ void BreakIntoDebugger() {
 
 }  // namespace
 
+void SetReportOwner(HWND window) { reportOwner.store(window); }
+
 void ReportPlatformAlert(E_REPORT_LEVEL level, const wchar_t* text) {
     switch (level) {
     case E_REPORT_LEVEL::TRACE:
@@ -37,13 +50,13 @@ void ReportPlatformAlert(E_REPORT_LEVEL level, const wchar_t* text) {
     case E_REPORT_LEVEL::WARNING:
     case E_REPORT_LEVEL::ERROR_: {
         const wchar_t* caption = level == E_REPORT_LEVEL::WARNING ? L"Warning" : L"Error";
-        if (MessageBoxW(nullptr, text, caption, MB_ABORTRETRYIGNORE | MB_ICONQUESTION) == IDABORT) {
+        if (MessageBoxW(OwnerOnThisThread(), text, caption, MB_ABORTRETRYIGNORE | MB_ICONQUESTION) == IDABORT) {
             BreakIntoDebugger();
         }
         return;
     }
     case E_REPORT_LEVEL::FATAL:
-        MessageBoxW(nullptr, text, L"Fatal Error", MB_OK | MB_ICONSTOP);
+        MessageBoxW(OwnerOnThisThread(), text, L"Fatal Error", MB_OK | MB_ICONSTOP);
         BreakIntoDebugger();
         return;
     }

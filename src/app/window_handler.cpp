@@ -3,6 +3,7 @@
 #include <map>
 
 #include "app/report.h"
+#include "app/report_owner.h"
 
 namespace {
 
@@ -52,6 +53,7 @@ CWindowHandler::CWindowHandler(int) {
         ReportFatalError(L"%ls", L"ウィンドウの作成に失敗しました");
     }
     HandlerMap()[window] = this;
+    SetReportOwner(window);
 
     monitor = MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
     monitorInfo.cbSize = sizeof monitorInfo;
@@ -65,7 +67,10 @@ CWindowHandler::CWindowHandler(int) {
     monitorHeight = monitorInfo.rcMonitor.bottom - monitorInfo.rcMonitor.top;
 }
 
-CWindowHandler::~CWindowHandler() { WriteDebugOutput(L"~CWindowHandler was called\n"); }
+CWindowHandler::~CWindowHandler() {
+    SetReportOwner(nullptr);
+    WriteDebugOutput(L"~CWindowHandler was called\n");
+}
 
 void CWindowHandler::MessageLoop() {
     SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWindowHandler::StaticWindowProc));
