@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "scene/ref_counted.h"
 #include "text/text_window.h"
 #include "tools/check/message_font.h"
@@ -30,10 +32,9 @@ TEST(MessageFont, GeometryIsTheMessageWindows) {
                             MessageWindowGeometry::TEXT_LEFT, MessageWindowGeometry::TEXT_BOTTOM,
                             MessageWindowGeometry::TEXT_RIGHT);
     const RECT text = window->GetText().GetTextRect();
-    EXPECT_EQ(text.left, geometry.textRect.left);
-    EXPECT_EQ(text.top, geometry.textRect.top);
-    EXPECT_EQ(text.right, geometry.textRect.right);
-    EXPECT_EQ(text.bottom, geometry.textRect.bottom);
+    const auto& expected = geometry.textRect;
+    EXPECT_EQ(std::tie(text.left, text.top, text.right, text.bottom),
+              std::tie(expected.left, expected.top, expected.right, expected.bottom));
 }
 
 }  // namespace
