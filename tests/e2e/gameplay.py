@@ -1,54 +1,127 @@
-"""Playing the story from the tests: settings files that make a run quick,
-the lettering of the message window read from screenshots, steps through
-the story that wait for the game to be ready, and the sound recordings.
-
-The message window is translucent, so what lies behind it shows through;
-its letters are drawn at full strength on top (white, or light grey in the
-backlog look), with antialiased edges. A pixel's smallest channel is what
-tells letters apart from the window: the window's own dark blue, even over
-a white picture, keeps its red channel near 100, while a letter pixel that
-is mostly covered is at 160 or more."""
+# Playing the demo from the tests: settings files, where the buttons lie,
+# what the screen should show (computed from the demo's own BMP files), the
+# lettering of the message window read from screenshots, steps that wait for
+# the game to be ready, and the sound recordings.
+#
+# The message window is translucent, so what lies behind it shows through;
+# its letters are drawn at full strength on top (white, or light grey in the
+# backlog look), with antialiased edges. A pixel's smallest channel is what
+# tells letters apart from the window: the window's own dark blue, even over
+# a white picture, keeps its red channel near 100, while a letter pixel that
+# is mostly covered is at 160 or more.
 
 import functools
 import os
+import shutil
 import struct
+import tempfile
 import time
+import unittest
 import wave
 from pathlib import Path
 
 import numpy as np
+from PIL import Image
 
 import harness
-import pictures
 
+GAME_DIR = os.environ.get("ONDRELL_GAME_DIR", str(harness.ROOT / "build/game"))
+IMG = Path(os.environ.get("ONDRELL_IMG_SRC", harness.ROOT / "build/content/img-src/IMG"))
 SOUND_SRC = Path(os.environ.get("ONDRELL_SOUND_SRC", harness.ROOT / "build/content/sound-src"))
 
 NORMAL, FAST, INSTANT = 0, 1, 2
 
 
-def settings(message_speed=NORMAL, auto_speed=NORMAL, draw_speed=NORMAL, music_volume=128, voice_volume=128):
-    """A sys.dat image: window mode, music and voice on, the two volumes,
-    window transparency 59, one alignment byte, then the message, auto and
-    draw speeds. 28 bytes."""
-    return struct.pack("<III4BIII", 0, 1, 1, music_volume, voice_volume, 59, 0,
+# A test on a display of its own, with a scratch folder (for recordings and
+# the like); `start` runs the game and ends it when the test ends.
+class GameTest(unittest.TestCase):
+    display_size = (1024, 768)
+
+    def setUp(self):
+        self.display = harness.Display(*self.display_size)
+        self.addCleanup(self.display.close)
+        self.scratch = Path(tempfile.mkdtemp(prefix="ondrell-e2e-sound-"))
+        self.addCleanup(shutil.rmtree, self.scratch, True)
+
+    def start(self, sys_files, record=False, game_dir=GAME_DIR):
+        self.game = harness.Game(game_dir, self.display, sys_files, record_dir=self.scratch if record else None)
+        self.addCleanup(self.game.close)
+        return self.game
+
+    def sys_dat(self):
+        return (self.game.dir / "SYS" / "sys.dat").read_bytes()
+
+
+# A sys.dat image (28 bytes): screen mode, music and voice on, the two
+# volumes, window transparency 59, one alignment byte, then the message, auto
+# and draw speeds.
+def settings(message_speed=NORMAL, auto_speed=NORMAL, draw_speed=NORMAL, music_volume=128, voice_volume=128,
+             full_screen=0):
+    return struct.pack("<III4BIII", full_screen, 1, 1, music_volume, voice_volume, 59, 0,
                        message_speed, auto_speed, draw_speed)
 
 
-# Where the title's "はじめから" button lies.
-START_BUTTON = (515, 310) + pictures.size("TITLE_START")
+def load(stem):
+    with Image.open(IMG / f"{stem}.bmp") as image:
+        return image.convert("RGB")
+
+
+def size(stem):
+    with Image.open(IMG / f"{stem}.bmp") as image:
+        return image.size
+
+
+# The masked blend at full opacity: the picture where the mask is white, what
+# lies under it where the mask is black (OR with the mask, AND with the
+# picture).
+def masked_pixel(under, picture, mask, x, y):
+    return tuple((u | m) & p for u, m, p in zip(under, mask.getpixel((x, y)), picture.getpixel((x, y))))
+
+
+# Points whose 5 x 5 neighbourhood is all white (or all black) in the mask,
+# so antialiasing and rounding cannot touch them.
+def mask_points(mask, want_white, region=None, step=3):
+    left, top, right, bottom = region or (0, 0, mask.width, mask.height)
+    target = (255, 255, 255) if want_white else (0, 0, 0)
+    for y in range(top + 2, bottom - 2, step):
+        for x in range(left + 2, right - 2, step):
+            if all(mask.getpixel((x + dx, y + dy)) == target for dx in range(-2, 3) for dy in range(-2, 3)):
+                yield x, y
+
+
+def centre_of(stem, left, top):
+    width, height = size(stem)
+    return left + width // 2, top + height // 2
+
+
+def on_panel(stem, offset):  # a button of a panel whose corner lies at (25, 25)
+    return centre_of(stem, 25 + offset[0], 25 + offset[1])
+
+
+TITLE_START, TITLE_LOAD, TITLE_GLOSSARY, TITLE_CONFIG, TITLE_EXIT = (centre_of(stem, 515, top) for stem, top in (
+    ("TITLE_START", 310), ("TITLE_LOAD", 360), ("TITLE_OMAKE", 410), ("TITLE_CONFIG", 460), ("TITLE_EXIT", 510)))
+TITLE_STAFF = centre_of("TITLE_STAFF", 0, 550)
+MENU_SAVE, MENU_LOAD, MENU_CONFIG, MENU_TO_TITLE = (centre_of(stem, 275, top) for stem, top in (
+    ("MENU_SAVE", 150), ("MENU_LOAD", 200), ("MENU_CONFIG", 350), ("MENU_BACKTOTITLE", 400)))
+FRAME1, FRAME8 = centre_of("SAVELOAD_FRAME_NORMAL", 40, 75), centre_of("SAVELOAD_FRAME_NORMAL", 404, 405)
+SAVE_RETURN = centre_of("SAVELOAD_RETURN", 655, 515)
+INITIALIZE, OK, CANCEL, APPLY = (on_panel("CONFIG_" + stem, (left, 493)) for stem, left in (
+    ("INITIALIZE", 91), ("OK", 254), ("CANCEL", 417), ("APPLY", 580)))
+WINDOWED, FULL_SCREEN = on_panel("CONFIG_WINDOW", (305, 93)), on_panel("CONFIG_FULLSCREEN", (495, 93))
+MESSAGE_INSTANT = on_panel("CONFIG_INSTANT", (592, 333))
+
 WINDOW_AREA = (25, 375, 775, 575)       # the message window
 NAME_AREA = (46, 395, 154, 419)         # inside the name box
 TEXT_AREA = (40, 430, 700, 570)         # the four lines of a page, left of the window's corner dots
-VOICE_BUTTON = (649, 404, 711, 424)
-AUTO_BUTTON = (717, 404, 757, 424)
-
+VOICE_BUTTON, VOICE_AT = (649, 404, 711, 424), (680, 414)
+AUTO_BUTTON, AUTO_AT = (717, 404, 757, 424), (737, 414)
+SCREEN = (0, 0, 800, 600)
+SLIDER_END = (580, 180, 730, 204)  # the music slider's right end: drawn on the configuration screen only
+ASIDE = (100, 200)      # away from the message window and the menu panel
+IN_TEXT = (400, 500)    # inside the message window, away from its buttons
 LETTER = 160   # smallest channel of a mostly covered letter pixel
 TOUCHED = 110  # smallest channel of a pixel that a letter touches at all
-
-
-def centre(area):
-    left, top, right, bottom = area
-    return (left + right) // 2, (top + bottom) // 2
+SAVE_SIZE = 33472
 
 
 def array(shot, area):
@@ -56,13 +129,20 @@ def array(shot, area):
     return np.asarray(shot, dtype=np.int16)[top:bottom, left:right]
 
 
+def area_key(shot, area=WINDOW_AREA):
+    return array(shot, area).tobytes()
+
+
+def max_difference(a, b, area=SCREEN):
+    return int(np.abs(array(a, area) - array(b, area)).max())
+
+
+# The smallest channel of every pixel of the name and the text.
 def levels(shot):
-    """The smallest channel of every pixel of the name and the text."""
     return np.concatenate([array(shot, NAME_AREA).min(axis=2).ravel(), array(shot, TEXT_AREA).min(axis=2).ravel()])
 
 
-def lettering(shot):
-    """Where letters are: a mask over the name and the text."""
+def lettering(shot):  # where letters are, over the name and the text
     return levels(shot) >= LETTER
 
 
@@ -70,19 +150,22 @@ def has_lettering(shot):
     return int(lettering(shot).sum()) > 20
 
 
+def text_key(shot):  # bytes that change whenever the name or the text changes
+    return lettering(shot).tobytes()
+
+
+# How bright the letters are drawn: 255 in play, about 205 in the backlog
+# look (the brightest letter pixels, ignoring a few outliers).
 def lettering_brightness(shot):
-    """How bright the letters are drawn: 255 in play, about 205 in the
-    backlog look (the brightest letter pixels, ignoring a few outliers)."""
     values = levels(shot)
-    values = values[values >= LETTER]
-    return int(np.percentile(values, 99)) if values.size else 0
+    return int(np.percentile(values[values >= LETTER], 99))
 
 
+# Whether two screenshots show the same name and text, whatever lies behind
+# the window and whichever colour the letters have: every mostly covered
+# letter pixel of one is touched by a letter in the other, both ways (up to
+# `slack` of them).
 def same_text(a, b, slack=0.01):
-    """Whether two screenshots show the same name and text in the message
-    window, whatever lies behind the window and whichever colour the letters
-    are drawn in: every mostly covered letter pixel of one is touched by a
-    letter in the other, both ways (up to `slack` of them)."""
     la, lb = levels(a), levels(b)
     core_a, core_b = la >= LETTER, lb >= LETTER
     if core_a.sum() < 20 or core_b.sum() < 20:
@@ -92,155 +175,97 @@ def same_text(a, b, slack=0.01):
     return missing_in_b <= slack * core_a.sum() and missing_in_a <= slack * core_b.sum()
 
 
-def text_key(shot):
-    """Bytes that change whenever the name or the text changes."""
-    return lettering(shot).tobytes()
-
-
-def area_key(shot, area=WINDOW_AREA):
-    return array(shot, area).tobytes()
-
-
-def max_difference(a, b, area):
-    return int(np.abs(array(a, area) - array(b, area)).max())
-
-
-# --- what the screen shows ----------------------------------------------
-
+# Two points of the title screen away from its buttons and above the message
+# window, with the colour the title gives them and that of the background
+# "HAIKEI1": one where the title picture covers the background (where the two
+# differ most, so that a title still fading is taken for neither), one where
+# its mask lets the background show.
 @functools.lru_cache(maxsize=None)
 def title_points():
-    """Two points of the title screen away from its buttons and above the
-    message window: one where the title picture covers the background
-    "HAIKEI1" (and differs from it), one where the background shows."""
-    haikei, title, mask = pictures.load("HAIKEI1"), pictures.load("TITLE"), pictures.load("TITLE_BASE_MASK")
-    # Where the two differ most, so that a title still fading out is not
-    # taken for the background.
-    covered = max(_white_points(mask, (0, 0, 500, 370)),
+    haikei, title, mask = load("HAIKEI1"), load("TITLE"), load("TITLE_BASE_MASK")
+    covered = max(mask_points(mask, True, (0, 0, 500, 370), 7),
                   key=lambda p: max(abs(a - b) for a, b in zip(title.getpixel(p), haikei.getpixel(p))))
-    open_ = pictures.find_point(mask, False, (0, 0, 500, 370))
-    return [(p, pictures.masked_pixel(haikei.getpixel(p), title, mask, *p), haikei.getpixel(p))
-            for p in (covered, open_)]
-
-
-def _white_points(mask, region):
-    left, top, right, bottom = region
-    for y in range(top + 2, bottom - 2, 7):
-        for x in range(left + 2, right - 2, 7):
-            if all(mask.getpixel((x + dx, y + dy)) == (255, 255, 255) for dx in range(-2, 3) for dy in range(-2, 3)):
-                yield x, y
+    open_ = next(mask_points(mask, False, (0, 0, 500, 370)))
+    return [(p, masked_pixel(haikei.getpixel(p), title, mask, *p), haikei.getpixel(p)) for p in (covered, open_)]
 
 
 def title_is_shown(shot):
     return all(harness.near(shot.getpixel(p), on_title) for p, on_title, _ in title_points())
 
 
-def title_is_gone(shot):
-    """The title has faded out and the background "HAIKEI1" shows alone
-    where it was."""
-    return all(harness.near(shot.getpixel(p), background) for p, _, background in title_points())
+# Waits until `area` differs from the screenshot `before`, then for a still
+# screen, which it returns.
+def changes(game, before, area=SCREEN, what="the screen to change"):
+    harness.wait_for(what, lambda: max_difference(game.screenshot(), before, area) > 8, interval=0.05)
+    return game.wait_still()
 
 
-def scene(background, characters=()):
-    """The picture without the message window: a background with character
-    pictures laid over it through their masks, each given as (picture stem,
-    mask stem, left edge); as an array of rows of RGB values."""
-    picture = np.asarray(pictures.load(background), dtype=np.int16).copy()
-    for stem, mask_stem, left in characters:
-        char = np.asarray(pictures.load(stem), dtype=np.int16)
-        mask = np.asarray(pictures.load(mask_stem), dtype=np.int16)
-        h, w = char.shape[:2]
-        w = min(w, picture.shape[1] - left)
-        under = picture[0:h, left:left + w]
-        picture[0:h, left:left + w] = (under | mask[:, :w]) & char[:, :w]
-    return picture
+def wait_title(game):
+    harness.wait_for("the title", lambda: title_is_shown(game.screenshot()))
+    return game.wait_still()
 
 
-def shows_scene(shot, expected, area=WINDOW_AREA, tolerance=8):
-    left, top, right, bottom = area
-    return int(np.abs(array(shot, area) - expected[top:bottom, left:right]).max()) <= tolerance
+def open_menu(game):
+    shot = game.wait_still()
+    game.click(*ASIDE, 3)
+    return changes(game, shot, what="the menu")
 
 
-# --- stepping through the story -----------------------------------------
-
+# "はじめから" once the title has faded in; then waits until the title has
+# faded out and the background "HAIKEI1" shows alone where it was.
 def start_new_game(game):
-    """Clicks "はじめから" once the title has faded in, and waits until the
-    title has faded out again."""
     game.wait_still()
-    x, y = START_BUTTON[0] + START_BUTTON[2] // 2, START_BUTTON[1] + START_BUTTON[3] // 2
-    game.move(x, y)
-    game.click(x, y)
-    harness.wait_for("the title to fade out", lambda: title_is_gone(game.screenshot()), interval=0.05)
+    game.press(TITLE_START)
+    harness.wait_for("the title to fade out", lambda: all(harness.near(game.screenshot().getpixel(
+        p), background) for p, _, background in title_points()), interval=0.05)
 
 
-def wait_text(game, unlike=None, deadline=harness.DEADLINE, what="new text in the message window"):
-    """Waits until the message window shows letters (other than those of
-    the screenshot `unlike`) and returns that screenshot. With the instant
-    message speed a page appears whole in the frame that also lets input
-    through again, so the game then takes the next click or key."""
+# Waits until the message window shows letters (other than those of the
+# screenshot `unlike`) and returns that screenshot. With the instant message
+# speed a page appears whole in the frame that also lets input through again.
+def wait_text(game, unlike=None, what="new text in the message window"):
     before = text_key(unlike) if unlike is not None else None
+    return harness.wait_for(what, lambda: (lambda shot: has_lettering(shot) and text_key(
+        shot) != before and shot)(game.screenshot()), interval=0.05)
+
+
+# Waits until the letters of the message window stay the same over two
+# screenshots 0.3 s apart (typing is over); returns the later screenshot and
+# the number of distinct letterings seen on the way.
+def wait_text_still(game, what="the message to stop typing"):
+    seen, previous = set(), [None]
 
     def probe():
         shot = game.screenshot()
-        return has_lettering(shot) and text_key(shot) != before and shot
-    return harness.wait_for(what, probe, deadline, interval=0.05)
-
-
-def wait_text_still(game, deadline=harness.DEADLINE, interval=0.3, what="the message to stop typing"):
-    """Waits until the message window shows letters that stay the same over
-    two screenshots `interval` seconds apart (typing is over); returns the
-    later screenshot and every distinct lettering seen on the way, as
-    (bytes, number of letter pixels), in order."""
-    seen = []
-    previous = [None]
-
-    def probe():
-        shot = game.screenshot()
-        key = area_key(shot)
-        letters = text_key(shot)
-        if has_lettering(shot) and letters not in [k for k, _ in seen]:
-            seen.append((letters, int(lettering(shot).sum())))
-        same = has_lettering(shot) and key == previous[0]
-        previous[0] = key
+        if has_lettering(shot):
+            seen.add(text_key(shot))
+        same = has_lettering(shot) and area_key(shot) == previous[0]
+        previous[0] = area_key(shot)
         return same and shot
-    shot = harness.wait_for(what, probe, deadline, interval=interval)
-    return shot, seen
+    return harness.wait_for(what, probe, interval=0.3), len(seen)
 
 
-def wait_typing(game, deadline=harness.DEADLINE, what="a message to start typing"):
-    """Waits until a message has started typing: letters that grow between
-    two screenshots."""
-    previous = [None]
-
-    def probe():
-        shot = game.screenshot()
-        count = int(lettering(shot).sum()) if has_lettering(shot) else 0
-        growing = previous[0] is not None and 0 < previous[0] < count
-        previous[0] = count
-        return growing and shot
-    return harness.wait_for(what, probe, deadline, interval=0.05)
-
-
-def press_and_wait(game, press, shot):
-    """Does `press` (a click or a key) on a ready page shown in `shot` and
-    waits for the next page or message to be shown whole (instant message
-    speed)."""
-    press()
-    return wait_text(game, unlike=shot)
+# Does `press` (Enter unless given) on a page shown whole in `shot` and
+# returns the next page or message once it is shown whole (instant message
+# speed), or what `probe` returns for a screenshot if given. The game takes
+# input again from the frame after the one that shows the page; on a loaded
+# machine a press can come before it and be dropped, so a press that changed
+# nothing in 10 s is made once more.
+def next_page(game, shot, press=None, probe=None):
+    probe = probe or (lambda s: has_lettering(s) and text_key(s) != text_key(shot) and s)
+    press = press or (lambda: game.key("Return"))
+    for deadline in (10, harness.DEADLINE):
+        press()
+        try:
+            return harness.wait_for("the next page", lambda: probe(game.screenshot()), deadline, interval=0.05)
+        except AssertionError:
+            if deadline == harness.DEADLINE:
+                raise
 
 
-def hover(game, area):
-    """Moves the mouse onto a button of the message window and waits for its
-    cover look (a button only takes a click that its hover look shows)."""
-    before = game.screenshot()
-    x, y = centre(area)
-    game.move(x, y)
-    harness.wait_for("the button's cover look",
-                     lambda: area_key(game.screenshot(), area) != area_key(before, area), interval=0.05)
-
-
+# True if the area stays as in `shot` for `seconds` (a check that something
+# does not happen).
 def stays(game, shot, seconds, area=WINDOW_AREA):
-    """True if the area stays as in `shot` for `seconds` (a check that
-    something does not happen)."""
     end = time.monotonic() + seconds
     while time.monotonic() < end:
         if area_key(game.screenshot(), area) != area_key(shot, area):
@@ -249,43 +274,45 @@ def stays(game, shot, seconds, area=WINDOW_AREA):
     return True
 
 
-# --- sound ---------------------------------------------------------------
-
-VOICE_RATE, VOICE_CHANNELS = 22050, 1
-MUSIC_RATE, MUSIC_CHANNELS = 44100, 2
+VOICE_RATE, MUSIC_RATE = 22050, 44100
 
 
-def recordings(folder, rate, channels):
-    """The recordings of one format, one per opening of the device, in
-    order."""
-    base = f"rec-{rate}-{channels}.raw"
-    files = [p for p in Path(folder).glob(base + "*") if p.name == base or p.name[len(base):].startswith(".")]
-
-    def order(path):
-        suffix = path.name[len(base):]
-        return int(suffix[1:]) if suffix else 0
-    return sorted(files, key=order)
+# The recordings at one rate (voices mono, music stereo), one per opening of
+# the device, in order.
+def recordings(folder, rate):
+    files = Path(folder).glob(f"rec-{rate}-{1 if rate == VOICE_RATE else 2}.raw*")
+    return sorted(files, key=lambda p: (len(p.name), p.name))  # then ".0001", ".0002", ...
 
 
-def sounding(frames):
-    """The frames that are not all zero: Wine pads a stream with silent
-    frames when it starts short and keeps writing silence after the end
-    while the device stays open, so silent frames are left out of every
-    comparison (the clips' own silences with them)."""
+# The sounding frames of a recording. Wine pads a stream with silent frames
+# when it starts short and keeps writing silence after the end while the
+# device stays open, so silent frames are left out of every comparison (the
+# clips' own silences with them).
+def played(path):
+    channels = 1 if f"-{VOICE_RATE}-" in path.name else 2
+    data = Path(path).read_bytes()
+    frames = np.frombuffer(data[:len(data) // (2 * channels) * 2 * channels], dtype="<i2").reshape(-1, channels)
     return frames[frames.any(axis=1)]
 
 
-def read_recording(path, channels):
-    data = Path(path).read_bytes()
-    usable = len(data) // (2 * channels) * (2 * channels)
-    return np.frombuffer(data[:usable], dtype="<i2").reshape(-1, channels)
-
-
+# The sounding frames of a clip as the game plays them: each 16-bit sample
+# times volume / 255 in single precision, truncated toward zero.
 def clip(name, volume):
-    """The samples of a clip as the game plays them: each 16-bit sample
-    times volume / 255 in single precision, truncated toward zero."""
     with wave.open(str(SOUND_SRC / name)) as w:
-        assert w.getsampwidth() == 2
         frames = np.frombuffer(w.readframes(w.getnframes()), dtype="<i2").reshape(-1, w.getnchannels())
-    scale = np.float32(volume) / np.float32(255)
-    return (frames.astype(np.float32) * scale).astype(np.int32).astype(np.int16)
+    scaled = (frames.astype(np.float32) * (np.float32(volume) / np.float32(255))).astype(np.int32).astype(np.int16)
+    return scaled[scaled.any(axis=1)]
+
+
+# Whether a recording is the clip from its first sample, over and over.
+def looping(recorded, clip_frames):
+    passes = np.concatenate([clip_frames] * (len(recorded) // len(clip_frames) + 1))
+    return len(recorded) > 0 and np.array_equal(recorded, passes[:len(recorded)])
+
+
+# The date text and the caption of a save file image.
+def save_texts(data):
+    def text(offset):
+        units = struct.unpack_from("<256H", data, offset)
+        return bytes(data[offset:offset + 2 * (units.index(0) if 0 in units else 256)]).decode("utf-16-le")
+    return text(4), text(516)

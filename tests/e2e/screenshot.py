@@ -1,11 +1,10 @@
-"""Runs the game headless, waits for the title screen to finish fading in,
-saves a screenshot of the window and ends the game cleanly."""
+# Runs the game headless, waits for the title screen to finish fading in,
+# saves a screenshot of the window and ends the game cleanly.
 
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
-import harness  # noqa: E402
+import harness
 
 
 def main():
@@ -17,8 +16,7 @@ def main():
         game.wait_still()
         game.screenshot(target)
         game.close_box()
-        box = harness.wait_for("the exit question", lambda: game.find_window("終了確認"))
-        game.key("Return", window=box)
+        game.key("Return", window=game.exit_question())
         code = game.wait_exit()
         print(f"Saved {target} (the game ended with status {code}).")
         return 0 if code == 0 else 1
