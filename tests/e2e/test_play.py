@@ -1,14 +1,15 @@
 # One run of the demo from the title to the exit question, driven by real X
 # input under Xvfb; each step starts where the one before left the game.
 #
-# The title, its cover look, the staff roll, the glossary, the empty load
-# screen and the configuration left by Cancel; a new game typing at the
-# normal speed, the right button and a click finishing the typing, "VOICE",
-# the menu over the dimmed game; the instant message speed put in force by
-# Apply; the hidden message window, the backlog, a term opening its entry, a
-# two-page message, the automatic mode, a save loaded from the menu and from
-# the title, the story to its end and the exit question. Everything the game
-# plays is recorded and compared sample for sample with the clips.
+# The title, its cover look, the glossary, the empty load screen and the
+# configuration left by Cancel (the staff roll is in e2e_full_screen); a new
+# game typing at the normal speed, the right button and a click finishing the
+# typing, "VOICE", the menu over the dimmed game; the instant message speed
+# put in force by Apply; the hidden message window, the backlog, a term
+# opening its entry, a two-page message, the automatic mode, a save loaded
+# from the menu and from the title, the story to its end and the exit
+# question. Everything the game plays is recorded and compared sample for
+# sample with the clips.
 
 import time
 import unittest
