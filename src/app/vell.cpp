@@ -194,7 +194,10 @@ void CVell::RegisterPictures() {
         const BmpImage picture = ImageFile(*imageArchive, files.picture);
         const BmpImage mask = ImageFile(*imageArchive, files.mask);
         if (!owner->SetBMP(files.key, picture.data, picture.size, mask.data, mask.size)) {
-            ReportFatalError(L"backGround SetBMP Failed\n");
+            // The old text first (authors know it), then which entries.
+            ReportFatalError(
+                L"backGround SetBMP Failed\n%ls or its mask %ls is missing or not a picture the game reads\n",
+                ImageEntryName(files.picture).c_str(), ImageEntryName(files.mask).c_str());
         }
     }
 }
@@ -207,7 +210,9 @@ void CVell::RegisterButtons() {
                                 Look(*imageArchive, files.invalid)};
         const CanvasPoint origin = layers[files.owner].buttonOrigin;
         if (!owner->SetBMP(looks, origin.x + files.x, origin.y + files.y, files.result)) {
-            ReportFatalError(L"menu SetBMP 3 Failed\n");
+            ReportFatalError(
+                L"menu SetBMP 3 Failed\nA look of the button %ls is missing or not a picture the game reads\n",
+                ImageEntryName(files.normal.picture).c_str());
         }
     }
     textWindow->SetVoiceButtonEnabled(true);
@@ -221,7 +226,9 @@ void CVell::RegisterSliders() {
         const SliderLooks looks{Look(*imageArchive, files.bar), Look(*imageArchive, files.knob),
                                 Look(*imageArchive, files.invalid)};
         if (!config->AddSlider(looks)) {
-            ReportFatalError(L"menu SetBMP 3 Failed\n");
+            ReportFatalError(
+                L"menu SetBMP 3 Failed\nA look of the slider %ls is missing or not a picture the game reads\n",
+                ImageEntryName(files.bar.picture).c_str());
         }
     }
     // Enabled by the screen from the settings when it is first shown.

@@ -44,7 +44,7 @@ std::wstring ArchiveKeyFromName(const std::uint8_t* name, std::size_t length) {
     return key;
 }
 
-CArchive::CArchive(const std::wstring& path) {
+CArchive::CArchive(const std::wstring& path) : source(L" (" + path + L")") {
     auto opened = std::make_unique<std::ifstream>(FilePath(path), std::ios::binary);
     if (!opened->is_open()) {
         ReportFatalError(L"Could not open data file.\n");
@@ -76,13 +76,13 @@ void CArchive::ReadIndex(std::int64_t fileSize) {
     // The index needs its count and the trailer behind it.
     std::int32_t indexOffset = 0;
     if (fileSize < 2 * TRAILER_BYTES) {
-        ReportFatalError(L"Damaged data file: it is too short to hold an index.\n");
+        ReportFatalError(L"Damaged data file%ls: it is too short to hold an index.\n", source.c_str());
         return;
     }
     file->seekg(fileSize - TRAILER_BYTES);
     const std::int64_t indexEnd = fileSize - TRAILER_BYTES;
     if (!ReadInt32(*file, indexOffset) || indexOffset < 0 || static_cast<std::int64_t>(indexOffset) + 4 > indexEnd) {
-        ReportFatalError(L"Damaged data file: its index lies outside the file.\n");
+        ReportFatalError(L"Damaged data file%ls: its index lies outside the file.\n", source.c_str());
         return;
     }
     file->seekg(indexOffset);
@@ -97,19 +97,22 @@ void CArchive::ReadIndex(std::int64_t fileSize) {
         std::int32_t offset = 0, size = 0, nameLength = 0;
         if (indexEnd - position < RECORD_HEAD_BYTES || !ReadInt32(*file, offset) || !ReadInt32(*file, size) ||
             !ReadInt32(*file, nameLength) || nameLength < 0 || nameLength > indexEnd - position - RECORD_HEAD_BYTES) {
-            ReportFatalError(L"Damaged data file: its index ends inside record %d of %d.\n", i + 1, entryCount);
+            ReportFatalError(L"Damaged data file%ls: its index ends inside record %d of %d.\n", source.c_str(), i + 1,
+                             entryCount);
             return;
         }
         name.assign(static_cast<std::size_t>(nameLength) + 1, 0);
         if (!file->read(reinterpret_cast<char*>(name.data()), nameLength)) {
-            ReportFatalError(L"Damaged data file: its index ends inside record %d of %d.\n", i + 1, entryCount);
+            ReportFatalError(L"Damaged data file%ls: its index ends inside record %d of %d.\n", source.c_str(), i + 1,
+                             entryCount);
             return;
         }
         position += RECORD_HEAD_BYTES + nameLength;
 
         std::wstring key = ArchiveKeyFromName(name.data(), static_cast<std::size_t>(nameLength));
         if (offset < 0 || size < 0 || static_cast<std::int64_t>(offset) + size > fileSize) {
-            ReportError(L"Damaged data file: the entry \"%ls\" lies outside the file and is left out.\n", key.c_str());
+            ReportError(L"Damaged data file%ls: the entry \"%ls\" lies outside the file and is left out.\n",
+                        source.c_str(), key.c_str());
             continue;
         }
         indexTable.try_emplace(std::move(key), IndexRecord{offset, size});
@@ -121,16 +124,18 @@ void CArchive::ReadEntries(std::int64_t fileSize) {
     std::int64_t copied = 0;
     for (const auto& [key, record] : indexTable) {
         if (copied + record.size > copyLimit) {
-            ReportFatalError(L"Damaged data file: its entries overlap far beyond the file's size; \"%ls\" and the "
-                             L"entries after it are left out.\n",
-                             key.c_str());
+            ReportFatalError(
+                L"Damaged data file%ls: its entries overlap far beyond the file's size; \"%ls\" and the "
+                L"entries after it are left out.\n",
+                source.c_str(), key.c_str());
             return;
         }
         DataRecord data{std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(record.size)), record.size};
         file->clear();
         file->seekg(record.offset);
         if (!file->read(reinterpret_cast<char*>(data.bytes.get()), record.size)) {
-            ReportError(L"Damaged data file: the entry \"%ls\" could not be read and is left out.\n", key.c_str());
+            ReportError(L"Damaged data file%ls: the entry \"%ls\" could not be read and is left out.\n", source.c_str(),
+                        key.c_str());
             continue;
         }
         copied += record.size;

@@ -72,6 +72,9 @@ private:
     void ReadEntries(std::int64_t fileSize);
     const DataRecord* Find(const std::wstring& key) const;
 
+    // " (PATH)" for a file, so that a report says which file is damaged;
+    // empty for an image in memory.
+    std::wstring source;
     int loaded = 0;
     std::int32_t entryCount = 0;
     std::unique_ptr<std::istream> file;

@@ -86,9 +86,13 @@ def restart_wine(env):
 # recorded there instead of sounding: ALSA's default device writes every byte
 # Wine hands it to "rec-RATE-CHANNELS.raw", one file per opening of the device
 # (per clip), numbered in order by ALSA ("rec-22050-1.raw", then
-# "rec-22050-1.raw.0001", ...).
+# "rec-22050-1.raw.0001", ...). With `box_log`, Wine writes the text of every
+# message box the game raises to that file. `title` None: no waiting for the
+# game window (a start that fails before it shows). `prepare(folder)` runs
+# just before the start.
 class Game:
-    def __init__(self, game_dir, display, sys_files=None, prefix=None, restart=True, record_dir=None):
+    def __init__(self, game_dir, display, sys_files=None, prefix=None, restart=True, record_dir=None, box_log=None,
+                 title="Ondrell ver. 1.20", prepare=None):
         self.dir = Path(tempfile.mkdtemp(prefix="ondrell-e2e-"))
         shutil.copytree(game_dir, self.dir, dirs_exist_ok=True)
         (self.dir / "SYS").mkdir(exist_ok=True)
@@ -102,12 +106,16 @@ class Game:
             self.env["ALSA_CONFIG_PATH"] = str(Path(record_dir) / "asoundrc")
             # Kept off Wine's PulseAudio driver, so that Wine talks to ALSA.
             self.env["WINEDLLOVERRIDES"] = "mscoree,mshtml,winepulse.drv="
+        if prepare:
+            prepare(self.dir)
+        if box_log is not None:
+            self.env["WINEDEBUG"] = "-all,trace+msgbox"
         if restart:
             restart_wine(self.env)
-        self.process = subprocess.Popen([WINE, "ondrell.exe"], cwd=self.dir, env=self.env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                        start_new_session=True)
-        self.window = wait_for("the game window", lambda: self.find_window("Ondrell ver. 1.20"))
+        with open(box_log or os.devnull, "w") as log:
+            self.process = subprocess.Popen([WINE, "ondrell.exe"], cwd=self.dir, env=self.env,
+                                            stdout=subprocess.DEVNULL, stderr=log, start_new_session=True)
+        self.window = title and wait_for("the game window", lambda: self.find_window(title))
 
     def x(self, *args, check=True):
         # A tool waiting on a window that has gone (the game ended) must not

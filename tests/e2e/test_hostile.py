@@ -1,0 +1,166 @@
+# The game started on damaged data and on a ./SYS it cannot use. Damage the
+# game cannot go on from ends it with a "Fatal Error" box naming what is
+# wrong, then exit code 3 once the box is answered (no hang, no crash). A
+# voice clip it cannot read is left silent and the story goes on. A missing,
+# read-only or full ./SYS still lets the game be played and saved to, and
+# leaves what was in it untouched.
+
+import os
+import random
+import re
+import shutil
+import struct
+import subprocess
+import unittest
+from pathlib import Path
+
+import numpy as np
+
+import gameplay as gp
+import harness
+
+
+# {key: (offset, size)} of an archive image: the index offset in the last four
+# bytes, there the count, then per record offset, size, name length, name.
+def entries(data):
+    at = struct.unpack_from("<i", data, len(data) - 4)[0]
+    count, at, found = struct.unpack_from("<i", data, at)[0], at + 4, {}
+    for _ in range(count):
+        offset, size, length = struct.unpack_from("<3i", data, at)
+        found[data[at + 12:at + 12 + length].decode("ascii")] = (offset, size)
+        at += 12 + length
+    return found
+
+
+# A game folder `folder` whose archive `name` is `damage(bytes)`.
+def damaged_game(folder, name, damage):
+    shutil.copytree(gp.GAME_DIR, folder, copy_function=os.link)
+    target = folder / "DATA" / name
+    data = bytearray(target.read_bytes())
+    target.unlink()  # a hard link to the real archive
+    target.write_bytes(damage(data))
+    return folder
+
+
+def overwrite(key, garbage):
+    def damage(data):
+        offset, size = entries(data)[key]
+        data[offset:offset + len(garbage(size))] = garbage(size)
+        return data
+    return damage
+
+
+# A save file image: a scenario position, the date and caption texts (256
+# UTF-16 units each), the thumbnail's header (120 x 90, 24 bits) and its
+# pixels, a grey ramp.
+SAVE = (struct.pack("<i", 18) + "2024/1/2 3:04".encode("utf-16-le").ljust(512, b"\0")
+        + "放課後。".encode("utf-16-le").ljust(512, b"\0") + struct.pack("<3i2H6i", 40, 120, 90, 1, 24, 0, 0, 0, 0, 0, 0)
+        + bytes(4) + bytes(i % 256 for i in range(32400)))
+assert len(SAVE) == gp.SAVE_SIZE
+
+
+class Hostile(gp.GameTest):
+    def boxes(self, log):
+        return re.findall(r'MSGBOX_OnInit L"(.*?)"', Path(log).read_text(errors="replace"))
+
+    def test_damage_that_stops_the_game_is_named_in_a_fatal_box(self):
+        noise = random.Random(7)
+        cases = [  # archive, damage, what the box must say
+            ("IMG.dat", lambda data: data[:len(data) // 2],
+             r"^Damaged data file \(\./DATA/IMG\.dat\): its index lies outside the file\."),
+            # A picture the title registers at start-up, its header and rows noise.
+            ("IMG.dat", overwrite("./IMG/HAIKEI2.bmp", lambda size: noise.randbytes(size)),
+             r"\./IMG/HAIKEI2\.bmp"),
+        ]
+        for i, (name, damage, expected) in enumerate(cases):
+            with self.subTest(name=name, expected=expected):
+                log, folder = self.scratch / f"boxes{i}.log", self.scratch / f"game{i}"
+                game = harness.Game(damaged_game(folder, name, damage), self.display, box_log=log, title=None)
+                self.addCleanup(game.close)
+                box = harness.wait_for("the Fatal Error box", lambda: game.find_window("Fatal Error"))
+                self.assertEqual(len(self.boxes(log)), 1)
+                self.assertRegex(self.boxes(log)[0], expected)
+                game.key("Return", window=box)
+                self.assertEqual(game.wait_exit(), 3)
+                self.assertEqual(len(self.boxes(log)), 1)
+                game.close()
+                shutil.rmtree(folder)
+
+    def test_a_voice_with_a_broken_header_is_silent_and_the_story_goes_on(self):
+        # V001 (the first message's voice) no longer starts with "RIFF".
+        folder = damaged_game(self.scratch / "game", "SOUND.dat", overwrite("./VOICE/V001.wav", lambda size: b"JUNK\xff\xff"))
+        log = self.scratch / "boxes.log"
+        self.game = game = harness.Game(folder, self.display, {"sys.dat": gp.settings(gp.INSTANT, draw_speed=gp.INSTANT)},
+                                        record_dir=self.scratch, box_log=log)
+        self.addCleanup(game.close)
+        gp.start_new_game(game)
+        first = gp.wait_text(game)
+        gp.next_page(game, first)
+        # The only voice heard is the second message's, whole.
+        clip = gp.clip("VOICE/V002.wav", 128)
+        voices = lambda: gp.recordings(self.scratch, gp.VOICE_RATE)
+        harness.wait_for("V002 played whole", lambda: voices() and len(gp.played(voices()[-1])) >= len(clip))
+        self.assertEqual(len(voices()), 1)
+        self.assertTrue(np.array_equal(gp.played(voices()[0]), clip))
+        self.assertEqual(self.boxes(log), [])
+        self.exit_cleanly(game)
+
+    # A tmpfs of `size` bytes mounted on ./SYS with `files`, then made
+    # read-only or filled to its last byte (root only: mount).
+    def mounted_sys(self, files, size=None, read_only=False):
+        def prepare(folder):
+            sys_dir = folder / "SYS"
+            subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size or 1 << 20}", "tmpfs", str(sys_dir)], check=True)
+            self.addCleanup(subprocess.run, ["umount", "-l", str(sys_dir)])
+            for name, data in files.items():
+                (sys_dir / name).write_bytes(data)
+            if read_only:
+                subprocess.run(["mount", "-o", "remount,ro", str(sys_dir)], check=True)
+            else:
+                filler = os.open(sys_dir / "filler", os.O_WRONLY | os.O_CREAT)
+                for chunk in (4096, 1):  # every block left, then every byte
+                    try:
+                        while os.write(filler, bytes(chunk)):
+                            pass
+                    except OSError:
+                        pass
+                os.close(filler)
+        return prepare
+
+    @unittest.skipUnless(os.geteuid() == 0, "mounting a tmpfs on ./SYS needs root")
+    def test_a_missing_read_only_or_full_sys_folder_lets_the_game_play_and_keeps_its_files(self):
+        before = {"sys.dat": gp.settings(gp.INSTANT, draw_speed=gp.INSTANT, music_volume=77), "save0.dat": SAVE}
+        cases = {
+            "missing": lambda folder: shutil.rmtree(folder / "SYS"),
+            "read-only": self.mounted_sys(before, read_only=True),
+            "full": self.mounted_sys(before, size=64 << 10),
+        }
+        for what, prepare in cases.items():
+            with self.subTest(what):
+                log = self.scratch / "boxes.log"
+                game = harness.Game(gp.GAME_DIR, self.display, box_log=log, prepare=prepare)
+                self.addCleanup(game.close)
+                gp.start_new_game(game)
+                gp.wait_text(game)
+                # A save into frame 1, over save0.dat: nothing can be written.
+                menu = gp.open_menu(game)
+                game.press(gp.MENU_SAVE)
+                saves = gp.changes(game, menu, what="the save screen")
+                game.press(gp.FRAME1)
+                game.wait_still()
+                game.click(*gp.SAVE_RETURN)
+                gp.changes(game, saves, what="the menu again")
+                self.assertEqual(self.boxes(log), [])
+                self.exit_cleanly(game)
+                kept = {p.name: p.read_bytes() for p in (game.dir / "SYS").glob("*") if p.name != "filler"}
+                self.assertEqual(kept, {} if what == "missing" else before)
+                game.close()
+
+    def exit_cleanly(self, game):
+        game.close_box()
+        game.key("Return", window=game.exit_question())
+        self.assertEqual(game.wait_exit(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()
