@@ -85,8 +85,4 @@ inline std::vector<WaveCase> Cases() {
     };
 }
 
-inline const std::uint8_t* Data(const std::string& bytes) {
-    return reinterpret_cast<const std::uint8_t*>(bytes.data());
-}
-
 }  // namespace wave_test

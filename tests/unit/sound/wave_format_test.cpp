@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "sound/wave_format.h"
 #include "wave_cases.h"
 
 namespace {
-
-using wave_test::Data;
 
 TEST(WaveParse, EachClipGivesItsSamplesOrItsProblem) {
     for (const auto& c : wave_test::Cases()) {
@@ -44,69 +44,40 @@ TEST(WaveParse, EveryCutOfAClipStopsAtTheFirstPartItLacks) {
 TEST(WaveFormatRecord, FieldsAreLittleEndianAndOnlyTheBytesGivenAreRead) {
     // PCM, stereo, 44100 Hz, 16-bit; extra size 0x0102; two bytes beyond the 18-byte record.
     const std::string record = wave_test::PcmFormat(1, 2, 44100, 16) + CBytes().U16(0x0102).Raw("\xAA\xBB").str();
-    const WaveFormat format = DecodeWaveFormat(Data(record), record.size());
-    EXPECT_EQ(format.formatTag, 1);
-    EXPECT_EQ(format.channels, 2);
-    EXPECT_EQ(format.samplesPerSec, 44100u);
-    EXPECT_EQ(format.avgBytesPerSec, 176400u);
-    EXPECT_EQ(format.blockAlign, 4);
-    EXPECT_EQ(format.bitsPerSample, 16);
-    EXPECT_EQ(format.extraSize, 0x0102);
-    // Tag, channels and rate only: the rest stays 0, and too short to play.
-    const WaveFormat cut = DecodeWaveFormat(Data(record), 8);
-    EXPECT_EQ(cut.samplesPerSec, 44100u);
-    EXPECT_EQ(cut.avgBytesPerSec, 0u);
-    EXPECT_FALSE(IsAcceptedWaveFormat(cut, 8));
-    EXPECT_TRUE(IsAcceptedWaveFormat(format, 16));
+    const auto fields = [&](std::size_t count) {
+        const WaveFormat f = DecodeWaveFormat(reinterpret_cast<const std::uint8_t*>(record.data()), count);
+        return std::tuple(f.formatTag, f.channels, f.samplesPerSec, f.avgBytesPerSec, f.blockAlign, f.bitsPerSample,
+                          f.extraSize);
+    };
+    EXPECT_EQ(fields(record.size()), std::tuple(1, 2, 44100u, 176400u, 4, 16, 0x0102));
+    EXPECT_EQ(fields(8), std::tuple(1, 2, 44100u, 0u, 0, 0, 0));  // tag, channels and rate; the rest stays 0
 }
 
-TEST(WaveChunk, AvailableBytesAreBoundByTheFile) {
-    EXPECT_EQ(AvailableChunkBytes(100, 44, 150), 100u);
-    EXPECT_EQ(AvailableChunkBytes(0xFFFFFFFF, 44, 1044), 1000u);  // no 4 GiB block for a damaged size
-    EXPECT_EQ(AvailableChunkBytes(8, 60, 50), 0u);
-}
-
-// ---- Volume scaling ----
-
-TEST(SampleScaling, SixteenBitSamplesAreScaledAndTruncatedTowardZero) {
-    // 1000, -1000, -32768 and 12345, then a byte of a sample cut short by the
-    // end of the block, left as it is.
-    const std::vector<std::uint8_t> source = {0xE8, 0x03, 0x18, 0xFC, 0x00, 0x80, 0x39, 0x30, 0x7F};
+TEST(SampleScaling, SamplesAreScaledByVolumeOver255TruncatedTowardZeroWholeSamplesOnly) {
+    // 16-bit: 1000, -1000, -32768 and 12345, then a byte of a sample cut short
+    // by the end of the block, left as it is.
+    const std::vector<std::uint8_t> pcm16 = {0xE8, 0x03, 0x18, 0xFC, 0x00, 0x80, 0x39, 0x30, 0x7F};
     const struct {
+        std::uint16_t bits;
         std::uint8_t volume;
-        std::vector<std::uint8_t> expected;
+        std::vector<std::uint8_t> source, expected;
     } cases[] = {
-        {128, {0xF5, 0x01, 0x0B, 0xFE, 0xC0, 0xBF, 0x34, 0x18, 0x7F}},  // 501, -501, -16448, 6196
-        {255, source},
-        {0, {0, 0, 0, 0, 0, 0, 0, 0, 0x7F}},
+        {16, 128, pcm16, {0xF5, 0x01, 0x0B, 0xFE, 0xC0, 0xBF, 0x34, 0x18, 0x7F}},  // 501, -501, -16448, 6196
+        {16, 255, pcm16, pcm16},
+        {16, 0, {0xE8, 0x03, 0x18, 0xFC}, {0, 0, 0, 0}},  // no cut-off byte: the last sample is scaled too
+        // 8-bit, around the silent value: 0, 63.7, -64.25, 36.1, -36.1, 0.5 from 128.
+        {8, 128, {128, 255, 0, 200, 56, 129}, {128, 191, 64, 164, 92, 128}},
+        // 24-bit: 4194304 and -4194304 scaled by 0.2 to +-838860, then a byte of a cut-off sample.
+        {24, 51, {0x00, 0x00, 0x40, 0x00, 0x00, 0xC0, 0x55}, {0xCC, 0xCC, 0x0C, 0x34, 0x33, 0xF3, 0x55}},
+        // 32-bit: 1000000000 and -2147483648 to 200000000 and -429496729 (from -429496729.6).
+        {32, 51, {0x00, 0xCA, 0x9A, 0x3B, 0x00, 0x00, 0x00, 0x80}, {0x00, 0xC2, 0xEB, 0x0B, 0x67, 0x66, 0x66, 0xE6}},
+        {12, 0, {1, 2, 3, 4}, {1, 2, 3, 4}},  // any other sample size is played as stored
     };
     for (const auto& c : cases) {
-        std::vector<std::uint8_t> target(source.size(), 0xEE);
-        ScaleSamples(source.data(), target.data(), source.size(), 16, c.volume);
-        EXPECT_EQ(target, c.expected) << int(c.volume);
+        std::vector<std::uint8_t> target(c.source.size(), 0xEE);
+        ScaleSamples(c.source.data(), target.data(), target.size(), c.bits, c.volume);
+        EXPECT_EQ(target, c.expected) << c.bits << " bits at volume " << int(c.volume);
     }
-}
-
-TEST(SampleScaling, EightBitSamplesAreScaledAroundTheSilentValue) {
-    std::vector<std::uint8_t> bytes = {128, 255, 0, 200, 56, 129};
-    ScaleSamples(bytes.data(), bytes.data(), bytes.size(), 8, 128);
-    // 128 + trunc((b - 128) * 128 / 255): 0, 63.7, -64.25, 36.1, -36.1, 0.5
-    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{128, 191, 64, 164, 92, 128}));
-}
-
-TEST(SampleScaling, TwentyFourAndThirtyTwoBitSamplesAreScaledWholeOthersNot) {
-    // 24-bit: 4194304 and -4194304, then a byte of a cut-off sample; scale 0.2.
-    std::vector<std::uint8_t> wide24 = {0x00, 0x00, 0x40, 0x00, 0x00, 0xC0, 0x55};
-    ScaleSamples(wide24.data(), wide24.data(), wide24.size(), 24, 51);
-    EXPECT_EQ(wide24, (std::vector<std::uint8_t>{0xCC, 0xCC, 0x0C, 0x34, 0x33, 0xF3, 0x55}));  // +-838860
-    // 32-bit: 1000000000 and -2147483648.
-    std::vector<std::uint8_t> wide32 = {0x00, 0xCA, 0x9A, 0x3B, 0x00, 0x00, 0x00, 0x80};
-    ScaleSamples(wide32.data(), wide32.data(), wide32.size(), 32, 51);
-    // 200000000, -429496729.6 -> -429496729
-    EXPECT_EQ(wide32, (std::vector<std::uint8_t>{0x00, 0xC2, 0xEB, 0x0B, 0x67, 0x66, 0x66, 0xE6}));
-    std::vector<std::uint8_t> twelve = {1, 2, 3, 4};
-    ScaleSamples(twelve.data(), twelve.data(), twelve.size(), 12, 0);
-    EXPECT_EQ(twelve, (std::vector<std::uint8_t>{1, 2, 3, 4}));
 }
 
 // ---- Where playback continues ----
