@@ -41,23 +41,21 @@ TEST(RadioChoice, EachStoredValueChoosesExactlyOneOptionOfItsGroup) {
     // as for 3): any non-zero switch is on, a speed past the last is the last.
     const struct {
         std::uint32_t CSettings::*field;
+        std::wstring group;
         const wchar_t* chosen[4];
     } groups[] = {
-        {&CSettings::screenMode, {L"CONFIG_WINDOW", L"CONFIG_FULLSCREEN", L"CONFIG_FULLSCREEN", L"CONFIG_FULLSCREEN"}},
-        {&CSettings::musicOn, {L"CONFIG_BGM_OFF", L"CONFIG_BGM_ON", L"CONFIG_BGM_ON", L"CONFIG_BGM_ON"}},
-        {&CSettings::voiceOn, {L"CONFIG_VOICE_OFF", L"CONFIG_VOICE_ON", L"CONFIG_VOICE_ON", L"CONFIG_VOICE_ON"}},
-        {&CSettings::messageSpeed, {L"CONFIG_MESSAGESPEED_NORMAL", L"CONFIG_MESSAGESPEED_FAST",
-                                    L"CONFIG_MESSAGESPEED_INSTANT", L"CONFIG_MESSAGESPEED_INSTANT"}},
-        {&CSettings::autoSpeed, {L"CONFIG_AUTOSPEED_NORMAL", L"CONFIG_AUTOSPEED_FAST", L"CONFIG_AUTOSPEED_INSTANT",
-                                 L"CONFIG_AUTOSPEED_INSTANT"}},
-        {&CSettings::drawSpeed, {L"CONFIG_DRAWSPEED_NORMAL", L"CONFIG_DRAWSPEED_FAST", L"CONFIG_DRAWSPEED_INSTANT",
-                                 L"CONFIG_DRAWSPEED_INSTANT"}},
+        {&CSettings::screenMode, L"CONFIG_", {L"WINDOW", L"FULLSCREEN", L"FULLSCREEN", L"FULLSCREEN"}},
+        {&CSettings::musicOn, L"CONFIG_BGM_", {L"OFF", L"ON", L"ON", L"ON"}},
+        {&CSettings::voiceOn, L"CONFIG_VOICE_", {L"OFF", L"ON", L"ON", L"ON"}},
+        {&CSettings::messageSpeed, L"CONFIG_MESSAGESPEED_", {L"NORMAL", L"FAST", L"INSTANT", L"INSTANT"}},
+        {&CSettings::autoSpeed, L"CONFIG_AUTOSPEED_", {L"NORMAL", L"FAST", L"INSTANT", L"INSTANT"}},
+        {&CSettings::drawSpeed, L"CONFIG_DRAWSPEED_", {L"NORMAL", L"FAST", L"INSTANT", L"INSTANT"}},
     };
     for (const auto& group : groups) {
         for (const std::uint32_t stored : {0u, 1u, 2u, 3u, 0xFFFFFFFFu}) {
             CSettings settings;
             settings.*group.field = stored;
-            const std::wstring expected = group.chosen[stored > 3 ? 3 : stored];
+            const std::wstring expected = group.group + group.chosen[stored > 3 ? 3 : stored];
             std::vector<std::wstring> chosen;
             for (const ConfigOption& option : CONFIG_OPTIONS) {
                 if (option.field == group.field && IsChosen(option, settings)) chosen.push_back(option.key);
@@ -68,14 +66,11 @@ TEST(RadioChoice, EachStoredValueChoosesExactlyOneOptionOfItsGroup) {
 }
 
 TEST(ConfigTables, SlidersFollowTheirSwitchesAndEveryNumberAgreesWithTheGamesRegistry) {
-    CSettings settings;
-    settings.musicOn = 0;  // off
-    settings.voiceOn = 9;  // anything non-zero is on
-    EXPECT_FALSE(IsSliderEnabled(*FindConfigSlider(L"CONFIG_VOLUME_BGM"), settings));
-    EXPECT_TRUE(IsSliderEnabled(*FindConfigSlider(L"CONFIG_VOLUME_VOICE"), settings));
-    settings.voiceOn = 0;
-    EXPECT_FALSE(IsSliderEnabled(*FindConfigSlider(L"CONFIG_VOLUME_VOICE"), settings));
-    EXPECT_TRUE(IsSliderEnabled(*FindConfigSlider(L"CONFIG_VOLUME_ALPHA"), settings));
+    const CSettings voiceOnly{.musicOn = 0, .voiceOn = 9}, neither{.musicOn = 0, .voiceOn = 0};  // any non-zero is on
+    EXPECT_FALSE(IsSliderEnabled(*FindConfigSlider(L"CONFIG_VOLUME_BGM"), voiceOnly));
+    EXPECT_TRUE(IsSliderEnabled(*FindConfigSlider(L"CONFIG_VOLUME_VOICE"), voiceOnly));
+    EXPECT_FALSE(IsSliderEnabled(*FindConfigSlider(L"CONFIG_VOLUME_VOICE"), neither));
+    EXPECT_TRUE(IsSliderEnabled(*FindConfigSlider(L"CONFIG_VOLUME_ALPHA"), neither));
     EXPECT_TRUE(FindConfigSlider(L"CONFIG_VOLUME_ALPHA")->value == &CSettings::windowAlpha);
     EXPECT_EQ(FindConfigSlider(L"CONFIG_VOLUME"), nullptr);
 
@@ -96,9 +91,8 @@ TEST(ConfigTables, SlidersFollowTheirSwitchesAndEveryNumberAgreesWithTheGamesReg
 // ---- Presses on the copies of the settings ----
 
 TEST(ConfigPress, OptionsAndInitializeEditTheWorkingCopyOkAndApplyCommitItCancelDropsIt) {
-    CSettings live;
-    live.screenMode = live.musicOn = live.voiceOn = 7;  // away from every option's value
-    live.messageSpeed = live.autoSpeed = live.drawSpeed = 7;
+    // Away from every option's value.
+    CSettings live{.screenMode = 7, .musicOn = 7, .voiceOn = 7, .messageSpeed = 7, .autoSpeed = 7, .drawSpeed = 7};
     const CSettings before = live;
     CSettingsEditor editor(&live, L"unused");
     EXPECT_EQ(editor.Working(), live) << "the working copy starts as the live record";

@@ -43,19 +43,9 @@ const std::string CHANGED_FILE = CBytes()
     .str();
 
 TEST(SettingsRecord, AFileIsLaidOverTheRecordByteByByteUpToTwentyEightBytes) {
-    CSettings full;
-    full.screenMode = 1;
-    full.musicOn = full.voiceOn = 0;
-    full.musicVolume = 200;
-    full.voiceVolume = 17;
-    full.windowAlpha = 255;
-    full.messageSpeed = 2;
-    full.autoSpeed = 1;
-    full.drawSpeed = 0x01020304;
-    CSettings upToMusicVolume;  // 13 bytes
-    upToMusicVolume.screenMode = 1;
-    upToMusicVolume.musicOn = upToMusicVolume.voiceOn = 0;
-    upToMusicVolume.musicVolume = 200;
+    const CSettings full{.screenMode = 1, .musicOn = 0, .voiceOn = 0, .musicVolume = 200, .voiceVolume = 17,
+                         .windowAlpha = 255, .messageSpeed = 2, .autoSpeed = 1, .drawSpeed = 0x01020304};
+    const CSettings upToMusicVolume{.screenMode = 1, .musicOn = 0, .voiceOn = 0, .musicVolume = 200};  // 13 bytes
     // 25 bytes: drawSpeed takes 0x04 from the file and the rest from the default.
     CSettings cutInDrawSpeed = full;
     cutInDrawSpeed.drawSpeed = 0x04;
@@ -89,32 +79,28 @@ TEST(SettingsTargets, EachSpeedChoiceSetsItsValuesAndOthersLeaveThemAlone) {
 }
 
 TEST(SettingsTargets, OpacityAndScreenMode) {
-    CSettings settings;
-    EXPECT_EQ(MessageWindowOpacity(settings), 196);  // 255 - 59
-    settings.windowAlpha = 0;
-    EXPECT_EQ(MessageWindowOpacity(settings), 255);
+    EXPECT_EQ(MessageWindowOpacity(CSettings()), 196);  // 255 - 59
+    EXPECT_EQ(MessageWindowOpacity(CSettings{.windowAlpha = 0}), 255);
     // Any non-zero mode is full screen, so a damaged value does not flip the screen each time.
     const struct {
         std::uint32_t screenMode;
         bool fullScreenNow, switches;
     } cases[] = {{0, false, false}, {1, false, true}, {1, true, false}, {0, true, true}, {2, true, false}};
     for (const auto& c : cases) {
-        settings.screenMode = c.screenMode;
-        EXPECT_EQ(NeedsScreenSwitch(settings, c.fullScreenNow), c.switches) << c.screenMode << " " << c.fullScreenNow;
+        EXPECT_EQ(NeedsScreenSwitch(CSettings{.screenMode = c.screenMode}, c.fullScreenNow), c.switches)
+            << c.screenMode << " " << c.fullScreenNow;
     }
 }
 
 TEST(SettingsTargets, MusicIsPausedAndRescaledInPlaceVoiceIsCutAndNotStartedAgain) {
-    CSettings settings;
-    settings.musicVolume = 90;
-    settings.voiceVolume = 40;
-    EXPECT_EQ(PlanMusic(settings, 90), ChannelPlan{});  // unchanged: no pause, no restart
-    EXPECT_EQ(PlanMusic(settings, 0), (ChannelPlan{E_CHANNEL_HALT::PAUSE, true, 90, true}));
-    EXPECT_EQ(PlanVoice(settings, 40), ChannelPlan{});
-    EXPECT_EQ(PlanVoice(settings, 128), (ChannelPlan{E_CHANNEL_HALT::STOP, true, 40, false}));
-    settings.musicOn = settings.voiceOn = 0;
-    EXPECT_EQ(PlanMusic(settings, 90), (ChannelPlan{E_CHANNEL_HALT::PAUSE, true, 0, false}));
-    EXPECT_EQ(PlanVoice(settings, 40), (ChannelPlan{E_CHANNEL_HALT::STOP, true, 0, false}));
+    const CSettings on{.musicVolume = 90, .voiceVolume = 40};
+    const CSettings off{.musicOn = 0, .voiceOn = 0, .musicVolume = 90, .voiceVolume = 40};
+    EXPECT_EQ(PlanMusic(on, 90), ChannelPlan{});  // unchanged: no pause, no restart
+    EXPECT_EQ(PlanMusic(on, 0), (ChannelPlan{E_CHANNEL_HALT::PAUSE, true, 90, true}));
+    EXPECT_EQ(PlanVoice(on, 40), ChannelPlan{});
+    EXPECT_EQ(PlanVoice(on, 128), (ChannelPlan{E_CHANNEL_HALT::STOP, true, 40, false}));
+    EXPECT_EQ(PlanMusic(off, 90), (ChannelPlan{E_CHANNEL_HALT::PAUSE, true, 0, false}));
+    EXPECT_EQ(PlanVoice(off, 40), (ChannelPlan{E_CHANNEL_HALT::STOP, true, 0, false}));
 }
 
 }  // namespace
