@@ -94,6 +94,7 @@ TEST(SaveText, IsCutTo255UnitsVerbatimAndTerminated) {
         {std::wstring(L"ab\0cd", 5), 2},
         {std::wstring(253, L'x') + Astral(0x10FFFF), 255},  // DBFF DFFF: the pair fits whole
         {std::wstring(254, L'x') + Astral(0x10000), 254},   // D800 DC00: the cut would split it, left out
+        {std::wstring(254, L'x') + std::wstring{wchar_t(0xD800), wchar_t(0xDC00)}, 254},  // the same as two units
     };
     for (const auto& c : cases) {
         SaveText text;
