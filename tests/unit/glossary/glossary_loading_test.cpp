@@ -101,7 +101,7 @@ TEST(Glossary, SourceResumesAfterEachFaultAndPlacesIt) {
                        "@ITEM\n  title{B,}\n" +  // 7-8: "," inside the value
                        "@ITEM\ntitle{C}\n@ITEM\n" +  // 9-11: C is cut by the next item
                        "title{D}\nreading{R}\nenglish{E}\ngloss{G\r\n\r\nx}\r\n}\n" +  // 12-18
-                       "@ITEM\ntitle{E}\nreading{R}\n\t english{ab\n",  // 19-22
+                       "@ITEM\ntitle{E}\nreading{R}\n\t english{ab\n@ITEM\ntitle{F}\n",  // 19-24
                    &source),
               L"A:R:E:G;D:R:E:Gx;|A;D;!");  // the CR of each joined gloss line is dropped
     ASSERT_EQ(source.entries.size(), 2u);
@@ -112,9 +112,10 @@ TEST(Glossary, SourceResumesAfterEachFaultAndPlacesIt) {
         faults += std::to_wstring(static_cast<int>(f.kind)) + L" " + f.line + L" " + std::to_wstring(f.at.line) + L":" +
                   std::to_wstring(f.at.column) + L";";
     }
-    // COMMA_IN_VALUE (5), MISSING_KEY (1), MISSING_CLOSE_BRACE (3) just past the line.
-    EXPECT_EQ(faults, L"5 title 8:10;1 reading 11:1;3 english 22:13;");
-    EXPECT_EQ(capture.Count(E_REPORT_LEVEL::FATAL), 3);
+    // COMMA_IN_VALUE (5), MISSING_KEY (1), MISSING_CLOSE_BRACE (3) just past
+    // the line, TEXT_ENDS (0) at the "@ITEM" of the entry cut short.
+    EXPECT_EQ(faults, L"5 title 8:10;1 reading 11:1;3 english 22:13;0 reading 23:1;");
+    EXPECT_EQ(capture.Count(E_REPORT_LEVEL::FATAL), 4);
 }
 
 }  // namespace

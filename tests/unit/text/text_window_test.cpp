@@ -74,8 +74,7 @@ TEST_F(TextWindow, HiddenNothingIsDrawnAndWithoutTextOnlyThePicture) {
     window->SetMessage(true, {}, SQUARE, SQUARE + SQUARE);
     EXPECT_EQ(Count(canvas.all(), BLACK), 800 * 600);
     Show();
-    EXPECT_EQ(Count(WINDOW, WHITE, false), 0);
-    EXPECT_NEAR(static_cast<int>(canvas.Pixel(30, 380)), 192, 1);
+    EXPECT_EQ(Count(WINDOW, WHITE, false), 0);  // the picture, but no text
     EXPECT_EQ(window->GetText().Layout().GetRevealed(), 0);  // the typing waits
 }
 
