@@ -111,6 +111,8 @@ class Hostile(gp.GameTest):
         def prepare(folder):
             sys_dir = folder / "SYS"
             subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size or 1 << 20}", "tmpfs", str(sys_dir)], check=True)
+            # After the game's own clean-up, which cannot remove a mount point.
+            self.addCleanup(shutil.rmtree, folder, True)
             self.addCleanup(subprocess.run, ["umount", "-l", str(sys_dir)])
             for name, data in files.items():
                 (sys_dir / name).write_bytes(data)
