@@ -31,17 +31,20 @@ TEST(ArchiveWriter, KeysThatCannotBeStoredOrRepeatAreRefused) {
 
 // Offsets are signed 32-bit: one entry "./a" whose data, count (4), record
 // (12 + 3) and trailer (4) end exactly at 2^31-1 bytes fits; a byte more
-// does not, nor data that passes the limit by itself.
+// does not. Data that ends exactly at the limit still leaves no room for the
+// index; data past it is named.
 TEST(ArchiveWriter, ArchiveIsPlannedUpToTheOffsetLimit) {
     const auto layout = PlanArchive({{L"./a", ARCHIVE_MAX_BYTES - 23}});
     ASSERT_TRUE(layout.has_value());
     EXPECT_EQ(layout->fileSize, ARCHIVE_MAX_BYTES);
     CReportCapture capture;
     EXPECT_FALSE(PlanArchive({{L"./a", ARCHIVE_MAX_BYTES - 22}}).has_value());
+    EXPECT_FALSE(PlanArchive({{L"./a", ARCHIVE_MAX_BYTES}}).has_value());  // the data fits, exactly
     EXPECT_FALSE(PlanArchive({{L"./a", 1ULL << 30}, {L"./b", 1ULL << 30}}).has_value());
-    EXPECT_EQ(Errors(capture), (std::vector<std::wstring>{
-                                   L"The archive would be longer than 2147483647 bytes: its index does not fit.\n",
-                                   L"The archive would be longer than 2147483647 bytes: \"./b\" does not fit.\n"}));
+    const std::wstring tooLong = L"The archive would be longer than 2147483647 bytes: ";
+    EXPECT_EQ(Errors(capture), (std::vector<std::wstring>{tooLong + L"its index does not fit.\n",
+                                                          tooLong + L"its index does not fit.\n",
+                                                          tooLong + L"\"./b\" does not fit.\n"}));
 }
 
 // An entry that delivers more or fewer bytes than planned would move every
