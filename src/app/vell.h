@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "app/auto_mode_timer.h"
+#include "app/frame_times.h"
 #include "app/game_state.h"
 #include "app/named_mutex.h"
 #include "app/screen_geometry.h"
@@ -173,6 +174,8 @@ private:
     std::uint32_t elapsed = 0;
     std::uint32_t frameDue = 0;
     std::uint32_t frameCount = 0;
+    // Per-frame timings for the frame benchmark; off unless asked for.
+    CFrameTimes frameTimes;
 
     E_GameState state = UNSET;
     E_GameState previousState = UNSET;

@@ -20,6 +20,7 @@ void CVell::RunFrames() {
         return;
     }
     std::vector<RECT> dirty;
+    std::uint32_t dirtyLayers = 0;  // bit N: layer N asked for a redraw
     while (running == 1) {
         now = timeGetTime();
         elapsed = now - secondStart;
@@ -34,19 +35,26 @@ void CVell::RunFrames() {
             // story layers above it wait; the background is asked first, so
             // its state is known by the time they come.
             dirty.clear();
+            dirtyLayers = 0;
             for (const LayerTraits& traits : LAYER_TABLE) {
                 CScene* scene = layers[traits.layer].scene;
                 if (scene == nullptr || !scene->IsActive()) continue;
                 if (traits.waitsForBackground == E_BACKGROUND_WAIT::ASK_AND_DRAW && background->IsAnimating()) continue;
                 const RECT changed = scene->GetDrawEvent();
-                if (!IsZeroRect(changed)) dirty.push_back(changed);
+                if (!IsZeroRect(changed)) {
+                    dirty.push_back(changed);
+                    dirtyLayers |= 1u << traits.layer;
+                }
             }
         }
 
         const RECT united = UniteDrawRects(dirty);
         if (!IsZeroRect(united)) {
+            const std::int64_t composeStart = frameTimes.Now();
             ComposeFrame(united);
+            const std::int64_t presentStart = frameTimes.Now();
             PresentFrame(united);
+            frameTimes.Add(composeStart, presentStart, frameTimes.Now(), united, dirtyLayers);
             if (!firstFrameNoted) {
                 // A note for developers and the start-up benchmark.
                 firstFrameNoted = true;
@@ -68,6 +76,7 @@ void CVell::RunFrames() {
             break;
         }
     }
+    frameTimes.Flush();
 }
 
 void CVell::ComposeFrame(const RECT& united) {
