@@ -1,0 +1,106 @@
+// Archive load benchmark: constructing CArchive (which reads the index and
+// copies every entry into memory) side by side with its floor, reading the
+// same file whole into one new buffer with a single read. Both run on a
+// file the operating system has cached (a first, uncounted round reads each
+// file once), so the figures are the program's own cost, not the disk's.
+// The floor reads into a buffer it keeps; the archive's own allocations are
+// part of what loading costs.
+//
+//     archive_bench [--runs N] FILE...
+//
+// Prints, per file, the spread over N runs (default 7) of milliseconds, the
+// throughput of the medians and their ratio.
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/report.h"
+#include "resource/archive.h"
+#include "resource/codepage.h"
+#include "tools/bench/bench_stats.h"
+
+namespace {
+
+std::filesystem::path PathOf(const std::wstring& name) {
+#ifdef _WIN32
+    return std::filesystem::path(name);
+#else
+    return std::filesystem::path(WideToUtf8(name));
+#endif
+}
+
+// The whole file in one read into `buffer` (grown to fit; kept between
+// runs, so that only the first read pays for fresh pages); its size, or -1.
+long long ReadWhole(const std::wstring& name, std::vector<char>& buffer) {
+    std::ifstream in(PathOf(name), std::ios::binary);
+    in.seekg(0, std::ios::end);
+    const long long size = static_cast<long long>(in.tellg());
+    if (!in || size < 0) return -1;
+    in.seekg(0);
+    if (buffer.size() < static_cast<std::size_t>(size)) buffer.resize(static_cast<std::size_t>(size));
+    return in.read(buffer.data(), size) ? size : -1;
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+}  // namespace
+
+int RunTool(const std::vector<std::wstring>& args) {
+    WarnAboutBuild();
+    int runs = 7;
+    std::vector<std::wstring> files;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == L"--runs" && i + 1 < args.size()) {
+            runs = std::max(1, std::atoi(WideToUtf8(args[++i]).c_str()));
+        } else {
+            files.push_back(args[i]);
+        }
+    }
+    if (files.empty()) {
+        PrintErr("usage: archive_bench [--runs N] FILE...\n");
+        return 2;
+    }
+    std::vector<char> buffer;
+    for (const std::wstring& file : files) {
+        const long long size = ReadWhole(file, buffer);
+        if (size < 0) {
+            PrintErr("archive_bench: cannot read " + WideToUtf8(file) + "\n");
+            return 1;
+        }
+        int entries = 0;
+        {
+            CArchive warm(file);
+            entries = warm.GetEntryCount();
+        }
+        std::vector<double> plainTimes, archiveTimes;
+        for (int run = 0; run < runs; ++run) {
+            auto start = std::chrono::steady_clock::now();
+            ReadWhole(file, buffer);
+            plainTimes.push_back(Seconds(start));
+            // Timed up to the end of construction; freeing it is not loading.
+            start = std::chrono::steady_clock::now();
+            auto archive = std::make_unique<CArchive>(file);
+            archiveTimes.push_back(Seconds(start));
+            if (!archive->IsLoaded()) {
+                PrintErr("archive_bench: " + WideToUtf8(file) + " did not load\n");
+                return 1;
+            }
+        }
+        const Spread plain = SpreadOf(plainTimes), archive = SpreadOf(archiveTimes);
+        const double megabytes = static_cast<double>(size) / (1024.0 * 1024.0);
+        char line[256];
+        std::snprintf(line, sizeof line, "%s: %.1f MiB, %d entries, %d runs\n", WideToUtf8(file).c_str(), megabytes,
+                      entries, runs);
+        PrintOut(line);
+        PrintOut("  archive load (ms): " + FormatSpread(archive, 1e3, 1) + "\n");
+        PrintOut("  plain read (ms):   " + FormatSpread(plain, 1e3, 1) + "\n");
+        std::snprintf(line, sizeof line, "  throughput (medians): archive %.0f MiB/s, plain %.0f MiB/s; ratio %.2f\n",
+                      megabytes / archive.median, megabytes / plain.median, archive.median / plain.median);
+        PrintOut(line);
+    }
+    return 0;
+}
