@@ -1,59 +1,100 @@
-"""Start-up benchmark: the time from starting the game process to the first
-composed frame of the title on the screen, over several runs.
+"""Start-up benchmark: from starting the process to the game's first
+composed title frame on the screen and to the title fully shown, side by
+side with the same times of a plain 800 x 600 window (minimal_window.exe)
+under the same warm Wine.
 
-    /usr/bin/python3 tools/bench/startup.py [GAME_DIR] [RUNS]
+    /usr/bin/python3 tools/bench/startup.py [--game DIR] [--minimal EXE] [--runs N]
 
-It prints each run and the minimum, median and maximum. The first frame is
-taken as the first screenshot of the window that is not all black (the
-canvas starts black and the first frame draws the title background), so the
-figure includes Wine's own start and is resolved to one screenshot (~30 ms).
+DIR defaults to build/game, EXE to build/win/tools/bench/minimal_window.exe
+(`cmake --build build/win --target ondrell_bench`), N to 5. The Wine prefix
+is ONDRELL_BENCH_PREFIX (default build/win/wine-prefix-e2e).
+
+Wine's server and desktop process are started first and stay up, as on a
+desktop where Wine is in use; one uncounted run of each program warms them
+and the file cache and takes the picture of the finished title. Then the
+runs of the two programs alternate. Each time is taken at the capture that
+first showed the stage, captures ~5 ms apart:
+- window: the window exists (xdotool finds it);
+- first frame: the window shows anything but black (the canvas starts black
+  and the first frame draws the title) or, for the plain window, its colour;
+- title shown: the window shows the finished title (the fade-in is over).
 """
 
+import argparse
 import statistics
-import subprocess
-import sys
-import time
-from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests/e2e"))
-import harness  # noqa: E402
+import benchlib
 
 
-def one_run(game_dir, display, warm):
-    started = time.monotonic()
-    # After the first run Wine's server and desktop process stay up, as they
-    # would on a desktop where Wine is already running; on Windows there is
-    # no such cost at all.
-    game = harness.Game(game_dir, display, restart=not warm)
+def minimal_run(session, exe):
+    program = benchlib.Program(session, str(exe.parent), exe.name, benchlib.MINIMAL_TITLE)
     try:
-        def first_frame():
-            shot = game.screenshot()
-            return shot.getbbox() is not None  # any pixel that is not black
-        harness.wait_for("the first frame", first_frame, interval=0.005)
-        return time.monotonic() - started
+        program.wait_window()
+        window = program.since_start()
+        shown = program.wait_sample("the colour", lambda s: benchlib.near(s.getpixel((s.width // 2, 5)),
+                                                                        benchlib.MINIMAL_FILL))
+        return window, shown
     finally:
-        game.close()
+        program.kill()
+
+
+def game_run(session, folder, title=None):
+    """(window, first frame, title shown) in seconds; with no `title`
+    sample yet, the last is None and the still title's sample comes back
+    in its place."""
+    program = benchlib.Program(session, folder, "ondrell.exe", benchlib.GAME_TITLE)
+    try:
+        program.wait_window()
+        window = program.since_start()
+        first = program.wait_sample("the first frame", lambda s: s.getbbox() is not None)
+        if title is None:
+            return window, first, program.wait_still()
+        shown = program.wait_sample("the finished title", lambda s: s.tobytes() == title.tobytes())
+        return window, first, shown
+    finally:
+        program.kill()
 
 
 def main():
-    game_dir = sys.argv[1] if len(sys.argv) > 1 else str(harness.ROOT / "build/game")
-    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
-    display = harness.Display()
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--game", default=str(benchlib.ROOT / "build/game"))
+    parser.add_argument("--minimal", default=str(benchlib.ROOT / "build/win/tools/bench/minimal_window.exe"))
+    parser.add_argument("--runs", type=int, default=5)
+    args = parser.parse_args()
+    exe = benchlib.Path(args.minimal)
+    if not exe.is_file():
+        raise SystemExit(f"{exe} is missing: cmake --build {exe.parents[2]} --target ondrell_bench")
+
+    print(benchlib.machine())
+    session = benchlib.Session()
+    folder = benchlib.game_copy(args.game)
     try:
-        # A first run warms Wine's server and the file cache; it is not counted.
-        cold = one_run(game_dir, display, warm=False)
-        print(f"cold run (Wine starting too): {cold * 1000:.0f} ms")
-        harness.start_wine(harness.wine_env(display))
-        times = []
-        for i in range(runs):
-            seconds = one_run(game_dir, display, warm=True)
-            times.append(seconds)
-            print(f"run {i + 1}: {seconds * 1000:.0f} ms")
-        print(f"start-up to first frame over {runs} runs: min {min(times) * 1000:.0f} ms, "
-              f"median {statistics.median(times) * 1000:.0f} ms, max {max(times) * 1000:.0f} ms")
+        # Uncounted: warms Wine and the file cache, takes the finished title.
+        minimal_run(session, exe)
+        _, _, title = game_run(session, folder)
+        game = {"window": [], "first frame": [], "title shown": []}
+        minimal = {"window": [], "first frame": []}
+        for run in range(args.runs):
+            m_window, m_shown = minimal_run(session, exe)
+            g_window, g_first, g_shown = game_run(session, folder, title)
+            for table, key, value in ((minimal, "window", m_window), (minimal, "first frame", m_shown),
+                                      (game, "window", g_window), (game, "first frame", g_first),
+                                      (game, "title shown", g_shown)):
+                table[key].append(value)
+            print(f"run {run + 1}: plain window {m_window * 1000:.0f} / {m_shown * 1000:.0f} ms; "
+                  f"game window {g_window * 1000:.0f}, first frame {g_first * 1000:.0f}, "
+                  f"title shown {g_shown * 1000:.0f} ms")
+        print()
+        print(f"plain window painted:  {benchlib.format_spread(minimal['first frame'])}")
+        print(f"game window open:      {benchlib.format_spread(game['window'])}")
+        for key in ("first frame", "title shown"):
+            print(f"game {key + ':':16} {benchlib.format_spread(game[key])}, "
+                  f"{benchlib.ratio(game[key], minimal['first frame']):.2f} x the plain window")
+        print(f"(load average now {' '.join(open('/proc/loadavg').read().split()[:3])}; "
+              f"medians {statistics.median(minimal['first frame']) * 1000:.0f} ms for the floor)")
     finally:
-        display.close()
-        harness.restart_wine(harness.wine_env(display))
+        benchlib.shutil.rmtree(folder, ignore_errors=True)
+        session.close()
 
 
 if __name__ == "__main__":
