@@ -63,7 +63,6 @@ bool CVell::Surface::Create(HDC compatibleWith, int width, int height) {
 CVell::CVell(int ignored, int showCommand)
     : CWindowHandler(ignored), showCommand(showCommand), constructionStart(timeGetTime()) {
     CreateSurfaces();
-    secondStart = timeGetTime();
 
     imageArchive = new CArchive(L"./DATA/IMG.dat");
     soundArchive = new CArchive(L"./DATA/SOUND.dat");

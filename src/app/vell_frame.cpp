@@ -21,6 +21,12 @@ void CVell::RunFrames() {
     }
     std::vector<RECT> dirty;
     std::uint32_t dirtyLayers = 0;  // bit N: layer N asked for a redraw
+    // The clock starts with the thread. Started earlier (with construction),
+    // every frame of the first second that start-up took would be due at
+    // once, and the title's fade-in would race through in a few
+    // milliseconds whenever start-up took less than a second.
+    secondStart = timeGetTime();
+    frameCount = 0;
     while (running == 1) {
         now = timeGetTime();
         elapsed = now - secondStart;
