@@ -15,6 +15,9 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <cstdint>
+
 #include "app/report.h"
 #include "resource/kernel_handle.h"
 
@@ -35,7 +38,10 @@ public:
         // An abandoned mutex (its owner ended while holding it) is ours now.
         for (;;) {
             const std::uint64_t mark = ReportAlertMark();
-            if (WaitForSingleObject(handle_.get(), 5000) != WAIT_TIMEOUT) return;
+            if (WaitForSingleObject(handle_.get(), 5000) != WAIT_TIMEOUT) {
+                acquisitions_.fetch_add(1);
+                return;
+            }
             if (!ReportAlertOpenSince(mark)) break;
         }
         ReportFatalError(L"Mutex timeout\n");
@@ -44,9 +50,14 @@ public:
         if (handle_) ReleaseMutex(handle_.get());
     }
     const wchar_t* name() const { return name_; }
+    // How often a thread of this process has taken the mutex. Read while
+    // holding it, it counts every earlier taking, so a later reading that
+    // is the same proves that nobody has held it in between.
+    std::uint64_t Acquisitions() const { return acquisitions_.load(); }
 
 private:
     const wchar_t* name_;
+    std::atomic<std::uint64_t> acquisitions_{0};
     CKernelHandle handle_;
 };
 

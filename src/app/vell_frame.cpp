@@ -21,6 +21,12 @@ void CVell::RunFrames() {
     }
     std::vector<RECT> dirty;
     std::uint32_t dirtyLayers = 0;  // bit N: layer N asked for a redraw
+    // An idle look (nothing to redraw, nothing fading) stays idle until some
+    // thread takes the state lock: every change to a scene is made under
+    // it. Until then the frame skips the lock, which under Wine is two calls
+    // into the wineserver and most of what an idle frame costs.
+    bool idle = false;
+    std::uint64_t acquisitionsSeen = 0;
     // The clock starts with the thread. Started earlier (with construction),
     // every frame of the first second that start-up took would be due at
     // once, and the title's fade-in would race through in a few
@@ -32,7 +38,7 @@ void CVell::RunFrames() {
         elapsed = now - secondStart;
         frameDue = static_cast<std::uint32_t>((1000.0f / static_cast<float>(framesPerSecond)) * static_cast<float>(frameCount));
 
-        {
+        if (!idle || stateMutex.Acquisitions() != acquisitionsSeen) {
             CMutexLock lock(stateMutex);
             if (running == 0) {
                 break;
@@ -42,16 +48,21 @@ void CVell::RunFrames() {
             // its state is known by the time they come.
             dirty.clear();
             dirtyLayers = 0;
+            bool fading = false;
             for (const LayerTraits& traits : LAYER_TABLE) {
                 CScene* scene = layers[traits.layer].scene;
                 if (scene == nullptr || !scene->IsActive()) continue;
+                fading = fading || scene->IsAnimating();
                 if (traits.waitsForBackground == E_BACKGROUND_WAIT::ASK_AND_DRAW && background->IsAnimating()) continue;
                 const RECT changed = scene->GetDrawEvent();
                 if (!IsZeroRect(changed)) {
                     dirty.push_back(changed);
                     dirtyLayers |= 1u << traits.layer;
                 }
+                fading = fading || scene->IsAnimating();
             }
+            idle = dirty.empty() && !fading;
+            acquisitionsSeen = stateMutex.Acquisitions();
         }
 
         const RECT united = UniteDrawRects(dirty);
