@@ -2,11 +2,13 @@
 cross-fade frame and for a typing frame, timed inside the game with the
 performance counter (ONDRELL_FRAME_TIMES, see src/app/frame_times.h).
 
-    /usr/bin/python3 tools/bench/frames.py [--game DIR] [--pack PACK] [--scenes N]
+    /usr/bin/python3 tools/bench/frames.py [--game DIR] [--pack PACK] [--scenes N] [--rounds R] [--compare DIR2]
 
 DIR defaults to build/game, PACK (the host packer) to
 build/host/tools/pack/ondrell-pack; the Wine prefix is ONDRELL_BENCH_PREFIX
-(default build/win/wine-prefix-e2e).
+(default build/win/wine-prefix-e2e). The game is played R times (default 1);
+with --compare, the game of DIR2 (another build of the engine) is played as
+often, the plays of the two alternating, and both are summarised.
 
 The game is the demo's pictures with a story of its own: N (default 8)
 messages, each after a change of background, each message holding
@@ -21,7 +23,6 @@ rectangle into the back buffer, the least any frame of that size costs.
 """
 
 import argparse
-import os
 import statistics
 import subprocess
 import tempfile
@@ -81,49 +82,65 @@ def summarise(name, frames):
     print(f"  ratio compose / present (medians): {benchlib.ratio(compose, present):.2f}")
 
 
+def play(session, folder, scenes):
+    """One play of the bench story; the frames the game recorded."""
+    times_file = folder / "frame-times.txt"
+    times_file.unlink(missing_ok=True)
+    # Wine hands the Unix environment to the program; Z: is the root.
+    game = benchlib.Program(session, folder, "ondrell.exe", benchlib.GAME_TITLE,
+                            {"ONDRELL_FRAME_TIMES": "Z:" + str(times_file).replace("/", "\\")})
+    try:
+        game.wait_window()
+        game.wait_still()
+        game.click(*START_BUTTON)
+        for _ in range(scenes - 1):
+            game.wait_still(gap=1.0, whole=True)  # the message typed out
+            game.click(*PROCEED_POINT)
+        game.wait_still(gap=1.0, whole=True)
+        game.close_through_question()
+    finally:
+        game.kill()
+    return read_frames(times_file)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--game", default=str(benchlib.ROOT / "build/game"))
     parser.add_argument("--pack", default=str(benchlib.ROOT / "build/host/tools/pack/ondrell-pack"))
     parser.add_argument("--scenes", type=int, default=8)
+    parser.add_argument("--rounds", type=int, default=1)
+    parser.add_argument("--compare", help="a second game folder, played alternately with the first")
     args = parser.parse_args()
 
     print(benchlib.machine())
-    folder = benchlib.game_copy(args.game)
-    times_file = folder / "frame-times.txt"
+    games = [args.game] + ([args.compare] if args.compare else [])
+    folders = []
     session = None
     try:
-        make_bench_game(args.game, args.pack, args.scenes, folder)
+        for game in games:
+            folders.append(benchlib.game_copy(game))
+            make_bench_game(game, args.pack, args.scenes, folders[-1])
         session = benchlib.Session()
-        # Wine hands the Unix environment to the program; Z: is the root.
-        game = benchlib.Program(session, folder, "ondrell.exe", benchlib.GAME_TITLE,
-                                {"ONDRELL_FRAME_TIMES": "Z:" + str(times_file).replace("/", "\\")})
-        try:
-            game.wait_window()
-            game.wait_still()
-            game.click(*START_BUTTON)
-            for _ in range(args.scenes - 1):
-                game.wait_still(gap=1.0, whole=True)  # the message typed out
-                game.click(*PROCEED_POINT)
-            game.wait_still(gap=1.0, whole=True)
-            game.close_through_question()
-        finally:
-            game.kill()
-        frames = read_frames(times_file)
-        crossfade = [f for f in frames if f["layers"] & BACKGROUND_BIT and not f["layers"] & TITLE_BIT
-                     and f["rect"] == CANVAS]
-        typing = [f for f in frames if f["layers"] == MESSAGE_WINDOW_BIT and f["rect"] != CANVAS]
-        print(f"{len(frames)} frames recorded")
-        summarise("full-canvas background cross-fade frames", crossfade)
-        summarise("typing frames (message window only)", typing)
-        if crossfade:
-            print(f"frame budget at 15 frames a second: 66.7 ms; cross-fade median "
-                  f"{statistics.median(f['compose'] + f['present'] for f in crossfade) * 1000:.2f} ms "
-                  f"composed and presented")
+        frames = [[] for _ in games]
+        for _ in range(args.rounds):
+            for i, folder in enumerate(folders):
+                frames[i] += play(session, folder, args.scenes)
+        for game, recorded in zip(games, frames):
+            crossfade = [f for f in recorded if f["layers"] & BACKGROUND_BIT and not f["layers"] & TITLE_BIT
+                         and f["rect"] == CANVAS]
+            typing = [f for f in recorded if f["layers"] == MESSAGE_WINDOW_BIT and f["rect"] != CANVAS]
+            print(f"{game}: {len(recorded)} frames recorded in {args.rounds} plays")
+            summarise("full-canvas background cross-fade frames", crossfade)
+            summarise("typing frames (message window only)", typing)
+            if crossfade:
+                print(f"frame budget at 15 frames a second: 66.7 ms; cross-fade median "
+                      f"{statistics.median(f['compose'] + f['present'] for f in crossfade) * 1000:.2f} ms "
+                      f"composed and presented")
     finally:
         if session:
             session.close()
-        benchlib.shutil.rmtree(folder, ignore_errors=True)
+        for folder in folders:
+            benchlib.shutil.rmtree(folder, ignore_errors=True)
 
 
 if __name__ == "__main__":

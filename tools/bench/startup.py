@@ -3,11 +3,14 @@ composed title frame on the screen and to the title fully shown, side by
 side with the same times of a plain 800 x 600 window (minimal_window.exe)
 under the same warm Wine.
 
-    /usr/bin/python3 tools/bench/startup.py [--game DIR] [--minimal EXE] [--runs N]
+    /usr/bin/python3 tools/bench/startup.py [--game DIR] [--minimal EXE] [--runs N] [--compare DIR2]
 
 DIR defaults to build/game, EXE to build/win/tools/bench/minimal_window.exe
 (`cmake --build build/win --target ondrell_bench`), N to 5. The Wine prefix
-is ONDRELL_BENCH_PREFIX (default build/win/wine-prefix-e2e).
+is ONDRELL_BENCH_PREFIX (default build/win/wine-prefix-e2e). With --compare,
+the game in DIR2 (another build of the engine, say the one before a change)
+runs too, its runs interleaved with the others, so that both see the same
+moments of a busy machine.
 
 Wine's server and desktop process are started first and stay up, as on a
 desktop where Wine is in use; one uncounted run of each program warms them
@@ -21,7 +24,6 @@ first showed the stage, captures ~5 ms apart:
 """
 
 import argparse
-import statistics
 
 import benchlib
 
@@ -60,6 +62,7 @@ def main():
     parser.add_argument("--game", default=str(benchlib.ROOT / "build/game"))
     parser.add_argument("--minimal", default=str(benchlib.ROOT / "build/win/tools/bench/minimal_window.exe"))
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--compare", help="a second game folder, measured interleaved with the first")
     args = parser.parse_args()
     exe = benchlib.Path(args.minimal)
     if not exe.is_file():
@@ -67,33 +70,38 @@ def main():
 
     print(benchlib.machine())
     session = benchlib.Session()
-    folder = benchlib.game_copy(args.game)
+    games = [args.game] + ([args.compare] if args.compare else [])
+    folders = [benchlib.game_copy(game) for game in games]
     try:
         # Uncounted: warms Wine and the file cache, takes the finished title.
         minimal_run(session, exe)
-        _, _, title = game_run(session, folder)
-        game = {"window": [], "first frame": [], "title shown": []}
-        minimal = {"window": [], "first frame": []}
+        titles = [game_run(session, folder)[2] for folder in folders]
+        minimal = {"first frame": []}
+        results = [{"window": [], "first frame": [], "title shown": []} for _ in folders]
         for run in range(args.runs):
-            m_window, m_shown = minimal_run(session, exe)
-            g_window, g_first, g_shown = game_run(session, folder, title)
-            for table, key, value in ((minimal, "window", m_window), (minimal, "first frame", m_shown),
-                                      (game, "window", g_window), (game, "first frame", g_first),
-                                      (game, "title shown", g_shown)):
-                table[key].append(value)
-            print(f"run {run + 1}: plain window {m_window * 1000:.0f} / {m_shown * 1000:.0f} ms; "
-                  f"game window {g_window * 1000:.0f}, first frame {g_first * 1000:.0f}, "
-                  f"title shown {g_shown * 1000:.0f} ms")
+            _, painted = minimal_run(session, exe)
+            minimal["first frame"].append(painted)
+            line = f"run {run + 1}: plain window {painted * 1000:.0f} ms"
+            for game, folder, title, table in zip(games, folders, titles, results):
+                window, first, shown = game_run(session, folder, title)
+                table["window"].append(window)
+                table["first frame"].append(first)
+                table["title shown"].append(shown)
+                line += (f"; {game}: window {window * 1000:.0f}, first frame {first * 1000:.0f}, "
+                         f"title shown {shown * 1000:.0f} ms")
+            print(line)
         print()
         print(f"plain window painted:  {benchlib.format_spread(minimal['first frame'])}")
-        print(f"game window open:      {benchlib.format_spread(game['window'])}")
-        for key in ("first frame", "title shown"):
-            print(f"game {key + ':':16} {benchlib.format_spread(game[key])}, "
-                  f"{benchlib.ratio(game[key], minimal['first frame']):.2f} x the plain window")
-        print(f"(load average now {' '.join(open('/proc/loadavg').read().split()[:3])}; "
-              f"medians {statistics.median(minimal['first frame']) * 1000:.0f} ms for the floor)")
+        for game, table in zip(games, results):
+            print(f"{game}:")
+            print(f"  window open:         {benchlib.format_spread(table['window'])}")
+            for key in ("first frame", "title shown"):
+                print(f"  {key + ':':20} {benchlib.format_spread(table[key])}, "
+                      f"{benchlib.ratio(table[key], minimal['first frame']):.2f} x the plain window")
+        print(f"(load average now {' '.join(open('/proc/loadavg').read().split()[:3])})")
     finally:
-        benchlib.shutil.rmtree(folder, ignore_errors=True)
+        for folder in folders:
+            benchlib.shutil.rmtree(folder, ignore_errors=True)
         session.close()
 
 
