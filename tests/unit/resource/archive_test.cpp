@@ -102,6 +102,11 @@ TEST(Archive, DamagedImagesAreRefusedSafely) {
         {"count larger than the records", countTooLarge, 1, 0, {L"./A", L"./B"}},
         {"name length negative", CBytes().Raw("ab").I32(1).I32(0).I32(2).I32(-1).I32(2).str(), 1, 0, {}},
         {"name length huge", CBytes().I32(1).I32(0).I32(0).I32(0x7FFFFFF0).Raw("./A").I32(0).str(), 1, 0, {}},
+        // The second name claims 5 bytes where 3 are left before the trailer:
+        // the bounds of each record count every record read before it.
+        {"name running into the trailer",
+         CBytes().Raw("abc").I32(2).I32(0).I32(3).I32(3).Raw("./A").I32(0).I32(3).I32(5).Raw("./B").I32(3).str(), 1, 0,
+         {L"./A"}},
         {"data offset negative", BuildArchive("abc", {{-1, 2, "./A"}, {0, 3, "./B"}}), 0, 1, {L"./B"}},
         {"data size negative", BuildArchive("abc", {{0, -2, "./A"}}), 0, 1, {}},
         {"data past the end", BuildArchive("abc", {{2, 100, "./A"}}), 0, 1, {}},
