@@ -30,6 +30,7 @@ public:
     // False when the mutex could not be created.
     bool Create() {
         if (!handle_) handle_ = CKernelHandle(CreateMutexW(nullptr, FALSE, name_));
+        if (!taken_) taken_ = CKernelHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr));
         return static_cast<bool>(handle_);
     }
     void Close() { handle_.Close(); }
@@ -40,6 +41,7 @@ public:
             const std::uint64_t mark = ReportAlertMark();
             if (WaitForSingleObject(handle_.get(), 5000) != WAIT_TIMEOUT) {
                 acquisitions_.fetch_add(1);
+                if (sleeperWaiting_.exchange(false)) SetEvent(taken_.get());
                 return;
             }
             if (!ReportAlertOpenSince(mark)) break;
@@ -54,11 +56,28 @@ public:
     // holding it, it counts every earlier taking, so a later reading that
     // is the same proves that nobody has held it in between.
     std::uint64_t Acquisitions() const { return acquisitions_.load(); }
+    // Sleeps until some thread takes the mutex after `seen` acquisitions
+    // (at once if one already has), or `milliseconds` pass. One sleeper at
+    // a time. The sleeper raises its flag before it looks at the count and
+    // a taker counts before it looks at the flag, so a taking in between is
+    // seen by one of them and never slept through; only a taking that finds
+    // the flag raised pays for the event.
+    void SleepUntilTakenAfter(std::uint64_t seen, DWORD milliseconds) {
+        if (!taken_) {
+            Sleep(milliseconds);
+            return;
+        }
+        sleeperWaiting_.store(true);
+        if (acquisitions_.load() == seen) WaitForSingleObject(taken_.get(), milliseconds);
+        sleeperWaiting_.store(false);
+    }
 
 private:
     const wchar_t* name_;
     std::atomic<std::uint64_t> acquisitions_{0};
+    std::atomic<bool> sleeperWaiting_{false};
     CKernelHandle handle_;
+    CKernelHandle taken_;  // auto-reset: set for a sleeper by the next taking
 };
 
 // Holds a CNamedMutex for a scope.

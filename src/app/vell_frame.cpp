@@ -10,6 +10,14 @@
 #include "app/vell.h"
 #include "scene/rect_math.h"
 
+namespace {
+
+// How long an idle frame thread sleeps at most before it looks whether the
+// window is still there.
+constexpr DWORD IDLE_LOOK_MS = 2000;
+
+}  // namespace
+
 unsigned __stdcall CVell::FrameThread(void* game) {
     static_cast<CVell*>(game)->RunFrames();
     return 0;
@@ -34,6 +42,18 @@ void CVell::RunFrames() {
     secondStart = timeGetTime();
     frameCount = 0;
     while (running == 1) {
+        if (idle && stateMutex.Acquisitions() == acquisitionsSeen) {
+            // Nothing changes before some thread takes the state lock, so
+            // the thread sleeps until one does instead of waking 15 times a
+            // second to find nothing to do. It still looks now and then for
+            // a window that has gone. The frame clock starts afresh, or the
+            // frames of the sleep would all be due at once.
+            stateMutex.SleepUntilTakenAfter(acquisitionsSeen, IDLE_LOOK_MS);
+            if (!IsWindow(window)) break;
+            secondStart = timeGetTime();
+            frameCount = 0;
+            if (stateMutex.Acquisitions() == acquisitionsSeen) continue;
+        }
         now = timeGetTime();
         elapsed = now - secondStart;
         frameDue = static_cast<std::uint32_t>((1000.0f / static_cast<float>(framesPerSecond)) * static_cast<float>(frameCount));
