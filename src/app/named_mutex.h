@@ -41,7 +41,7 @@ public:
             const std::uint64_t mark = ReportAlertMark();
             if (WaitForSingleObject(handle_.get(), 5000) != WAIT_TIMEOUT) {
                 acquisitions_.fetch_add(1);
-                if (sleeperWaiting_.exchange(false)) SetEvent(taken_.get());
+                WakeSleeper();
                 return;
             }
             if (!ReportAlertOpenSince(mark)) break;
@@ -56,20 +56,26 @@ public:
     // holding it, it counts every earlier taking, so a later reading that
     // is the same proves that nobody has held it in between.
     std::uint64_t Acquisitions() const { return acquisitions_.load(); }
-    // Sleeps until some thread takes the mutex after `seen` acquisitions
-    // (at once if one already has), or `milliseconds` pass. One sleeper at
-    // a time. The sleeper raises its flag before it looks at the count and
-    // a taker counts before it looks at the flag, so a taking in between is
-    // seen by one of them and never slept through; only a taking that finds
-    // the flag raised pays for the event.
-    void SleepUntilTakenAfter(std::uint64_t seen, DWORD milliseconds) {
+    // One thread at a time may sleep until some thread takes the mutex (or
+    // calls WakeSleeper), or `milliseconds` pass, unless `woken` already
+    // holds. The sleeper raises its flag before it asks `woken` and a taker
+    // counts before it looks at the flag, so a taking in between is seen by
+    // one of them and never slept through; only a taking that finds the
+    // flag raised pays for the event.
+    template <class Woken>
+    void SleepUnless(Woken&& woken, DWORD milliseconds) {
         if (!taken_) {
-            Sleep(milliseconds);
+            if (!woken()) Sleep(milliseconds);
             return;
         }
         sleeperWaiting_.store(true);
-        if (acquisitions_.load() == seen) WaitForSingleObject(taken_.get(), milliseconds);
+        if (!woken()) WaitForSingleObject(taken_.get(), milliseconds);
         sleeperWaiting_.store(false);
+    }
+    // Wakes the sleeper, if there is one. For what else than a taking
+    // should end its sleep: set it after the change the sleeper looks for.
+    void WakeSleeper() {
+        if (sleeperWaiting_.exchange(false)) SetEvent(taken_.get());
     }
 
 private:
@@ -90,4 +96,27 @@ public:
 
 private:
     CNamedMutex& mutex_;
+};
+
+// The input lock: a handler sets it after an input that changed something,
+// and the frame thread clears it once the frame after that input is out, so
+// one click acts at most once a frame. Setting it also wakes an idle frame
+// thread, which is the one that clears it: a handler that sets it after
+// letting the state lock go would otherwise leave it set, and every later
+// input ignored, for as long as nothing else happens.
+class CInputLock {
+public:
+    explicit CInputLock(CNamedMutex& sleepersMutex) : sleepersMutex_(sleepersMutex) {}
+    CInputLock(const CInputLock&) = delete;
+    CInputLock& operator=(const CInputLock&) = delete;
+    CInputLock& operator=(int value) {
+        locked_.store(value);
+        if (value != 0) sleepersMutex_.WakeSleeper();
+        return *this;
+    }
+    operator int() const { return locked_.load(); }
+
+private:
+    std::atomic<int> locked_{0};
+    CNamedMutex& sleepersMutex_;
 };

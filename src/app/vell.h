@@ -213,7 +213,7 @@ private:
     std::atomic<int> running{1};
     std::atomic<int> textMayProceed{1};
     std::atomic<int> autoMode{0};
-    std::atomic<int> inputLocked{0};
+    CInputLock inputLocked{stateMutex};  // bound here, used only once both exist
     RECT clientRect{};
     std::int32_t keyLatch = 0;  // window thread only
     // 1 between a left button press and its release. Window thread only.

@@ -42,17 +42,19 @@ void CVell::RunFrames() {
     secondStart = timeGetTime();
     frameCount = 0;
     while (running == 1) {
-        if (idle && stateMutex.Acquisitions() == acquisitionsSeen) {
-            // Nothing changes before some thread takes the state lock, so
-            // the thread sleeps until one does instead of waking 15 times a
-            // second to find nothing to do. It still looks now and then for
-            // a window that has gone. The frame clock starts afresh, or the
-            // frames of the sleep would all be due at once.
-            stateMutex.SleepUntilTakenAfter(acquisitionsSeen, IDLE_LOOK_MS);
+        const auto changed = [&] { return stateMutex.Acquisitions() != acquisitionsSeen || inputLocked != 0; };
+        if (idle && !changed()) {
+            // Nothing changes before some thread takes the state lock or
+            // sets the input lock, so the thread sleeps until one does
+            // instead of waking 15 times a second to find nothing to do. It
+            // still looks now and then for a window that has gone. The frame
+            // clock starts afresh, or the frames of the sleep would all be
+            // due at once.
+            stateMutex.SleepUnless(changed, IDLE_LOOK_MS);
             if (!IsWindow(window)) break;
             secondStart = timeGetTime();
             frameCount = 0;
-            if (stateMutex.Acquisitions() == acquisitionsSeen) continue;
+            if (!changed()) continue;
         }
         now = timeGetTime();
         elapsed = now - secondStart;
