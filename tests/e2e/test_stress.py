@@ -2,6 +2,7 @@
 # and a storm of a thousand quick inputs over every screen. Random choices
 # come from a seed that is printed (set ONDRELL_SEED to replay one).
 
+import itertools
 import os
 import random
 import re
@@ -106,13 +107,16 @@ class Stress(gp.GameTest):
             self.assertEqual(self.other_boxes(), [], f"after {sent + 25} inputs")
 
         # The game still answers: the right button opens or leaves the menu
-        # or a screen, Return turns a page, space shows the hidden window; one
-        # of them changes the picture.
-        still, keys = game.wait_still(), iter(["Return", "space"] * 20)
+        # or a screen, Return turns a page, space shows the hidden window,
+        # and on the title, which takes none of them, the pointer over a
+        # button gives it a look of its own; one of them changes the picture.
+        still = game.wait_still()
+        keys, points = itertools.cycle(["Return", "space"]), itertools.cycle([gp.TITLE_START, gp.TITLE_EXIT])
 
         def answers():
             game.click(*gp.ASIDE, 3)
             game.key(next(keys))
+            game.move(*next(points))
             return gp.max_difference(game.wait_still(), still) > 8
         try:
             harness.wait_for("the game to answer an input", answers)
