@@ -61,6 +61,15 @@ def machine():
     return f"{os.cpu_count()} cores, {model}, {wine}, load average {load}, {time.strftime('%Y-%m-%d %H:%M')}"
 
 
+def built(path):
+    """`path` as a Path when the benchmark program is there; else stops with
+    the command that builds it."""
+    exe = Path(path)
+    if not exe.is_file():
+        raise SystemExit(f"{exe} is missing: cmake --build {exe.parents[2]} --target ondrell_bench")
+    return exe
+
+
 # ---- Wine on a display of its own -----------------------------------------
 
 class Session:

@@ -81,9 +81,7 @@ def main():
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--sound", action="store_true")
     args = parser.parse_args()
-    exe = Path(args.minimal)
-    if not exe.is_file():
-        raise SystemExit(f"{exe} is missing: cmake --build {exe.parents[2]} --target ondrell_bench")
+    exe = benchlib.built(args.minimal)
 
     print(benchlib.machine())
     extra_env = {}

@@ -119,9 +119,7 @@ def main():
     parser.add_argument("--passes", type=int, default=3)
     parser.add_argument("--every", type=float, default=20)
     args = parser.parse_args()
-    exe = Path(args.probe)
-    if not exe.is_file():
-        raise SystemExit(f"{exe} is missing: cmake --build {exe.parents[2]} --target ondrell_bench")
+    exe = benchlib.built(args.probe)
     expected = voices_in_order()
 
     print(benchlib.machine())

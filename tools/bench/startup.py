@@ -64,9 +64,7 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--compare", help="a second game folder, measured interleaved with the first")
     args = parser.parse_args()
-    exe = benchlib.Path(args.minimal)
-    if not exe.is_file():
-        raise SystemExit(f"{exe} is missing: cmake --build {exe.parents[2]} --target ondrell_bench")
+    exe = benchlib.built(args.minimal)
 
     print(benchlib.machine())
     session = benchlib.Session()
