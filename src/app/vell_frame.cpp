@@ -8,6 +8,7 @@
 
 #include "app/report.h"
 #include "app/vell.h"
+#include "resource/picture.h"
 #include "scene/rect_math.h"
 
 namespace {
@@ -58,7 +59,8 @@ void CVell::RunFrames() {
         }
         now = timeGetTime();
         elapsed = now - secondStart;
-        frameDue = static_cast<std::uint32_t>((1000.0f / static_cast<float>(framesPerSecond)) * static_cast<float>(frameCount));
+        frameDue = static_cast<std::uint32_t>((1000.0f / static_cast<float>(framesPerSecond)) *
+                                              static_cast<float>(frameCount));
 
         if (!idle || stateMutex.Acquisitions() != acquisitionsSeen) {
             CMutexLock lock(stateMutex);
@@ -136,6 +138,9 @@ void CVell::ComposeFrame(const RECT& united) {
             scene->Draw(canvas.dc.get(), united);
         }
     }
+    // Between frames no picture is selected anywhere: the least recently
+    // drawn bitmaps beyond the budget may go (they are made again on use).
+    TrimPictureBitmaps(PICTURE_BITMAP_BUDGET);
 }
 
 void CVell::DrawMessageWindow(const RECT& united) {

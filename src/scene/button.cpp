@@ -21,11 +21,11 @@ void BlitMasked(HDC target, HDC workDC, const BitmapEntry& picture, const Bitmap
     const int w = r.right - r.left;
     const int h = r.bottom - r.top;
     {
-        CSelectGuard select(workDC, mask.handle.get());
+        CSelectGuard select(workDC, mask.Bitmap());
         BitBlt(target, r.left, r.top, w, h, workDC, source.x, source.y, SRCPAINT);
     }
     {
-        CSelectGuard select(workDC, picture.handle.get());
+        CSelectGuard select(workDC, picture.Bitmap());
         BitBlt(target, r.left, r.top, w, h, workDC, source.x, source.y, SRCAND);
     }
 }
@@ -191,7 +191,8 @@ PictureSize CButton::GetBitmapSize(const std::wstring& key) const {
 }
 
 void CButton::QueueDirty(const RECT& rect) {
-    if (std::none_of(dirtyRects.begin(), dirtyRects.end(), [&](const RECT& queued) { return SameRect(queued, rect); })) {
+    if (std::none_of(dirtyRects.begin(), dirtyRects.end(),
+                     [&](const RECT& queued) { return SameRect(queued, rect); })) {
         dirtyRects.push_back(rect);
     }
 }

@@ -41,7 +41,7 @@ void CBackground::Draw(HDC dest, const RECT& clip) {
     const int h = r.bottom - r.top;
     const auto base = pictures.find(baseName);
     {
-        CSelectGuard select(workDC.get(), base != pictures.end() ? base->second.handle.get() : nullptr);
+        CSelectGuard select(workDC.get(), base != pictures.end() ? base->second.Bitmap() : nullptr);
         if (!BitBlt(surfaceDC.get(), r.left, r.top, w, h, workDC.get(), r.left, r.top, SRCCOPY)) {
             ReportFatalError(L"BitBlt failed at CBackground:Draw\n");
         }
@@ -49,7 +49,7 @@ void CBackground::Draw(HDC dest, const RECT& clip) {
     // Before the first change currentKey is empty: only the base shows.
     const auto picture = pictures.find(currentKey);
     if (picture != pictures.end()) {
-        CSelectGuard select(workDC.get(), picture->second.handle.get());
+        CSelectGuard select(workDC.get(), picture->second.Bitmap());
         if (!AlphaBlend(surfaceDC.get(), r.left, r.top, w, h, workDC.get(), r.left, r.top, w, h, blend)) {
             ReportFatalError(L"AlphaBlnd failed at CBackground:Draw\n");
         }
@@ -82,7 +82,8 @@ void CCharacter::SetPicture(const std::wstring& name, CharacterPosition place) {
 RECT CCharacter::GetDrawEvent() {
     // Only the three standing places are drawn.
     const auto visible = [](CharacterPosition place) {
-        return place == CharacterPosition::LEFT || place == CharacterPosition::CENTRE || place == CharacterPosition::RIGHT;
+        return place == CharacterPosition::LEFT || place == CharacterPosition::CENTRE ||
+               place == CharacterPosition::RIGHT;
     };
     const auto at = [this](CharacterPosition place) { return places[static_cast<std::size_t>(place)]; };
     const bool oldVisible = visible(previousPlace), newVisible = visible(currentPlace);

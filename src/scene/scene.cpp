@@ -1,6 +1,5 @@
 #include "scene/scene.h"
 
-#include "resource/bitmap.h"
 #include "scene/button.h"
 #include "scene/rect_math.h"
 
@@ -8,11 +7,14 @@ bool MakeBitmapEntry(const std::uint8_t* data, int size, BitmapEntry& entry, con
     if (data == nullptr || size < 0) {
         return false;
     }
-    entry.handle = CreateBitmapFromBmp(data, static_cast<std::size_t>(size), failureText);
-    if (!entry.handle) {
+    entry.picture = CPicture::Register(data, static_cast<std::size_t>(size), failureText);
+    if (!entry.picture) {
         return false;
     }
-    return GetObjectW(entry.handle.get(), sizeof entry.info, &entry.info) != 0;
+    entry.info = BITMAP{};
+    entry.info.bmWidth = entry.picture->Width();
+    entry.info.bmHeight = entry.picture->Height();
+    return true;
 }
 
 CScene::CScene(HWND window, int width, int height) : width(width), height(height) {
@@ -47,8 +49,8 @@ RECT CScene::GetDrawEvent() {
     return RECT{};
 }
 
-bool CScene::SetBMP(const std::wstring& key, const std::uint8_t* pictureData, int pictureSize, const std::uint8_t* maskData,
-                    int maskSize) {
+bool CScene::SetBMP(const std::wstring& key, const std::uint8_t* pictureData, int pictureSize,
+                    const std::uint8_t* maskData, int maskSize) {
     BitmapEntry picture;
     if (!MakeBitmapEntry(pictureData, pictureSize, picture, L"DeleteObject failed\n")) {
         return false;
@@ -95,11 +97,11 @@ bool CScene::DrawMasked(HDC dest, const RECT& clip, CanvasPoint sourceOrigin) {
     const int sx = r.left - sourceOrigin.x;
     const int sy = r.top - sourceOrigin.y;
     {
-        CSelectGuard select(workDC.get(), mask->second.handle.get());
+        CSelectGuard select(workDC.get(), mask->second.Bitmap());
         BitBlt(surfaceDC.get(), r.left, r.top, w, h, workDC.get(), sx, sy, SRCPAINT);
     }
     {
-        CSelectGuard select(workDC.get(), picture->second.handle.get());
+        CSelectGuard select(workDC.get(), picture->second.Bitmap());
         BitBlt(surfaceDC.get(), r.left, r.top, w, h, workDC.get(), sx, sy, SRCAND);
     }
     AlphaBlend(dest, r.left, r.top, w, h, surfaceDC.get(), r.left, r.top, w, h, blend);

@@ -12,7 +12,7 @@ constexpr std::uint32_t RED = 0xFF0000, GREEN = 0x00FF00, BLUE = 0x0000FF, WHITE
 
 // A one-colour picture, visible everywhere.
 void Register(CScene& scene, const std::wstring& key, int w, int h, std::uint32_t colour) {
-    const std::string picture = MakeBmp24(w, h, colour), mask = MakeBmp24(w, h, WHITE);
+    const std::string &picture = KeptBmp24(w, h, colour), &mask = KeptBmp24(w, h, WHITE);
     ASSERT_TRUE(scene.SetBMP(key, Bytes(picture), Size(picture), Bytes(mask), Size(mask)));
 }
 

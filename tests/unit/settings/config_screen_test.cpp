@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <map>
 #include <string>
-#include <tuple>
 
 #include "unit/scene/canvas.h"
 #include "scene/ref_counted.h"
@@ -20,11 +18,7 @@ constexpr std::uint32_t RED = 0xFF0000, GREEN = 0x00FF00, BLUE = 0x0000FF, YELLO
 // A look visible everywhere: a solid colour with an all-white mask, each
 // picture made once and kept (the looks point into it).
 ButtonLook Solid(const std::wstring& key, int w, int h, std::uint32_t colour) {
-    static std::map<std::tuple<int, int, std::uint32_t>, std::string> made;
-    for (const std::uint32_t c : {colour, WHITE}) {
-        if (made[{w, h, c}].empty()) made[{w, h, c}] = MakeBmp24(w, h, c);
-    }
-    const std::string &picture = made[{w, h, colour}], &mask = made[{w, h, WHITE}];
+    const std::string &picture = KeptBmp24(w, h, colour), &mask = KeptBmp24(w, h, WHITE);
     return {key, {Bytes(picture), Size(picture)}, {Bytes(mask), Size(mask)}};
 }
 
@@ -55,15 +49,15 @@ protected:
     void SetUp() override {
         config = new CConfig(nullptr, 800, 600, &live, (scratch.path() / "sys.dat").wstring());
         const ButtonLook panel = Solid(L"CONFIG_BASE", 750, 550, BLACK);
-        ASSERT_TRUE(config->SetBMP(panel.key, panel.picture.data, panel.picture.size, panel.mask.data,
-                                   panel.mask.size));
+        ASSERT_TRUE(
+            config->SetBMP(panel.key, panel.picture.data, panel.picture.size, panel.mask.data, panel.mask.size));
         // Buttons are 20 x 10: red, green when hovered, grey when disabled
         // (chosen). Bars are 100 x 10: blue, grey when disabled; knobs 6 x 10, yellow.
         for (const TestButton& b : {WINDOW, FULLSCREEN, INITIALIZE, APPLY}) {
             const std::wstring key = b.key;
-            ASSERT_TRUE(config->GetButtonSet().SetBMP(
-                {Solid(key, 20, 10, RED), Solid(key + L"_COVER", 20, 10, GREEN), Solid(key + L"_INVALID", 20, 10, GREY)},
-                b.x - 10, 513, b.result));
+            ASSERT_TRUE(config->GetButtonSet().SetBMP({Solid(key, 20, 10, RED), Solid(key + L"_COVER", 20, 10, GREEN),
+                                                       Solid(key + L"_INVALID", 20, 10, GREY)},
+                                                      b.x - 10, 513, b.result));
         }
         for (const std::wstring key : {L"CONFIG_VOLUME_BGM", L"CONFIG_VOLUME_VOICE", L"CONFIG_VOLUME_ALPHA"}) {
             ASSERT_TRUE(config->AddSlider({Solid(key, 100, 10, BLUE), Solid(key + L"_KNOB", 6, 10, YELLOW),

@@ -1,0 +1,83 @@
+#pragma once
+// A BMP picture registered from an archive entry. Registering only checks its
+// header; GDI makes the bitmap (compatible with the screen) the first time the
+// picture is drawn, reading the pixels through a view of their own
+// (CMappedRange), so start-up touches no pixel and a picture never drawn costs
+// nothing.
+//
+// Registrations of the same image (the same bytes at the same place, as every
+// registration of one archive entry is) share one picture and its bitmap.
+//
+// Made bitmaps are kept within a budget: TrimPictureBitmaps deletes the least
+// recently drawn beyond it, and a picture whose bitmap went is made again when
+// it is next drawn.
+//
+// Threads: pictures are registered and released on the window thread while
+// no frame is drawn (start-up, shut-down); Bitmap and TrimPictureBitmaps are
+// called by the thread that draws. A lock guards the shared table all the
+// same, so tests and tools may use pictures from any one thread.
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "resource/bmp_layout.h"
+#include "resource/gdi.h"
+
+// What the made bitmaps may take before the least recently drawn go, in
+// bytes: more than the pictures any one frame draws (at most about 20 MiB:
+// the background over its base, two characters and the slide with their
+// masks, and the message window, each at most 800 x 600 at 4 bytes a pixel),
+// far less than all the pictures of a game.
+constexpr std::size_t PICTURE_BITMAP_BUDGET = 24u << 20;
+
+class CPicture {
+public:
+    // The picture of the BMP image at `data` (`size` bytes, which must stay
+    // valid and unchanged while the picture lives, as an archive entry does),
+    // shared with earlier registrations of the same bytes; null when the
+    // image is malformed (see bmp_layout.h). `failureText` is reported if
+    // deleting its bitmap fails.
+    static std::shared_ptr<CPicture> Register(const std::uint8_t* data, std::size_t size, const wchar_t* failureText);
+    ~CPicture();
+    CPicture(const CPicture&) = delete;
+    CPicture& operator=(const CPicture&) = delete;
+
+    // In pixels, from the header.
+    int Width() const { return layout.width; }
+    int Height() const { return layout.height < 0 ? -layout.height : layout.height; }
+
+    // The bitmap, made now when it is not made yet; null when GDI cannot make
+    // it (reported once as a fatal error). Valid until the next
+    // TrimPictureBitmaps, which may delete it.
+    HBITMAP Bitmap();
+    bool IsMade() const;
+
+private:
+    struct Key {
+        const std::uint8_t* data;
+        std::size_t size;
+        bool operator<(const Key& other) const;
+    };
+    friend struct PictureTable;
+    friend void TrimPictureBitmaps(std::size_t budgetBytes);
+
+    CPicture(Key key, const BmpLayout& layout, const wchar_t* failureText);
+
+    Key key;
+    BmpLayout layout;
+    const wchar_t* failureText;
+    CBitmapHandle bitmap;
+    std::size_t bitmapBytes = 0;
+    std::uint64_t lastDrawn = 0;  // the table's draw count at the last Bitmap()
+    bool failed = false;  // GDI refused; reported once, not tried again
+};
+
+// Deletes the least recently drawn bitmaps until the made ones take at most
+// `budgetBytes`. Only while no picture's bitmap is selected into a device
+// context: the drawing thread calls it between frames.
+void TrimPictureBitmaps(std::size_t budgetBytes);
+// Bytes the made bitmaps take now.
+std::size_t PictureBitmapBytes();
