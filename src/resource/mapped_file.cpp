@@ -1,5 +1,6 @@
 #include "resource/mapped_file.h"
 
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -35,6 +36,37 @@ void CMappedFile::Unregister(const CMappedFile* file) {
     registry.byStart.erase(file->bytes);
 }
 
+namespace {
+
+// The mapping that holds all of [data, data + size) and the offset of `data`
+// in it; null when none does. With the registry's lock held.
+const CMappedFile* Holding(const std::map<const std::uint8_t*, const CMappedFile*>& byStart, const std::uint8_t* data,
+                           std::size_t size, std::size_t& offset) {
+    auto after = byStart.upper_bound(data);
+    if (after == byStart.begin()) return nullptr;
+    const CMappedFile* file = std::prev(after)->second;
+    // As addresses: `data` may belong to no mapping at all.
+    offset = reinterpret_cast<std::uintptr_t>(data) - reinterpret_cast<std::uintptr_t>(file->data());
+    if (offset >= file->size() || size > file->size() - offset) return nullptr;
+    return file;
+}
+
+}  // namespace
+
+bool CopyMappedBytes(const std::uint8_t* data, std::size_t count, std::uint8_t* out) {
+    if (count == 0) return true;
+    {
+        MappingRegistry& registry = Registry();
+        const std::lock_guard<std::mutex> hold(registry.lock);
+        std::size_t offset = 0;
+        if (const CMappedFile* file = Holding(registry.byStart, data, count, offset)) {
+            return file->ReadAt(offset, count, out);
+        }
+    }
+    std::memcpy(out, data, count);
+    return true;
+}
+
 CMappedRange CMappedRange::Of(const std::uint8_t* data, std::size_t size) {
     CMappedRange range;
     range.bytes = data;
@@ -43,12 +75,9 @@ CMappedRange CMappedRange::Of(const std::uint8_t* data, std::size_t size) {
 
     MappingRegistry& registry = Registry();
     const std::lock_guard<std::mutex> hold(registry.lock);
-    auto after = registry.byStart.upper_bound(data);
-    if (after == registry.byStart.begin()) return range;
-    const CMappedFile* file = std::prev(after)->second;
-    // Compared as offsets: pointers into different objects do not order.
-    const auto offset = static_cast<std::size_t>(data - file->bytes);
-    if (offset >= file->byteCount || size > file->byteCount - offset) return range;
+    std::size_t offset = 0;
+    const CMappedFile* file = Holding(registry.byStart, data, size, offset);
+    if (file == nullptr) return range;
     const std::uint8_t* viewed = file->MapView(offset, size, range.viewBase, range.viewBytes);
     if (viewed != nullptr) range.bytes = viewed;
     return range;

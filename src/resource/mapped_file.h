@@ -40,9 +40,12 @@ public:
 
 private:
     friend class CMappedRange;
+    friend bool CopyMappedBytes(const std::uint8_t* data, std::size_t count, std::uint8_t* out);
     struct Platform;
 
     CMappedFile() = default;
+    // Reads the bytes [offset, offset + count) of the file into `out`.
+    bool ReadAt(std::size_t offset, std::size_t count, std::uint8_t* out) const;
     // The bytes [offset, offset + count) of the file in a view of their own;
     // null when no view could be made.
     const std::uint8_t* MapView(std::size_t offset, std::size_t count, void*& viewBase, std::size_t& viewBytes) const;
@@ -82,3 +85,11 @@ private:
     void* viewBase = nullptr;
     std::size_t viewBytes = 0;
 };
+
+// Copies `count` bytes at `data` into `out`. Bytes that lie in a mapped file
+// are read from the file instead of through the mapping: the first touch of a
+// mapped page makes the system map its neighbours too (64 KiB), so a look at
+// a few bytes of each of many entries (the pictures' headers) would leave
+// megabytes resident. Other bytes are copied where they lie. False when the
+// file could not be read (`out` is then unspecified).
+bool CopyMappedBytes(const std::uint8_t* data, std::size_t count, std::uint8_t* out);

@@ -45,6 +45,17 @@ CMappedFile::~CMappedFile() {
     if (bytes != nullptr) munmap(const_cast<std::uint8_t*>(bytes), byteCount);
 }
 
+bool CMappedFile::ReadAt(std::size_t offset, std::size_t count, std::uint8_t* out) const {
+    while (count > 0) {
+        const ssize_t got = pread(platform->descriptor, out, count, static_cast<off_t>(offset));
+        if (got <= 0) return false;
+        offset += static_cast<std::size_t>(got);
+        out += got;
+        count -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
 const std::uint8_t* CMappedFile::MapView(std::size_t offset, std::size_t count, void*& viewBase,
                                          std::size_t& viewBytes) const {
     if (!platform || platform->descriptor < 0 || count == 0) return nullptr;

@@ -46,6 +46,22 @@ CMappedFile::~CMappedFile() {
     if (bytes != nullptr) UnmapViewOfFile(bytes);
 }
 
+bool CMappedFile::ReadAt(std::size_t offset, std::size_t count, std::uint8_t* out) const {
+    while (count > 0) {
+        const auto offset64 = static_cast<unsigned long long>(offset);
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset64 & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(offset64 >> 32);
+        const DWORD wanted = count > 0x40000000u ? 0x40000000u : static_cast<DWORD>(count);
+        DWORD got = 0;
+        if (!ReadFile(platform->file.get(), out, wanted, &got, &at) || got == 0) return false;
+        offset += got;
+        out += got;
+        count -= got;
+    }
+    return true;
+}
+
 const std::uint8_t* CMappedFile::MapView(std::size_t offset, std::size_t count, void*& viewBase,
                                          std::size_t& viewBytes) const {
     if (!platform || !platform->section || count == 0) return nullptr;

@@ -19,6 +19,7 @@ struct PictureTable {
     std::set<CPicture*> made;
     std::size_t madeBytes = 0;
     std::uint64_t drawCount = 0;
+    std::uint64_t drawCountAtTrim = 0;  // drawCount when TrimPictureBitmaps last ran
 
     static PictureTable& Get() {
         static auto* table = new PictureTable;
@@ -53,8 +54,14 @@ std::shared_ptr<CPicture> CPicture::Register(const std::uint8_t* data, std::size
             if (auto shared = found->second.lock()) return shared;
         }
     }
-    // Only the headers are read: the first page of the entry.
-    const auto layout = ValidateBmp(data, size);
+    // Only the header is read, and read from the file: touching the mapped
+    // entry would leave its neighbourhood resident.
+    std::uint8_t header[BMP_VALIDATED_BYTES];
+    const std::size_t headerBytes = size < sizeof header ? size : sizeof header;
+    if (data == nullptr || !CopyMappedBytes(data, headerBytes, header)) {
+        return nullptr;
+    }
+    const auto layout = ValidateBmp(header, size);
     if (!layout) {
         return nullptr;
     }
@@ -100,6 +107,17 @@ HBITMAP CPicture::Bitmap() {
     return nullptr;
 }
 
+std::optional<std::uint32_t> CPicture::SingleColour() {
+    PictureTable& table = PictureTable::Get();
+    const std::lock_guard<std::mutex> hold(table.lock);
+    if (!colourKnown) {
+        const CMappedRange pixels = CMappedRange::Of(key.data, key.size);
+        singleColour = SingleColourOf(pixels.data(), layout);
+        colourKnown = true;
+    }
+    return singleColour;
+}
+
 bool CPicture::IsMade() const {
     PictureTable& table = PictureTable::Get();
     const std::lock_guard<std::mutex> hold(table.lock);
@@ -109,12 +127,14 @@ bool CPicture::IsMade() const {
 void TrimPictureBitmaps(std::size_t budgetBytes) {
     PictureTable& table = PictureTable::Get();
     const std::lock_guard<std::mutex> hold(table.lock);
+    const std::uint64_t lastFrameFrom = table.drawCountAtTrim;
+    table.drawCountAtTrim = table.drawCount;
     if (table.madeBytes <= budgetBytes) return;
     std::vector<CPicture*> oldestFirst(table.made.begin(), table.made.end());
     std::sort(oldestFirst.begin(), oldestFirst.end(),
               [](const CPicture* a, const CPicture* b) { return a->lastDrawn < b->lastDrawn; });
     for (CPicture* picture : oldestFirst) {
-        if (table.madeBytes <= budgetBytes) break;
+        if (table.madeBytes <= budgetBytes || picture->lastDrawn > lastFrameFrom) break;
         table.Forget(*picture);
     }
 }

@@ -22,16 +22,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "resource/bmp_layout.h"
 #include "resource/gdi.h"
 
 // What the made bitmaps may take before the least recently drawn go, in
-// bytes: more than the pictures any one frame draws (at most about 20 MiB:
-// the background over its base, two characters and the slide with their
-// masks, and the message window, each at most 800 x 600 at 4 bytes a pixel),
-// far less than all the pictures of a game.
-constexpr std::size_t PICTURE_BITMAP_BUDGET = 24u << 20;
+// bytes: the pictures of a few frames of the demo's story (a cross-fade of
+// both a character and the slide over a background, with their masks and the
+// message window, is about 13 MiB at 4 bytes a pixel), far less than all the
+// pictures of a game. Bitmaps drawn since the last trim always stay, so a
+// game with larger frames takes more but never makes a picture twice running.
+constexpr std::size_t PICTURE_BITMAP_BUDGET = 16u << 20;
 
 class CPicture {
 public:
@@ -54,6 +56,10 @@ public:
     // TrimPictureBitmaps, which may delete it.
     HBITMAP Bitmap();
     bool IsMade() const;
+    // The colour (0x00RRGGBB) of a picture whose every pixel has it, such as
+    // a plain base: it can be drawn as a fill, with no bitmap at all. Worked
+    // out when first asked, from the pixels read through a view of their own.
+    std::optional<std::uint32_t> SingleColour();
 
 private:
     struct Key {
@@ -73,11 +79,14 @@ private:
     std::size_t bitmapBytes = 0;
     std::uint64_t lastDrawn = 0;  // the table's draw count at the last Bitmap()
     bool failed = false;  // GDI refused; reported once, not tried again
+    bool colourKnown = false;  // whether SingleColour has looked
+    std::optional<std::uint32_t> singleColour;
 };
 
 // Deletes the least recently drawn bitmaps until the made ones take at most
-// `budgetBytes`. Only while no picture's bitmap is selected into a device
-// context: the drawing thread calls it between frames.
+// `budgetBytes`, keeping every one drawn since the last trim whatever they
+// take. Only while no picture's bitmap is selected into a device context: the
+// drawing thread calls it after each frame.
 void TrimPictureBitmaps(std::size_t budgetBytes);
 // Bytes the made bitmaps take now.
 std::size_t PictureBitmapBytes();

@@ -49,6 +49,13 @@ struct CanvasPoint {
     int y = 0;
 };
 
+// Copies the entry's pixels from `source` (a point of the picture) into `r`
+// of `target` with the raster operation `rop` (SRCCOPY, SRCPAINT or SRCAND),
+// its bitmap selected into `workDC` for the blit. A picture of one colour is
+// drawn as a fill of that colour instead: the same pixels, and no bitmap is
+// made. False when the blit fails.
+bool BlitPicture(HDC target, const RECT& r, HDC workDC, const BitmapEntry& entry, CanvasPoint source, DWORD rop);
+
 // Registers a BMP image as a picture (see resource/picture.h: its bitmap is
 // made when it is first drawn) with its size; false (and no report) when the
 // image is malformed. `data` must stay valid while the entry lives.

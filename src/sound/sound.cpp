@@ -78,10 +78,10 @@ int CSound::Open(HWND window, const std::wstring& clipName) {
     const int size = archive ? archive->GetSize(clipName) : 0;
     if (data == nullptr || size <= 0) return 0;
 
-    // The clip is read through a view of its own, dropped with the clip, so
-    // the sound archive's pages stay untouched until a clip plays and do not
-    // stay resident after.
-    CMappedRange bytes = CMappedRange::Of(data, static_cast<std::size_t>(size));
+    // The clip is read through a view of its own, dropped on return, so the
+    // sound archive's pages stay untouched until a clip plays and do not stay
+    // resident after.
+    const CMappedRange bytes = CMappedRange::Of(data, static_cast<std::size_t>(size));
     const std::uint8_t* parsed = nullptr;
     std::uint32_t parsedBytes = 0;
     if (!ReadWaveFromMemory(bytes.data(), static_cast<std::uint32_t>(size), format, parsed, parsedBytes)) return 0;
@@ -89,11 +89,10 @@ int CSound::Open(HWND window, const std::wstring& clipName) {
     if (!played) return 0;
     if (!device.Open(window, format)) return 0;
 
-    clip = std::move(bytes);
-    samples = parsed;
+    samples = data + (parsed - bytes.data());
     playBuffer = std::move(played);
     dataSize = parsedBytes;
-    std::memcpy(playBuffer.get(), samples, dataSize);
+    std::memcpy(playBuffer.get(), parsed, dataSize);
 
     header = WAVEHDR{};
     header.lpData = reinterpret_cast<LPSTR>(playBuffer.get());
@@ -112,7 +111,8 @@ void CSound::SetVolume(std::uint8_t value) {
     if (!open) return;
     volume = value;
     if (device && samples && playBuffer) {
-        ScaleSamples(samples, playBuffer.get(), dataSize, format.wBitsPerSample, value);
+        const CMappedRange unscaled = CMappedRange::Of(samples, dataSize);
+        ScaleSamples(unscaled.data(), playBuffer.get(), dataSize, format.wBitsPerSample, value);
     }
 }
 
@@ -172,7 +172,6 @@ void CSound::Close() {
         open = 0;
         device.Close();
         samples = nullptr;
-        clip.Reset();
         playBuffer.Reset();
     }
     // The header no longer points into a buffer; a stale MM_WOM_DONE for it

@@ -6,8 +6,8 @@
 //
 // Volume (0 silent to 255 full) is applied to the samples, not the device:
 // the channel reads the clip's unscaled samples where they lie in the sound
-// archive (through a view of their own, so that a closed clip leaves nothing
-// resident) and plays one copy of them scaled by volume / 255.
+// archive, through a view of their own each time (so that they do not stay
+// resident), and plays one copy of them scaled by volume / 255.
 //
 // Threads and locks: the channel has no lock of its own. Every call, apart
 // from construction and destruction with the game object, is made with the
@@ -79,8 +79,7 @@ public:
     void Resume();
     // Stops without remembering.
     void Stop();
-    // Releases the device, the play buffer and the view of the clip; forgets
-    // the clip.
+    // Releases the device and the play buffer; forgets the clip.
     void Close();
 
     // The archive name of the loaded clip; empty when none is loaded.
@@ -117,8 +116,10 @@ private:
     // The fields keep the order of the channel's record; the device comes
     // after the buffers and the header so that it is closed before they go.
     std::int32_t open = 0;
-    CMappedRange clip;  // the clip's bytes in the sound archive, read-only
-    const std::uint8_t* samples = nullptr;  // unscaled sample data inside `clip`, dataSize bytes
+    // The unscaled sample data, dataSize bytes where they lie in the sound
+    // archive; read only through a view of their own (CMappedRange), when
+    // the play buffer is filled or rescaled, so they are not kept resident.
+    const std::uint8_t* samples = nullptr;
     CHeapBlock playBuffer;  // what the device plays: samples scaled by volume
     WAVEHDR header{};  // dwUser: 1 when the program stopped the output
     std::uint32_t dataSize = 0;

@@ -38,9 +38,10 @@ TEST(MappedFile, OpensWhatItCanMapAndSaysWhyNot) {
     }
 }
 
-// A range inside the mapping is read through a view of its own, whatever its
-// alignment: at the start, across the 64 KiB granularity of Windows views,
-// at the very end. Bytes outside any mapping are read where they lie.
+// A range inside the mapping is read through a view of its own, or copied
+// from the file, whatever its alignment: at the start, across the 64 KiB
+// granularity of Windows views, at the very end. Bytes outside any mapping
+// are read where they lie.
 TEST(MappedFile, ARangeReadsTheSameBytesThroughAViewOfItsOwn) {
     CScratchDir dir;
     const std::string bytes = Pattern();

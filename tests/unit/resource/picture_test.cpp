@@ -31,6 +31,7 @@ std::uint32_t Drawn(CPicture& picture, int x, int y) {
 
 TEST(Picture, IsMadeWhenFirstDrawnAndSharedByEveryRegistrationOfItsBytes) {
     TrimPictureBitmaps(0);
+    TrimPictureBitmaps(0);  // whatever earlier tests drew is gone
     const std::string& image = KeptBmp24(30, 20, RED);
     const auto first = Register(image);
     ASSERT_TRUE(first);
@@ -51,16 +52,21 @@ TEST(Picture, IsMadeWhenFirstDrawnAndSharedByEveryRegistrationOfItsBytes) {
     EXPECT_FALSE(Register(image.substr(0, 60)));
 }
 
-// The least recently drawn go first, down to the budget; a picture whose
-// bitmap went is made again, alike, when it is next drawn.
+// The least recently drawn go first, down to the budget, but never one drawn
+// since the last trim; a picture whose bitmap went is made again, alike, when
+// it is next drawn.
 TEST(Picture, TrimmingDeletesTheLeastRecentlyDrawnUntilTheBudgetHolds) {
     TrimPictureBitmaps(0);
+    TrimPictureBitmaps(0);  // whatever earlier tests drew is gone
     const auto red = Register(KeptBmp24(10, 10, RED)), green = Register(KeptBmp24(10, 10, GREEN)),
                blue = Register(KeptBmp24(10, 10, BLUE));
     constexpr std::size_t ONE = 10 * 10 * 4;
-    for (const auto& picture : {red, green, blue, red}) picture->Bitmap();
+    for (const auto& picture : {red, green, blue}) picture->Bitmap();
     ASSERT_EQ(PictureBitmapBytes(), 3 * ONE);
 
+    TrimPictureBitmaps(0);  // all three drawn since the last trim: they stay
+    EXPECT_EQ(PictureBitmapBytes(), 3 * ONE);
+    red->Bitmap();
     TrimPictureBitmaps(3 * ONE);  // within the budget: nothing goes
     EXPECT_TRUE(red->IsMade() && green->IsMade() && blue->IsMade());
     TrimPictureBitmaps(3 * ONE - 1);  // green, drawn longest ago
@@ -69,7 +75,7 @@ TEST(Picture, TrimmingDeletesTheLeastRecentlyDrawnUntilTheBudgetHolds) {
     EXPECT_EQ(PictureBitmapBytes(), 2 * ONE);
 
     EXPECT_EQ(Drawn(*green, 5, 5), GREEN);
-    TrimPictureBitmaps(ONE);  // blue, then red
+    TrimPictureBitmaps(ONE);  // blue, then red; green was just drawn
     EXPECT_FALSE(blue->IsMade() || red->IsMade());
     EXPECT_TRUE(green->IsMade());
     EXPECT_EQ(Drawn(*red, 0, 9), RED);
