@@ -92,10 +92,12 @@ void CVell::RunFrames() {
         const RECT united = UniteDrawRects(dirty);
         if (!IsZeroRect(united)) {
             const std::int64_t composeStart = frameTimes.Now();
+            const std::uint64_t madeBefore = PicturesMade();
             ComposeFrame(united);
+            const auto made = static_cast<std::uint32_t>(PicturesMade() - madeBefore);
             const std::int64_t presentStart = frameTimes.Now();
             PresentFrame(united);
-            frameTimes.Add(composeStart, presentStart, frameTimes.Now(), united, dirtyLayers);
+            frameTimes.Add(composeStart, presentStart, frameTimes.Now(), united, dirtyLayers, made);
             if (!firstFrameNoted) {
                 // A note for developers and the start-up benchmark.
                 firstFrameNoted = true;

@@ -20,6 +20,7 @@ struct PictureTable {
     std::size_t madeBytes = 0;
     std::uint64_t drawCount = 0;
     std::uint64_t drawCountAtTrim = 0;  // drawCount when TrimPictureBitmaps last ran
+    std::uint64_t madeCount = 0;
 
     static PictureTable& Get() {
         static auto* table = new PictureTable;
@@ -97,6 +98,7 @@ HBITMAP CPicture::Bitmap() {
             bitmapBytes = static_cast<std::size_t>(info.bmWidthBytes) * static_cast<std::size_t>(info.bmHeight);
             table.made.insert(this);
             table.madeBytes += bitmapBytes;
+            ++table.madeCount;
             return bitmap.get();
         }
         bitmap.Reset();
@@ -143,4 +145,10 @@ std::size_t PictureBitmapBytes() {
     PictureTable& table = PictureTable::Get();
     const std::lock_guard<std::mutex> hold(table.lock);
     return table.madeBytes;
+}
+
+std::uint64_t PicturesMade() {
+    PictureTable& table = PictureTable::Get();
+    const std::lock_guard<std::mutex> hold(table.lock);
+    return table.madeCount;
 }

@@ -90,3 +90,5 @@ private:
 void TrimPictureBitmaps(std::size_t budgetBytes);
 // Bytes the made bitmaps take now.
 std::size_t PictureBitmapBytes();
+// How many bitmaps have been made since the program started.
+std::uint64_t PicturesMade();

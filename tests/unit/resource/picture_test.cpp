@@ -41,7 +41,10 @@ TEST(Picture, IsMadeWhenFirstDrawnAndSharedByEveryRegistrationOfItsBytes) {
     EXPECT_FALSE(first->IsMade());
     EXPECT_EQ(PictureBitmapBytes(), 0u);
 
+    const std::uint64_t madeBefore = PicturesMade();
     EXPECT_EQ(Drawn(*first, 29, 19), RED);
+    EXPECT_EQ(Drawn(*first, 0, 0), RED);
+    EXPECT_EQ(PicturesMade(), madeBefore + 1);  // made once, drawn twice
     EXPECT_TRUE(first->IsMade());
     EXPECT_EQ(PictureBitmapBytes(), 30u * 20u * 4u);  // a 32-bit screen
 
