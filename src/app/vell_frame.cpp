@@ -55,7 +55,11 @@ void CVell::RunFrames() {
             if (!IsWindow(window)) break;
             secondStart = timeGetTime();
             frameCount = 0;
-            if (!changed()) continue;
+            if (!changed()) {
+                // A still screen keeps no bitmap it does not draw.
+                TrimPictureBitmaps(PICTURE_BITMAP_BUDGET, GetTickCount64(), PICTURE_UNUSED_MS);
+                continue;
+            }
         }
         now = timeGetTime();
         elapsed = now - secondStart;
@@ -140,9 +144,10 @@ void CVell::ComposeFrame(const RECT& united) {
             scene->Draw(canvas.dc.get(), united);
         }
     }
-    // Between frames no picture is selected anywhere: the least recently
-    // drawn bitmaps beyond the budget may go (they are made again on use).
-    TrimPictureBitmaps(PICTURE_BITMAP_BUDGET);
+    // Between frames no picture is selected anywhere: bitmaps long undrawn,
+    // and the least recently drawn beyond the budget, may go (they are made
+    // again on use).
+    TrimPictureBitmaps(PICTURE_BITMAP_BUDGET, GetTickCount64(), PICTURE_UNUSED_MS);
 }
 
 void CVell::DrawMessageWindow(const RECT& united) {

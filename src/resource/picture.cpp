@@ -87,6 +87,7 @@ HBITMAP CPicture::Bitmap() {
     {
         const std::lock_guard<std::mutex> hold(table.lock);
         lastDrawn = ++table.drawCount;
+        lastDrawnMs = GetTickCount64();
         if (bitmap || failed) return bitmap.get();
 
         {
@@ -126,17 +127,17 @@ bool CPicture::IsMade() const {
     return static_cast<bool>(bitmap);
 }
 
-void TrimPictureBitmaps(std::size_t budgetBytes) {
+void TrimPictureBitmaps(std::size_t budgetBytes, std::uint64_t nowMs, std::uint64_t unusedMs) {
     PictureTable& table = PictureTable::Get();
     const std::lock_guard<std::mutex> hold(table.lock);
     const std::uint64_t lastFrameFrom = table.drawCountAtTrim;
     table.drawCountAtTrim = table.drawCount;
-    if (table.madeBytes <= budgetBytes) return;
     std::vector<CPicture*> oldestFirst(table.made.begin(), table.made.end());
     std::sort(oldestFirst.begin(), oldestFirst.end(),
               [](const CPicture* a, const CPicture* b) { return a->lastDrawn < b->lastDrawn; });
     for (CPicture* picture : oldestFirst) {
-        if (table.madeBytes <= budgetBytes || picture->lastDrawn > lastFrameFrom) break;
+        const bool unused = nowMs >= picture->lastDrawnMs && nowMs - picture->lastDrawnMs >= unusedMs;
+        if (picture->lastDrawn > lastFrameFrom || (table.madeBytes <= budgetBytes && !unused)) break;
         table.Forget(*picture);
     }
 }

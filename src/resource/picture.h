@@ -8,9 +8,10 @@
 // Registrations of the same image (the same bytes at the same place, as every
 // registration of one archive entry is) share one picture and its bitmap.
 //
-// Made bitmaps are kept within a budget: TrimPictureBitmaps deletes the least
-// recently drawn beyond it, and a picture whose bitmap went is made again when
-// it is next drawn.
+// Made bitmaps are kept while they are drawn: TrimPictureBitmaps deletes
+// those not drawn for a while and, beyond a budget, the least recently drawn;
+// a picture whose bitmap went is made again when it is next drawn. A screen
+// that stands still then holds none.
 //
 // Threads: pictures are registered and released on the window thread while
 // no frame is drawn (start-up, shut-down); Bitmap and TrimPictureBitmaps are
@@ -34,6 +35,9 @@
 // pictures of a game. Bitmaps drawn since the last trim always stay, so a
 // game with larger frames takes more but never makes a picture twice running.
 constexpr std::size_t PICTURE_BITMAP_BUDGET = 16u << 20;
+// A bitmap not drawn for this long goes, in milliseconds: making it again
+// takes a few milliseconds, well within a frame, when the picture next moves.
+constexpr std::uint64_t PICTURE_UNUSED_MS = 5000;
 
 class CPicture {
 public:
@@ -68,7 +72,7 @@ private:
         bool operator<(const Key& other) const;
     };
     friend struct PictureTable;
-    friend void TrimPictureBitmaps(std::size_t budgetBytes);
+    friend void TrimPictureBitmaps(std::size_t budgetBytes, std::uint64_t nowMs, std::uint64_t unusedMs);
 
     CPicture(Key key, const BmpLayout& layout, const wchar_t* failureText);
 
@@ -78,16 +82,19 @@ private:
     CBitmapHandle bitmap;
     std::size_t bitmapBytes = 0;
     std::uint64_t lastDrawn = 0;  // the table's draw count at the last Bitmap()
+    std::uint64_t lastDrawnMs = 0;  // GetTickCount64() then
     bool failed = false;  // GDI refused; reported once, not tried again
     bool colourKnown = false;  // whether SingleColour has looked
     std::optional<std::uint32_t> singleColour;
 };
 
-// Deletes the least recently drawn bitmaps until the made ones take at most
-// `budgetBytes`, keeping every one drawn since the last trim whatever they
-// take. Only while no picture's bitmap is selected into a device context: the
-// drawing thread calls it after each frame.
-void TrimPictureBitmaps(std::size_t budgetBytes);
+// Deletes the bitmaps not drawn for `unusedMs` milliseconds before `nowMs`
+// (on the GetTickCount64 clock) and then, least recently drawn first, as many
+// as it takes for the made ones to take at most `budgetBytes`; never one
+// drawn since the last trim, whatever they take. Only while no picture's
+// bitmap is selected into a device context: the drawing thread calls it
+// after each frame and while it stands idle.
+void TrimPictureBitmaps(std::size_t budgetBytes, std::uint64_t nowMs = 0, std::uint64_t unusedMs = UINT64_MAX);
 // Bytes the made bitmaps take now.
 std::size_t PictureBitmapBytes();
 // How many bitmaps have been made since the program started.

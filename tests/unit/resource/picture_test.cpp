@@ -84,6 +84,19 @@ TEST(Picture, TrimmingDeletesTheLeastRecentlyDrawnUntilTheBudgetHolds) {
     EXPECT_EQ(Drawn(*red, 0, 9), RED);
 }
 
+// However much room the budget leaves, a bitmap not drawn for the given time
+// goes, and only then.
+TEST(Picture, ABitmapNotDrawnForAWhileGoesWhateverTheBudget) {
+    const auto red = Register(KeptBmp24(10, 10, RED));
+    red->Bitmap();
+    const std::uint64_t drawn = GetTickCount64();
+    TrimPictureBitmaps(0);  // drawn since the last trim: it stays
+    TrimPictureBitmaps(1 << 30, drawn + 4000, 5000);
+    EXPECT_TRUE(red->IsMade());
+    TrimPictureBitmaps(1 << 30, drawn + 6000, 5000);
+    EXPECT_FALSE(red->IsMade());
+}
+
 // An entry of a mapped archive is read through a view of its own, which is
 // read-only, and makes the same bitmap as the bytes in memory.
 TEST(Picture, AnArchiveEntryMakesTheBitmapOfItsBytes) {
