@@ -16,6 +16,10 @@
 
 namespace {
 
+// How long the end of the program waits for the sound thread to let go of
+// the devices.
+constexpr DWORD SOUND_FINISH_MS = 3000;
+
 // A registered file's bytes as a scene takes them (no data for a missing
 // entry, so the registration fails and is reported).
 BmpImage ImageFile(const CArchive& archive, const std::wstring& stem) {
@@ -60,9 +64,10 @@ bool CVell::Surface::Create(HDC compatibleWith, int width, int height) {
     return true;
 }
 
-CVell::CVell(int ignored, int showCommand)
+CVell::CVell(int ignored, int showCommand, const std::wstring& instanceKey)
     : CWindowHandler(ignored), showCommand(showCommand), constructionStart(timeGetTime()) {
     CreateSurfaces();
+    diskWriter = std::make_unique<CWorkQueue>();
 
     imageArchive = new CArchive(L"./DATA/IMG.dat");
     soundArchive = new CArchive(L"./DATA/SOUND.dat");
@@ -92,7 +97,7 @@ CVell::CVell(int ignored, int showCommand)
     inputLocked = 0;
 
     // Without the locks the two threads would race over every scene.
-    if (!stateMutex.Create() || !drawMutex.Create()) {
+    if (!stateMutex.Create(instanceKey) || !drawMutex.Create(instanceKey)) {
         ReportFatalError(L"CreateMutexW failed (error %lu)\n", static_cast<unsigned long>(GetLastError()));
     }
     StartFrameThread();
@@ -102,6 +107,20 @@ CVell::~CVell() {
     WriteDebugOutput(L"~CVell was called\n");
     // Nothing below may go while the frame thread could still use it.
     StopFrameThread();
+    // Every save and settings write asked for is finished (a slow disk keeps
+    // the program a little longer, never loses a save); the writes put their
+    // slots in place under the state lock, so both still exist. Then the
+    // sound requests still queued run before the channels go.
+    diskWriter.reset();
+    // A sound device that never answers must not keep the program from
+    // ending: the sound thread gets a few seconds to finish. If it is still
+    // stuck in the device, it still uses the channels, so nothing more is
+    // released and the process ends here (every file is written by now).
+    if (soundPlayer && !soundPlayer->Finish(SOUND_FINISH_MS)) {
+        ReportTrace(L"The sound device does not answer; the game ends without waiting for it\n");
+        ExitProcess(0);
+    }
+    soundPlayer.reset();
     canvas.select.reset();
     back.select.reset();
     canvas.dc.Reset();
@@ -135,7 +154,7 @@ void CVell::CreateSurfaces() {
         return;
     }
     // Until the first frame the canvas is black, like the window's background.
-    PatBlt(canvas.dc.get(), 0, 0, clientWidth, clientHeight, BLACKNESS);
+    PatBlt(CanvasDC(), 0, 0, clientWidth, clientHeight, BLACKNESS);
     RebuildBackBuffer();
 }
 
@@ -149,7 +168,7 @@ void CVell::RebuildBackBuffer() {
     // The bars beside the picture in full screen stay black.
     PatBlt(back.dc.get(), 0, 0, geometry.backBufferWidth, geometry.backBufferHeight, BLACKNESS);
     if (!BitBlt(back.dc.get(), geometry.imageOffsetX, geometry.imageOffsetY, clientWidth, clientHeight,
-                canvas.dc.get(), 0, 0, SRCCOPY)) {
+                CanvasDC(), 0, 0, SRCCOPY)) {
         ReportTrace(L"BitBlt failed at WM_PAINT\n");
     }
 }
@@ -168,8 +187,17 @@ void CVell::BuildScenes() {
     config = new CConfig(window, clientWidth, clientHeight, &settings);
     bgm = new CSound(soundArchive.get());
     voice = new CSound(soundArchive.get());
+    soundPlayer = std::make_unique<CSoundPlayer>(window, *bgm, *voice);
     slide = new CSlide(window, clientWidth, clientHeight);
     saveLoad = new CSaveLoad(window, clientWidth, clientHeight);
+    // A save is written on the disk thread and shown once its file is whole.
+    saveLoad->SetSaveWriter([this](int index, SaveSlot record) {
+        diskWriter->Post([this, index, record = std::move(record)]() mutable {
+            if (!saveLoad->WriteSlotFile(index, record)) return;
+            CMutexLock lock(stateMutex);
+            saveLoad->PutSlot(index, std::move(record));
+        });
+    });
 
     layers[LAYER_BACKGROUND] = MakeLayer(background);
     layers[LAYER_TITLE] = MakeLayer(title);

@@ -15,7 +15,8 @@
 // ("MUTEX_VELL") guards the game state and every scene; `drawMutex`
 // ("MUTEX_VELL_DRAW") guards the back buffer and the screen geometry. The
 // frame thread never holds both; the window thread takes the draw lock inside
-// the state lock only to rebuild the back buffer.
+// the state lock only to switch the screen mode and to capture the picture
+// for a save.
 
 #include <windows.h>
 
@@ -23,6 +24,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -38,9 +40,11 @@
 #include "resource/archive.h"
 #include "resource/gdi.h"
 #include "resource/kernel_handle.h"
+#include "resource/work_queue.h"
 #include "save/save_load.h"
 #include "scenario/backlog.h"
 #include "scenario/script.h"
+#include "scenario/story_scene.h"
 #include "scene/button_window.h"
 #include "scene/picture_layers.h"
 #include "scene/ref_counted.h"
@@ -48,11 +52,14 @@
 #include "settings/settings.h"
 #include "settings/config.h"
 #include "sound/sound.h"
+#include "sound/sound_player.h"
 #include "text/text_window.h"
 
 class CVell : public CWindowHandler {
 public:
-    CVell(int ignored, int showCommand);
+    // `instanceKey` names this copy's game folder (InstanceKey): the locks
+    // are named after it, so games in other folders never share them.
+    CVell(int ignored, int showCommand, const std::wstring& instanceKey);
     ~CVell() override;
 
     LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -76,6 +83,10 @@ public:
     // Clears what the scenario put on screen and in the speakers; the
     // background stays.
     void ResetScene();
+    // Puts `scene` on screen and in the speakers: the music only when it is
+    // another clip than the one playing, the pictures each layer does not
+    // show already.
+    void ShowStoryScene(const StoryScene& scene);
     // Puts the live settings into effect and stores them.
     void ApplySettings();
 
@@ -124,8 +135,12 @@ private:
     void PresentFrame(const RECT& united);
     void OnPaint();
     // Builds the back buffer for the current geometry and puts the canvas
-    // into it. Window thread, with the draw lock held.
+    // into it. With the draw lock held: on the window thread during start-up
+    // (before the frame thread exists), then on the frame thread only.
     void RebuildBackBuffer();
+    // A stale back buffer rebuilt and the whole window invalidated. Frame
+    // thread.
+    void RebuildStaleBackBuffer();
 
     // Input: the current state's handler from the state table. Mouse
     // positions are already mapped to the canvas. One file per screen.
@@ -137,9 +152,10 @@ private:
     void OnBacklogInput(UINT message, WPARAM wParam, LogicalPoint point);
     void OnDictionaryInput(UINT message, WPARAM wParam, LogicalPoint point);
     void OnSaveLoadInput(UINT message, WPARAM wParam, LogicalPoint point);
-    // Puts the game where a save stands: the scene is rebuilt from the
-    // message before it, and the game shows the saved message. Called with
-    // the state lock held.
+    // Puts the game where a save stands: the scene as it was at the message
+    // before the saved one (the story replayed from its start without
+    // showing or playing anything), then the saved message as it showed.
+    // Called with the state lock held.
     void LoadSave(std::int32_t position);
     void OnConfigInput(UINT message, WPARAM wParam, LogicalPoint point);
     void OnStaffInput(UINT message, WPARAM wParam, LogicalPoint point);
@@ -158,8 +174,9 @@ private:
     // Ends the program after the exit question was answered Yes: the frame
     // thread leaves its loop and is waited for before the window goes.
     void StopFrameThread();
-    // The music loop: true when the finished clip was the looping music and
-    // it was restarted.
+    // The music loop: true when the state loops its music and the end was
+    // handed to the sound thread, which restarts the music if it was the
+    // music that ended.
     bool OnWaveDone(HWAVEOUT device, WAVEHDR* header);
 
     int showCommand;
@@ -197,6 +214,14 @@ private:
     RefPtr<CArchive> imageArchive;
     RefPtr<CArchive> soundArchive;
     std::vector<RefPtr<CCharacter>> characters;
+    // Drives bgm and voice from a thread of its own, so that no lock waits
+    // for a sound device; goes before the channels.
+    std::unique_ptr<CSoundPlayer> soundPlayer;
+    // Writes the save and settings files, so that no lock waits for a slow
+    // disk; goes (finishing every write) before the screens it reports to.
+    std::unique_ptr<CWorkQueue> diskWriter;
+    // What the story has put on screen and in the speakers. State lock.
+    StoryScene story;
 
     // The layer table, filled once at start-up, in LAYER_TABLE's order.
     std::array<Layer, LAYER_COUNT> layers;
@@ -206,8 +231,23 @@ private:
 
     // Surfaces: the 800 x 600 canvas every scene draws into, and the back
     // buffer the window is painted from (monitor-shaped in full screen).
+    // A DC is used by one thread at a time, by construction. Once the frame
+    // thread runs, the canvas is its alone: only it draws into the canvas
+    // or reads it, so no lock is needed. The back buffer is written by the
+    // frame thread and read by the window thread (painting, the save
+    // capture), one at a time under the draw lock. A screen-mode switch on
+    // the window thread changes the geometry and marks the back buffer
+    // stale; the frame thread rebuilds it from the canvas before it presents
+    // anything more, and nothing is painted from a stale one.
     Surface canvas;
     Surface back;
+    std::atomic<bool> backBufferStale{false};  // set and cleared under the draw lock
+    // The thread the canvas belongs to: the window thread during start-up,
+    // the frame thread from its first moment on. CanvasDC reports any other
+    // user as a fatal error, so a change that draws from the wrong thread
+    // shows at once instead of as a rare failed blit.
+    std::atomic<DWORD> canvasOwner{GetCurrentThreadId()};
+    HDC CanvasDC() const;
 
     // Shared by the window thread and the frame thread.
     std::atomic<int> running{1};

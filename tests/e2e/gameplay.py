@@ -14,6 +14,7 @@ import functools
 import os
 import shutil
 import struct
+import subprocess
 import tempfile
 import time
 import unittest
@@ -50,6 +51,38 @@ class GameTest(unittest.TestCase):
 
     def sys_dat(self):
         return (self.game.dir / "SYS" / "sys.dat").read_bytes()
+
+
+# An author's game laid out the way `./play --game DIR` does it: the demo's
+# pictures and music with `script` and an empty glossary (UTF-8), plus
+# `sounds` ({"BGM/NAME.wav": bytes}). The checker must find nothing to say.
+# Returns the runnable folder.
+def author_game(work, script, sounds=None):
+    sources = Path(work) / "mygame"
+    shutil.copytree(IMG, sources / "IMG")
+    shutil.copytree(SOUND_SRC / "BGM", sources / "BGM")
+    for name, data in (sounds or {}).items():
+        (sources / name).parent.mkdir(parents=True, exist_ok=True)
+        (sources / name).write_bytes(data)
+    (sources / "IMG" / "script.scr.utf8").write_bytes(script.encode("utf-8"))
+    (sources / "IMG" / "Dictionary.dic.utf8").write_bytes(b"// no terms\r\n")
+    result = subprocess.run([str(harness.ROOT / "tools/setup/make-game"), str(Path(work) / "game"), "--sources",
+                             str(sources)], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    assert (result.returncode, result.stdout.decode("utf-8", "replace")) == (0, ""), result.stdout
+    return Path(work) / "game"
+
+
+# A 16-bit PCM WAV file of `seconds` of a quiet tone.
+def tone(seconds, rate=44100, channels=2):
+    frames = (np.sin(np.arange(int(seconds * rate)) * 0.05) * 3000).astype("<i2")
+    out = tempfile.SpooledTemporaryFile()
+    with wave.open(out, "wb") as w:
+        w.setnchannels(channels)
+        w.setsampwidth(2)
+        w.setframerate(rate)
+        w.writeframes(np.repeat(frames, channels).tobytes())
+    out.seek(0)
+    return out.read()
 
 
 # A sys.dat image (28 bytes): screen mode, music and voice on, the two
@@ -109,6 +142,11 @@ INITIALIZE, OK, CANCEL, APPLY = (on_panel("CONFIG_" + stem, (left, 493)) for ste
     ("INITIALIZE", 91), ("OK", 254), ("CANCEL", 417), ("APPLY", 580)))
 WINDOWED, FULL_SCREEN = on_panel("CONFIG_WINDOW", (305, 93)), on_panel("CONFIG_FULLSCREEN", (495, 93))
 MESSAGE_INSTANT = on_panel("CONFIG_INSTANT", (592, 333))
+AUTO_INSTANT = on_panel("CONFIG_INSTANT", (592, 378))
+# The sliders' bars: left end and width, and the middle of the music and
+# transparency bars.
+BAR_LEFT, BAR_WIDTH = 25 + 425, size("CONFIG_VOLUME")[0]
+MUSIC_BAR_Y, ALPHA_BAR_Y = 25 + 155 + 12, 25 + 265 + 12
 
 WINDOW_AREA = (25, 375, 775, 575)       # the message window
 NAME_AREA = (46, 395, 154, 419)         # inside the name box
@@ -195,8 +233,15 @@ def title_is_shown(shot):
 
 # Waits until `area` differs from the screenshot `before`, then for a still
 # screen, which it returns.
-def changes(game, before, area=SCREEN, what="the screen to change"):
-    harness.wait_for(what, lambda: max_difference(game.screenshot(), before, area) > 8, interval=0.05)
+# With `press`, it is made first, and again if it changed nothing (see
+# press_until).
+def changes(game, before, area=SCREEN, what="the screen to change", press=None):
+    def probe(shot):
+        return max_difference(shot, before, area) > 8
+    if press:
+        press_until(game, press, probe, what)
+    else:
+        harness.wait_for(what, lambda: probe(game.screenshot()), interval=0.05)
     return game.wait_still()
 
 
@@ -207,17 +252,15 @@ def wait_title(game):
 
 def open_menu(game):
     shot = game.wait_still()
-    game.click(*ASIDE, 3)
-    return changes(game, shot, what="the menu")
+    return changes(game, shot, what="the menu", press=lambda: game.click(*ASIDE, 3))
 
 
 # "はじめから" once the title has faded in; then waits until the title has
 # faded out and the background "HAIKEI1" shows alone where it was.
 def start_new_game(game):
     game.wait_still()
-    game.press(TITLE_START)
-    harness.wait_for("the title to fade out", lambda: all(harness.near(game.screenshot().getpixel(
-        p), background) for p, _, background in title_points()), interval=0.05)
+    press_until(game, lambda: game.press(TITLE_START), lambda shot: all(harness.near(shot.getpixel(
+        p), background) for p, _, background in title_points()), "the title to fade out")
 
 
 # Waits until the message window shows letters (other than those of the
@@ -245,22 +288,35 @@ def wait_text_still(game, what="the message to stop typing"):
     return harness.wait_for(what, probe, interval=0.3), len(seen)
 
 
-# Does `press` (Enter unless given) on a page shown whole in `shot` and
-# returns the next page or message once it is shown whole (instant message
-# speed), or what `probe` returns for a screenshot if given. The game takes
-# input again from the frame after the one that shows the page; on a loaded
-# machine a press can come before it and be dropped, so a press that changed
-# nothing in 10 s is made once more.
-def next_page(game, shot, press=None, probe=None):
-    probe = probe or (lambda s: has_lettering(s) and text_key(s) != text_key(shot) and s)
-    press = press or (lambda: game.key("Return"))
+# Makes `press` until `probe` returns a truthy value for a screenshot, which
+# it returns. The game takes input again from the frame after the one that
+# showed the last change; on a loaded machine a press can come before it and
+# be dropped, so a press that changed nothing in 10 s is made once more.
+def press_until(game, press, probe, what):
     for deadline in (10, harness.DEADLINE):
         press()
         try:
-            return harness.wait_for("the next page", lambda: probe(game.screenshot()), deadline, interval=0.05)
+            return harness.wait_for(what, lambda: probe(game.screenshot()), deadline, interval=0.05)
         except AssertionError:
             if deadline == harness.DEADLINE:
                 raise
+
+
+# Does `press` (Enter unless given) on a page shown whole in `shot` and
+# returns the next page or message once it is shown whole (instant message
+# speed), or what `probe` returns for a screenshot if given.
+def next_page(game, shot, press=None, probe=None):
+    probe = probe or (lambda s: has_lettering(s) and text_key(s) != text_key(shot) and s)
+    return press_until(game, press or (lambda: game.key("Return")), probe, "the next page")
+
+
+# Waits until the message window shows a later frame of the typing than
+# `shot` and returns it. The game takes input again from the frame after the
+# one that showed a change, so a click on a typing message sent now is heard
+# (and a second one, which would open the menu, is never needed).
+def next_typed(game, shot):
+    return harness.wait_for("the typing to go on", lambda: (lambda now: area_key(now, TEXT_AREA) != area_key(
+        shot, TEXT_AREA) and now)(game.screenshot()), interval=0.05)
 
 
 # True if the area stays as in `shot` for `seconds` (a check that something

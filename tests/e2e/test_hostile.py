@@ -9,6 +9,7 @@ import os
 import random
 import re
 import shutil
+import signal
 import struct
 import subprocess
 import unittest
@@ -146,17 +147,123 @@ class Hostile(gp.GameTest):
                 gp.wait_text(game)
                 # A save into frame 1, over save0.dat: nothing can be written.
                 menu = gp.open_menu(game)
-                game.press(gp.MENU_SAVE)
-                saves = gp.changes(game, menu, what="the save screen")
+                saves = gp.changes(game, menu, what="the save screen", press=lambda: game.press(gp.MENU_SAVE))
                 game.press(gp.FRAME1)
                 game.wait_still()
-                game.click(*gp.SAVE_RETURN)
-                gp.changes(game, saves, what="the menu again")
+                gp.changes(game, saves, what="the menu again", press=lambda: game.press(gp.SAVE_RETURN))
                 self.assertEqual(self.boxes(log), [])
                 self.exit_cleanly(game)
                 kept = {p.name: p.read_bytes() for p in (game.dir / "SYS").glob("*") if p.name != "filler"}
                 self.assertEqual(kept, {} if what == "missing" else before)
                 game.close()
+
+    # A disk that takes 8 s to flush (every fsync of Wine's server, which
+    # flushes files for the game): saving and applying settings write without
+    # holding the game's lock, so the game goes on drawing and taking input
+    # meanwhile, no "Mutex timeout" ends it, and each file arrives whole.
+    def test_a_slow_disk_neither_stops_nor_ends_the_game(self):
+        slow = self.scratch / "slow_fsync.so"
+        subprocess.run(["cc", "-shared", "-fPIC", "-o", str(slow), str(Path(__file__).with_name("slow_fsync.c")),
+                        "-ldl"], check=True)
+        log = self.scratch / "boxes.log"
+        game = harness.Game(gp.GAME_DIR, self.display, {"sys.dat": gp.settings(gp.INSTANT, draw_speed=gp.INSTANT)},
+                            box_log=log, env={"LD_PRELOAD": str(slow), "ONDRELL_SLOW_FSYNC_SECONDS": "8"})
+        self.addCleanup(game.close)
+        gp.start_new_game(game)
+        gp.wait_text(game)
+        menu = gp.open_menu(game)
+        saves = gp.changes(game, menu, what="the save screen", press=lambda: game.press(gp.MENU_SAVE))
+        save = game.dir / "SYS" / "save0.dat"
+        game.press(gp.FRAME1)
+        # While the file is being flushed the screen still answers: frame 8
+        # takes its cover look under the pointer (moved until it does, since
+        # the frame after the click takes no input).
+        frame8 = (404, 405, 404 + gp.size("SAVELOAD_FRAME_NORMAL")[0], 405 + gp.size("SAVELOAD_FRAME_NORMAL")[1])
+        moves = iter(range(10 ** 6))
+        harness.wait_for("frame 8's cover look", lambda: (game.move(gp.FRAME8[0] + next(moves) % 2, gp.FRAME8[1]), (
+            not save.exists() and gp.max_difference(game.screenshot(), saves, frame8) > 8))[1])
+        harness.wait_for("save0.dat", lambda: save.exists() and save.stat().st_size == gp.SAVE_SIZE)
+        harness.wait_for("frame 1's thumbnail", lambda: gp.max_difference(
+            game.screenshot(), saves, (46, 81, 166, 171)) > 8)
+        # Apply on the configuration screen, with the instant auto speed
+        # chosen: the right button leaves at once, while sys.dat is flushed.
+        menu = gp.changes(game, game.wait_still(), what="the menu", press=lambda: game.click(*gp.ASIDE, 3))
+        config = gp.changes(game, menu, what="the configuration screen", press=lambda: game.press(gp.MENU_CONFIG))
+        chosen = gp.changes(game, config, what="the instant auto speed chosen",
+                            press=lambda: game.press(gp.AUTO_INSTANT))
+        game.press(gp.APPLY)
+        gp.press_until(game, lambda: game.click(*gp.ASIDE, 3),
+                       lambda s: gp.max_difference(s, chosen, gp.SLIDER_END) > 8, "the configuration screen to close")
+        stored = gp.settings(gp.INSTANT, auto_speed=gp.INSTANT, draw_speed=gp.INSTANT)
+        harness.wait_for("sys.dat with the new setting", lambda: (game.dir / "SYS" / "sys.dat").read_bytes() == stored)
+        self.assertEqual(self.boxes(log), [])
+        self.assertIsNone(game.process.poll())
+        self.assertEqual(len(save.read_bytes()), gp.SAVE_SIZE)
+
+    # A sound device that never answers: ALSA's device is a file plugin
+    # writing into a FIFO that nobody reads, so opening it blocks for good.
+    # The game plays on without its sound, no lock wait ends it, and it
+    # still ends with status 0 when the player leaves.
+    def test_a_sound_device_that_hangs_neither_stops_nor_ends_the_game(self):
+        fifo = self.scratch / "device.fifo"
+        os.mkfifo(fifo)
+        (self.scratch / "asoundrc").write_text(
+            f'pcm.!default {{\n  type file\n  slave {{ pcm {{ type null }} }}\n  file "{fifo}"\n  format "raw"\n}}\n')
+        log = self.scratch / "boxes.log"
+        game = harness.Game(gp.GAME_DIR, self.display, {"sys.dat": gp.settings(gp.INSTANT, draw_speed=gp.INSTANT)},
+                            box_log=log, env={"ALSA_CONFIG_PATH": str(self.scratch / "asoundrc"),
+                                              "WINEDLLOVERRIDES": "mscoree,mshtml,winepulse.drv="})
+        self.addCleanup(game.close)
+        gp.start_new_game(game)
+        shot = gp.wait_text(game)
+        for _ in range(3):
+            shot = gp.next_page(game, shot)
+        # Longer than a lock wait may last.
+        self.assertTrue(gp.stays(game, shot, 6.0, gp.SCREEN))
+        gp.next_page(game, shot)
+        self.assertEqual(self.boxes(log), [])
+        self.exit_cleanly(game)
+
+    # A copy started on a folder where the game already runs brings that
+    # game's window to the front and ends with status 0; a copy on another
+    # folder is a game of its own.
+    def test_a_second_copy_on_one_folder_brings_the_first_to_the_front(self):
+        first = harness.Game(gp.GAME_DIR, self.display)
+        self.addCleanup(first.close)
+        gp.wait_title(first)
+        windows = lambda: set(first.x("xdotool", "search", "--name", "^Ondrell ver\\. 1\\.20$", check=False).split())
+        other = harness.Game(gp.GAME_DIR, self.display, restart=False, title=None)
+        self.addCleanup(other.close)
+        other.window = harness.wait_for("the other folder's game", lambda: (windows() - {first.window} or [None]).pop())
+        gp.wait_title(other)
+        self.assertTrue(first.above(other.window, first.window), "the newer game opened behind")
+        second = subprocess.Popen([harness.WINE, "ondrell.exe"], cwd=first.dir, env=first.env, start_new_session=True,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            self.assertEqual(second.wait(harness.DEADLINE), 0)
+        finally:
+            if second.poll() is None:
+                os.killpg(second.pid, signal.SIGKILL)
+        harness.wait_for("the first game in front", lambda: first.above(first.window, other.window))
+        self.assertEqual(windows(), {first.window, other.window})
+        self.assertIsNone(first.process.poll())
+        self.assertIsNone(other.process.poll())
+
+    # "sys.dat" links to /proc/self/mem: it opens, but reading its first
+    # bytes fails. The game runs on the defaults, its start-up leaves the file
+    # alone, and Apply (the player's own choice) replaces it.
+    def test_a_settings_file_that_cannot_be_read_is_kept_until_settings_are_applied(self):
+        game = harness.Game(gp.GAME_DIR, self.display,
+                            prepare=lambda folder: (folder / "SYS" / "sys.dat").symlink_to("/proc/self/mem"))
+        self.addCleanup(game.close)
+        title = gp.wait_title(game)
+        sys_dat = game.dir / "SYS" / "sys.dat"
+        self.assertTrue(sys_dat.is_symlink(), "start-up replaced the unreadable settings file")
+        gp.changes(game, title, what="the configuration screen", press=lambda: game.press(gp.TITLE_CONFIG))
+        gp.press_until(game, lambda: game.press(gp.APPLY),
+                       lambda _: not sys_dat.is_symlink() and sys_dat.stat().st_size == 28, "sys.dat written")
+        self.assertEqual(sys_dat.read_bytes(), gp.settings())
+        self.exit_cleanly(game)
 
     def exit_cleanly(self, game):
         game.close_box()
