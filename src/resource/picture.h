@@ -1,9 +1,8 @@
 #pragma once
 // A BMP picture registered from an archive entry. Registering only checks its
-// header; GDI makes the bitmap (compatible with the screen) the first time the
-// picture is drawn, reading the pixels through a view of their own
-// (CMappedRange), so start-up touches no pixel and a picture never drawn costs
-// nothing.
+// header; the bitmap (see bitmap.h) is made the first time the picture is
+// drawn, from the pixels read through a view of their own (CMappedRange), so
+// start-up touches no pixel and a picture never drawn costs nothing.
 //
 // Registrations of the same image (the same bytes at the same place, as every
 // registration of one archive entry is) share one picture and its bitmap.
