@@ -24,7 +24,6 @@ first showed the stage, captures ~5 ms apart:
 """
 
 import argparse
-import time
 
 import benchlib
 
@@ -52,19 +51,7 @@ def game_run(session, folder, title=None):
         first = program.wait_sample("the first frame", lambda s: s.getbbox() is not None)
         if title is None:
             return window, first, program.wait_still()
-        looked = [time.monotonic()]
-
-        def finished(sample):
-            if sample.tobytes() == title.tobytes():
-                return True
-            # Now and then a run's window is placed anew after it first shows
-            # (seen with builds before and after a change alike); look again
-            # where it is rather than wait for a picture that is elsewhere.
-            if time.monotonic() - looked[0] > 2:
-                program.wait_window()
-                looked[0] = time.monotonic()
-            return False
-        shown = program.wait_sample("the finished title", finished)
+        shown = program.wait_sample("the finished title", lambda s: s.tobytes() == title.tobytes())
         return window, first, shown
     finally:
         program.kill()
