@@ -237,12 +237,19 @@ class Program:
         return rss, private
 
     def kill(self):
+        """Ends the program and waits until its window is gone: Wine takes
+        the window down after the process, and a program started meanwhile
+        would pay for that (the first of two interleaved games measured
+        slower than the second, whichever it was)."""
         if self.process.poll() is None:
             try:
                 os.killpg(self.process.pid, signal.SIGKILL)
             except ProcessLookupError:
                 pass
             self.process.wait(10)
+        if self.window:
+            harness.wait_for(f"the window {self.title} to go", lambda: not self.x(
+                "xdotool", "search", "--name", f"^{self.title}$").split(), interval=0.02)
 
 
 def process_cpu_seconds(pid):
