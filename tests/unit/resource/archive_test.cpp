@@ -98,7 +98,8 @@ TEST(Archive, DamagedImagesAreRefusedSafely) {
         {"trailer only", CBytes().I32(0).str(), 1, 0, {}},  // it cannot hold a count
         {"index offset negative", CBytes().Raw("abcd").I32(-8).str(), 1, 0, {}},
         {"index offset at the trailer", CBytes().Raw("abcd").I32(4).str(), 1, 0, {}},
-        {"index offset inside the trailer", CBytes().Raw("abcd").I32(7).str(), 1, 0, {}},  // a count would run past the end
+        // A count read at offset 7 would run past the end of the file.
+        {"index offset inside the trailer", CBytes().Raw("abcd").I32(7).str(), 1, 0, {}},
         {"index offset INT32_MAX", CBytes().Raw("abcd").I32(INT32_MAX).str(), 1, 0, {}},
         {"huge count", CBytes().I32(INT32_MAX).I32(0).str(), 1, 0, {}},  // nothing fits, nothing is allocated
         {"count larger than the records", countTooLarge, 1, 0, {L"./A", L"./B"}},
