@@ -505,6 +505,7 @@ std::optional<DumpText> ReadDumpText(const std::wstring& path, const wchar_t* ke
         source.file = std::filesystem::path(WideToUtf8(path));
 #endif
         source.shown = path;
+        source.form = E_SOURCE_FORM::TEXT;
         source.converted = true;
         TextConversionFault fault;
         std::optional<std::string> converted = ReadPackSource(source, &fault);
@@ -670,5 +671,6 @@ int RunCheck(const std::vector<std::wstring>& args, std::string& out, std::strin
     const std::vector<Finding> found = CheckGame(*files, font ? *font : *machineFont);
     findings.insert(findings.end(), found.begin(), found.end());
     out += FormatFindings(findings, werror);
+    out += files->ConversionSummary();
     return FindingsStatus(findings, werror);
 }

@@ -59,21 +59,21 @@ TEST(Pack, CreateStoresTheFolderAndListAndExtractGiveItBack) {
     CScratchDir dir;
     const fs::path input = dir.path() / "in", archive = input / "IMG.dat", output = dir.path() / "out";
     const std::string binary("BM\0\x01\xFF\r\n\x1A", 8);
-    WriteFile(input / "IMG" / "BASE.bmp", binary);
-    WriteFile(input / "IMG" / "EMPTY.bmp", "");
-    WriteFile(input / U8("\xE5\xA3\xB0") / U8("\xE6\x97\xA5.wav"), "RIFF");           // 声/日.wav
+    WriteFile(input / "IMG" / "BASE.bin", binary);
+    WriteFile(input / "IMG" / "EMPTY.bin", "");
+    WriteFile(input / U8("\xE5\xA3\xB0") / U8("\xE6\x97\xA5.raw"), "RIFF");           // 声/日.raw
     WriteFile(input / "a" / "b" / "note.txt.utf8", "\xEF\xBB\xBF\xE6\x97\xA5\r\n");  // 日 CR LF
     WriteFile(archive, "old archive");
     ASSERT_EQ(Pack({L"create", Wide(archive), Wide(input)}).status, 0);
     ASSERT_EQ(Pack({L"create", Wide(archive), Wide(input)}).status, 0);
-    EXPECT_EQ(ReadFileBytes(archive), BuildArchiveImage({{L"./IMG/BASE.bmp", binary},
-                                                         {L"./IMG/EMPTY.bmp", ""},
+    EXPECT_EQ(ReadFileBytes(archive), BuildArchiveImage({{L"./IMG/BASE.bin", binary},
+                                                         {L"./IMG/EMPTY.bin", ""},
                                                          {L"./a/b/note.txt", "\x93\xFA\r\n"},
-                                                         {L"./\u58F0/\u65E5.wav", "RIFF"}}));
+                                                         {L"./\u58F0/\u65E5.raw", "RIFF"}}));
 
     const PackRun list = Pack({L"list", Wide(archive)});
     EXPECT_EQ(list.out,
-              "8\t./IMG/BASE.bmp\n0\t./IMG/EMPTY.bmp\n4\t./a/b/note.txt\n4\t./\xE5\xA3\xB0/\xE6\x97\xA5.wav\n");
+              "8\t./IMG/BASE.bin\n0\t./IMG/EMPTY.bin\n4\t./a/b/note.txt\n4\t./\xE5\xA3\xB0/\xE6\x97\xA5.raw\n");
     ASSERT_EQ(Pack({L"extract", Wide(archive), Wide(output)}).status, 0);
     auto expected = FilesBelow(input);
     expected.erase("IMG.dat");
