@@ -73,6 +73,10 @@ def main():
                 archive.writestr(entry(folder, date, directory=True), b"")
             for path in sorted(files):
                 archive.writestr(entry(path, date), files[path], compresslevel=9)
+        # mkstemp made it readable by its owner only.
+        umask = os.umask(0)
+        os.umask(umask)
+        os.chmod(partial, 0o666 & ~umask)
         os.replace(partial, out)
     except BaseException:
         os.unlink(partial)
