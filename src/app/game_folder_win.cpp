@@ -25,14 +25,16 @@ std::wstring ExecutablePath() {
     }
 }
 
-std::wstring ShortPath(const std::wstring& path) {
-    const DWORD needed = GetShortPathNameW(path.c_str(), nullptr, 0);
+// The path with every name in its short (8.3) or its long form; empty when
+// the system cannot say.
+std::wstring OtherForm(const std::wstring& path, DWORD(WINAPI* convert)(LPCWSTR, LPWSTR, DWORD)) {
+    const DWORD needed = convert(path.c_str(), nullptr, 0);
     if (needed == 0) return {};
-    std::wstring shortPath(needed, L'\0');
-    const DWORD length = GetShortPathNameW(path.c_str(), shortPath.data(), needed);
+    std::wstring other(needed, L'\0');
+    const DWORD length = convert(path.c_str(), other.data(), needed);
     if (length == 0 || length >= needed) return {};
-    shortPath.resize(length);
-    return shortPath;
+    other.resize(length);
+    return other;
 }
 
 }  // namespace
@@ -42,9 +44,15 @@ std::wstring EnterGameFolder() {
     const std::size_t slash = folder.find_last_of(L"\\/");
     folder.resize(slash == std::wstring::npos ? 0 : slash);
     if (!folder.empty() && folder.back() == L':') folder += L'\\';
+    // Started by a short name, the folder is still answered by its long one,
+    // so that it has one name however the game was started.
+    if (const std::wstring longFolder = folder.empty() ? std::wstring() : OtherForm(folder, GetLongPathNameW);
+        !longFolder.empty()) {
+        folder = longFolder;
+    }
     if (!folder.empty() && SetCurrentDirectoryW(folder.c_str())) return folder;
     // Past MAX_PATH the current directory takes only the short name.
-    const std::wstring shortFolder = folder.empty() ? std::wstring() : ShortPath(folder);
+    const std::wstring shortFolder = folder.empty() ? std::wstring() : OtherForm(folder, GetShortPathNameW);
     if (!shortFolder.empty() && SetCurrentDirectoryW(shortFolder.c_str())) return folder;
     ReportFatalError(L"Could not work from the game's folder \"%ls\" (error %lu).\n", folder.c_str(), GetLastError());
     return folder;

@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "app/report.h"
 #include "resource/kernel_handle.h"
@@ -27,9 +28,12 @@ public:
     CNamedMutex(const CNamedMutex&) = delete;
     CNamedMutex& operator=(const CNamedMutex&) = delete;
 
-    // False when the mutex could not be created.
-    bool Create() {
-        if (!handle_) handle_ = CKernelHandle(CreateMutexW(nullptr, FALSE, name_));
+    // False when the mutex could not be created. The object's name is the
+    // mutex's name, a dot and `qualifier` (the game folder's key), so that
+    // copies of the game in other folders have locks of their own.
+    bool Create(const std::wstring& qualifier = L"") {
+        const std::wstring objectName = qualifier.empty() ? std::wstring(name_) : name_ + (L"." + qualifier);
+        if (!handle_) handle_ = CKernelHandle(CreateMutexW(nullptr, FALSE, objectName.c_str()));
         if (!taken_) taken_ = CKernelHandle(CreateEventW(nullptr, FALSE, FALSE, nullptr));
         return static_cast<bool>(handle_);
     }

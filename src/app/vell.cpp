@@ -60,9 +60,10 @@ bool CVell::Surface::Create(HDC compatibleWith, int width, int height) {
     return true;
 }
 
-CVell::CVell(int ignored, int showCommand)
+CVell::CVell(int ignored, int showCommand, const std::wstring& instanceKey)
     : CWindowHandler(ignored), showCommand(showCommand), constructionStart(timeGetTime()) {
     CreateSurfaces();
+    diskWriter = std::make_unique<CWorkQueue>();
 
     imageArchive = new CArchive(L"./DATA/IMG.dat");
     soundArchive = new CArchive(L"./DATA/SOUND.dat");
@@ -92,7 +93,7 @@ CVell::CVell(int ignored, int showCommand)
     inputLocked = 0;
 
     // Without the locks the two threads would race over every scene.
-    if (!stateMutex.Create() || !drawMutex.Create()) {
+    if (!stateMutex.Create(instanceKey) || !drawMutex.Create(instanceKey)) {
         ReportFatalError(L"CreateMutexW failed (error %lu)\n", static_cast<unsigned long>(GetLastError()));
     }
     StartFrameThread();
@@ -102,6 +103,12 @@ CVell::~CVell() {
     WriteDebugOutput(L"~CVell was called\n");
     // Nothing below may go while the frame thread could still use it.
     StopFrameThread();
+    // Every save and settings write asked for is finished (a slow disk keeps
+    // the program a little longer, never loses a save); the writes put their
+    // slots in place under the state lock, so both still exist. Then the
+    // sound requests still queued run before the channels go.
+    diskWriter.reset();
+    soundPlayer.reset();
     canvas.select.reset();
     back.select.reset();
     canvas.dc.Reset();
@@ -168,8 +175,17 @@ void CVell::BuildScenes() {
     config = new CConfig(window, clientWidth, clientHeight, &settings);
     bgm = new CSound(soundArchive.get());
     voice = new CSound(soundArchive.get());
+    soundPlayer = std::make_unique<CSoundPlayer>(window, *bgm, *voice);
     slide = new CSlide(window, clientWidth, clientHeight);
     saveLoad = new CSaveLoad(window, clientWidth, clientHeight);
+    // A save is written on the disk thread and shown once its file is whole.
+    saveLoad->SetSaveWriter([this](int index, SaveSlot record) {
+        diskWriter->Post([this, index, record = std::move(record)]() mutable {
+            if (!saveLoad->WriteSlotFile(index, record)) return;
+            CMutexLock lock(stateMutex);
+            saveLoad->PutSlot(index, std::move(record));
+        });
+    });
 
     layers[LAYER_BACKGROUND] = MakeLayer(background);
     layers[LAYER_TITLE] = MakeLayer(title);

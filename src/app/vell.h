@@ -23,6 +23,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -38,9 +39,11 @@
 #include "resource/archive.h"
 #include "resource/gdi.h"
 #include "resource/kernel_handle.h"
+#include "resource/work_queue.h"
 #include "save/save_load.h"
 #include "scenario/backlog.h"
 #include "scenario/script.h"
+#include "scenario/story_scene.h"
 #include "scene/button_window.h"
 #include "scene/picture_layers.h"
 #include "scene/ref_counted.h"
@@ -48,11 +51,14 @@
 #include "settings/settings.h"
 #include "settings/config.h"
 #include "sound/sound.h"
+#include "sound/sound_player.h"
 #include "text/text_window.h"
 
 class CVell : public CWindowHandler {
 public:
-    CVell(int ignored, int showCommand);
+    // `instanceKey` names this copy's game folder (InstanceKey): the locks
+    // are named after it, so games in other folders never share them.
+    CVell(int ignored, int showCommand, const std::wstring& instanceKey);
     ~CVell() override;
 
     LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -76,6 +82,10 @@ public:
     // Clears what the scenario put on screen and in the speakers; the
     // background stays.
     void ResetScene();
+    // Puts `scene` on screen and in the speakers: the music only when it is
+    // another clip than the one playing, the pictures each layer does not
+    // show already.
+    void ShowStoryScene(const StoryScene& scene);
     // Puts the live settings into effect and stores them.
     void ApplySettings();
 
@@ -137,9 +147,10 @@ private:
     void OnBacklogInput(UINT message, WPARAM wParam, LogicalPoint point);
     void OnDictionaryInput(UINT message, WPARAM wParam, LogicalPoint point);
     void OnSaveLoadInput(UINT message, WPARAM wParam, LogicalPoint point);
-    // Puts the game where a save stands: the scene is rebuilt from the
-    // message before it, and the game shows the saved message. Called with
-    // the state lock held.
+    // Puts the game where a save stands: the scene as it was at the message
+    // before the saved one (the story replayed from its start without
+    // showing or playing anything), then the saved message as it showed.
+    // Called with the state lock held.
     void LoadSave(std::int32_t position);
     void OnConfigInput(UINT message, WPARAM wParam, LogicalPoint point);
     void OnStaffInput(UINT message, WPARAM wParam, LogicalPoint point);
@@ -158,8 +169,9 @@ private:
     // Ends the program after the exit question was answered Yes: the frame
     // thread leaves its loop and is waited for before the window goes.
     void StopFrameThread();
-    // The music loop: true when the finished clip was the looping music and
-    // it was restarted.
+    // The music loop: true when the state loops its music and the end was
+    // handed to the sound thread, which restarts the music if it was the
+    // music that ended.
     bool OnWaveDone(HWAVEOUT device, WAVEHDR* header);
 
     int showCommand;
@@ -197,6 +209,14 @@ private:
     RefPtr<CArchive> imageArchive;
     RefPtr<CArchive> soundArchive;
     std::vector<RefPtr<CCharacter>> characters;
+    // Drives bgm and voice from a thread of its own, so that no lock waits
+    // for a sound device; goes before the channels.
+    std::unique_ptr<CSoundPlayer> soundPlayer;
+    // Writes the save and settings files, so that no lock waits for a slow
+    // disk; goes (finishing every write) before the screens it reports to.
+    std::unique_ptr<CWorkQueue> diskWriter;
+    // What the story has put on screen and in the speakers. State lock.
+    StoryScene story;
 
     // The layer table, filled once at start-up, in LAYER_TABLE's order.
     std::array<Layer, LAYER_COUNT> layers;

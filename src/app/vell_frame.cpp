@@ -154,7 +154,7 @@ void CVell::DrawMessageWindow(const RECT& united) {
     textMayProceed = 1;
     textWindow->DrawWindow(canvas.dc.get(), united, true);
     // Starts only a voice that is loaded and waiting.
-    voice->Play(0);
+    soundPlayer->StartWaitingVoice();
     if (state == GAME && autoMode == 1 && !textWindow->IsTyping()) {
         autoTimer->StartCountdown();
     }

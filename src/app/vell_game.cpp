@@ -22,14 +22,10 @@ void CVell::ReplayVoice(const std::wstring& voiceName) {
         return;
     }
     textWindow->SetVoiceButtonEnabled(false);
-    voice->Stop();
-    voice->Close();
-    voice->Open(window, voiceName);
     // The voice volume applies even when voices are switched off: the player
     // asked for this one.
-    voice->SetVolume(settings.voiceVolume);
+    soundPlayer->PlayVoiceNow(voiceName, settings.voiceVolume);
     textWindow->SetVoiceButtonEnabled(true);
-    voice->Play(0);
 }
 
 void CVell::OpenTerm(const std::wstring& term) {

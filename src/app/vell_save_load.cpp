@@ -37,7 +37,14 @@ void CVell::LoadSave(std::int32_t position) {
     // its end rather than stepping for ever.
     script->position = std::clamp(position, 0, script->lineCount);
     script->RewindToPreviousMessage();
-    ResetScene();
+    const std::int32_t resumeAt = script->position;
+    // The scene of the message before the saved one, from a replay of the
+    // story that shows, plays and records nothing; what lies between that
+    // message and the saved one is then carried out as in play.
+    soundPlayer->StopVoice();
+    textWindow->SetMessage(false, glossary, L"", L"");
+    backlog.Clear();
+    ShowStoryScene(ReplayScene(*script, resumeAt));
     RunToNextMessage();
     // A save at the very end of the scenario has no message to show: the
     // game has gone back to the title instead.

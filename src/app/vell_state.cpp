@@ -13,18 +13,13 @@ bool CVell::OnWaveDone(HWAVEOUT device, WAVEHDR* header) {
     if (row == nullptr || !row->musicLoops) {
         return false;
     }
-    leftButtonDown = 0;
     // A notification left over from a pause or a stop is recognised by the
-    // channel itself, so every real end of the music restarts it, however
-    // long the player has been idle.
-    if (bgm->IsMine(device) && !bgm->WasStoppedByProgram(header) && bgm->IsLooping()) {
-        CMutexLock lock(stateMutex);
-        bgm->Restart();
-        return true;
-    }
-    return false;
+    // channel itself (on the sound thread, after every earlier request), so
+    // every real end of the music restarts it, however long the player has
+    // been idle.
+    soundPlayer->MusicEnded(device, header);
+    return true;
 }
-
 
 void CVell::ChangeState(E_GameState newState) {
     if (newState != state) {
@@ -175,6 +170,16 @@ LRESULT CVell::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         // when the release is not handed on (input locked): a capture left
         // behind would swallow clicks meant for other windows.
         if (GetCapture() == hwnd) ReleaseCapture();
+        break;
+    case WM_CAPTURECHANGED:
+        // A drag ends with the capture too (another window took it, or the
+        // window was disabled for a box): the release will not come here, and
+        // later plain moves must not go on dragging.
+        if (leftButtonDown) {
+            leftButtonDown = 0;
+            CMutexLock lock(stateMutex);
+            config->EndPress();
+        }
         break;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:

@@ -34,13 +34,9 @@ void CVell::RunToNextMessage() {
 
 void CVell::ApplyScriptRequests() {
     CScript& s = *script;
-    if (s.bgmRequest != 0 && s.bgmName != bgm->GetName()) {
-        bgm->Stop();
-        bgm->Close();
-        bgm->Open(window, s.bgmName);
-        bgm->SetVolume(settings.musicOn ? settings.musicVolume : 0);
-        bgm->Play(1);
-        s.bgmRequest = 0;
+    const StorySceneChanges changed = TakeSceneRequests(s, story);
+    if (changed.music) {
+        soundPlayer->PlayMusic(story.musicName, settings.musicOn ? settings.musicVolume : 0);
     }
     if (s.voicePending == 0) {
         s.voiceName.clear();
@@ -51,28 +47,18 @@ void CVell::ApplyScriptRequests() {
     // it once automatic mode ends.
     if (s.voicePending != 0) {
         if (!(autoMode == 1 && settings.autoSpeed == 2)) {
-            voice->Stop();
-            voice->Close();
-            voice->Open(window, s.voiceName);
-            voice->SetVolume(settings.voiceOn ? settings.voiceVolume : 0);
+            soundPlayer->LoadVoice(s.voiceName, settings.voiceOn ? settings.voiceVolume : 0);
         }
         s.voicePending = 0;
     }
-    if (s.sceneRequest != 0) {
-        background->SetPicture(s.sceneName);
-        s.sceneRequest = 0;
+    if (changed.background) {
+        background->SetPicture(story.backgroundName);
     }
-    if (s.character1Pending != 0) {
-        characters[0]->SetPicture(s.character1Name, s.character1Position);
-        s.character1Pending = 0;
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        if (changed.characters[i]) characters[i]->SetPicture(story.characters[i].name, story.characters[i].place);
     }
-    if (s.character2Pending != 0) {
-        characters[1]->SetPicture(s.character2Name, s.character2Position);
-        s.character2Pending = 0;
-    }
-    if (s.slidePending != 0) {
-        slide->SetPicture(s.slideName, s.slideNumber);
-        s.slidePending = 0;
+    if (changed.slide) {
+        slide->SetPicture(story.slideName, story.slideNumber);
     }
     if (s.messagePending != 0) {
         textWindow->SetMessage(true, glossary, s.speakerName, s.messageText);
@@ -82,30 +68,51 @@ void CVell::ApplyScriptRequests() {
 }
 
 void CVell::ResetScene() {
-    bgm->Stop();
-    bgm->Close();
-    voice->Stop();
-    voice->Close();
+    soundPlayer->StopAll();
+    // The background stays, and with it the story's record of it.
+    StoryScene cleared;
+    cleared.backgroundName = story.backgroundName;
+    story = cleared;
     for (auto& character : characters) character->SetPicture(L"", CharacterPosition::INVISIBLE);
     slide->SetPicture(L"", 0);
     textWindow->SetMessage(false, glossary, L"", L"");
     backlog.Clear();
 }
 
+void CVell::ShowStoryScene(const StoryScene& scene) {
+    if (scene.musicName != story.musicName) {
+        soundPlayer->PlayMusic(scene.musicName, settings.musicOn ? settings.musicVolume : 0);
+    }
+    // A story that has not changed the background yet shows the one a new
+    // game starts on: the title's.
+    const StateRow* title = FindStateRow(TITLE);
+    background->SetPicture(!scene.backgroundName.empty() || title == nullptr ? scene.backgroundName
+                                                                              : title->backgroundPicture);
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        characters[i]->SetPicture(scene.characters[i].name, scene.characters[i].place);
+    }
+    slide->SetPicture(scene.slideName, scene.slideNumber);
+    story = scene;
+}
+
 void CVell::ApplySettings() {
     if (NeedsScreenSwitch(settings, fullScreen != 0) && ChangeScreen() == 0) {
         ReportTrace(L"ChangeScreen failed");
     }
-    ApplyMusicSettings(*bgm, settings);
-    // A voice that has started is cut and closed, so the next frame does not
-    // start it again; one that is loaded and still waiting (a slide is
-    // fading in) keeps its turn and starts at the new volume.
-    const bool voiceStarted = voice->IsOpen() && !voice->IsStopped();
-    const ChannelPlan voicePlan = PlanVoice(settings, voice->GetVolume());
-    ApplyChannelPlan(*voice, voicePlan);
-    if (voicePlan.halt == E_CHANNEL_HALT::STOP && voiceStarted) {
-        voice->Close();
-    }
+    // The channels take the settings on the sound thread, in turn with every
+    // other request.
+    soundPlayer->Post([applied = settings](CSound& music, CSound& voice) {
+        ApplyMusicSettings(music, applied);
+        // A voice that has started is cut and closed, so the next frame does
+        // not start it again; one that is loaded and still waiting (a slide
+        // is fading in) keeps its turn and starts at the new volume.
+        const bool voiceStarted = voice.IsOpen() && !voice.IsStopped();
+        const ChannelPlan voicePlan = PlanVoice(applied, voice.GetVolume());
+        ApplyChannelPlan(voice, voicePlan);
+        if (voicePlan.halt == E_CHANNEL_HALT::STOP && voiceStarted) {
+            voice.Close();
+        }
+    });
     textWindow->SetMaxAlpha(MessageWindowOpacity(settings));
     if (const auto speed = RevealSpeedFor(settings.messageSpeed)) {
         textWindow->GetText().SetRevealSpeed(*speed);
@@ -119,7 +126,10 @@ void CVell::ApplySettings() {
             if (scene != nullptr && traits.takesDrawSpeed) scene->SetFadeStep(*step);
         }
     }
-    // A folder that cannot take the file leaves the settings in force for
-    // this run; the editor reports why the file could not be written.
-    config->SaveSettings();
+    // The file is written on the disk thread, so a slow disk never holds the
+    // state lock. A folder that cannot take it leaves the settings in force
+    // for this run; the writer traces why.
+    if (const std::optional<CSettings> record = config->RecordToSave()) {
+        diskWriter->Post([path = config->SettingsPath(), record = *record] { WriteSettingsFile(path, record); });
+    }
 }

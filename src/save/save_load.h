@@ -11,13 +11,16 @@
 // Threads: construction runs on the window thread at start-up, before the
 // frame thread exists. Show, RefreshButtons, CaptureForSave, OnClick and the
 // button set's UpdateHover run on the window thread; GetDrawEvent and Draw
-// on the frame thread. The game object holds "MUTEX_VELL" around every one
-// of them (Draw included), so a save never rewrites a slot while it is drawn.
+// on the frame thread; PutSlot on the game's disk thread. The game object
+// holds "MUTEX_VELL" around every one of them (Draw included), so a save
+// never rewrites a slot while it is drawn; WriteSlotFile alone runs without
+// it.
 
 #include <windows.h>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,11 +66,24 @@ public:
     // save, successful or not), 0 leave the screen, 1 a save was chosen for
     // loading (its position is now GetCapturePosition()).
     int OnClick(int x, int y);
-    // Saves the last capture into slot `index` (0 to 7) and its file. The
-    // slot changes, and its frame is queued for redrawing, only when the
-    // file was written whole; false (traced) leaves slot and file as they
-    // were.
+    // Saves the last capture into slot `index` (0 to 7): stamps a new record
+    // with it and the local time and hands it to the save writer. The slot
+    // changes, and its frame is queued for redrawing, only once the file has
+    // been written whole. False for a slot number out of range; without a
+    // writer, also when the file could not be written (traced), leaving slot
+    // and file as they were.
     bool SaveToSlot(int index);
+    // Where SaveToSlot hands a record: the game writes it on its disk thread
+    // (WriteSlotFile) and puts it in place under its state lock (PutSlot), so
+    // that a slow disk never holds the lock. Without a writer, SaveToSlot
+    // does both at once.
+    using SaveWriter = std::function<void(int index, SaveSlot record)>;
+    void SetSaveWriter(SaveWriter writer) { saveWriter = std::move(writer); }
+    // Writes `record` as the file of slot `index`; true when it is whole.
+    // Any thread: it reads nothing of the screen but its folder.
+    bool WriteSlotFile(int index, const SaveSlot& record) const;
+    // Shows `record` in slot `index` from the next frame on.
+    void PutSlot(int index, SaveSlot record);
 
     // The game registers the nine buttons here, at canvas coordinates:
     // "SAVELOAD_FRAME1" to "SAVELOAD_FRAME8" with results 0 to 7, then
@@ -118,4 +134,5 @@ private:
     std::int32_t capturePosition = 0;
     std::wstring captureText;
     std::array<SaveSlot, SAVE_SLOT_COUNT> slots;
+    SaveWriter saveWriter;
 };

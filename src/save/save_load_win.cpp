@@ -156,12 +156,28 @@ bool CSaveLoad::SaveToSlot(int index) {
     // one, so a failed save leaves the slot as the player last saw it.
     SaveSlot filled;
     FillSlot(filled);
-    if (WriteSaveFile(saveFolder, index, filled) != 1) {
+    if (saveWriter) {
+        saveWriter(index, std::move(filled));
+        return true;
+    }
+    if (!WriteSlotFile(index, filled)) {
         return false;
     }
-    slots[static_cast<std::size_t>(index)] = std::move(filled);
+    PutSlot(index, std::move(filled));
+    return true;
+}
+
+bool CSaveLoad::WriteSlotFile(int index, const SaveSlot& record) const {
+    return WriteSaveFile(saveFolder, index, record) == 1;
+}
+
+void CSaveLoad::PutSlot(int index, SaveSlot record) {
+    if (index < 0 || index >= SAVE_SLOT_COUNT) {
+        return;
+    }
+    slots[static_cast<std::size_t>(index)] = std::move(record);
     // The frame's thumbnail, time and message change at once, not only
-    // what the buttons queue.
+    // what the buttons queue; in load mode a newly used slot can be chosen.
     const std::size_t k = static_cast<std::size_t>(index);
     const CanvasPoint frameAt{FRAME_AT.x + SlotOffset(index).x, FRAME_AT.y + SlotOffset(index).y};
     const PictureSize frameSize = buttonSet->GetBitmapSize(FrameKey(index));
@@ -170,7 +186,7 @@ bool CSaveLoad::SaveToSlot(int index) {
     QueueDirty(UniteDrawRects(
         std::vector<RECT>{RECT{frameAt.x, frameAt.y, frameAt.x + frameSize.width, frameAt.y + frameSize.height},
                           thumbnail, dateRects[k], captionRects[k]}));
-    return true;
+    if (shown != 0) RefreshButtons();
 }
 
 void CSaveLoad::FillSlot(SaveSlot& slot) {

@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "scene/button.h"
@@ -94,6 +95,9 @@ public:
     // the settings. False when it could not be stored (traced; the old file
     // stays whole).
     bool SaveSettings() const { return editor.SaveSettings(); }
+    // What SaveSettings would write, and where, for writing it elsewhere.
+    std::optional<CSettings> RecordToSave() const { return editor.RecordToSave(); }
+    const std::wstring& SettingsPath() const { return editor.Path(); }
     const CSettings& Working() const { return editor.Working(); }
     const CSettings& Defaults() const { return editor.Defaults(); }
 

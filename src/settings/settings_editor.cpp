@@ -7,7 +7,9 @@ CSettingsEditor::CSettingsEditor(CSettings* live, std::wstring path) : live(live
 }
 
 int CSettingsEditor::LoadSettings() {
-    if (!ReadSettingsFile(path, working)) return 0;
+    const E_SETTINGS_READ read = ReadSettingsFile(path, working);
+    keepUnreadableFile = read == E_SETTINGS_READ::UNREADABLE;
+    if (read != E_SETTINGS_READ::READ) return 0;
     if (live) *live = working;
     return 1;
 }
@@ -16,10 +18,19 @@ void CSettingsEditor::ResetToDefaults() { working = defaults; }
 
 void CSettingsEditor::CommitSettings() {
     if (live) *live = working;
+    keepUnreadableFile = false;
 }
 
 void CSettingsEditor::LoadWorkingFromLive() {
     if (live) working = *live;
 }
 
-bool CSettingsEditor::SaveSettings() const { return live != nullptr && WriteSettingsFile(path, *live); }
+bool CSettingsEditor::SaveSettings() const {
+    const std::optional<CSettings> record = RecordToSave();
+    return record && WriteSettingsFile(path, *record);
+}
+
+std::optional<CSettings> CSettingsEditor::RecordToSave() const {
+    if (live == nullptr || keepUnreadableFile) return std::nullopt;
+    return *live;
+}

@@ -10,11 +10,16 @@
 // The game's settings file, relative to the working folder.
 inline constexpr const wchar_t* SETTINGS_FILE_PATH = L"./SYS/sys.dat";
 
-// Reads the first 28 bytes of the file at `path` over `record`: a short file
-// leaves the fields it lacks as they were. False, with nothing reported and
-// `record` untouched, when the file cannot be opened (missing on a first
-// start).
-bool ReadSettingsFile(const std::wstring& path, CSettings& record);
+// What reading the settings file found.
+enum class E_SETTINGS_READ {
+    READ,  // the record was read (a short file leaves the fields it lacks as they were)
+    MISSING,  // no such file or folder: a first start; nothing is reported
+    UNREADABLE,  // the file is there but could not be opened or read: traced
+};
+
+// Reads the first 28 bytes of the file at `path` over `record`. Unless the
+// answer is READ, `record` is untouched.
+E_SETTINGS_READ ReadSettingsFile(const std::wstring& path, CSettings& record);
 
 // Stores the 28-byte image of `record` at `path` so that the file is never
 // left short or mixed: the image goes to `path` + ".tmp" in the same folder,

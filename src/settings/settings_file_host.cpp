@@ -38,21 +38,35 @@ bool Fail(const std::wstring& path, const wchar_t* step, int error) {
     return false;
 }
 
+// A file that is there but cannot be read may hold the player's settings:
+// it is reported, left as it is, and the defaults are used for this run.
+E_SETTINGS_READ Unreadable(const std::wstring& path, const wchar_t* step, int error) {
+    ReportTrace(
+        L"The settings could not be read from %ls: %ls failed with error %d; the defaults are used and "
+        L"the file is kept until settings are applied\n",
+        path.c_str(), step, error);
+    return E_SETTINGS_READ::UNREADABLE;
+}
+
 }  // namespace
 
-bool ReadSettingsFile(const std::wstring& path, CSettings& record) {
+E_SETTINGS_READ ReadSettingsFile(const std::wstring& path, CSettings& record) {
     CFileDescriptor file(open(WideToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
-    if (!file) return false;
+    if (!file) {
+        if (errno == ENOENT || errno == ENOTDIR) return E_SETTINGS_READ::MISSING;
+        return Unreadable(path, L"open", errno);
+    }
     std::uint8_t image[CSettings::FILE_BYTES] = {};
     std::size_t filled = 0;
     while (filled < sizeof(image)) {
         const ssize_t got = read(file.get(), image + filled, sizeof(image) - filled);
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
+        if (got < 0) return Unreadable(path, L"read", errno);
+        if (got == 0) break;
         filled += static_cast<std::size_t>(got);
     }
     record.OverlayBytes(image, filled);
-    return true;
+    return E_SETTINGS_READ::READ;
 }
 
 bool WriteSettingsFile(const std::wstring& path, const CSettings& record) {

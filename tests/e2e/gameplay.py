@@ -14,6 +14,7 @@ import functools
 import os
 import shutil
 import struct
+import subprocess
 import tempfile
 import time
 import unittest
@@ -50,6 +51,38 @@ class GameTest(unittest.TestCase):
 
     def sys_dat(self):
         return (self.game.dir / "SYS" / "sys.dat").read_bytes()
+
+
+# An author's game laid out the way `./play --game DIR` does it: the demo's
+# pictures and music with `script` and an empty glossary (UTF-8), plus
+# `sounds` ({"BGM/NAME.wav": bytes}). The checker must find nothing to say.
+# Returns the runnable folder.
+def author_game(work, script, sounds=None):
+    sources = Path(work) / "mygame"
+    shutil.copytree(IMG, sources / "IMG")
+    shutil.copytree(SOUND_SRC / "BGM", sources / "BGM")
+    for name, data in (sounds or {}).items():
+        (sources / name).parent.mkdir(parents=True, exist_ok=True)
+        (sources / name).write_bytes(data)
+    (sources / "IMG" / "script.scr.utf8").write_bytes(script.encode("utf-8"))
+    (sources / "IMG" / "Dictionary.dic.utf8").write_bytes(b"// no terms\r\n")
+    result = subprocess.run([str(harness.ROOT / "tools/setup/make-game"), str(Path(work) / "game"), "--sources",
+                             str(sources)], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+    assert (result.returncode, result.stdout.decode("utf-8", "replace")) == (0, ""), result.stdout
+    return Path(work) / "game"
+
+
+# A 16-bit PCM WAV file of `seconds` of a quiet tone.
+def tone(seconds, rate=44100, channels=2):
+    frames = (np.sin(np.arange(int(seconds * rate)) * 0.05) * 3000).astype("<i2")
+    out = tempfile.SpooledTemporaryFile()
+    with wave.open(out, "wb") as w:
+        w.setnchannels(channels)
+        w.setsampwidth(2)
+        w.setframerate(rate)
+        w.writeframes(np.repeat(frames, channels).tobytes())
+    out.seek(0)
+    return out.read()
 
 
 # A sys.dat image (28 bytes): screen mode, music and voice on, the two
@@ -109,6 +142,10 @@ INITIALIZE, OK, CANCEL, APPLY = (on_panel("CONFIG_" + stem, (left, 493)) for ste
     ("INITIALIZE", 91), ("OK", 254), ("CANCEL", 417), ("APPLY", 580)))
 WINDOWED, FULL_SCREEN = on_panel("CONFIG_WINDOW", (305, 93)), on_panel("CONFIG_FULLSCREEN", (495, 93))
 MESSAGE_INSTANT = on_panel("CONFIG_INSTANT", (592, 333))
+# The sliders' bars: left end and width, and the middle of the music and
+# transparency bars.
+BAR_LEFT, BAR_WIDTH = 25 + 425, size("CONFIG_VOLUME")[0]
+MUSIC_BAR_Y, ALPHA_BAR_Y = 25 + 155 + 12, 25 + 265 + 12
 
 WINDOW_AREA = (25, 375, 775, 575)       # the message window
 NAME_AREA = (46, 395, 154, 419)         # inside the name box

@@ -4,12 +4,9 @@
 # with CR LF line ends writes over two lines shows whole: exactly like the
 # same text written on one line.
 
-import shutil
-import subprocess
 import unittest
 
 import gameplay as gp
-import harness
 
 TEXT = ("一行目のことば", "二行目につづく")
 # CR LF throughout. The first message goes on over two lines; the second
@@ -22,17 +19,9 @@ class AuthorGame(gp.GameTest):
     def test_a_crlf_message_over_two_lines_shows_whole(self):
         # The author's folder: the demo's pictures and music with our own
         # texts. The checker runs first and finds nothing to say.
-        work = self.scratch
-        shutil.copytree(gp.IMG, work / "mygame" / "IMG")
-        shutil.copytree(gp.SOUND_SRC / "BGM", work / "mygame" / "BGM")
-        (work / "mygame" / "IMG" / "script.scr.utf8").write_bytes(SCRIPT.encode("utf-8"))
-        (work / "mygame" / "IMG" / "Dictionary.dic.utf8").write_bytes(b"// no terms\r\n")
-        result = subprocess.run([str(harness.ROOT / "tools/setup/make-game"), str(work / "game"), "--sources",
-                                 str(work / "mygame")], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        self.assertEqual((result.returncode, result.stdout.decode("utf-8", "replace")), (0, ""))
-
+        game_dir = gp.author_game(self.scratch, SCRIPT)
         instant = gp.settings(message_speed=gp.INSTANT, draw_speed=gp.INSTANT)
-        game = self.start({"sys.dat": instant}, game_dir=work / "game")
+        game = self.start({"sys.dat": instant}, game_dir=game_dir)
         gp.start_new_game(game)
         joined = gp.wait_text(game, what="the first message")
         single = gp.next_page(game, joined)

@@ -158,6 +158,44 @@ class Hostile(gp.GameTest):
                 self.assertEqual(kept, {} if what == "missing" else before)
                 game.close()
 
+    # A copy started on a folder where the game already runs brings that
+    # game's window to the front and ends with status 0; a copy on another
+    # folder is a game of its own.
+    def test_a_second_copy_on_one_folder_brings_the_first_to_the_front(self):
+        first = harness.Game(gp.GAME_DIR, self.display)
+        self.addCleanup(first.close)
+        gp.wait_title(first)
+        windows = lambda: set(first.x("xdotool", "search", "--name", "^Ondrell ver\\. 1\\.20$", check=False).split())
+        other = harness.Game(gp.GAME_DIR, self.display, restart=False, title=None)
+        self.addCleanup(other.close)
+        other.window = harness.wait_for("the other folder's game", lambda: (windows() - {first.window} or [None]).pop())
+        gp.wait_title(other)
+        harness.wait_for("the other game in front", lambda: first.x("xdotool", "getwindowfocus").strip() == other.window)
+        second = subprocess.run([harness.WINE, "ondrell.exe"], cwd=first.dir, env=first.env, timeout=harness.DEADLINE,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.assertEqual(second.returncode, 0)
+        harness.wait_for("the first game in front", lambda: first.x("xdotool", "getwindowfocus").strip() == first.window)
+        self.assertEqual(windows(), {first.window, other.window})
+        self.assertIsNone(first.process.poll())
+        self.assertIsNone(other.process.poll())
+
+    # "sys.dat" links to /proc/self/mem: it opens, but reading its first
+    # bytes fails. The game runs on the defaults, its start-up leaves the file
+    # alone, and Apply (the player's own choice) replaces it.
+    def test_a_settings_file_that_cannot_be_read_is_kept_until_settings_are_applied(self):
+        game = harness.Game(gp.GAME_DIR, self.display,
+                            prepare=lambda folder: (folder / "SYS" / "sys.dat").symlink_to("/proc/self/mem"))
+        self.addCleanup(game.close)
+        title = gp.wait_title(game)
+        sys_dat = game.dir / "SYS" / "sys.dat"
+        self.assertTrue(sys_dat.is_symlink(), "start-up replaced the unreadable settings file")
+        game.press(gp.TITLE_CONFIG)
+        gp.changes(game, title, what="the configuration screen")
+        gp.next_page(game, title, press=lambda: game.press(gp.APPLY),
+                     probe=lambda _: not sys_dat.is_symlink() and sys_dat.stat().st_size == 28)
+        self.assertEqual(sys_dat.read_bytes(), gp.settings())
+        self.exit_cleanly(game)
+
     def exit_cleanly(self, game):
         game.close_box()
         game.key("Return", window=game.exit_question())

@@ -17,8 +17,7 @@ import numpy as np
 import gameplay as gp
 import harness
 
-BAR_LEFT, BAR_WIDTH = 25 + 425, gp.size("CONFIG_VOLUME")[0]
-MUSIC_BAR_Y, ALPHA_BAR_Y = 25 + 155 + 12, 25 + 265 + 12
+BAR_LEFT, BAR_WIDTH, MUSIC_BAR_Y, ALPHA_BAR_Y = gp.BAR_LEFT, gp.BAR_WIDTH, gp.MUSIC_BAR_Y, gp.ALPHA_BAR_Y
 WINDOW_POINT = (765, 565)  # inside the message window, right of its text and below its buttons
 
 

@@ -85,4 +85,37 @@ TEST(SettingsFile, FailedWriteLeavesTheOldFileWholeAndIsTraced) {
     if (folders.size() < 2) GTEST_SKIP() << "no full disk to write to";
 }
 
+// A settings file that is there but cannot be read (a link to /proc/self/mem
+// opens, and reading its first bytes fails) may still hold the player's
+// settings: the defaults are used, the fault is traced, and the file is
+// replaced only once the player commits settings of their own.
+TEST(SettingsFile, UnreadableFileIsKeptUntilSettingsAreCommitted) {
+    CScratchDir scratch;
+    CReportCapture reports;
+#ifdef _WIN32
+    const char* unreadable = std::getenv("ONDRELL_UNREADABLE_DIR");
+    if (unreadable == nullptr) GTEST_SKIP() << "no unreadable settings file was made";
+    const fs::path file = fs::path("Z:" + std::string(unreadable) + "/SYS/sys.dat").make_preferred();
+#else
+    const fs::path file = scratch.path() / "sys.dat";
+    fs::create_symlink("/proc/self/mem", file);
+#endif
+    CSettings live = Changed();
+    CSettingsEditor editor(&live, file.wstring());
+    ASSERT_EQ(editor.LoadSettings(), 0);
+    EXPECT_EQ(live, Changed()) << "the live record is untouched";
+    EXPECT_TRUE(editor.KeepsUnreadableFile());
+    ASSERT_EQ(reports.reports().size(), 1u);
+    EXPECT_NE(reports.reports()[0].text.find(L"could not be read from"), std::wstring::npos);
+    // Applying at start-up or after Cancel leaves the file alone.
+    EXPECT_FALSE(editor.SaveSettings());
+    CSettings probe;
+    EXPECT_EQ(ReadSettingsFile(file.wstring(), probe), E_SETTINGS_READ::UNREADABLE) << "the file was replaced";
+    // OK or Apply: the player's own choice replaces it.
+    editor.CommitSettings();
+    EXPECT_FALSE(editor.KeepsUnreadableFile());
+    ASSERT_TRUE(editor.SaveSettings());
+    EXPECT_EQ(ReadFileBytes(file), Image(live));
+}
+
 }  // namespace
