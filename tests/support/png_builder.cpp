@@ -34,7 +34,7 @@ std::string MakePng(std::uint32_t width, std::uint32_t height, std::uint8_t dept
     const auto length = static_cast<std::uint16_t>(raw.size());
     const std::string zlib = CBytes()
                                  .Raw(std::string("\x78\x01", 2))  // zlib header: deflate, no dictionary
-                                 .Raw(std::string(1, '\x01'))      // the final block, stored
+                                 .Raw(std::string(1, '\x01'))  // the final block, stored
                                  .U16(length)
                                  .U16(static_cast<std::uint16_t>(~length))
                                  .Raw(raw)

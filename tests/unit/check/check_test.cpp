@@ -220,10 +220,12 @@ TEST(Check, SourcesFolderIsCheckedWithItsOwnFilesLinesAndColumns) {
     dir.Write("game/IMG/CHAR1_2.png", MakePng(1, 1, 8, 6, "\x01\x02\x03\x80"));
     dir.Write("game/IMG/CHAR1_3.png", "not a picture");
     EXPECT_EQ(check("@MESSAGE[NONE][\xE3\x82\xBD]\n").out,
-              image("CHAR1_2.png") + ":0:0: warning: the picture has transparency, but its mask CHAR1_MASK is the "
-                                     "file " + image("CHAR1_MASK.bmp") + ": the transparency is ignored\n" +
-                  image("CHAR1_3.png") + ":0:0: error: not a PNG file (it does not start with the PNG signature)\n"
-                                         "Converted 1 PNG picture.\n");
+              image("CHAR1_2.png") +
+                  ":0:0: warning: the picture has transparency, but its mask CHAR1_MASK is the "
+                  "file " +
+                  image("CHAR1_MASK.bmp") + ": the transparency is ignored\n" + image("CHAR1_3.png") +
+                  ":0:0: error: not a PNG file (it does not start with the PNG signature)\n"
+                  "Converted 1 PNG picture.\n");
 }
 
 // A dump of a text the game could not load gives its findings and status 1.

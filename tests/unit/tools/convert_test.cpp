@@ -46,9 +46,17 @@ std::string Bmp(std::int32_t width, std::int32_t height, std::uint16_t bits, std
                 const std::string& table, const std::string& pixels, std::uint32_t headerBytes = 40,
                 std::uint32_t coloursUsed = 0) {
     CBytes info;
-    info.U32(headerBytes).I32(width).I32(height).U16(1).U16(bits)  // size, width, height, planes, bits
-        .U32(compression).U32(static_cast<std::uint32_t>(pixels.size()))   // compression, image size
-        .I32(2835).I32(2835).U32(coloursUsed).U32(0);                      // resolution, colours used and important
+    info.U32(headerBytes)
+        .I32(width)
+        .I32(height)
+        .U16(1)
+        .U16(bits)  // size, width, height, planes, bits
+        .U32(compression)
+        .U32(static_cast<std::uint32_t>(pixels.size()))  // compression, image size
+        .I32(2835)
+        .I32(2835)
+        .U32(coloursUsed)
+        .U32(0);  // resolution, colours used and important
     const std::string header = info.str() + std::string(headerBytes > 40 ? headerBytes - 40 : 0, '\0');
     const auto offset = static_cast<std::uint32_t>(14 + header.size() + table.size());
     return CBytes().Raw("BM").U32(offset + static_cast<std::uint32_t>(pixels.size())).U32(0).U32(offset).str() +
@@ -59,28 +67,36 @@ std::string Bmp(std::int32_t width, std::int32_t height, std::uint16_t bits, std
 std::string CoreBmp(std::uint16_t width, std::uint16_t height, std::uint16_t bits, const std::string& pixels) {
     const std::string table = bits <= 8 ? Palette(3) : "";
     const auto offset = static_cast<std::uint32_t>(14 + 12 + table.size());
-    return CBytes().Raw("BM").U32(offset + static_cast<std::uint32_t>(pixels.size())).U32(0).U32(offset)
-               .U32(12).U16(width).U16(height).U16(1).U16(bits)  // core header
+    return CBytes()
+               .Raw("BM")
+               .U32(offset + static_cast<std::uint32_t>(pixels.size()))
+               .U32(0)
+               .U32(offset)
+               .U32(12)
+               .U16(width)
+               .U16(height)
+               .U16(1)
+               .U16(bits)  // core header
                .str() +
            table + pixels;
 }
 
 const std::string RLE8 =
-    "\x05\x01"                  // bottom row: five of index 1, the fifth past the edge
-    "\x00\x00"                  // end of line
+    "\x05\x01"  // bottom row: five of index 1, the fifth past the edge
+    "\x00\x00"  // end of line
     "\x00\x03\x02\x03\x01\x00"  // three pixels as they are, padded to a word
-    "\x00\x00"                  // end of line: the last pixel of the row is never set
-    "\x00\x02\x02\x00"          // top row: move two right
-    "\x01\x03"                  // one of index 3
-    "\x00\x01"s;                // end of the picture
+    "\x00\x00"  // end of line: the last pixel of the row is never set
+    "\x00\x02\x02\x00"  // top row: move two right
+    "\x01\x03"  // one of index 3
+    "\x00\x01"s;  // end of the picture
 const std::string RLE4 =
-    "\x05\x12"              // five pixels alternating 1 and 2, the fifth past the edge
-    "\x00\x00"              // end of line
-    "\x00\x03\x23\x10"      // three nibbles as they are: 2, 3, 1 (two bytes, a whole word)
-    "\x00\x00"              // end of line
-    "\x00\x02\x02\x00"      // move two right
-    "\x01\x30"              // one of index 3
-    "\x00\x01"s;            // end of the picture
+    "\x05\x12"  // five pixels alternating 1 and 2, the fifth past the edge
+    "\x00\x00"  // end of line
+    "\x00\x03\x23\x10"  // three nibbles as they are: 2, 3, 1 (two bytes, a whole word)
+    "\x00\x00"  // end of line
+    "\x00\x02\x02\x00"  // move two right
+    "\x01\x30"  // one of index 3
+    "\x00\x01"s;  // end of the picture
 
 struct BmpCase {
     const char* name;
@@ -96,15 +112,17 @@ TEST(ConvertBmp, ReadsWhatWindowsDrawsAndRefusesTheRest) {
         // Four 1-bit pixels in one byte, the leftmost in the high bit; rows padded to 4 bytes.
         {"core 1-bit", CoreBmp(4, 2, 1, std::string("\xA0\0\0\0\x50\0\0\0", 8)), {P0, P1, P0, P1, P1, P0, P1, P0}},
         {"core 24-bit", CoreBmp(1, 1, 24, std::string("\x01\x02\x03\0", 4)), {0x030201}},
-        {"OS/2 2.x 4-bit, top-down", Bmp(3, -1, 4, 0, Palette(4), std::string("\x12\x30\0\0", 4), 64, 4),
-         {P1, P2, P3}},
+        {"OS/2 2.x 4-bit, top-down", Bmp(3, -1, 4, 0, Palette(4), std::string("\x12\x30\0\0", 4), 64, 4), {P1, P2, P3}},
         // Red in the low 5 bits, green 6, blue 5: 0x001F is full red.
-        {"16-bit alpha bit fields", Bmp(2, 1, 16, 6, CBytes().U32(0x001F).U32(0x07E0).U32(0xF800).U32(0).str(),
-                                        std::string("\x1F\x00\x00\x84", 4)),
+        {"16-bit alpha bit fields",
+         Bmp(2, 1, 16, 6, CBytes().U32(0x001F).U32(0x07E0).U32(0xF800).U32(0).str(),
+             std::string("\x1F\x00\x00\x84", 4)),
          {0xFF0000, 0x008284}},
-        {"table longer than the bits index", Bmp(2, 1, 1, 0, Palette(4), std::string("\x40\0\0\0", 4), 40, 4),
+        {"table longer than the bits index",
+         Bmp(2, 1, 1, 0, Palette(4), std::string("\x40\0\0\0", 4), 40, 4),
          {P0, P1}},
-        {"index past a short table", Bmp(2, 1, 8, 0, Palette(4).substr(0, 8), std::string("\x01\x02\0\0", 4), 40, 2),
+        {"index past a short table",
+         Bmp(2, 1, 8, 0, Palette(4).substr(0, 8), std::string("\x01\x02\0\0", 4), 40, 2),
          {P1, 0}},
         {"top-down RLE", Bmp(4, -3, 8, 1, Palette(4), RLE8), {}, L"top-down BMP with RLE"},
         {"JPEG inside", Bmp(1, 1, 24, 4, "", "xx"), {}, L"stored as JPEG"},
@@ -144,14 +162,20 @@ struct PngCase {
 TEST(ConvertPng, ReadsEveryColourTypeWithItsTransparency) {
     const PngCase cases[] = {
         {"RGBA 8", Png(2, 8, 6, std::string("\x01\x02\x03\x7F\x04\x05\x06\x80", 8)), {0x010203, 0x040506}, {0, 1}},
-        {"grey and alpha 16", Png(2, 16, 4, std::string("\x01\xFF\x7F\xFF\x80\x80\x80\x00", 8)),
-         {0x020202, 0x808080}, {0, 1}},
+        {"grey and alpha 16",
+         Png(2, 16, 4, std::string("\x01\xFF\x7F\xFF\x80\x80\x80\x00", 8)),
+         {0x020202, 0x808080},
+         {0, 1}},
         {"RGB 16", Png(1, 16, 2, std::string("\xFF\xFF\x00\x7F\x00\x80", 6)), {0xFF0000}, {}},
-        {"grey 1 with a transparent grey", Png(3, 1, 0, "\x40", PngChunk("tRNS", std::string("\0\0", 2))),
-         {0x000000, 0xFFFFFF, 0x000000}, {0, 1, 0}},
-        {"palette 2 with transparency", Png(2, 2, 3, "\x10", PngChunk("PLTE", "\x10\x20\x30\x40\x50\x60") +
-                                                                 PngChunk("tRNS", std::string("\x00\xFF", 2))),
-         {0x102030, 0x405060}, {0, 1}},
+        {"grey 1 with a transparent grey",
+         Png(3, 1, 0, "\x40", PngChunk("tRNS", std::string("\0\0", 2))),
+         {0x000000, 0xFFFFFF, 0x000000},
+         {0, 1, 0}},
+        {"palette 2 with transparency",
+         Png(2, 2, 3, "\x10",
+             PngChunk("PLTE", "\x10\x20\x30\x40\x50\x60") + PngChunk("tRNS", std::string("\x00\xFF", 2))),
+         {0x102030, 0x405060},
+         {0, 1}},
     };
     for (const PngCase& c : cases) {
         std::wstring problem;
@@ -171,9 +195,8 @@ TEST(ConvertPng, ReadsEveryColourTypeWithItsTransparency) {
 // white where visible, both in forms the engine takes.
 TEST(ConvertPng, WrittenPictureAndMaskReadBack) {
     std::wstring problem;
-    const Picture picture = *DecodePng(Png(3, 8, 6, std::string("\x01\x02\x03\xFF\x04\x05\x06\x00\x07\x08\x09\x80",
-                                                                   12)),
-                                       problem);
+    const Picture picture =
+        *DecodePng(Png(3, 8, 6, std::string("\x01\x02\x03\xFF\x04\x05\x06\x00\x07\x08\x09\x80", 12)), problem);
     const std::string whitened = EncodePictureBmp(picture, true), kept = EncodePictureBmp(picture, false);
     const std::string mask = EncodeMaskBmp(picture);
     for (const std::string* bmp : {&whitened, &kept, &mask}) {
@@ -197,9 +220,15 @@ std::string Wave(std::uint16_t tag, std::uint16_t channels, std::uint16_t bits, 
     if (subTag) format.U16(22).U16(bits).U32(mask).U16(*subTag).Raw(std::string(PCM_GUID_TAIL, 14));
     const std::string body = CBytes()
                                  .Raw("WAVE")
-                                 .Raw("LIST").U32(3).Raw(std::string("abc\0", 4))  // odd size: one pad byte
-                                 .Raw("fmt ").U32(static_cast<std::uint32_t>(format.size())).Raw(format.str())
-                                 .Raw("data").U32(static_cast<std::uint32_t>(data.size())).Raw(data)
+                                 .Raw("LIST")
+                                 .U32(3)
+                                 .Raw(std::string("abc\0", 4))  // odd size: one pad byte
+                                 .Raw("fmt ")
+                                 .U32(static_cast<std::uint32_t>(format.size()))
+                                 .Raw(format.str())
+                                 .Raw("data")
+                                 .U32(static_cast<std::uint32_t>(data.size()))
+                                 .Raw(data)
                                  .str();
     return CBytes().Raw("RIFF").U32(static_cast<std::uint32_t>(body.size())).Raw(body).str();
 }
@@ -228,10 +257,14 @@ TEST(ConvertWav, EverySampleFormatRoundsToSixteenBits) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const WaveCase cases[] = {
         {"8-bit", Wave(1, 1, 8, std::string("\x00\x80\xFF", 3)), {-32768, 0, 32512}},
-        {"24-bit", Wave(1, 1, 24, Int24({0x7FFFFF, -0x800000, 0x7F, 0x80, -0x80, -0x81, 0x7FFF80})),
+        {"24-bit",
+         Wave(1, 1, 24, Int24({0x7FFFFF, -0x800000, 0x7F, 0x80, -0x80, -0x81, 0x7FFF80})),
          {32767, -32768, 0, 1, 0, -1, 32767}},
-        {"32-bit", Wave(1, 1, 32, Samples<std::int32_t>({INT32_MAX, INT32_MIN, 0x8000, 0x7FFF})), {32767, -32768, 1, 0}},
-        {"float", Wave(3, 1, 32, Samples<float>({1.0f, -1.0f, 0.5f, nan, 2.0f, 1.5f / 32768, -1.5f / 32768})),
+        {"32-bit",
+         Wave(1, 1, 32, Samples<std::int32_t>({INT32_MAX, INT32_MIN, 0x8000, 0x7FFF})),
+         {32767, -32768, 1, 0}},
+        {"float",
+         Wave(3, 1, 32, Samples<float>({1.0f, -1.0f, 0.5f, nan, 2.0f, 1.5f / 32768, -1.5f / 32768})),
          {32767, -32768, 16384, 0, 32767, 2, -1}},
         {"double", Wave(3, 1, 64, Samples<double>({-1.5, 0.25, 1e300})), {-32768, 8192, 32767}},
         {"extensible float", Wave(0, 1, 32, Samples<float>({-0.5f}), 3), {-16384}},
@@ -267,14 +300,15 @@ TEST(ConvertWav, SixteenBitClipsRoundTripAndCutOffOnesWarn) {
 TEST(ConvertWav, MoreChannelsMixDownToStereo) {
     const std::vector<std::int16_t> frame{100, 200, 300, 32767, 400, 601};
     const std::pair<std::vector<E_SIDE>, std::vector<std::int16_t>> cases[] = {
-        {SidesOfWaveChannels(0x3F, 6), {267, 367}},      // 5.1: FL FR FC LFE BL BR
-        {SidesOfWaveChannels(0, 6), {267, 367}},         // no mask: the same, in bit order
-        {SidesOfVorbisChannels(6), {11022, 300}},        // L C R RL RR LFE
-        {SidesOfWaveChannels(0x211, 3), {200, 200}},     // front, back and side left only
-        {SidesOfWaveChannels(0x3, 3), {200, 250}},       // the third has no position: both sides
+        {SidesOfWaveChannels(0x3F, 6), {267, 367}},  // 5.1: FL FR FC LFE BL BR
+        {SidesOfWaveChannels(0, 6), {267, 367}},  // no mask: the same, in bit order
+        {SidesOfVorbisChannels(6), {11022, 300}},  // L C R RL RR LFE
+        {SidesOfWaveChannels(0x211, 3), {200, 200}},  // front, back and side left only
+        {SidesOfWaveChannels(0x3, 3), {200, 250}},  // the third has no position: both sides
     };
     for (const auto& [sides, expected] : cases) {
-        const std::vector<std::int16_t> samples(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(sides.size()));
+        const std::vector<std::int16_t> samples(frame.begin(),
+                                                frame.begin() + static_cast<std::ptrdiff_t>(sides.size()));
         const Clip clip = MixDown(44100, samples, sides);
         EXPECT_EQ(clip.channels, 2);
         EXPECT_EQ(clip.samples, expected);

@@ -65,7 +65,7 @@ TEST(Pack, CreateStoresTheFolderAndListAndExtractGiveItBack) {
     const std::string binary("BM\0\x01\xFF\r\n\x1A", 8);
     WriteFile(input / "IMG" / "BASE.bin", binary);
     WriteFile(input / "IMG" / "EMPTY.bin", "");
-    WriteFile(input / U8("\xE5\xA3\xB0") / U8("\xE6\x97\xA5.raw"), "RIFF");           // 声/日.raw
+    WriteFile(input / U8("\xE5\xA3\xB0") / U8("\xE6\x97\xA5.raw"), "RIFF");  // 声/日.raw
     WriteFile(input / "a" / "b" / "note.txt.utf8", "\xEF\xBB\xBF\xE6\x97\xA5\r\n");  // 日 CR LF
     WriteFile(archive, "old archive");
     ASSERT_EQ(Pack({L"create", Wide(archive), Wide(input)}).status, 0);
@@ -147,16 +147,19 @@ TEST(Pack, TransparencyMakesTheSharedMaskThatItsPicturesMustAgreeOn) {
     WriteFile(input / "IMG" / "CHAR2_MASK.bmp", MakeBmp24(2, 1, 0xFFFFFFu));
     const PackRun run = Pack({L"create", Wide(archive), Wide(input)});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, path("CHAR2_1.png") + ":0:0: warning: the picture has transparency, but its mask CHAR2_MASK is "
-                                             "the file " + path("CHAR2_MASK.bmp") + ": the transparency is ignored\n");
+    EXPECT_EQ(run.err, path("CHAR2_1.png") +
+                           ":0:0: warning: the picture has transparency, but its mask CHAR2_MASK is "
+                           "the file " +
+                           path("CHAR2_MASK.bmp") + ": the transparency is ignored\n");
     EXPECT_NE(run.out.find("\nConverted 3 PNG pictures and 1 mask made from transparency.\n"), std::string::npos);
     const std::string packed = ReadFileBytes(archive);
     const auto colours = [&](const wchar_t* key) {
         const CArchive read(Wide(archive));
         std::wstring problem;
-        const Picture picture = DecodeBmp(
-            std::string_view(reinterpret_cast<const char*>(read.GetData(key)), static_cast<std::size_t>(read.GetSize(key))),
-            problem).value();
+        const Picture picture = DecodeBmp(std::string_view(reinterpret_cast<const char*>(read.GetData(key)),
+                                                           static_cast<std::size_t>(read.GetSize(key))),
+                                          problem)
+                                    .value();
         return picture.rgb;
     };
     using Rgb = std::vector<std::uint8_t>;
@@ -169,9 +172,9 @@ TEST(Pack, TransparencyMakesTheSharedMaskThatItsPicturesMustAgreeOn) {
     WriteFile(input / "IMG" / "CHAR1_3.png", MakePng(2, 1, 8, 6, std::string("\xFF\0\0\xFF\0\xFF\0\xFF", 8)));
     const PackRun clash = Pack({L"create", Wide(archive), Wide(input)});
     EXPECT_EQ(clash.status, 1);
-    EXPECT_NE(clash.err.find(path("CHAR1_3.png") + ":0:0: error: the transparency differs from " +
-                             path("CHAR1_1.png") + " at pixel (1, 0), visible here and hidden there; both make the "
-                                                   "mask CHAR1_MASK"),
+    EXPECT_NE(clash.err.find(path("CHAR1_3.png") + ":0:0: error: the transparency differs from " + path("CHAR1_1.png") +
+                             " at pixel (1, 0), visible here and hidden there; both make the "
+                             "mask CHAR1_MASK"),
               std::string::npos)
         << clash.err;
     EXPECT_EQ(ReadFileBytes(archive), packed);
