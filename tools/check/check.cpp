@@ -297,7 +297,9 @@ private:
         if (!files_.KnowsSounds()) return;
         const std::optional<std::string_view> clip = files_.Sound(name);
         if (!clip) {
-            Add(shown, at, E_SEVERITY::ERROR_, L"the sound archive has no " + Quoted(name) + L": nothing is heard");
+            if (!files_.IsUnreadable(name)) {
+                Add(shown, at, E_SEVERITY::ERROR_, L"the sound archive has no " + Quoted(name) + L": nothing is heard");
+            }
             return;
         }
         if (const auto problem = ClipProblem(*clip)) {

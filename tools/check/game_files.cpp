@@ -86,7 +86,7 @@ std::unique_ptr<CGameFiles> CGameFiles::FromSources(const std::wstring& folder, 
             bytes = ReadPackSource(source, &fault);
         }
         if (!bytes) {
-            if (image) files->unreadable_.insert(source.key);
+            files->unreadable_.insert(source.key);
             if (fault.line > 0) {
                 findings.push_back(
                     MakeFinding(source.shown, {fault.line, fault.column}, E_SEVERITY::ERROR_, fault.text));

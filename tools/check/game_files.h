@@ -35,8 +35,8 @@ public:
     std::optional<std::string_view> Image(const std::wstring& key) const;
     std::optional<std::string_view> Sound(const std::wstring& key) const;
     bool KnowsSounds() const { return knowsSounds_; }
-    // The source of the picture entry `key` exists but could not be read;
-    // a finding says why, so it is not missing as well.
+    // The source of the entry `key` exists but could not be read or
+    // converted; a finding says why, so it is not missing as well.
     bool IsUnreadable(const std::wstring& key) const { return unreadable_.count(key) != 0; }
     // Where findings about the picture archive's entry `key` are shown, also
     // for an entry that is missing: "IMG.dat(./IMG/X.bmp)" or "DIR/IMG/X.bmp".

@@ -126,6 +126,15 @@ private:
                             L": the transparency is ignored");
                     continue;
                 }
+                // The backgrounds' mask BASE is a picture the game shows by
+                // itself: it must come from the author.
+                if (MasksOfPictures().count(mask) != 0) {
+                    Add(source, E_SEVERITY::WARNING,
+                        L"the picture has transparency, but its mask " + mask +
+                            L" is a picture of its own, which transparency does not make: the transparency is "
+                            L"ignored");
+                    continue;
+                }
                 makesMask = true;
                 Picture visibility;
                 visibility.width = picture->width;

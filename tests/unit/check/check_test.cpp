@@ -212,15 +212,17 @@ TEST(Check, SourcesFolderIsCheckedWithItsOwnFilesLinesAndColumns) {
     const Result thai = check("@MESSAGE[NONE][\xE3\x82\xBD]\n@MESSAGE[A][\xE0\xB8\x81]\n");  // no Shift_JIS form
     EXPECT_EQ(thai.out.substr(0, thai.out.find(" error")), shown + ":2:13:");
 
-    // Pictures are read as the packer converts them and named by the
-    // author's files; the last line says what was converted.
+    // Pictures and clips are read as the packer converts them and named by
+    // the author's files (one finding each, no "missing" besides); the last
+    // line says what was converted.
     const auto image = [&](const char* name) { return WideToUtf8((dir.path() / "game" / "IMG" / name).wstring()); };
     std::filesystem::remove(dir.path() / "game" / "IMG" / "CHAR1_2.bmp");
     std::filesystem::remove(dir.path() / "game" / "IMG" / "CHAR1_3.bmp");
     dir.Write("game/IMG/CHAR1_2.png", MakePng(1, 1, 8, 6, "\x01\x02\x03\x80"));
     dir.Write("game/IMG/CHAR1_3.png", "not a picture");
-    EXPECT_EQ(check("@MESSAGE[NONE][\xE3\x82\xBD]\n").out,
-              image("CHAR1_2.png") +
+    const std::string clip = WideToUtf8(dir.Write("game/BGM/a.wav", "not a clip").wstring());
+    EXPECT_EQ(check("@BGM[1][./BGM/a.wav]\n@MESSAGE[NONE][\xE3\x82\xBD]\n").out,
+              clip + ":0:0: error: not a WAV file (no RIFF WAVE form)\n" + image("CHAR1_2.png") +
                   ":0:0: warning: the picture has transparency, but its mask CHAR1_MASK is the "
                   "file " +
                   image("CHAR1_MASK.bmp") + ": the transparency is ignored\n" + image("CHAR1_3.png") +
