@@ -37,5 +37,8 @@ void CSingleInstance::BringFirstToFront(DWORD waitMilliseconds) const {
     }
     if (first == nullptr || !IsWindow(first)) return;
     if (IsIconic(first)) ShowWindow(first, SW_RESTORE);
+    // On top of the other windows, then active. (A process the user has
+    // just started may make another one's window the foreground window.)
+    SetWindowPos(first, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(first);
 }

@@ -142,7 +142,7 @@ void CVell::CreateSurfaces() {
         return;
     }
     // Until the first frame the canvas is black, like the window's background.
-    PatBlt(canvas.dc.get(), 0, 0, clientWidth, clientHeight, BLACKNESS);
+    PatBlt(CanvasDC(), 0, 0, clientWidth, clientHeight, BLACKNESS);
     RebuildBackBuffer();
 }
 
@@ -156,7 +156,7 @@ void CVell::RebuildBackBuffer() {
     // The bars beside the picture in full screen stay black.
     PatBlt(back.dc.get(), 0, 0, geometry.backBufferWidth, geometry.backBufferHeight, BLACKNESS);
     if (!BitBlt(back.dc.get(), geometry.imageOffsetX, geometry.imageOffsetY, clientWidth, clientHeight,
-                canvas.dc.get(), 0, 0, SRCCOPY)) {
+                CanvasDC(), 0, 0, SRCCOPY)) {
         ReportTrace(L"BitBlt failed at WM_PAINT\n");
     }
 }

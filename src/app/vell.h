@@ -15,7 +15,8 @@
 // ("MUTEX_VELL") guards the game state and every scene; `drawMutex`
 // ("MUTEX_VELL_DRAW") guards the back buffer and the screen geometry. The
 // frame thread never holds both; the window thread takes the draw lock inside
-// the state lock only to rebuild the back buffer.
+// the state lock only to switch the screen mode and to capture the picture
+// for a save.
 
 #include <windows.h>
 
@@ -134,8 +135,12 @@ private:
     void PresentFrame(const RECT& united);
     void OnPaint();
     // Builds the back buffer for the current geometry and puts the canvas
-    // into it. Window thread, with the draw lock held.
+    // into it. With the draw lock held: on the window thread during start-up
+    // (before the frame thread exists), then on the frame thread only.
     void RebuildBackBuffer();
+    // A stale back buffer rebuilt and the whole window invalidated. Frame
+    // thread.
+    void RebuildStaleBackBuffer();
 
     // Input: the current state's handler from the state table. Mouse
     // positions are already mapped to the canvas. One file per screen.
@@ -226,8 +231,23 @@ private:
 
     // Surfaces: the 800 x 600 canvas every scene draws into, and the back
     // buffer the window is painted from (monitor-shaped in full screen).
+    // A DC is used by one thread at a time, by construction. Once the frame
+    // thread runs, the canvas is its alone: only it draws into the canvas
+    // or reads it, so no lock is needed. The back buffer is written by the
+    // frame thread and read by the window thread (painting, the save
+    // capture), one at a time under the draw lock. A screen-mode switch on
+    // the window thread changes the geometry and marks the back buffer
+    // stale; the frame thread rebuilds it from the canvas before it presents
+    // anything more, and nothing is painted from a stale one.
     Surface canvas;
     Surface back;
+    std::atomic<bool> backBufferStale{false};  // set and cleared under the draw lock
+    // The thread the canvas belongs to: the window thread during start-up,
+    // the frame thread from its first moment on. CanvasDC reports any other
+    // user as a fatal error, so a change that draws from the wrong thread
+    // shows at once instead of as a rare failed blit.
+    std::atomic<DWORD> canvasOwner{GetCurrentThreadId()};
+    HDC CanvasDC() const;
 
     // Shared by the window thread and the frame thread.
     std::atomic<int> running{1};

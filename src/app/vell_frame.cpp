@@ -23,7 +23,15 @@ unsigned __stdcall CVell::FrameThread(void* game) {
     return 0;
 }
 
+HDC CVell::CanvasDC() const {
+    if (canvasOwner != GetCurrentThreadId()) {
+        ReportFatalError(L"The canvas was used outside the thread that draws the frames\n");
+    }
+    return canvas.dc.get();
+}
+
 void CVell::RunFrames() {
+    canvasOwner = GetCurrentThreadId();
     if (!IsWindow(window)) {
         return;
     }
@@ -42,7 +50,9 @@ void CVell::RunFrames() {
     secondStart = timeGetTime();
     frameCount = 0;
     while (running == 1) {
-        const auto changed = [&] { return stateMutex.Acquisitions() != acquisitionsSeen || inputLocked != 0; };
+        const auto changed = [&] {
+            return stateMutex.Acquisitions() != acquisitionsSeen || inputLocked != 0 || backBufferStale;
+        };
         if (idle && !changed()) {
             // Nothing changes before some thread takes the state lock or
             // sets the input lock, so the thread sleeps until one does
@@ -87,6 +97,11 @@ void CVell::RunFrames() {
             acquisitionsSeen = stateMutex.Acquisitions();
         }
 
+        if (backBufferStale) {
+            // The screen mode changed: the whole canvas goes into a back
+            // buffer of the new shape, idle or not.
+            RebuildStaleBackBuffer();
+        }
         const RECT united = UniteDrawRects(dirty);
         if (!IsZeroRect(united)) {
             const std::int64_t composeStart = frameTimes.Now();
@@ -131,9 +146,9 @@ void CVell::ComposeFrame(const RECT& united) {
             DrawMessageWindow(united);
         } else if (traits.drawnUnderStateLock) {
             CMutexLock lock(stateMutex);
-            scene->Draw(canvas.dc.get(), united);
+            scene->Draw(CanvasDC(), united);
         } else {
-            scene->Draw(canvas.dc.get(), united);
+            scene->Draw(CanvasDC(), united);
         }
     }
 }
@@ -148,11 +163,11 @@ void CVell::DrawMessageWindow(const RECT& united) {
     }
     if (busy) {
         textMayProceed = 0;
-        textWindow->DrawWindow(canvas.dc.get(), united, false);
+        textWindow->DrawWindow(CanvasDC(), united, false);
         return;
     }
     textMayProceed = 1;
-    textWindow->DrawWindow(canvas.dc.get(), united, true);
+    textWindow->DrawWindow(CanvasDC(), united, true);
     // Starts only a voice that is loaded and waiting.
     soundPlayer->StartWaitingVoice();
     if (state == GAME && autoMode == 1 && !textWindow->IsTyping()) {
@@ -162,10 +177,15 @@ void CVell::DrawMessageWindow(const RECT& united) {
 
 void CVell::PresentFrame(const RECT& united) {
     CMutexLock lock(drawMutex);
+    if (backBufferStale) {
+        // The mode changed since the top of this frame.
+        RebuildStaleBackBuffer();
+        return;
+    }
     const int w = united.right - united.left;
     const int h = united.bottom - united.top;
     if (!BitBlt(back.dc.get(), united.left + geometry.imageOffsetX, united.top + geometry.imageOffsetY, w, h,
-                canvas.dc.get(), united.left, united.top, SRCCOPY)) {
+                CanvasDC(), united.left, united.top, SRCCOPY)) {
         ReportTrace(L"BitBlt failed at WM_PAINT\n");
     }
     if (fullScreen) {
@@ -177,9 +197,23 @@ void CVell::PresentFrame(const RECT& united) {
     }
 }
 
+void CVell::RebuildStaleBackBuffer() {
+    CMutexLock lock(drawMutex);
+    RebuildBackBuffer();
+    backBufferStale = false;
+    InvalidateRect(window, nullptr, FALSE);
+}
+
 void CVell::OnPaint() {
     CMutexLock lock(drawMutex);
     const CPaintDC dc(window, paint);
+    if (backBufferStale) {
+        // Black until the frame thread has rebuilt the buffer for the new
+        // mode; it then invalidates the whole window.
+        const RECT& r = paint.rcPaint;
+        PatBlt(dc.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, BLACKNESS);
+        return;
+    }
     if (fullScreen) {
         if (!StretchBlt(dc.get(), 0, 0, monitorWidth, monitorHeight, back.dc.get(), 0, 0, geometry.backBufferWidth,
                         geometry.backBufferHeight, SRCCOPY)) {
@@ -194,14 +228,16 @@ void CVell::OnPaint() {
 }
 
 int CVell::ChangeScreen() {
-    // The geometry and the back buffer change together under the draw lock,
-    // so the frame thread never copies into a buffer being rebuilt or with
-    // offsets of the other mode.
+    // The geometry changes under the draw lock and the back buffer is marked
+    // stale with it, so the frame thread never copies into a buffer with
+    // the offsets of the other mode. The canvas is not touched here: it
+    // belongs to the frame thread, which rebuilds the buffer from it.
     CMutexLock lock(drawMutex);
     if (!SwitchScreen({HWND_TOP, true, SWP_FRAMECHANGED, SW_RESTORE, showCommand})) {
         return 0;
     }
-    RebuildBackBuffer();
-    InvalidateRect(window, nullptr, FALSE);
+    backBufferStale = true;
+    // An idle frame thread wakes for it.
+    stateMutex.WakeSleeper();
     return 1;
 }

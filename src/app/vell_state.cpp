@@ -55,8 +55,9 @@ void CVell::ApplyState() {
         // picture), the position and the message. The draw lock keeps the
         // frame thread from copying into the buffer meanwhile.
         CMutexLock drawLock(drawMutex);
-        saveLoad->CaptureForSave(back.dc.get(), geometry.imageOffsetX, geometry.imageOffsetY, script->position,
-                                 script->messageText);
+        // A buffer left stale by a mode switch holds no picture to take yet.
+        saveLoad->CaptureForSave(backBufferStale ? nullptr : back.dc.get(), geometry.imageOffsetX,
+                                 geometry.imageOffsetY, script->position, script->messageText);
     }
     if (row->backgroundPicture != nullptr) {
         background->SetPicture(row->backgroundPicture);

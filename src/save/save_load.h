@@ -60,7 +60,7 @@ public:
     // Takes what a later save stores: the scenario position, the message
     // text, and the 800 x 600 game picture whose top-left corner lies at
     // (sourceX, sourceY) of `source`, shrunk to 120 x 90. A failed shrink is
-    // traced and keeps the previous picture.
+    // traced and keeps the previous picture; a null `source` keeps it too.
     void CaptureForSave(HDC source, int sourceX, int sourceY, std::int32_t position, const std::wstring& text);
     // A click at canvas point (x, y): -1 nothing more to do (also after a
     // save, successful or not), 0 leave the screen, 1 a save was chosen for

@@ -114,6 +114,7 @@ void CSaveLoad::RefreshButtons() {
 void CSaveLoad::CaptureForSave(HDC source, int sourceX, int sourceY, std::int32_t position, const std::wstring& text) {
     capturePosition = position;
     captureText = text;
+    if (source == nullptr) return;
     SetStretchBltMode(captureDC.get(), COLORONCOLOR);
     if (!StretchBlt(captureDC.get(), 0, 0, THUMBNAIL_WIDTH, THUMBNAIL_HEIGHT, source, sourceX, sourceY, width, height,
                     SRCCOPY)) {

@@ -142,6 +142,7 @@ INITIALIZE, OK, CANCEL, APPLY = (on_panel("CONFIG_" + stem, (left, 493)) for ste
     ("INITIALIZE", 91), ("OK", 254), ("CANCEL", 417), ("APPLY", 580)))
 WINDOWED, FULL_SCREEN = on_panel("CONFIG_WINDOW", (305, 93)), on_panel("CONFIG_FULLSCREEN", (495, 93))
 MESSAGE_INSTANT = on_panel("CONFIG_INSTANT", (592, 333))
+AUTO_INSTANT = on_panel("CONFIG_INSTANT", (592, 378))
 # The sliders' bars: left end and width, and the middle of the music and
 # transparency bars.
 BAR_LEFT, BAR_WIDTH = 25 + 425, size("CONFIG_VOLUME")[0]
@@ -282,22 +283,26 @@ def wait_text_still(game, what="the message to stop typing"):
     return harness.wait_for(what, probe, interval=0.3), len(seen)
 
 
-# Does `press` (Enter unless given) on a page shown whole in `shot` and
-# returns the next page or message once it is shown whole (instant message
-# speed), or what `probe` returns for a screenshot if given. The game takes
-# input again from the frame after the one that shows the page; on a loaded
-# machine a press can come before it and be dropped, so a press that changed
-# nothing in 10 s is made once more.
-def next_page(game, shot, press=None, probe=None):
-    probe = probe or (lambda s: has_lettering(s) and text_key(s) != text_key(shot) and s)
-    press = press or (lambda: game.key("Return"))
+# Makes `press` until `probe` returns a truthy value for a screenshot, which
+# it returns. The game takes input again from the frame after the one that
+# showed the last change; on a loaded machine a press can come before it and
+# be dropped, so a press that changed nothing in 10 s is made once more.
+def press_until(game, press, probe, what):
     for deadline in (10, harness.DEADLINE):
         press()
         try:
-            return harness.wait_for("the next page", lambda: probe(game.screenshot()), deadline, interval=0.05)
+            return harness.wait_for(what, lambda: probe(game.screenshot()), deadline, interval=0.05)
         except AssertionError:
             if deadline == harness.DEADLINE:
                 raise
+
+
+# Does `press` (Enter unless given) on a page shown whole in `shot` and
+# returns the next page or message once it is shown whole (instant message
+# speed), or what `probe` returns for a screenshot if given.
+def next_page(game, shot, press=None, probe=None):
+    probe = probe or (lambda s: has_lettering(s) and text_key(s) != text_key(shot) and s)
+    return press_until(game, press or (lambda: game.key("Return")), probe, "the next page")
 
 
 # True if the area stays as in `shot` for `seconds` (a check that something

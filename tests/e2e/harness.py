@@ -89,11 +89,13 @@ def restart_wine(env):
 # "rec-22050-1.raw.0001", ...). With `box_log`, Wine writes the text of every
 # message box the game raises to that file. `title` None: no waiting for the
 # game window (a start that fails before it shows). `prepare(folder)` runs
-# just before the start. With `working_dir`, the game runs in `game_dir`
-# itself (no copy), started by its full Windows path from that folder.
+# just before the start. `env` adds to the environment of the game and of
+# Wine's server, when the start restarts it. With `working_dir`, the game runs
+# in `game_dir` itself (no copy), started by its full Windows path from that
+# folder.
 class Game:
     def __init__(self, game_dir, display, sys_files=None, prefix=None, restart=True, record_dir=None, box_log=None,
-                 title="Ondrell ver. 1.20", prepare=None, working_dir=None):
+                 title="Ondrell ver. 1.20", prepare=None, env=None, working_dir=None):
         self.copied = working_dir is None
         self.dir = Path(tempfile.mkdtemp(prefix="ondrell-e2e-")) if self.copied else Path(game_dir).resolve()
         if self.copied:
@@ -101,7 +103,7 @@ class Game:
         (self.dir / "SYS").mkdir(exist_ok=True)
         for name, data in (sys_files or {}).items():
             (self.dir / "SYS" / name).write_bytes(data)
-        self.env = wine_env(display, prefix)
+        self.env = dict(wine_env(display, prefix), **(env or {}))
         if record_dir is not None:
             (Path(record_dir) / "asoundrc").write_text(
                 "pcm.!default {\n  type file\n  slave { pcm { type null } }\n"
@@ -136,6 +138,16 @@ class Game:
     def find_window(self, name):
         out = self.x("xdotool", "search", "--name", f"^{name}$", check=False).split()
         return out[0] if out else None
+
+    # The display's top-level windows, top of the stack first, as xdotool
+    # numbers them.
+    def stacking(self):
+        out = self.x("xwininfo", "-root", "-children")
+        return [str(int(line.split()[0], 16)) for line in out.splitlines() if line.strip().startswith("0x")]
+
+    def above(self, window, other):
+        order = self.stacking()
+        return order.index(window) < order.index(other)
 
     def geometry(self):
         out = self.x("xdotool", "getwindowgeometry", "--shell", self.window)
