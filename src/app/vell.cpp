@@ -16,6 +16,10 @@
 
 namespace {
 
+// How long the end of the program waits for the sound thread to let go of
+// the devices.
+constexpr DWORD SOUND_FINISH_MS = 3000;
+
 // A registered file's bytes as a scene takes them (no data for a missing
 // entry, so the registration fails and is reported).
 BmpImage ImageFile(const CArchive& archive, const std::wstring& stem) {
@@ -108,6 +112,14 @@ CVell::~CVell() {
     // slots in place under the state lock, so both still exist. Then the
     // sound requests still queued run before the channels go.
     diskWriter.reset();
+    // A sound device that never answers must not keep the program from
+    // ending: the sound thread gets a few seconds to finish. If it is still
+    // stuck in the device, it still uses the channels, so nothing more is
+    // released and the process ends here (every file is written by now).
+    if (soundPlayer && !soundPlayer->Finish(SOUND_FINISH_MS)) {
+        ReportTrace(L"The sound device does not answer; the game ends without waiting for it\n");
+        ExitProcess(0);
+    }
     soundPlayer.reset();
     canvas.select.reset();
     back.select.reset();

@@ -28,6 +28,11 @@ public:
     void Post(std::function<void()> job);
     // Returns once every job posted before the call has run.
     void Flush();
+    // Lets the thread finish every job posted and end, waiting at most
+    // `milliseconds`. False when a job is still running then (a device that
+    // never answers): the thread still uses the queue, so its owner must end
+    // the process without destroying it.
+    bool Finish(DWORD milliseconds);
 
 private:
     static unsigned __stdcall Run(void* queue);

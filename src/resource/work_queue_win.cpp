@@ -11,13 +11,17 @@ CWorkQueue::CWorkQueue() {
     if (!thread_) ReportTrace(L"A work thread could not be started; its jobs run where they are posted\n");
 }
 
-CWorkQueue::~CWorkQueue() {
-    if (!thread_) return;
+CWorkQueue::~CWorkQueue() { Finish(INFINITE); }
+
+bool CWorkQueue::Finish(DWORD milliseconds) {
+    if (!thread_) return true;
     AcquireSRWLockExclusive(&lock_);
     ending_ = true;
     ReleaseSRWLockExclusive(&lock_);
     WakeConditionVariable(&posted_);
-    WaitForSingleObject(thread_.get(), INFINITE);
+    if (WaitForSingleObject(thread_.get(), milliseconds) != WAIT_OBJECT_0) return false;
+    thread_.Close();
+    return true;
 }
 
 void CWorkQueue::Post(std::function<void()> job) {

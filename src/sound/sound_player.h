@@ -53,6 +53,11 @@ public:
     void Post(std::function<void(CSound& music, CSound& voice)> request);
     // Returns once every request made so far has been carried out.
     void Flush() { queue.Flush(); }
+    // Carries out what is queued and ends the thread, waiting at most
+    // `milliseconds`; false when a device does not answer by then (see
+    // CWorkQueue::Finish: the player and its channels must then outlive the
+    // process).
+    bool Finish(DWORD milliseconds) { return queue.Finish(milliseconds); }
 
 private:
     HWND window;

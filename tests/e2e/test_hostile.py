@@ -205,6 +205,30 @@ class Hostile(gp.GameTest):
         self.assertIsNone(game.process.poll())
         self.assertEqual(len(save.read_bytes()), gp.SAVE_SIZE)
 
+    # A sound device that never answers: ALSA's device is a file plugin
+    # writing into a FIFO that nobody reads, so opening it blocks for good.
+    # The game plays on without its sound, no lock wait ends it, and it
+    # still ends with status 0 when the player leaves.
+    def test_a_sound_device_that_hangs_neither_stops_nor_ends_the_game(self):
+        fifo = self.scratch / "device.fifo"
+        os.mkfifo(fifo)
+        (self.scratch / "asoundrc").write_text(
+            f'pcm.!default {{\n  type file\n  slave {{ pcm {{ type null }} }}\n  file "{fifo}"\n  format "raw"\n}}\n')
+        log = self.scratch / "boxes.log"
+        game = harness.Game(gp.GAME_DIR, self.display, {"sys.dat": gp.settings(gp.INSTANT, draw_speed=gp.INSTANT)},
+                            box_log=log, env={"ALSA_CONFIG_PATH": str(self.scratch / "asoundrc"),
+                                              "WINEDLLOVERRIDES": "mscoree,mshtml,winepulse.drv="})
+        self.addCleanup(game.close)
+        gp.start_new_game(game)
+        shot = gp.wait_text(game)
+        for _ in range(3):
+            shot = gp.next_page(game, shot)
+        # Longer than a lock wait may last.
+        self.assertTrue(gp.stays(game, shot, 6.0, gp.SCREEN))
+        gp.next_page(game, shot)
+        self.assertEqual(self.boxes(log), [])
+        self.exit_cleanly(game)
+
     # A copy started on a folder where the game already runs brings that
     # game's window to the front and ends with status 0; a copy on another
     # folder is a game of its own.
