@@ -220,7 +220,8 @@ TEST(Check, SourcesFolderIsCheckedWithItsOwnFilesLinesAndColumns) {
     std::filesystem::remove(dir.path() / "game" / "IMG" / "CHAR1_3.bmp");
     dir.Write("game/IMG/CHAR1_2.png", MakePng(1, 1, 8, 6, "\x01\x02\x03\x80"));
     dir.Write("game/IMG/CHAR1_3.png", "not a picture");
-    const std::string clip = WideToUtf8(dir.Write("game/BGM/a.wav", "not a clip").wstring());
+    dir.Write("game/BGM/a.wav", "not a clip");
+    const std::string clip = WideToUtf8((dir.path() / "game" / "BGM" / "a.wav").wstring());
     EXPECT_EQ(check("@BGM[1][./BGM/a.wav]\n@MESSAGE[NONE][\xE3\x82\xBD]\n").out,
               clip + ":0:0: error: not a WAV file (no RIFF WAVE form)\n" + image("CHAR1_2.png") +
                   ":0:0: warning: the picture has transparency, but its mask CHAR1_MASK is the "
