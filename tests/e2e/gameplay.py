@@ -233,8 +233,15 @@ def title_is_shown(shot):
 
 # Waits until `area` differs from the screenshot `before`, then for a still
 # screen, which it returns.
-def changes(game, before, area=SCREEN, what="the screen to change"):
-    harness.wait_for(what, lambda: max_difference(game.screenshot(), before, area) > 8, interval=0.05)
+# With `press`, it is made first, and again if it changed nothing (see
+# press_until).
+def changes(game, before, area=SCREEN, what="the screen to change", press=None):
+    def probe(shot):
+        return max_difference(shot, before, area) > 8
+    if press:
+        press_until(game, press, probe, what)
+    else:
+        harness.wait_for(what, lambda: probe(game.screenshot()), interval=0.05)
     return game.wait_still()
 
 
@@ -245,17 +252,15 @@ def wait_title(game):
 
 def open_menu(game):
     shot = game.wait_still()
-    game.click(*ASIDE, 3)
-    return changes(game, shot, what="the menu")
+    return changes(game, shot, what="the menu", press=lambda: game.click(*ASIDE, 3))
 
 
 # "はじめから" once the title has faded in; then waits until the title has
 # faded out and the background "HAIKEI1" shows alone where it was.
 def start_new_game(game):
     game.wait_still()
-    game.press(TITLE_START)
-    harness.wait_for("the title to fade out", lambda: all(harness.near(game.screenshot().getpixel(
-        p), background) for p, _, background in title_points()), interval=0.05)
+    press_until(game, lambda: game.press(TITLE_START), lambda shot: all(harness.near(shot.getpixel(
+        p), background) for p, _, background in title_points()), "the title to fade out")
 
 
 # Waits until the message window shows letters (other than those of the
@@ -303,6 +308,15 @@ def press_until(game, press, probe, what):
 def next_page(game, shot, press=None, probe=None):
     probe = probe or (lambda s: has_lettering(s) and text_key(s) != text_key(shot) and s)
     return press_until(game, press or (lambda: game.key("Return")), probe, "the next page")
+
+
+# Waits until the message window shows a later frame of the typing than
+# `shot` and returns it. The game takes input again from the frame after the
+# one that showed a change, so a click on a typing message sent now is heard
+# (and a second one, which would open the menu, is never needed).
+def next_typed(game, shot):
+    return harness.wait_for("the typing to go on", lambda: (lambda now: area_key(now, TEXT_AREA) != area_key(
+        shot, TEXT_AREA) and now)(game.screenshot()), interval=0.05)
 
 
 # True if the area stays as in `shot` for `seconds` (a check that something

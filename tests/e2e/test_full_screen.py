@@ -35,13 +35,13 @@ class FullScreen(gp.GameTest):
         game = self.start({"sys.dat": gp.settings(draw_speed=gp.INSTANT)})
         title = game.wait_still()
         place = game.geometry()[:2]
-        game.press(gp.TITLE_CONFIG)
-        gp.changes(game, title, what="the configuration screen")
-        game.press(gp.FULL_SCREEN)
-        game.press(gp.APPLY)
-        self.wait_mode(1)
-        game.press(to_screen(gp.WINDOWED))
-        game.press(to_screen(gp.APPLY))
+        config = gp.changes(game, title, what="the configuration screen", press=lambda: game.press(gp.TITLE_CONFIG))
+        gp.changes(game, config, what="full screen chosen", press=lambda: game.press(gp.FULL_SCREEN))
+        gp.press_until(game, lambda: game.press(gp.APPLY), lambda _: game.geometry()[2:] == (1920, 1080), "full screen")
+        config = self.wait_mode(1)
+        gp.changes(game, config, (0, 0, 1920, 1080), "the window chosen", press=lambda: game.press(to_screen(gp.WINDOWED)))
+        gp.press_until(game, lambda: game.press(to_screen(gp.APPLY)), lambda _: game.geometry()[2:] == (800, 600),
+                       "the window")
         self.wait_mode(0)
         harness.wait_for("the window at its place", lambda: game.geometry()[:2] == place)
 
@@ -57,12 +57,12 @@ class FullScreen(gp.GameTest):
         self.assertTrue(harness.near(shot.getpixel((sx + 1, sy + 1)), expected, 16))
         # The staff button, clicked on the screen, opens the staff roll; a
         # click returns to the title.
-        game.press(to_screen(gp.TITLE_STAFF))
-        staff = gp.load("STAFF")
-        game.wait_pixel(*to_screen((400, 300)), staff.getpixel((400, 300)), tolerance=16)
+        staff = gp.load("STAFF").getpixel((400, 300))
+        gp.press_until(game, lambda: game.press(to_screen(gp.TITLE_STAFF)), lambda s: harness.near(
+            s.getpixel(to_screen((400, 300))), staff, 16), "the staff roll")
         game.wait_still()
-        game.click(*to_screen((400, 300)))
-        game.wait_pixel(sx + 1, sy + 1, expected, tolerance=16)
+        gp.press_until(game, lambda: game.click(*to_screen((400, 300))), lambda s: harness.near(
+            s.getpixel((sx + 1, sy + 1)), expected, 16), "the title")
 
 
 if __name__ == "__main__":

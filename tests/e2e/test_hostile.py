@@ -147,12 +147,10 @@ class Hostile(gp.GameTest):
                 gp.wait_text(game)
                 # A save into frame 1, over save0.dat: nothing can be written.
                 menu = gp.open_menu(game)
-                game.press(gp.MENU_SAVE)
-                saves = gp.changes(game, menu, what="the save screen")
+                saves = gp.changes(game, menu, what="the save screen", press=lambda: game.press(gp.MENU_SAVE))
                 game.press(gp.FRAME1)
                 game.wait_still()
-                game.click(*gp.SAVE_RETURN)
-                gp.changes(game, saves, what="the menu again")
+                gp.changes(game, saves, what="the menu again", press=lambda: game.press(gp.SAVE_RETURN))
                 self.assertEqual(self.boxes(log), [])
                 self.exit_cleanly(game)
                 kept = {p.name: p.read_bytes() for p in (game.dir / "SYS").glob("*") if p.name != "filler"}
@@ -174,8 +172,7 @@ class Hostile(gp.GameTest):
         gp.start_new_game(game)
         gp.wait_text(game)
         menu = gp.open_menu(game)
-        game.press(gp.MENU_SAVE)
-        saves = gp.changes(game, menu, what="the save screen")
+        saves = gp.changes(game, menu, what="the save screen", press=lambda: game.press(gp.MENU_SAVE))
         save = game.dir / "SYS" / "save0.dat"
         game.press(gp.FRAME1)
         # While the file is being flushed the screen still answers: frame 8
@@ -190,12 +187,10 @@ class Hostile(gp.GameTest):
             game.screenshot(), saves, (46, 81, 166, 171)) > 8)
         # Apply on the configuration screen, with the instant auto speed
         # chosen: the right button leaves at once, while sys.dat is flushed.
-        game.click(*gp.ASIDE, 3)
-        menu = gp.changes(game, saves, what="the menu")
-        game.press(gp.MENU_CONFIG)
-        config = gp.changes(game, menu, what="the configuration screen")
-        game.press(gp.AUTO_INSTANT)
-        chosen = gp.changes(game, config, what="the instant auto speed chosen")
+        menu = gp.changes(game, game.wait_still(), what="the menu", press=lambda: game.click(*gp.ASIDE, 3))
+        config = gp.changes(game, menu, what="the configuration screen", press=lambda: game.press(gp.MENU_CONFIG))
+        chosen = gp.changes(game, config, what="the instant auto speed chosen",
+                            press=lambda: game.press(gp.AUTO_INSTANT))
         game.press(gp.APPLY)
         gp.press_until(game, lambda: game.click(*gp.ASIDE, 3),
                        lambda s: gp.max_difference(s, chosen, gp.SLIDER_END) > 8, "the configuration screen to close")
@@ -264,8 +259,7 @@ class Hostile(gp.GameTest):
         title = gp.wait_title(game)
         sys_dat = game.dir / "SYS" / "sys.dat"
         self.assertTrue(sys_dat.is_symlink(), "start-up replaced the unreadable settings file")
-        game.press(gp.TITLE_CONFIG)
-        gp.changes(game, title, what="the configuration screen")
+        gp.changes(game, title, what="the configuration screen", press=lambda: game.press(gp.TITLE_CONFIG))
         gp.press_until(game, lambda: game.press(gp.APPLY),
                        lambda _: not sys_dat.is_symlink() and sys_dat.stat().st_size == 28, "sys.dat written")
         self.assertEqual(sys_dat.read_bytes(), gp.settings())

@@ -100,41 +100,35 @@ class Play(gp.GameTest):
         # list opens its entry, a term in the explanation that term's entry;
         # the pop-back button steps back to the first entry, the right button
         # to the list, the back button to the title.
-        def shows(expected, box, what):
-            harness.wait_for(what, lambda: gp.area_key(game.screenshot(), box) == gp.area_key(expected, box))
+        def shows(expected, box, what, press):
+            gp.press_until(game, press, lambda s: gp.area_key(s, box) == gp.area_key(expected, box), what)
         title = gp.wait_title(game)
-        game.press(gp.TITLE_GLOSSARY)
-        listing = gp.changes(game, title, HEADING, "the glossary list")
+        listing = gp.changes(game, title, HEADING, "the glossary list", press=lambda: game.press(gp.TITLE_GLOSSARY))
         self.assertGreaterEqual(len(term_lines(listing, GLOSSARY_TEXT)[1]), 8, "the list shows no titles")
-        game.click(400, 300, 5)
-        gp.changes(game, listing, GLOSSARY_TEXT, "the list's second page")
-        game.click(400, 300, 4)
-        shows(listing, GLOSSARY_TEXT, "the list's first page again")
-        game.press(term_point(game.wait_still(), GLOSSARY_TEXT, 1))
-        entry = gp.changes(game, listing, HEADING, "an entry from the list")
-        game.press(term_point(entry, GLOSSARY_TEXT))
-        linked = gp.changes(game, entry, HEADING, "the entry of a term in the explanation")
+        gp.changes(game, listing, GLOSSARY_TEXT, "the list's second page", press=lambda: game.click(400, 300, 5))
+        gp.press_until(game, lambda: game.click(400, 300, 4), lambda s: gp.area_key(s, GLOSSARY_TEXT) == gp.area_key(
+            listing, GLOSSARY_TEXT), "the list's first page again")
+        first_page = game.wait_still()
+        entry = gp.changes(game, listing, HEADING, "an entry from the list",
+                           press=lambda: game.press(term_point(first_page, GLOSSARY_TEXT, 1)))
+        linked = gp.changes(game, entry, HEADING, "the entry of a term in the explanation",
+                            press=lambda: game.press(term_point(entry, GLOSSARY_TEXT)))
         self.assertNotEqual(gp.area_key(linked, HEADING), gp.area_key(listing, HEADING))
-        game.press(POPBACK)
-        shows(entry, HEADING, "the first entry again")
-        game.press((400, 300), 3)
-        shows(listing, HEADING, "the list again")
-        game.press(GLOSSARY_BACK)
+        shows(entry, HEADING, "the first entry again", lambda: game.press(POPBACK))
+        shows(listing, HEADING, "the list again", lambda: game.press((400, 300), 3))
+        gp.press_until(game, lambda: game.press(GLOSSARY_BACK), gp.title_is_shown, "the title")
 
         # With no saves the load screen's frames cannot be pressed.
         title = gp.wait_title(game)
-        game.press(gp.TITLE_LOAD)
-        load_screen = gp.changes(game, title, what="the load screen")
+        load_screen = gp.changes(game, title, what="the load screen", press=lambda: game.press(gp.TITLE_LOAD))
         game.press(gp.FRAME1)
         self.assertTrue(gp.stays(game, load_screen, 1.5, PANEL), "an empty slot reacted")
-        game.press(gp.SAVE_RETURN)
+        gp.press_until(game, lambda: game.press(gp.SAVE_RETURN), gp.title_is_shown, "the title")
         # Initialize, then Cancel: the settings stay as they were.
         title = gp.wait_title(game)
-        game.press(gp.TITLE_CONFIG)
-        config = gp.changes(game, title, what="the configuration screen")
-        game.press(gp.INITIALIZE)
-        gp.changes(game, config, what="the options at their defaults")
-        game.press(gp.CANCEL)
+        config = gp.changes(game, title, what="the configuration screen", press=lambda: game.press(gp.TITLE_CONFIG))
+        gp.changes(game, config, what="the options at their defaults", press=lambda: game.press(gp.INITIALIZE))
+        gp.press_until(game, lambda: game.press(gp.CANCEL), gp.title_is_shown, "the title")
         gp.wait_title(game)
         self.assertEqual(self.sys_dat(), START)
 
@@ -155,7 +149,7 @@ class Play(gp.GameTest):
 
         # The right button on a typing message (one that shows its first
         # letters) finishes it and opens no menu.
-        gp.next_page(game, shown[1], lambda: game.click(*gp.IN_TEXT))
+        gp.next_typed(game, gp.next_page(game, shown[1], lambda: game.click(*gp.IN_TEXT)))
         game.click(*gp.ASIDE, 3)
         shown[2], states = gp.wait_text_still(game, "message 2 to stop typing")
         self.assertLessEqual(states, TYPING_CUT, "the right button did not finish the typing")
@@ -213,7 +207,7 @@ class Play(gp.GameTest):
 
         # A click on a typing message shows it whole at once; the next message
         # types out again.
-        gp.next_page(game, shown[2], lambda: game.click(*gp.IN_TEXT))
+        gp.next_typed(game, gp.next_page(game, shown[2], lambda: game.click(*gp.IN_TEXT)))
         game.click(*gp.IN_TEXT)
         shown[3], states = gp.wait_text_still(game, "message 3 to stop typing")
         self.assertLessEqual(states, TYPING_CUT, "the click did not finish the typing")
@@ -225,17 +219,15 @@ class Play(gp.GameTest):
         # The instant message speed chosen and applied in the configuration
         # screen; the right button leaves it, and then the menu.
         menu = gp.open_menu(game)
-        game.press(gp.MENU_CONFIG)
-        gp.changes(game, menu, what="the configuration screen")
-        game.press(gp.MESSAGE_INSTANT)
-        game.press(gp.APPLY)
+        config = gp.changes(game, menu, what="the configuration screen", press=lambda: game.press(gp.MENU_CONFIG))
+        gp.changes(game, config, what="the instant message speed chosen", press=lambda: game.press(gp.MESSAGE_INSTANT))
         applied = gp.settings(gp.INSTANT, gp.FAST, gp.INSTANT, MUSIC_VOLUME, VOICE_VOLUME)
-        harness.wait_for("the new speed in sys.dat", lambda: self.sys_dat() == applied)
+        gp.press_until(game, lambda: game.press(gp.APPLY), lambda _: self.sys_dat() == applied,
+                       "the new speed in sys.dat")
         config = game.wait_still()
-        game.click(*gp.ASIDE, 3)
-        gp.changes(game, config, gp.SLIDER_END, "the menu")
-        game.click(*gp.ASIDE, 3)
-        harness.wait_for("the game", lambda: gp.max_difference(game.screenshot(), shown[4]) <= 2)
+        gp.changes(game, config, gp.SLIDER_END, "the menu", press=lambda: game.click(*gp.ASIDE, 3))
+        gp.press_until(game, lambda: game.click(*gp.ASIDE, 3), lambda s: gp.max_difference(s, shown[4]) <= 2,
+                       "the game")
         # Message 5 shows whole in the first frame that shows it.
         first = gp.next_page(game, shown[4])
         shown[5], _ = gp.wait_text_still(game)
@@ -252,20 +244,22 @@ class Play(gp.GameTest):
         left, top, right, bottom = gp.WINDOW_AREA
 
         def hide():
-            game.key("space")
-            return harness.wait_for("the scene where the message window was", lambda: (lambda s: np.abs(gp.array(
-                s, gp.WINDOW_AREA) - haikei[top:bottom, left:right]).max() <= 8 and s)(game.screenshot()))
+            return gp.press_until(game, lambda: game.key("space"), lambda s: np.abs(gp.array(
+                s, gp.WINDOW_AREA) - haikei[top:bottom, left:right]).max() <= 8 and s,
+                "the scene where the message window was")
+
+        def show(press):
+            gp.press_until(game, press, gp.has_lettering, "the message window again")
+            return game.wait_still()
         # Space hides the window and shows it again with its page: the name
         # whole, though Haruto came in while it went into the name box. A
         # click brings a hidden window back too, and does not move on.
-        hidden = hide()
-        game.key("space")
-        back = gp.wait_text(game, unlike=hidden)
+        hide()
+        back = show(lambda: game.key("space"))
         self.assertEqual(gp.max_difference(back, shown[5], gp.TEXT_AREA), 0)
         self.assertEqual(gp.max_difference(back, shown[5], gp.NAME_AREA), 0, "part of the name is missing")
-        hidden = hide()
-        game.click(*gp.IN_TEXT)
-        back = gp.wait_text(game, unlike=hidden)
+        hide()
+        back = show(lambda: game.click(*gp.IN_TEXT))
         self.assertEqual(gp.max_difference(back, shown[5], gp.TEXT_AREA), 0, "the click moved the story on")
 
         # The backlog: one wheel step, then message `n` (and no other) in
@@ -298,9 +292,8 @@ class Play(gp.GameTest):
         # A term of message 10 opens its entry; the right button on the only
         # page leaves it for the same message, not the next one.
         message = game.wait_still()
-        game.press(term_point(message, gp.TEXT_AREA))
-        gp.changes(game, message, HEADING, "the term's entry")
-        game.press((400, 300), 3)
+        gp.changes(game, message, HEADING, "the term's entry", press=lambda: game.press(term_point(message, gp.TEXT_AREA)))
+        show(lambda: game.press((400, 300), 3))
         back = gp.wait_text_still(game)[0]
         self.assertTrue(gp.same_text(back, message), "the glossary did not return to the same message")
         # Message 11 (Shiori on the CPU's fetch, decode and execute) takes two
@@ -316,16 +309,18 @@ class Play(gp.GameTest):
         # on; messages 13 and 14 come without input, each one pause after the
         # screen last changed.
         normal_look = gp.area_key(first, gp.AUTO_BUTTON)
-        game.move(*gp.AUTO_AT)
-        harness.wait_for("the AUTO button's cover look", lambda: gp.area_key(
-            game.screenshot(), gp.AUTO_BUTTON) != normal_look, interval=0.05)
-        game.click(*gp.AUTO_AT)
-        clicked = time.monotonic()
-        game.move(*gp.ASIDE)
-        harness.wait_for("the AUTO button's invalid look", lambda: (lambda s: gp.area_key(
-            s, gp.AUTO_BUTTON) != normal_look and gp.stays(game, s, 0.3, gp.AUTO_BUTTON))(game.screenshot()))
+        gp.press_until(game, lambda: game.move(*gp.AUTO_AT), lambda s: gp.area_key(s, gp.AUTO_BUTTON) != normal_look,
+                       "the AUTO button's cover look")
+        clicked = []
+
+        def click_auto():
+            game.click(*gp.AUTO_AT)
+            clicked.append(time.monotonic())
+            game.move(*gp.ASIDE)
+        gp.press_until(game, click_auto, lambda s: gp.area_key(s, gp.AUTO_BUTTON) != normal_look and gp.stays(
+            game, s, 0.3, gp.AUTO_BUTTON), "the AUTO button's invalid look")
         second = gp.wait_text(game, unlike=first)
-        self.assertGreaterEqual(time.monotonic() - clicked, AUTO_PAUSE - 0.1, "no pause before moving on")
+        self.assertGreaterEqual(time.monotonic() - clicked[-1], AUTO_PAUSE - 0.1, "no pause before moving on")
         third = gp.wait_text(game, unlike=second)
         on_look = gp.area_key(third, gp.AUTO_BUTTON)
         # A key ends the mode and does nothing else, even Enter.
@@ -346,11 +341,10 @@ class Play(gp.GameTest):
         game, message15 = self.game, self.shown[15]
         save = game.dir / "SYS" / "save7.dat"
         menu = gp.open_menu(game)
-        game.press(gp.MENU_SAVE)
-        save_screen = gp.changes(game, menu, what="the save screen")
-        game.press(gp.FRAME8)
+        save_screen = gp.changes(game, menu, what="the save screen", press=lambda: game.press(gp.MENU_SAVE))
+        saved = gp.changes(game, save_screen, THUMBNAIL8, "the thumbnail in frame 8",
+                           press=lambda: game.press(gp.FRAME8))
         harness.wait_for("save7.dat", lambda: save.exists() and save.stat().st_size == gp.SAVE_SIZE)
-        saved = gp.changes(game, save_screen, THUMBNAIL8, "the thumbnail in frame 8")
         date, caption = gp.save_texts(save.read_bytes())
         self.assertRegex(date, r"^\d{4}/[1-9]\d?/[1-9]\d? \d{1,2}:\d{1,2}$")
         self.assertTrue(caption, "the save holds no message")
@@ -358,21 +352,20 @@ class Play(gp.GameTest):
         # The right button back to the menu and to the game, two messages on;
         # then the save loaded from the menu, and from the title after
         # "タイトルへ": message 15 again each time, voiced.
-        game.click(*gp.ASIDE, 3)
-        gp.changes(game, saved, what="the menu")
-        game.click(*gp.ASIDE, 3)
-        harness.wait_for("the game", lambda: gp.max_difference(game.screenshot(), message15) <= 2)
+        gp.changes(game, saved, what="the menu", press=lambda: game.click(*gp.ASIDE, 3))
+        gp.press_until(game, lambda: game.click(*gp.ASIDE, 3), lambda s: gp.max_difference(s, message15) <= 2,
+                       "the game")
         gp.next_page(game, gp.next_page(game, message15))
         self.voiced += [16, 17]
         for from_title in (False, True):
             menu = gp.open_menu(game)
             if from_title:
-                game.press(gp.MENU_TO_TITLE)
+                gp.press_until(game, lambda: game.press(gp.MENU_TO_TITLE), gp.title_is_shown, "the title")
                 menu = gp.wait_title(game)
-            game.press(gp.TITLE_LOAD if from_title else gp.MENU_LOAD)
-            gp.changes(game, menu, what="the load screen")
-            game.press(gp.FRAME8)
-            harness.wait_for("message 15 again", lambda: gp.same_text(game.screenshot(), message15))
+            gp.changes(game, menu, what="the load screen",
+                       press=lambda: game.press(gp.TITLE_LOAD if from_title else gp.MENU_LOAD))
+            gp.press_until(game, lambda: game.press(gp.FRAME8), lambda s: gp.same_text(s, message15),
+                           "message 15 again")
             # The whole scene above the message window comes back: the
             # background, Shiori and the slide put up two messages before.
             harness.wait_for("the scene of message 15", lambda: gp.max_difference(
@@ -405,8 +398,9 @@ class Play(gp.GameTest):
         game.key("n", window=game.exit_question())
         harness.wait_for("the question to close", lambda: not game.find_window("終了確認"))
         self.assertIsNone(game.process.poll())
-        game.press(gp.TITLE_EXIT)
-        game.key("Return", window=game.exit_question())
+        question = gp.press_until(game, lambda: game.press(gp.TITLE_EXIT), lambda _: game.find_window("終了確認"),
+                                  "the exit question")
+        game.key("Return", window=question)
         self.assertEqual(game.wait_exit(), 0)
 
     def recorded_sound(self):

@@ -46,8 +46,7 @@ class Restarts(gp.GameTest):
 
     def configuration(self):
         menu = gp.open_menu(self.game)
-        self.game.press(gp.MENU_CONFIG)
-        return gp.changes(self.game, menu, what="the configuration screen")
+        return gp.changes(self.game, menu, what="the configuration screen", press=lambda: self.game.press(gp.MENU_CONFIG))
 
     def test_settings_and_a_save_outlive_a_killed_run(self):
         game = self.start({"sys.dat": gp.settings(message_speed=gp.INSTANT, draw_speed=gp.INSTANT)}, record=True)
@@ -61,7 +60,8 @@ class Restarts(gp.GameTest):
         quarter = BAR_LEFT + BAR_WIDTH // 4
         self.drag(BAR_LEFT + BAR_WIDTH * 128 // 255, quarter, MUSIC_BAR_Y)
         self.drag(BAR_LEFT + BAR_WIDTH * 59 // 255, BAR_LEFT + BAR_WIDTH + 20, ALPHA_BAR_Y)
-        game.press(gp.APPLY)
+        game.wait_still()
+        gp.press_until(game, lambda: game.press(gp.APPLY), lambda _: self.stored()[2] != 59, "Apply")
         at_quarter = int(np.float32(quarter - BAR_LEFT) / np.float32(BAR_WIDTH) * np.float32(255))
         stored = harness.wait_for("the applied settings in sys.dat", lambda: self.stored()[2] != 59 and self.stored())
         self.assertTrue(abs(stored[0] - at_quarter) <= 1 and stored[1:] == (128, 255), (stored, at_quarter))
@@ -76,9 +76,8 @@ class Restarts(gp.GameTest):
         # OK leaves to the menu, the right button to the game: the message
         # window is now wholly transparent.
         config = game.wait_still()
-        game.press(gp.OK)
-        gp.changes(game, config, gp.SLIDER_END, "the menu")
-        game.click(*gp.ASIDE, 3)
+        menu = gp.changes(game, config, gp.SLIDER_END, "the menu", press=lambda: game.press(gp.OK))
+        gp.changes(game, menu, what="the game", press=lambda: game.click(*gp.ASIDE, 3))
         game.wait_pixel(*WINDOW_POINT, gp.load("HAIKEI1").getpixel(WINDOW_POINT))
         transparent = game.wait_still()
 
@@ -86,10 +85,9 @@ class Restarts(gp.GameTest):
         # killed at a moment chosen by chance: the first save must survive.
         save = game.dir / "SYS" / "save0.dat"
         menu = gp.open_menu(game)
-        game.press(gp.MENU_SAVE)
-        gp.changes(game, menu, what="the save screen")
-        game.press(gp.FRAME1)
-        harness.wait_for("save0.dat", lambda: save.exists() and save.stat().st_size == gp.SAVE_SIZE)
+        gp.changes(game, menu, what="the save screen", press=lambda: game.press(gp.MENU_SAVE))
+        gp.press_until(game, lambda: game.press(gp.FRAME1), lambda _: save.exists() and save.stat().st_size == gp.SAVE_SIZE,
+                       "save0.dat")
         deadline = time.monotonic() + random.Random(os.environ.get("ONDRELL_SEED", "saves")).uniform(0.5, 2.5)
         while time.monotonic() < deadline:
             game.click_in_place()
@@ -105,18 +103,15 @@ class Restarts(gp.GameTest):
         # the transparent window.
         game = self.start({p.name: p.read_bytes() for p in save.parent.iterdir() if p.is_file()})
         title = game.wait_still()
-        game.press(gp.TITLE_LOAD)
-        gp.changes(game, title, what="the load screen")
-        game.press(gp.FRAME1)
-        harness.wait_for("the saved message through the transparent window", lambda: gp.max_difference(
-            game.screenshot(), transparent, gp.WINDOW_AREA) <= 8)
+        gp.changes(game, title, what="the load screen", press=lambda: game.press(gp.TITLE_LOAD))
+        gp.press_until(game, lambda: game.press(gp.FRAME1), lambda s: gp.max_difference(
+            s, transparent, gp.WINDOW_AREA) <= 8, "the saved message through the transparent window")
         self.assertEqual(self.stored(), stored)
         # Initialize then OK stores the defaults.
         config = self.configuration()
-        game.press(gp.INITIALIZE)
-        gp.changes(game, config, what="the options at their defaults")
-        game.press(gp.OK)
-        harness.wait_for("the defaults in sys.dat", lambda: self.sys_dat() == gp.settings())
+        gp.changes(game, config, what="the options at their defaults", press=lambda: game.press(gp.INITIALIZE))
+        gp.press_until(game, lambda: game.press(gp.OK), lambda _: self.sys_dat() == gp.settings(),
+                       "the defaults in sys.dat")
 
 
 if __name__ == "__main__":

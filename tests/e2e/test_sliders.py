@@ -22,8 +22,7 @@ class Sliders(gp.GameTest):
 
     def configuration(self, game):
         menu = gp.open_menu(game)
-        game.press(gp.MENU_CONFIG)
-        return gp.changes(game, menu, what="the configuration screen")
+        return gp.changes(game, menu, what="the configuration screen", press=lambda: game.press(gp.MENU_CONFIG))
 
     def test_a_drag_ends_only_with_the_release_or_the_lost_capture(self):
         game_dir = gp.author_game(self.scratch, SCRIPT, {"BGM/SHORT.wav": gp.tone(1.5)})

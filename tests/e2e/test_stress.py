@@ -55,8 +55,7 @@ class Stress(gp.GameTest):
             title = gp.wait_title(game)
             if round_ == 2:
                 break
-            game.press(gp.TITLE_CONFIG)
-            gp.changes(game, title, what="the configuration screen")
+            gp.changes(game, title, what="the configuration screen", press=lambda: game.press(gp.TITLE_CONFIG))
             # Instant message speed and Apply, the defaults and Apply, as fast
             # as xdotool sends them, until a moment chosen by chance.
             deadline = time.monotonic() + rng.uniform(1.0, 4.0)
