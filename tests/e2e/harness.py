@@ -90,12 +90,16 @@ def restart_wine(env):
 # message box the game raises to that file. `title` None: no waiting for the
 # game window (a start that fails before it shows). `prepare(folder)` runs
 # just before the start. `env` adds to the environment of the game and of
-# Wine's server, when the start restarts it.
+# Wine's server, when the start restarts it. With `working_dir`, the game runs
+# in `game_dir` itself (no copy), started by its full Windows path from that
+# folder.
 class Game:
     def __init__(self, game_dir, display, sys_files=None, prefix=None, restart=True, record_dir=None, box_log=None,
-                 title="Ondrell ver. 1.20", prepare=None, env=None):
-        self.dir = Path(tempfile.mkdtemp(prefix="ondrell-e2e-"))
-        shutil.copytree(game_dir, self.dir, dirs_exist_ok=True)
+                 title="Ondrell ver. 1.20", prepare=None, env=None, working_dir=None):
+        self.copied = working_dir is None
+        self.dir = Path(tempfile.mkdtemp(prefix="ondrell-e2e-")) if self.copied else Path(game_dir).resolve()
+        if self.copied:
+            shutil.copytree(game_dir, self.dir, dirs_exist_ok=True)
         (self.dir / "SYS").mkdir(exist_ok=True)
         for name, data in (sys_files or {}).items():
             (self.dir / "SYS" / name).write_bytes(data)
@@ -114,7 +118,9 @@ class Game:
         if restart:
             restart_wine(self.env)
         with open(box_log or os.devnull, "w") as log:
-            self.process = subprocess.Popen([WINE, "ondrell.exe"], cwd=self.dir, env=self.env,
+            # Wine's drive Z: is the root of the Unix file system.
+            command = "ondrell.exe" if self.copied else "Z:" + str(self.dir / "ondrell.exe").replace("/", "\\")
+            self.process = subprocess.Popen([WINE, command], cwd=working_dir or self.dir, env=self.env,
                                             stdout=subprocess.DEVNULL, stderr=log, start_new_session=True)
         self.window = title and wait_for("the game window", lambda: self.find_window(title))
 
@@ -217,4 +223,5 @@ class Game:
 
     def close(self):
         self.kill()
-        shutil.rmtree(self.dir, ignore_errors=True)
+        if self.copied:
+            shutil.rmtree(self.dir, ignore_errors=True)

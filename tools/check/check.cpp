@@ -297,7 +297,9 @@ private:
         if (!files_.KnowsSounds()) return;
         const std::optional<std::string_view> clip = files_.Sound(name);
         if (!clip) {
-            Add(shown, at, E_SEVERITY::ERROR_, L"the sound archive has no " + Quoted(name) + L": nothing is heard");
+            if (!files_.IsUnreadable(name)) {
+                Add(shown, at, E_SEVERITY::ERROR_, L"the sound archive has no " + Quoted(name) + L": nothing is heard");
+            }
             return;
         }
         if (const auto problem = ClipProblem(*clip)) {
@@ -505,6 +507,7 @@ std::optional<DumpText> ReadDumpText(const std::wstring& path, const wchar_t* ke
         source.file = std::filesystem::path(WideToUtf8(path));
 #endif
         source.shown = path;
+        source.form = E_SOURCE_FORM::TEXT;
         source.converted = true;
         TextConversionFault fault;
         std::optional<std::string> converted = ReadPackSource(source, &fault);
@@ -670,5 +673,6 @@ int RunCheck(const std::vector<std::wstring>& args, std::string& out, std::strin
     const std::vector<Finding> found = CheckGame(*files, font ? *font : *machineFont);
     findings.insert(findings.end(), found.begin(), found.end());
     out += FormatFindings(findings, werror);
+    out += files->ConversionSummary();
     return FindingsStatus(findings, werror);
 }

@@ -4,6 +4,7 @@
 
 #include "resource/codepage.h"
 #include "tools/check/load_check.h"
+#include "tools/pack/convert_sources.h"
 #include "tools/pack/pack.h"
 
 namespace {
@@ -63,14 +64,29 @@ std::unique_ptr<CGameFiles> CGameFiles::FromSources(const std::wstring& folder, 
     const CReportCollector reports;
     std::vector<PackSource> sources;
     CollectPackSources(PathOf(folder), {}, sources);
-    for (const PackSource& source : sources) {
-        const bool image = source.key.compare(0, IMAGE_PREFIX.size(), IMAGE_PREFIX) == 0;
-        // "./NAME" lies directly in the folder: neither archive holds it.
-        if (!image && source.key.find(L'/', 2) == std::wstring::npos) continue;
+    const auto isImage = [](const PackSource& source) {
+        return source.key.compare(0, IMAGE_PREFIX.size(), IMAGE_PREFIX) == 0;
+    };
+    // "./NAME" lies directly in the folder: neither archive holds it.
+    std::erase_if(sources, [&](const PackSource& source) {
+        return !isImage(source) && source.key.find(L'/', 2) == std::wstring::npos;
+    });
+    // The pictures and clips as the packer converts them; findings about
+    // them name the author's files.
+    ConvertPackSources(sources, findings, files->conversions_);
+    for (PackSource& source : sources) {
+        const bool image = isImage(source);
         TextConversionFault fault;
-        std::optional<std::string> bytes = ReadPackSource(source, &fault);
+        std::optional<std::string> bytes;
+        if (source.failed) {
+            // A finding already says why.
+        } else if (source.converted && source.form != E_SOURCE_FORM::TEXT) {
+            bytes = std::move(source.text);
+        } else {
+            bytes = ReadPackSource(source, &fault);
+        }
         if (!bytes) {
-            if (image) files->unreadable_.insert(source.key);
+            files->unreadable_.insert(source.key);
             if (fault.line > 0) {
                 findings.push_back(
                     MakeFinding(source.shown, {fault.line, fault.column}, E_SEVERITY::ERROR_, fault.text));

@@ -3,10 +3,10 @@
 // archive and, when known, of the sound archive, each with the name under
 // which findings about it are shown. Read either from the two packed
 // archives or from a folder of sources laid out like a game's: the files
-// under DIR/IMG/ are the picture archive's entries ("./IMG/..."), the ".utf8"
-// texts converted as ondrell-pack converts them, and the files of every other
-// folder of DIR are the sound archive's, keyed by their path below DIR.
-// Files directly in DIR belong to neither.
+// under DIR/IMG/ are the picture archive's entries ("./IMG/..."), and the
+// files of every other folder of DIR are the sound archive's, keyed by their
+// path below DIR; texts, pictures and clips converted as ondrell-pack
+// converts them. Files directly in DIR belong to neither.
 
 #include <map>
 #include <memory>
@@ -18,6 +18,7 @@
 
 #include "resource/archive.h"
 #include "tools/check/findings.h"
+#include "tools/pack/convert_sources.h"
 
 class CGameFiles {
 public:
@@ -34,12 +35,15 @@ public:
     std::optional<std::string_view> Image(const std::wstring& key) const;
     std::optional<std::string_view> Sound(const std::wstring& key) const;
     bool KnowsSounds() const { return knowsSounds_; }
-    // The source of the picture entry `key` exists but could not be read;
-    // a finding says why, so it is not missing as well.
+    // The source of the entry `key` exists but could not be read or
+    // converted; a finding says why, so it is not missing as well.
     bool IsUnreadable(const std::wstring& key) const { return unreadable_.count(key) != 0; }
     // Where findings about the picture archive's entry `key` are shown, also
     // for an entry that is missing: "IMG.dat(./IMG/X.bmp)" or "DIR/IMG/X.bmp".
     std::wstring ShownImage(const std::wstring& key) const;
+    // From sources: one line saying what was converted to be read as the
+    // game reads it; empty when nothing was (and for archives).
+    std::string ConversionSummary() const { return DescribeConversions(conversions_); }
 
 private:
     CGameFiles() = default;
@@ -54,4 +58,5 @@ private:
     std::map<std::wstring, std::string> sounds_;
     std::map<std::wstring, std::wstring> shownImages_;
     std::set<std::wstring> unreadable_;
+    ConversionTally conversions_;
 };

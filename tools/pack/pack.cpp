@@ -14,6 +14,7 @@
 #include "resource/archive_writer.h"
 #include "resource/codepage.h"
 #include "tools/check/load_check.h"
+#include "tools/pack/convert_sources.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -162,11 +163,38 @@ std::optional<fs::path> TemporaryPathBeside(const fs::path& output) {
     return std::nullopt;
 }
 
+// Whether `name` ends in `suffix`, ignoring the case of ASCII letters.
+bool EndsWithFolded(const std::wstring& name, std::wstring_view suffix) {
+    if (name.size() < suffix.size()) return false;
+    for (std::size_t i = 0; i < suffix.size(); ++i) {
+        wchar_t ch = name[name.size() - suffix.size() + i];
+        if (ch >= L'A' && ch <= L'Z') ch = static_cast<wchar_t>(ch - L'A' + L'a');
+        if (ch != suffix[i]) return false;
+    }
+    return true;
+}
+
+// The form of a file with the key `key`, and the key it is stored under:
+// pictures in IMG/ and clips in the other folders are converted.
+E_SOURCE_FORM FormOfKey(std::wstring& key) {
+    constexpr std::wstring_view PICTURES = L"./IMG/";
+    if (key.compare(0, PICTURES.size(), PICTURES) == 0) {
+        if (EndsWithFolded(key, L".png")) {
+            key.replace(key.size() - 4, 4, L".bmp");
+            return E_SOURCE_FORM::PNG;
+        }
+        return EndsWithFolded(key, L".bmp") ? E_SOURCE_FORM::BMP : E_SOURCE_FORM::AS_IS;
+    }
+    return EndsWithFolded(key, L".wav")   ? E_SOURCE_FORM::WAV
+           : EndsWithFolded(key, L".ogg") ? E_SOURCE_FORM::OGG
+                                          : E_SOURCE_FORM::AS_IS;
+}
+
 // The key of the file at `relative` (its names below the packed folder), or
-// nothing after reporting why it cannot be stored. `converted` tells whether
-// the name ends in ".utf8".
+// nothing after reporting why it cannot be stored. `form` tells how the file
+// becomes its entry.
 std::optional<std::wstring> KeyOfFile(const std::vector<fs::path>& relative, const std::wstring& shown,
-                                      bool& converted) {
+                                      E_SOURCE_FORM& form) {
     std::wstring key = L".";
     for (const fs::path& part : relative) {
         const std::optional<std::wstring> name = WideFromPath(part);
@@ -184,12 +212,13 @@ std::optional<std::wstring> KeyOfFile(const std::vector<fs::path>& relative, con
     if (key.size() > UTF8_SUFFIX.size() &&
         key.compare(key.size() - UTF8_SUFFIX.size(), UTF8_SUFFIX.size(), UTF8_SUFFIX) == 0) {
         key.resize(key.size() - UTF8_SUFFIX.size());
-        converted = true;
+        form = E_SOURCE_FORM::TEXT;
         if (key.back() == L'/') {
             ReportError(L"\"%ls\": nothing is left of the name without \".utf8\".\n", shown.c_str());
             return std::nullopt;
         }
     }
+    if (form != E_SOURCE_FORM::TEXT) form = FormOfKey(key);
     std::size_t at = 0;
     if (!ArchiveNameFromKey(key, &at)) {
         ReportError(L"\"%ls\": the name cannot be stored in Shift_JIS (its character U+%04X).\n", shown.c_str(),
@@ -241,8 +270,8 @@ bool CollectPackSources(const fs::path& folder, const fs::path& output, std::vec
         const auto depth = static_cast<std::size_t>(walk.depth()) + 1;
         const std::vector<fs::path> relative(names.end() - static_cast<std::ptrdiff_t>(std::min(depth, names.size())),
                                              names.end());
-        bool converted = false;
-        const std::optional<std::wstring> key = KeyOfFile(relative, shown, converted);
+        E_SOURCE_FORM form = E_SOURCE_FORM::AS_IS;
+        const std::optional<std::wstring> key = KeyOfFile(relative, shown, form);
         if (!key) {
             ok = false;
             continue;
@@ -260,7 +289,8 @@ bool CollectPackSources(const fs::path& folder, const fs::path& output, std::vec
         source.file = entry.path();
         source.shown = shown;
         source.key = *key;
-        source.converted = converted;
+        source.form = form;
+        source.converted = form == E_SOURCE_FORM::TEXT;
         sources.push_back(std::move(source));
     }
     if (error) {
@@ -287,7 +317,7 @@ std::optional<std::string> ReadPackSource(const PackSource& source, TextConversi
         ReportError(L"Could not read \"%ls\" (or it changed while it was read).\n", source.shown.c_str());
         return std::nullopt;
     }
-    if (!source.converted) {
+    if (source.form != E_SOURCE_FORM::TEXT) {
         return bytes;
     }
     return ShiftJisFromUtf8Text(bytes, source.shown, fault);
@@ -384,7 +414,12 @@ std::string PackUsage() {
            "\n"
            "A file DIR/IMG/BASE.bmp is stored as \"./IMG/BASE.bmp\". A file whose name ends in \".utf8\"\n"
            "is converted from UTF-8 to Shift_JIS and stored without that ending\n"
-           "(IMG/script.scr.utf8 becomes \"./IMG/script.scr\"); every other file is stored as it is.\n"
+           "(IMG/script.scr.utf8 becomes \"./IMG/script.scr\").\n"
+           "Pictures in IMG/ become BMPs the game reads: IMG/NAME.png is stored as \"./IMG/NAME.bmp\"\n"
+           "(a PNG with transparency also makes the mask the game pairs it with, unless that mask\n"
+           "is a file of its own), and a BMP the game cannot read (RLE, OS/2, ...) is rewritten.\n"
+           "Clips in the other folders (NAME.wav of any sample format, NAME.ogg) become 16-bit PCM\n"
+           "WAV under their own names. Every other file is stored as it is.\n"
            "A scenario or glossary that the game could not load (an unfinished message, \"@\" in a\n"
            "continuation line, a malformed glossary entry) is refused with one line per fault,\n"
            "FILE:LINE:COLUMN: error: text, unless --no-check is given.\n"
@@ -428,10 +463,20 @@ bool PackFolder(const std::wstring& outputText, const std::wstring& folderText, 
     // written.
     std::vector<PackSource> sources;
     bool ok = CollectPackSources(folder, output, sources);
+    // Pictures and clips become what the engine reads; what stands in the
+    // way is listed the way the checker lists it.
+    std::vector<Finding> conversionFindings;
+    ConversionTally tally;
+    ConvertPackSources(sources, conversionFindings, tally);
+    err += FormatFindings(conversionFindings, false);
+    if (FindingsStatus(conversionFindings, false) > 1) {
+        err += "ondrell-pack: nothing was written: these files cannot be converted.\n";
+        return false;
+    }
     std::vector<Finding> findings;
     for (PackSource& source : sources) {
         if (source.converted) {
-            ok = ConvertText(source) && ok;
+            if (source.form == E_SOURCE_FORM::TEXT) ok = ConvertText(source) && ok;
         } else {
             std::error_code error;
             source.size = fs::file_size(source.file, error);
@@ -453,7 +498,9 @@ bool PackFolder(const std::wstring& outputText, const std::wstring& folderText, 
     }
     if (!findings.empty()) {
         err += FormatFindings(findings, false);
-        err += "ondrell-pack: nothing was written: the game could not load these texts (--no-check packs them all the same).\n";
+        err +=
+            "ondrell-pack: nothing was written: the game could not load these texts (--no-check packs them all the "
+            "same).\n";
         return false;
     }
     std::vector<ArchiveEntrySize> sizes;
@@ -502,7 +549,7 @@ bool PackFolder(const std::wstring& outputText, const std::wstring& folderText, 
     }
     temporary.Keep();
     out += "Packed " + std::to_string(layout->entries.size()) + " entries (" + std::to_string(layout->fileSize) +
-           " bytes) into \"" + Utf8(outputText) + "\".\n";
+           " bytes) into \"" + Utf8(outputText) + "\".\n" + DescribeConversions(tally);
     return true;
 }
 

@@ -39,13 +39,26 @@ std::string PackUsage();
 bool PackFolder(const std::wstring& output, const std::wstring& folder, std::string& out, std::string& err,
                 bool checkTexts = true);
 
+// How a file becomes its entry.
+enum class E_SOURCE_FORM {
+    AS_IS,  // stored as it is
+    TEXT,  // a ".utf8" text, stored as Shift_JIS
+    PNG,  // "IMG/NAME.png", stored as the BMP "./IMG/NAME.bmp"
+    BMP,  // a picture in IMG/: as it is, or as a BMP the engine reads
+    WAV,  // a clip outside IMG/ ("NAME.wav", "NAME.ogg"): stored as 16-bit
+    OGG,  //   PCM WAV under its own name
+    MASK,  // no file: a mask made from a PNG's transparency
+};
+
 // One file of a folder as `create` stores it.
 struct PackSource {
     std::filesystem::path file;
-    std::wstring shown;      // the file's path for messages
-    std::wstring key;        // the entry it becomes
-    bool converted = false;  // a ".utf8" text, stored as Shift_JIS
-    std::string text;        // the converted text, once read
+    std::wstring shown;  // the file's path for messages
+    std::wstring key;  // the entry it becomes
+    E_SOURCE_FORM form = E_SOURCE_FORM::AS_IS;
+    bool converted = false;  // the bytes to store are `text`, not the file's
+    bool failed = false;  // a picture or clip that could not be converted
+    std::string text;  // the converted text, once read
     std::uint64_t size = 0;  // bytes stored, once known
 };
 

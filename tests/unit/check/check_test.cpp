@@ -9,6 +9,7 @@
 #include "resource/archive_writer.h"
 #include "resource/codepage.h"
 #include "support/bmp_builder.h"
+#include "support/png_builder.h"
 #include "support/test_support.h"
 #include "tools/check/check.h"
 
@@ -210,6 +211,24 @@ TEST(Check, SourcesFolderIsCheckedWithItsOwnFilesLinesAndColumns) {
               shown + ":1:8: error: the sound archive has no \"./VOICE/w.wav\": nothing is heard\n");
     const Result thai = check("@MESSAGE[NONE][\xE3\x82\xBD]\n@MESSAGE[A][\xE0\xB8\x81]\n");  // no Shift_JIS form
     EXPECT_EQ(thai.out.substr(0, thai.out.find(" error")), shown + ":2:13:");
+
+    // Pictures and clips are read as the packer converts them and named by
+    // the author's files (one finding each, no "missing" besides); the last
+    // line says what was converted.
+    const auto image = [&](const char* name) { return WideToUtf8((dir.path() / "game" / "IMG" / name).wstring()); };
+    std::filesystem::remove(dir.path() / "game" / "IMG" / "CHAR1_2.bmp");
+    std::filesystem::remove(dir.path() / "game" / "IMG" / "CHAR1_3.bmp");
+    dir.Write("game/IMG/CHAR1_2.png", MakePng(1, 1, 8, 6, "\x01\x02\x03\x80"));
+    dir.Write("game/IMG/CHAR1_3.png", "not a picture");
+    dir.Write("game/BGM/a.wav", "not a clip");
+    const std::string clip = WideToUtf8((dir.path() / "game" / "BGM" / "a.wav").wstring());
+    EXPECT_EQ(check("@BGM[1][./BGM/a.wav]\n@MESSAGE[NONE][\xE3\x82\xBD]\n").out,
+              clip + ":0:0: error: not a WAV file (no RIFF WAVE form)\n" + image("CHAR1_2.png") +
+                  ":0:0: warning: the picture has transparency, but its mask CHAR1_MASK is the "
+                  "file " +
+                  image("CHAR1_MASK.bmp") + ": the transparency is ignored\n" + image("CHAR1_3.png") +
+                  ":0:0: error: not a PNG file (it does not start with the PNG signature)\n"
+                  "Converted 1 PNG picture.\n");
 }
 
 // A dump of a text the game could not load gives its findings and status 1.

@@ -4,9 +4,13 @@
 #include <fstream>
 #include <map>
 
+#include "resource/archive.h"
 #include "resource/archive_writer.h"
 #include "resource/codepage.h"
+#include "support/bmp_builder.h"
+#include "support/png_builder.h"
 #include "support/test_support.h"
+#include "tools/convert/picture.h"
 #include "tools/pack/pack.h"
 
 namespace fs = std::filesystem;
@@ -59,21 +63,21 @@ TEST(Pack, CreateStoresTheFolderAndListAndExtractGiveItBack) {
     CScratchDir dir;
     const fs::path input = dir.path() / "in", archive = input / "IMG.dat", output = dir.path() / "out";
     const std::string binary("BM\0\x01\xFF\r\n\x1A", 8);
-    WriteFile(input / "IMG" / "BASE.bmp", binary);
-    WriteFile(input / "IMG" / "EMPTY.bmp", "");
-    WriteFile(input / U8("\xE5\xA3\xB0") / U8("\xE6\x97\xA5.wav"), "RIFF");           // 声/日.wav
+    WriteFile(input / "IMG" / "BASE.bin", binary);
+    WriteFile(input / "IMG" / "EMPTY.bin", "");
+    WriteFile(input / U8("\xE5\xA3\xB0") / U8("\xE6\x97\xA5.raw"), "RIFF");  // 声/日.raw
     WriteFile(input / "a" / "b" / "note.txt.utf8", "\xEF\xBB\xBF\xE6\x97\xA5\r\n");  // 日 CR LF
     WriteFile(archive, "old archive");
     ASSERT_EQ(Pack({L"create", Wide(archive), Wide(input)}).status, 0);
     ASSERT_EQ(Pack({L"create", Wide(archive), Wide(input)}).status, 0);
-    EXPECT_EQ(ReadFileBytes(archive), BuildArchiveImage({{L"./IMG/BASE.bmp", binary},
-                                                         {L"./IMG/EMPTY.bmp", ""},
+    EXPECT_EQ(ReadFileBytes(archive), BuildArchiveImage({{L"./IMG/BASE.bin", binary},
+                                                         {L"./IMG/EMPTY.bin", ""},
                                                          {L"./a/b/note.txt", "\x93\xFA\r\n"},
-                                                         {L"./\u58F0/\u65E5.wav", "RIFF"}}));
+                                                         {L"./\u58F0/\u65E5.raw", "RIFF"}}));
 
     const PackRun list = Pack({L"list", Wide(archive)});
     EXPECT_EQ(list.out,
-              "8\t./IMG/BASE.bmp\n0\t./IMG/EMPTY.bmp\n4\t./a/b/note.txt\n4\t./\xE5\xA3\xB0/\xE6\x97\xA5.wav\n");
+              "8\t./IMG/BASE.bin\n0\t./IMG/EMPTY.bin\n4\t./a/b/note.txt\n4\t./\xE5\xA3\xB0/\xE6\x97\xA5.raw\n");
     ASSERT_EQ(Pack({L"extract", Wide(archive), Wide(output)}).status, 0);
     auto expected = FilesBelow(input);
     expected.erase("IMG.dat");
@@ -126,6 +130,54 @@ TEST(Pack, TextsTheGameCouldNotLoadAreRefusedUnlessNotChecked) {
                   "(the game stops with \"File read error\")\n");
     EXPECT_FALSE(fs::exists(archive));
     EXPECT_EQ(Pack({L"create", L"--no-check", Wide(archive), Wide(input)}).status, 0);
+}
+
+// A PNG with transparency makes the mask that the pictures sharing it use,
+// and is stored with its hidden pixels white; a mask given as a file wins
+// over the transparency. Pictures that make the same mask must agree on it:
+// a third one that differs is named with the first and the pixel, and
+// nothing is written. The same sources give the same bytes.
+TEST(Pack, TransparencyMakesTheSharedMaskThatItsPicturesMustAgreeOn) {
+    CScratchDir dir;
+    const fs::path input = dir.path() / "in", archive = dir.path() / "IMG.dat";
+    const auto path = [&](const char* name) { return WideToUtf8(Wide(input / "IMG" / name)); };
+    // 2 x 1 RGBA: a visible red pixel, a hidden green one.
+    const std::string png = MakePng(2, 1, 8, 6, std::string("\xFF\x00\x00\xFF\x00\xFF\x00\x00", 8));
+    for (const char* name : {"CHAR1_1.png", "CHAR1_2.png", "CHAR2_1.png"}) WriteFile(input / "IMG" / name, png);
+    WriteFile(input / "IMG" / "CHAR2_MASK.bmp", MakeBmp24(2, 1, 0xFFFFFFu));
+    const PackRun run = Pack({L"create", Wide(archive), Wide(input)});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, path("CHAR2_1.png") +
+                           ":0:0: warning: the picture has transparency, but its mask CHAR2_MASK is "
+                           "the file " +
+                           path("CHAR2_MASK.bmp") + ": the transparency is ignored\n");
+    EXPECT_NE(run.out.find("\nConverted 3 PNG pictures and 1 mask made from transparency.\n"), std::string::npos);
+    const std::string packed = ReadFileBytes(archive);
+    const auto colours = [&](const wchar_t* key) {
+        const CArchive read(Wide(archive));
+        std::wstring problem;
+        const Picture picture = DecodeBmp(std::string_view(reinterpret_cast<const char*>(read.GetData(key)),
+                                                           static_cast<std::size_t>(read.GetSize(key))),
+                                          problem)
+                                    .value();
+        return picture.rgb;
+    };
+    using Rgb = std::vector<std::uint8_t>;
+    EXPECT_EQ(colours(L"./IMG/CHAR1_2.bmp"), (Rgb{255, 0, 0, 255, 255, 255}));
+    EXPECT_EQ(colours(L"./IMG/CHAR1_MASK.bmp"), (Rgb{255, 255, 255, 0, 0, 0}));
+    EXPECT_EQ(colours(L"./IMG/CHAR2_1.bmp"), (Rgb{255, 0, 0, 0, 255, 0}));
+    ASSERT_EQ(Pack({L"create", Wide(archive), Wide(input)}).status, 0);
+    EXPECT_EQ(ReadFileBytes(archive), packed);
+
+    WriteFile(input / "IMG" / "CHAR1_3.png", MakePng(2, 1, 8, 6, std::string("\xFF\0\0\xFF\0\xFF\0\xFF", 8)));
+    const PackRun clash = Pack({L"create", Wide(archive), Wide(input)});
+    EXPECT_EQ(clash.status, 1);
+    EXPECT_NE(clash.err.find(path("CHAR1_3.png") + ":0:0: error: the transparency differs from " + path("CHAR1_1.png") +
+                             " at pixel (1, 0), visible here and hidden there; both make the "
+                             "mask CHAR1_MASK"),
+              std::string::npos)
+        << clash.err;
+    EXPECT_EQ(ReadFileBytes(archive), packed);
 }
 
 // An archive is input from anywhere: every key is checked before anything is

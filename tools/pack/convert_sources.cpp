@@ -1,0 +1,255 @@
+#include "tools/pack/convert_sources.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "app/registry.h"
+#include "resource/bmp_layout.h"
+#include "tools/convert/clip.h"
+#include "tools/convert/picture.h"
+
+namespace {
+
+constexpr std::wstring_view IMAGE_PREFIX = L"./IMG/";
+constexpr std::wstring_view IMAGE_SUFFIX = L".bmp";
+
+// The file stem of a picture entry directly in IMG/ ("./IMG/CHAR1_1.bmp"
+// gives "CHAR1_1"); nothing for any other key.
+std::optional<std::wstring> StemOfKey(const std::wstring& key) {
+    if (key.size() <= IMAGE_PREFIX.size() + IMAGE_SUFFIX.size() || key.compare(0, IMAGE_PREFIX.size(), IMAGE_PREFIX) ||
+        key.compare(key.size() - IMAGE_SUFFIX.size(), IMAGE_SUFFIX.size(), IMAGE_SUFFIX)) {
+        return std::nullopt;
+    }
+    std::wstring stem = key.substr(IMAGE_PREFIX.size(), key.size() - IMAGE_PREFIX.size() - IMAGE_SUFFIX.size());
+    if (stem.find(L'/') != std::wstring::npos) return std::nullopt;
+    return stem;
+}
+
+// The mask stems that the game's tables pair with each picture stem.
+const std::map<std::wstring, std::set<std::wstring>>& MasksOfPictures() {
+    static const std::map<std::wstring, std::set<std::wstring>> masks = [] {
+        std::map<std::wstring, std::set<std::wstring>> table;
+        for (const PictureFiles& p : RegisteredPictures()) table[p.picture].insert(p.mask);
+        for (const ButtonFiles& b : RegisteredButtons()) {
+            for (const LookFiles* look : {&b.normal, &b.cover, &b.invalid}) table[look->picture].insert(look->mask);
+        }
+        for (const SliderFiles& s : RegisteredSliders()) {
+            for (const LookFiles* look : {&s.bar, &s.knob, &s.invalid}) table[look->picture].insert(look->mask);
+        }
+        return table;
+    }();
+    return masks;
+}
+
+std::wstring SizeText(const Picture& picture) {
+    return std::to_wstring(picture.width) + L" x " + std::to_wstring(picture.height);
+}
+
+// A PNG whose transparency makes a mask: its visibility, kept until every
+// picture that makes the same mask has been compared with the first.
+struct MaskMaker {
+    const PackSource* source;
+    Picture visibility;  // `rgb` left empty
+};
+
+class CConversion {
+public:
+    CConversion(std::vector<PackSource>& sources, std::vector<Finding>& findings, ConversionTally& tally)
+        : sources_(sources), findings_(findings), tally_(tally) {
+        for (const PackSource& source : sources_) byKey_.emplace(source.key, &source);
+    }
+
+    void Run() {
+        for (PackSource& source : sources_) {
+            switch (source.form) {
+            case E_SOURCE_FORM::PNG:
+                ConvertPng(source);
+                break;
+            case E_SOURCE_FORM::BMP:
+                ConvertBmp(source);
+                break;
+            case E_SOURCE_FORM::WAV:
+            case E_SOURCE_FORM::OGG:
+                ConvertClip(source);
+                break;
+            default:
+                break;
+            }
+        }
+        // Added only now: the loop above holds pointers into the list.
+        std::vector<PackSource> masks = MakeMasks();
+        for (PackSource& mask : masks) sources_.push_back(std::move(mask));
+        std::sort(sources_.begin(), sources_.end(),
+                  [](const PackSource& a, const PackSource& b) { return a.key < b.key; });
+    }
+
+private:
+    void Add(const PackSource& source, E_SEVERITY severity, const std::wstring& text) {
+        findings_.push_back(MakeFinding(source.shown, {}, severity, text));
+    }
+
+    void Fail(PackSource& source, const std::wstring& text) {
+        Add(source, E_SEVERITY::ERROR_, text);
+        source.failed = true;
+    }
+
+    void Store(PackSource& source, std::string bytes) {
+        source.text = std::move(bytes);
+        source.size = source.text.size();
+        source.converted = true;
+    }
+
+    void ConvertPng(PackSource& source) {
+        const std::optional<std::string> bytes = ReadPackSource(source);
+        if (!bytes) {
+            source.failed = true;
+            return;
+        }
+        std::wstring problem;
+        std::optional<Picture> picture = DecodePng(*bytes, problem);
+        if (!picture) {
+            Fail(source, problem);
+            return;
+        }
+        bool makesMask = false;
+        if (picture->HasAlpha()) {
+            const auto stem = StemOfKey(source.key);
+            const auto masks = stem ? MasksOfPictures().find(*stem) : MasksOfPictures().end();
+            for (const std::wstring& mask :
+                 masks == MasksOfPictures().end() ? std::set<std::wstring>{} : masks->second) {
+                const auto file = byKey_.find(ImageEntryName(mask));
+                if (file != byKey_.end()) {
+                    Add(source, E_SEVERITY::WARNING,
+                        L"the picture has transparency, but its mask " + mask + L" is the file " + file->second->shown +
+                            L": the transparency is ignored");
+                    continue;
+                }
+                // The backgrounds' mask BASE is a picture the game shows by
+                // itself: it must come from the author.
+                if (MasksOfPictures().count(mask) != 0) {
+                    Add(source, E_SEVERITY::WARNING,
+                        L"the picture has transparency, but its mask " + mask +
+                            L" is a picture of its own, which transparency does not make: the transparency is "
+                            L"ignored");
+                    continue;
+                }
+                makesMask = true;
+                Picture visibility;
+                visibility.width = picture->width;
+                visibility.height = picture->height;
+                visibility.visible = picture->visible;
+                makers_[mask].push_back({&source, std::move(visibility)});
+            }
+        }
+        Store(source, EncodePictureBmp(*picture, makesMask));
+        ++tally_.png;
+    }
+
+    void ConvertBmp(PackSource& source) {
+        const std::optional<std::string> bytes = ReadPackSource(source);
+        if (!bytes) {
+            source.failed = true;
+            return;
+        }
+        if (ValidateBmp(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size())) return;
+        std::wstring problem;
+        const std::optional<Picture> picture = DecodeBmp(*bytes, problem);
+        if (!picture) {
+            Fail(source, problem);
+            return;
+        }
+        Store(source, EncodePictureBmp(*picture, false));
+        ++tally_.bmp;
+    }
+
+    void ConvertClip(PackSource& source) {
+        const std::optional<std::string> bytes = ReadPackSource(source);
+        if (!bytes) {
+            source.failed = true;
+            return;
+        }
+        const bool ogg = source.form == E_SOURCE_FORM::OGG;
+        const ClipReading reading = ogg ? DecodeOgg(*bytes) : DecodeWav(*bytes);
+        if (!reading.clip) {
+            Fail(source, reading.problem);
+            return;
+        }
+        if (!reading.warning.empty()) Add(source, E_SEVERITY::WARNING, reading.warning);
+        std::string wave = EncodeWav16(*reading.clip);
+        if (wave == *bytes) return;  // already what the engine plays
+        Store(source, std::move(wave));
+        ++(ogg ? tally_.ogg : tally_.wav);
+    }
+
+    // One mask per stem from the first picture that makes it; every other
+    // picture that makes it must agree with that one.
+    std::vector<PackSource> MakeMasks() {
+        std::vector<PackSource> masks;
+        for (const auto& [stem, makers] : makers_) {
+            const MaskMaker& first = makers.front();
+            for (std::size_t i = 1; i < makers.size(); ++i) {
+                const MaskMaker& other = makers[i];
+                const std::wstring shared = L"; both make the mask " + stem + L", which the game uses for both";
+                if (other.visibility.width != first.visibility.width ||
+                    other.visibility.height != first.visibility.height) {
+                    Add(*other.source, E_SEVERITY::ERROR_,
+                        L"the picture is " + SizeText(other.visibility) + L" but " + first.source->shown + L" is " +
+                            SizeText(first.visibility) + shared);
+                } else if (const auto at = FirstVisibilityDifference(first.visibility, other.visibility)) {
+                    const std::size_t pixel =
+                        static_cast<std::size_t>(at->y) * static_cast<std::size_t>(other.visibility.width) +
+                        static_cast<std::size_t>(at->x);
+                    const bool visibleHere = other.visibility.visible[pixel] != 0;
+                    Add(*other.source, E_SEVERITY::ERROR_,
+                        L"the transparency differs from " + first.source->shown + L" at pixel (" +
+                            std::to_wstring(at->x) + L", " + std::to_wstring(at->y) + L"), " +
+                            (visibleHere ? L"visible here and hidden there" : L"hidden here and visible there") +
+                            shared);
+                }
+            }
+            PackSource mask;
+            mask.file = first.source->file;
+            mask.shown = first.source->shown;
+            mask.key = ImageEntryName(stem);
+            mask.form = E_SOURCE_FORM::MASK;
+            Store(mask, EncodeMaskBmp(first.visibility));
+            masks.push_back(std::move(mask));
+            ++tally_.masks;
+        }
+        return masks;
+    }
+
+    std::vector<PackSource>& sources_;
+    std::vector<Finding>& findings_;
+    ConversionTally& tally_;
+    std::map<std::wstring, const PackSource*> byKey_;
+    std::map<std::wstring, std::vector<MaskMaker>> makers_;  // by mask stem
+};
+
+// "3 PNG pictures", "1 PNG picture".
+std::string Count(int count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string DescribeConversions(const ConversionTally& tally) {
+    std::vector<std::string> parts;
+    if (tally.png) parts.push_back(Count(tally.png, "PNG picture", "PNG pictures"));
+    if (tally.bmp) parts.push_back(Count(tally.bmp, "BMP picture", "BMP pictures"));
+    if (tally.masks) parts.push_back(Count(tally.masks, "mask made from transparency", "masks made from transparency"));
+    if (tally.wav) parts.push_back(Count(tally.wav, "WAV clip", "WAV clips"));
+    if (tally.ogg) parts.push_back(Count(tally.ogg, "Ogg Vorbis clip", "Ogg Vorbis clips"));
+    if (parts.empty()) return {};
+    std::string line = "Converted ";
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        line += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+    }
+    return line + ".\n";
+}
+
+void ConvertPackSources(std::vector<PackSource>& sources, std::vector<Finding>& findings, ConversionTally& tally) {
+    CConversion(sources, findings, tally).Run();
+}

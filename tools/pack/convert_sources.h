@@ -1,0 +1,41 @@
+#pragma once
+// The conversions of an author's folder into the entries the engine reads,
+// shared by the packer (which stores them) and the checker (which checks
+// them as the game would read them):
+//  - IMG/NAME.png becomes the 24-bit BMP "./IMG/NAME.bmp";
+//  - a BMP in IMG/ that the engine reads is stored as it is; any other BMP
+//    that Windows draws becomes a 24-bit BMP;
+//  - a PNG with transparency makes the mask that the game's picture table
+//    names for it (visible where alpha >= 128), unless that mask is a file
+//    of its own; its hidden pixels are then stored white. Pictures that share
+//    a made mask must agree on it;
+//  - "NAME.wav" and "NAME.ogg" outside IMG/ become 16-bit PCM WAV under the
+//    same key.
+
+#include <string>
+#include <vector>
+
+#include "tools/check/findings.h"
+#include "tools/pack/pack.h"
+
+// How many files conversion changed, by kind.
+struct ConversionTally {
+    int png = 0;  // PNG pictures
+    int bmp = 0;  // BMPs the engine does not read as they are
+    int masks = 0;  // masks made from transparency
+    int wav = 0;  // WAV clips not already 16-bit PCM as the engine plays them
+    int ogg = 0;  // Ogg Vorbis clips
+};
+
+// One line such as "Converted 3 PNG pictures, 1 mask made from transparency
+// and 2 Ogg Vorbis clips.\n"; empty when nothing was converted.
+std::string DescribeConversions(const ConversionTally& tally);
+
+// Converts the pictures and clips of `sources` (in key order, as
+// CollectPackSources lists them): a converted source gets its bytes in
+// `text`, its size and `converted`; one that cannot be converted is marked
+// `failed`. Made masks are added as sources of their own, and the list is
+// left in key order. Each problem becomes a finding on the author's file: an
+// error for a file that cannot be converted or masks that disagree, a
+// warning for a cut-off clip or a transparency that a mask file overrides.
+void ConvertPackSources(std::vector<PackSource>& sources, std::vector<Finding>& findings, ConversionTally& tally);
