@@ -38,14 +38,14 @@ std::int64_t CFrameTimes::Now() const {
 }
 
 void CFrameTimes::Add(std::int64_t composeStart, std::int64_t presentStart, std::int64_t presentEnd, const RECT& rect,
-                      std::uint32_t layers) {
+                      std::uint32_t layers, std::uint32_t picturesMade) {
     if (path.empty()) {
         return;
     }
     if (origin == 0) {
         origin = composeStart;
     }
-    frames.push_back(Frame{composeStart, presentStart, presentEnd, rect, layers});
+    frames.push_back(Frame{composeStart, presentStart, presentEnd, rect, layers, picturesMade});
     if (frames.size() >= KEPT_FRAMES) {
         Flush();
     }
@@ -61,9 +61,10 @@ void CFrameTimes::Flush() {
             return static_cast<long long>(counts * 1000000 / frequency);
         };
         for (const Frame& f : frames) {
-            std::fprintf(file.get(), "%lld %lld %lld %ld %ld %ld %ld %lu\n", micros(f.composeStart - origin),
+            std::fprintf(file.get(), "%lld %lld %lld %ld %ld %ld %ld %lu %lu\n", micros(f.composeStart - origin),
                          micros(f.presentStart - f.composeStart), micros(f.presentEnd - f.presentStart), f.rect.left,
-                         f.rect.top, f.rect.right, f.rect.bottom, static_cast<unsigned long>(f.layers));
+                         f.rect.top, f.rect.right, f.rect.bottom, static_cast<unsigned long>(f.layers),
+                         static_cast<unsigned long>(f.picturesMade));
         }
     }
     // A file that cannot be opened loses these frames; the game goes on.

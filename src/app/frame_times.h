@@ -5,11 +5,13 @@
 // one test of a flag, so the game pays nothing measurable for it.
 //
 // The file gets one line per composed frame:
-//   START_US COMPOSE_US PRESENT_US LEFT TOP RIGHT BOTTOM LAYERS
+//   START_US COMPOSE_US PRESENT_US LEFT TOP RIGHT BOTTOM LAYERS MADE
 // START_US: microseconds from the first recorded frame to this one;
 // COMPOSE_US and PRESENT_US: microseconds spent drawing the layers into the
 // canvas and copying it into the back buffer; the redrawn rectangle; LAYERS:
-// bit N set when layer N of the layer table (screen_tables.h) asked for it.
+// bit N set when layer N of the layer table (screen_tables.h) asked for it;
+// MADE: how many pictures were made into bitmaps while composing it (their
+// first showing, or the first since their bitmap was trimmed).
 // Lines are kept in memory and appended to the file every 1024 frames (about
 // a minute at 15 frames a second) and when the frame thread ends.
 //
@@ -33,7 +35,7 @@ public:
     // Records one frame from the three counter readings taken around
     // composing and presenting it.
     void Add(std::int64_t composeStart, std::int64_t presentStart, std::int64_t presentEnd, const RECT& rect,
-             std::uint32_t layers);
+             std::uint32_t layers, std::uint32_t picturesMade);
     // Appends the kept lines to the file.
     void Flush();
 
@@ -44,6 +46,7 @@ private:
         std::int64_t presentEnd;
         RECT rect;
         std::uint32_t layers;
+        std::uint32_t picturesMade;
     };
     std::wstring path;  // empty: off
     std::int64_t frequency = 1;  // counts per second

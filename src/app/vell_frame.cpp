@@ -8,6 +8,7 @@
 
 #include "app/report.h"
 #include "app/vell.h"
+#include "resource/picture.h"
 #include "scene/rect_math.h"
 
 namespace {
@@ -64,7 +65,11 @@ void CVell::RunFrames() {
             if (!IsWindow(window)) break;
             secondStart = timeGetTime();
             frameCount = 0;
-            if (!changed()) continue;
+            if (!changed()) {
+                // A still screen keeps no bitmap it does not draw.
+                TrimPictureBitmaps(PICTURE_BITMAP_BUDGET, GetTickCount64(), PICTURE_UNUSED_MS);
+                continue;
+            }
         }
         now = timeGetTime();
         elapsed = now - secondStart;
@@ -105,10 +110,12 @@ void CVell::RunFrames() {
         const RECT united = UniteDrawRects(dirty);
         if (!IsZeroRect(united)) {
             const std::int64_t composeStart = frameTimes.Now();
+            const std::uint64_t madeBefore = PicturesMade();
             ComposeFrame(united);
+            const auto made = static_cast<std::uint32_t>(PicturesMade() - madeBefore);
             const std::int64_t presentStart = frameTimes.Now();
             PresentFrame(united);
-            frameTimes.Add(composeStart, presentStart, frameTimes.Now(), united, dirtyLayers);
+            frameTimes.Add(composeStart, presentStart, frameTimes.Now(), united, dirtyLayers, made);
             if (!firstFrameNoted) {
                 // A note for developers and the start-up benchmark.
                 firstFrameNoted = true;
@@ -151,6 +158,10 @@ void CVell::ComposeFrame(const RECT& united) {
             scene->Draw(CanvasDC(), united);
         }
     }
+    // Between frames no picture is selected anywhere: bitmaps long undrawn,
+    // and the least recently drawn beyond the budget, may go (they are made
+    // again on use).
+    TrimPictureBitmaps(PICTURE_BITMAP_BUDGET, GetTickCount64(), PICTURE_UNUSED_MS);
 }
 
 void CVell::DrawMessageWindow(const RECT& united) {

@@ -1,9 +1,6 @@
 #include "resource/archive.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "app/report.h"
 #include "resource/codepage.h"
@@ -12,28 +9,12 @@ namespace {
 
 constexpr std::int64_t TRAILER_BYTES = 4;
 constexpr std::int64_t RECORD_HEAD_BYTES = 12;  // data offset, data size, name length
-constexpr std::int64_t EXTRA_COPY_ALLOWANCE = 64LL << 20;
+constexpr std::int64_t EXTRA_SIZE_ALLOWANCE = 64LL << 20;
 
-// Reads one signed 32-bit little-endian value; false when the stream ran out.
-bool ReadInt32(std::istream& in, std::int32_t& value) {
-    unsigned char bytes[4];
-    if (!in.read(reinterpret_cast<char*>(bytes), sizeof bytes)) {
-        return false;
-    }
-    value = static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-                                      static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
-    return true;
-}
-
-// The host's paths are UTF-8 bytes whatever the process locale (a wide
-// path would be converted through the locale and throw for non-ASCII names);
-// Windows paths are wide.
-std::filesystem::path FilePath(const std::wstring& path) {
-#ifdef _WIN32
-    return std::filesystem::path(path);
-#else
-    return std::filesystem::path(WideToUtf8(path));
-#endif
+// The signed 32-bit little-endian value at `at`, which has four bytes.
+std::int32_t Int32At(const std::uint8_t* at) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+                                     static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24);
 }
 
 }  // namespace
@@ -45,71 +26,62 @@ std::wstring ArchiveKeyFromName(const std::uint8_t* name, std::size_t length) {
 }
 
 CArchive::CArchive(const std::wstring& path) : source(L" (" + path + L")") {
-    auto opened = std::make_unique<std::ifstream>(FilePath(path), std::ios::binary);
-    if (!opened->is_open()) {
+    CMappedFile::E_OPEN_RESULT result = CMappedFile::E_OPEN_RESULT::CANNOT_OPEN;
+    file = CMappedFile::Open(path, result);
+    if (!file) {
         ReportFatalError(L"Could not open data file.\n");
         return;
     }
-    file = std::move(opened);
+    image = file->data();
+    imageSize = file->size();
     Load();
 }
 
-CArchive::CArchive(const std::uint8_t* data, std::size_t size)
-    : file(std::make_unique<std::istringstream>(
-          std::string(reinterpret_cast<const char*>(data), data == nullptr ? 0 : size), std::ios::binary)) {
+CArchive::CArchive(const std::uint8_t* data, std::size_t size) {
+    if (data != nullptr) copy.assign(data, data + size);
+    image = copy.data();
+    imageSize = copy.size();
     Load();
 }
 
 void CArchive::Load() {
-    file->seekg(0, std::ios::end);
-    const std::int64_t fileSize = static_cast<std::int64_t>(file->tellg());
-    if (fileSize < 0) {
-        ReportFatalError(L"Could not open data file.\n");
-        return;
-    }
-    ReadIndex(fileSize);
-    ReadEntries(fileSize);
+    ReadIndex();
+    PlaceEntries();
     loaded = 1;
 }
 
-void CArchive::ReadIndex(std::int64_t fileSize) {
+void CArchive::ReadIndex() {
     // The index needs its count and the trailer behind it.
-    std::int32_t indexOffset = 0;
+    const auto fileSize = static_cast<std::int64_t>(imageSize);
     if (fileSize < 2 * TRAILER_BYTES) {
         ReportFatalError(L"Damaged data file%ls: it is too short to hold an index.\n", source.c_str());
         return;
     }
-    file->seekg(fileSize - TRAILER_BYTES);
     const std::int64_t indexEnd = fileSize - TRAILER_BYTES;
-    if (!ReadInt32(*file, indexOffset) || indexOffset < 0 || static_cast<std::int64_t>(indexOffset) + 4 > indexEnd) {
+    const std::int32_t indexOffset = Int32At(image + indexEnd);
+    if (indexOffset < 0 || static_cast<std::int64_t>(indexOffset) + 4 > indexEnd) {
         ReportFatalError(L"Damaged data file%ls: its index lies outside the file.\n", source.c_str());
         return;
     }
-    file->seekg(indexOffset);
-    ReadInt32(*file, entryCount);
+    entryCount = Int32At(image + indexOffset);
 
     std::int64_t position = indexOffset + 4;
-    std::vector<std::uint8_t> name;
     for (std::int32_t i = 0; i < entryCount; ++i) {
         // Every check is against the bytes left before the trailer, so a
-        // claimed count or name length can never make us allocate or read
-        // more than the file holds.
-        std::int32_t offset = 0, size = 0, nameLength = 0;
-        if (indexEnd - position < RECORD_HEAD_BYTES || !ReadInt32(*file, offset) || !ReadInt32(*file, size) ||
-            !ReadInt32(*file, nameLength) || nameLength < 0 || nameLength > indexEnd - position - RECORD_HEAD_BYTES) {
+        // claimed count or name length can never make us read more than the
+        // file holds.
+        const std::int32_t nameLength = indexEnd - position < RECORD_HEAD_BYTES ? -1 : Int32At(image + position + 8);
+        if (nameLength < 0 || nameLength > indexEnd - position - RECORD_HEAD_BYTES) {
             ReportFatalError(L"Damaged data file%ls: its index ends inside record %d of %d.\n", source.c_str(), i + 1,
                              entryCount);
             return;
         }
-        name.assign(static_cast<std::size_t>(nameLength) + 1, 0);
-        if (!file->read(reinterpret_cast<char*>(name.data()), nameLength)) {
-            ReportFatalError(L"Damaged data file%ls: its index ends inside record %d of %d.\n", source.c_str(), i + 1,
-                             entryCount);
-            return;
-        }
+        const std::int32_t offset = Int32At(image + position);
+        const std::int32_t size = Int32At(image + position + 4);
+        std::wstring key =
+            ArchiveKeyFromName(image + position + RECORD_HEAD_BYTES, static_cast<std::size_t>(nameLength));
         position += RECORD_HEAD_BYTES + nameLength;
 
-        std::wstring key = ArchiveKeyFromName(name.data(), static_cast<std::size_t>(nameLength));
         if (offset < 0 || size < 0 || static_cast<std::int64_t>(offset) + size > fileSize) {
             ReportError(L"Damaged data file%ls: the entry \"%ls\" lies outside the file and is left out.\n",
                         source.c_str(), key.c_str());
@@ -119,27 +91,19 @@ void CArchive::ReadIndex(std::int64_t fileSize) {
     }
 }
 
-void CArchive::ReadEntries(std::int64_t fileSize) {
-    const std::int64_t copyLimit = 2 * fileSize + EXTRA_COPY_ALLOWANCE;
-    std::int64_t copied = 0;
+void CArchive::PlaceEntries() {
+    const std::int64_t sizeLimit = 2 * static_cast<std::int64_t>(imageSize) + EXTRA_SIZE_ALLOWANCE;
+    std::int64_t placed = 0;
     for (const auto& [key, record] : indexTable) {
-        if (copied + record.size > copyLimit) {
+        if (placed + record.size > sizeLimit) {
             ReportFatalError(
                 L"Damaged data file%ls: its entries overlap far beyond the file's size; \"%ls\" and the "
                 L"entries after it are left out.\n",
                 source.c_str(), key.c_str());
             return;
         }
-        DataRecord data{std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(record.size)), record.size};
-        file->clear();
-        file->seekg(record.offset);
-        if (!file->read(reinterpret_cast<char*>(data.bytes.get()), record.size)) {
-            ReportError(L"Damaged data file%ls: the entry \"%ls\" could not be read and is left out.\n", source.c_str(),
-                        key.c_str());
-            continue;
-        }
-        copied += record.size;
-        dataTable.emplace(key, std::move(data));
+        placed += record.size;
+        dataTable.emplace(key, DataRecord{image + record.offset, record.size});
     }
 }
 
@@ -148,6 +112,8 @@ CArchive::~CArchive() {
     dataTable.clear();
     indexTable.clear();
     loaded = 0;
+    // The mapping goes last, with nothing left pointing into it.
+    file.reset();
 }
 
 const CArchive::DataRecord* CArchive::Find(const std::wstring& key) const {
@@ -171,7 +137,7 @@ int CArchive::GetSize(const std::wstring& key) const {
 
 const std::uint8_t* CArchive::GetData(const std::wstring& key) const {
     const DataRecord* record = Find(key);
-    return record ? record->bytes.get() : nullptr;
+    return record ? record->bytes : nullptr;
 }
 
 std::vector<std::wstring> CArchive::GetKeys() const {

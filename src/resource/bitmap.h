@@ -1,6 +1,6 @@
 #pragma once
-// Turns a BMP file image from the archive into a bitmap compatible with the
-// screen.
+// Turns a BMP file image from the archive into a 32-bit bitmap (a DIB
+// section in the screen's own pixel layout, so drawing it converts nothing).
 
 #include <windows.h>
 

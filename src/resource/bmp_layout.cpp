@@ -70,5 +70,39 @@ std::optional<BmpLayout> ValidateBmp(const std::uint8_t* data, std::size_t size)
     if (stride * rows > pixelBytes) {
         return std::nullopt;
     }
-    return BmpLayout{FILE_HEADER_BYTES, pixelOffset - FILE_HEADER_BYTES, pixelOffset, pixelBytes, width, height, bitCount};
+    return BmpLayout{FILE_HEADER_BYTES, pixelOffset - FILE_HEADER_BYTES, pixelOffset, pixelBytes, width, height,
+                     bitCount};
+}
+
+void ConvertBmp24ToTopDown32(const std::uint8_t* image, const BmpLayout& layout, std::uint8_t* out) {
+    const auto width = static_cast<std::size_t>(layout.width);
+    const bool bottomUp = layout.height > 0;
+    const std::size_t rows = bottomUp ? static_cast<std::size_t>(layout.height)
+                                      : static_cast<std::size_t>(-static_cast<std::int64_t>(layout.height));
+    const std::size_t stride = (width * 3 + 3) / 4 * 4;
+    for (std::size_t y = 0; y < rows; ++y) {
+        const std::uint8_t* in = image + layout.pixelOffset + (bottomUp ? rows - 1 - y : y) * stride;
+        for (std::size_t x = 0; x < width; ++x, in += 3, out += 4) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+            out[3] = 0;
+        }
+    }
+}
+
+std::optional<std::uint32_t> SingleColourOf(const std::uint8_t* image, const BmpLayout& layout) {
+    if (layout.bitCount != 24) return std::nullopt;
+    const auto width = static_cast<std::size_t>(layout.width);
+    const std::size_t rows = layout.height > 0 ? static_cast<std::size_t>(layout.height)
+                                               : static_cast<std::size_t>(-static_cast<std::int64_t>(layout.height));
+    const std::size_t stride = (width * 3 + 3) / 4 * 4;
+    const std::uint8_t* first = image + layout.pixelOffset;
+    for (std::size_t y = 0; y < rows; ++y) {
+        const std::uint8_t* in = first + y * stride;
+        for (std::size_t x = 0; x < width; ++x, in += 3) {
+            if (in[0] != first[0] || in[1] != first[1] || in[2] != first[2]) return std::nullopt;
+        }
+    }
+    return static_cast<std::uint32_t>(first[2]) << 16 | static_cast<std::uint32_t>(first[1]) << 8 | first[0];
 }

@@ -25,5 +25,20 @@ struct BmpLayout {
 };
 
 constexpr std::int32_t BMP_MAX_SIDE = 16384;
+// ValidateBmp reads no byte of `data` beyond these (the file header and the
+// fields of the info header it looks at); the rest is judged by `size`. So a
+// copy of the first bytes of an image can stand for the whole of it.
+constexpr std::size_t BMP_VALIDATED_BYTES = 54;
 
 std::optional<BmpLayout> ValidateBmp(const std::uint8_t* data, std::size_t size);
+
+// Writes the pixels of a validated 24-bit image as 32-bit blue, green, red,
+// 0 quads, top row first, width x |height| of them, into `out`; the image's
+// rows (each padded to 4 bytes, bottom-up unless its height is negative) are
+// read from `image` (the whole BMP file image that `layout` describes).
+void ConvertBmp24ToTopDown32(const std::uint8_t* image, const BmpLayout& layout, std::uint8_t* out);
+
+// The colour (0x00RRGGBB) of a validated 24-bit image whose every pixel has
+// it; nothing for an image of more than one colour or of another depth.
+// Stops at the first pixel that differs.
+std::optional<std::uint32_t> SingleColourOf(const std::uint8_t* image, const BmpLayout& layout);

@@ -18,16 +18,8 @@ bool SameRect(const RECT& a, const RECT& b) {
 
 void BlitMasked(HDC target, HDC workDC, const BitmapEntry& picture, const BitmapEntry& mask, const RECT& r,
                 CanvasPoint source) {
-    const int w = r.right - r.left;
-    const int h = r.bottom - r.top;
-    {
-        CSelectGuard select(workDC, mask.handle.get());
-        BitBlt(target, r.left, r.top, w, h, workDC, source.x, source.y, SRCPAINT);
-    }
-    {
-        CSelectGuard select(workDC, picture.handle.get());
-        BitBlt(target, r.left, r.top, w, h, workDC, source.x, source.y, SRCAND);
-    }
+    BlitPicture(target, r, workDC, mask, source, SRCPAINT);
+    BlitPicture(target, r, workDC, picture, source, SRCAND);
 }
 
 CButton::CButton(HWND window, const RECT& panelRect) : panelRect(panelRect) {

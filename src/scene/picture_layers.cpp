@@ -39,23 +39,20 @@ void CBackground::Draw(HDC dest, const RECT& clip) {
     }
     const int w = r.right - r.left;
     const int h = r.bottom - r.top;
+    // The base covers the whole area, so the picture is blended straight
+    // onto it in the destination: the scene's surface would only hold a copy.
     const auto base = pictures.find(baseName);
-    {
-        CSelectGuard select(workDC.get(), base != pictures.end() ? base->second.handle.get() : nullptr);
-        if (!BitBlt(surfaceDC.get(), r.left, r.top, w, h, workDC.get(), r.left, r.top, SRCCOPY)) {
-            ReportFatalError(L"BitBlt failed at CBackground:Draw\n");
-        }
+    if (!BlitPicture(dest, r, workDC.get(), base != pictures.end() ? base->second : BitmapEntry{},
+                     CanvasPoint{r.left, r.top}, SRCCOPY)) {
+        ReportFatalError(L"BitBlt failed at CBackground:Draw\n");
     }
     // Before the first change currentKey is empty: only the base shows.
     const auto picture = pictures.find(currentKey);
     if (picture != pictures.end()) {
-        CSelectGuard select(workDC.get(), picture->second.handle.get());
-        if (!AlphaBlend(surfaceDC.get(), r.left, r.top, w, h, workDC.get(), r.left, r.top, w, h, blend)) {
+        CSelectGuard select(workDC.get(), picture->second.Bitmap());
+        if (!AlphaBlend(dest, r.left, r.top, w, h, workDC.get(), r.left, r.top, w, h, blend)) {
             ReportFatalError(L"AlphaBlnd failed at CBackground:Draw\n");
         }
-    }
-    if (!BitBlt(dest, r.left, r.top, w, h, surfaceDC.get(), r.left, r.top, SRCCOPY)) {
-        ReportFatalError(L"BitBlt failed at CBackground:Draw2\n");
     }
 }
 

@@ -1,18 +1,57 @@
 #include "scene/scene.h"
 
-#include "resource/bitmap.h"
 #include "scene/button.h"
 #include "scene/rect_math.h"
+
+namespace {
+
+// The raster operation that does with a brush what `rop` does with a source
+// bitmap; 0 for none.
+DWORD FillOperationFor(DWORD rop) {
+    constexpr DWORD DEST_OR_BRUSH = 0x00FA0089;  // DPo
+    constexpr DWORD DEST_AND_BRUSH = 0x00A000C9;  // DPa
+    switch (rop) {
+    case SRCCOPY:
+        return PATCOPY;
+    case SRCPAINT:
+        return DEST_OR_BRUSH;
+    case SRCAND:
+        return DEST_AND_BRUSH;
+    default:
+        return 0;
+    }
+}
+
+}  // namespace
+
+bool BlitPicture(HDC target, const RECT& r, HDC workDC, const BitmapEntry& entry, CanvasPoint source, DWORD rop) {
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    const DWORD fill = FillOperationFor(rop);
+    const std::optional<std::uint32_t> colour = entry.picture && fill ? entry.picture->SingleColour() : std::nullopt;
+    if (colour) {
+        CSelectGuard brush(target, GetStockObject(DC_BRUSH));
+        const COLORREF previous = SetDCBrushColor(target, RGB(*colour >> 16, (*colour >> 8) & 0xFF, *colour & 0xFF));
+        const bool filled = PatBlt(target, r.left, r.top, w, h, fill) != FALSE;
+        SetDCBrushColor(target, previous);
+        return filled;
+    }
+    CSelectGuard select(workDC, entry.Bitmap());
+    return BitBlt(target, r.left, r.top, w, h, workDC, source.x, source.y, rop) != FALSE;
+}
 
 bool MakeBitmapEntry(const std::uint8_t* data, int size, BitmapEntry& entry, const wchar_t* failureText) {
     if (data == nullptr || size < 0) {
         return false;
     }
-    entry.handle = CreateBitmapFromBmp(data, static_cast<std::size_t>(size), failureText);
-    if (!entry.handle) {
+    entry.picture = CPicture::Register(data, static_cast<std::size_t>(size), failureText);
+    if (!entry.picture) {
         return false;
     }
-    return GetObjectW(entry.handle.get(), sizeof entry.info, &entry.info) != 0;
+    entry.info = BITMAP{};
+    entry.info.bmWidth = entry.picture->Width();
+    entry.info.bmHeight = entry.picture->Height();
+    return true;
 }
 
 CScene::CScene(HWND window, int width, int height) : width(width), height(height) {
@@ -92,16 +131,8 @@ bool CScene::DrawMasked(HDC dest, const RECT& clip, CanvasPoint sourceOrigin) {
     if (picture == pictures.end() || mask == masks.end()) {
         return true;
     }
-    const int sx = r.left - sourceOrigin.x;
-    const int sy = r.top - sourceOrigin.y;
-    {
-        CSelectGuard select(workDC.get(), mask->second.handle.get());
-        BitBlt(surfaceDC.get(), r.left, r.top, w, h, workDC.get(), sx, sy, SRCPAINT);
-    }
-    {
-        CSelectGuard select(workDC.get(), picture->second.handle.get());
-        BitBlt(surfaceDC.get(), r.left, r.top, w, h, workDC.get(), sx, sy, SRCAND);
-    }
+    BlitMasked(surfaceDC.get(), workDC.get(), picture->second, mask->second, r,
+               CanvasPoint{r.left - sourceOrigin.x, r.top - sourceOrigin.y});
     AlphaBlend(dest, r.left, r.top, w, h, surfaceDC.get(), r.left, r.top, w, h, blend);
     return true;
 }

@@ -15,19 +15,25 @@
 #include <optional>
 #include <string>
 
-#include "scene/fade.h"
 #include "resource/gdi.h"
+#include "resource/picture.h"
+#include "scene/fade.h"
 #include "scene/ref_counted.h"
 
-// One registered picture or mask. Only the width and height of `info` are used.
+// One registered picture or mask: the picture, whose bitmap is made when it is
+// first drawn, and its size. Only bmWidth and bmHeight of `info` are set.
 struct BitmapEntry {
-    CBitmapHandle handle;
+    std::shared_ptr<CPicture> picture;
     BITMAP info{};
+    // For selecting into a DC around one blit: valid until the drawing thread
+    // trims the made bitmaps between frames. Null when it cannot be made.
+    HBITMAP Bitmap() const { return picture ? picture->Bitmap() : nullptr; }
 };
 
 using BitmapTable = std::map<std::wstring, BitmapEntry>;
 
-// A BMP file image in memory, such as an archive entry (not owned).
+// A BMP file image in memory, such as an archive entry (not owned; it must
+// stay valid while the scene it is registered in lives).
 struct BmpImage {
     const std::uint8_t* data = nullptr;
     int size = 0;
@@ -43,8 +49,17 @@ struct CanvasPoint {
     int y = 0;
 };
 
-// Makes a bitmap from a BMP image and reads its description; false (and no
-// report) when either fails. `failureText` is reported if deleting it fails.
+// Copies the entry's pixels from `source` (a point of the picture) into `r`
+// of `target` with the raster operation `rop` (SRCCOPY, SRCPAINT or SRCAND),
+// its bitmap selected into `workDC` for the blit. A picture of one colour is
+// drawn as a fill of that colour instead: the same pixels, and no bitmap is
+// made. False when the blit fails.
+bool BlitPicture(HDC target, const RECT& r, HDC workDC, const BitmapEntry& entry, CanvasPoint source, DWORD rop);
+
+// Registers a BMP image as a picture (see resource/picture.h: its bitmap is
+// made when it is first drawn) with its size; false (and no report) when the
+// image is malformed. `data` must stay valid while the entry lives.
+// `failureText` is reported if deleting the bitmap fails.
 bool MakeBitmapEntry(const std::uint8_t* data, int size, BitmapEntry& entry, const wchar_t* failureText);
 
 class CScene : public CReferenceCounted {
@@ -59,7 +74,9 @@ public:
     virtual RECT GetDrawEvent();
 
     // Registers a picture and its mask under `key`; a key registered before
-    // keeps its first pictures. False when a bitmap cannot be made.
+    // keeps its first pictures. False when either image is malformed. Both
+    // images must stay valid while the scene lives (archive entries do):
+    // their bitmaps are made when they are first drawn.
     bool SetBMP(const std::wstring& key, const std::uint8_t* pictureData, int pictureSize, const std::uint8_t* maskData,
                 int maskSize);
     // 0 x 0 for a key never registered.

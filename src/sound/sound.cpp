@@ -7,7 +7,7 @@
 #include "app/report.h"
 #include "sound/wave_format.h"
 
-int ReadWaveFromMemory(const std::uint8_t* data, std::uint32_t size, WAVEFORMATEX& format, CHeapBlock& samples,
+int ReadWaveFromMemory(const std::uint8_t* data, std::uint32_t size, WAVEFORMATEX& format, const std::uint8_t*& samples,
                        std::uint32_t& sampleBytes) {
     if (data == nullptr || size == 0 || size > static_cast<std::uint32_t>(LONG_MAX)) return 0;
     // The multimedia functions skip chunks by their declared sizes with
@@ -42,14 +42,9 @@ int ReadWaveFromMemory(const std::uint8_t* data, std::uint32_t size, WAVEFORMATE
     chunk = MMCKINFO{};
     chunk.ckid = mmioStringToFOURCCW(L"data", 0);
     if (mmioDescend(file.get(), &chunk, nullptr, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return 0;
-    // A declared size beyond the end of the clip is cut to what is there, so
-    // the block never outgrows the clip and holds no unread bytes.
+    // A declared size beyond the end of the clip is cut to what is there.
+    // The samples stay where they are: the caller copies them once, scaled.
     const std::uint32_t available = AvailableChunkBytes(chunk.cksize, chunk.dwDataOffset, size);
-    CHeapBlock block = CHeapBlock::Allocate(available);
-    if (!block) return 0;
-    const LONG dataRead =
-        available == 0 ? 0 : mmioRead(file.get(), reinterpret_cast<HPSTR>(block.get()), static_cast<LONG>(available));
-    if (dataRead < 0) return 0;
     mmioAscend(file.get(), &chunk, 0);
     mmioAscend(file.get(), &riff, 0);
 
@@ -61,8 +56,8 @@ int ReadWaveFromMemory(const std::uint8_t* data, std::uint32_t size, WAVEFORMATE
     format.nBlockAlign = decoded.blockAlign;
     format.wBitsPerSample = decoded.bitsPerSample;
     format.cbSize = decoded.extraSize;
-    samples = std::move(block);
-    sampleBytes = static_cast<std::uint32_t>(dataRead);
+    samples = data + chunk.dwDataOffset;
+    sampleBytes = available;
     return 1;
 }
 
@@ -83,17 +78,21 @@ int CSound::Open(HWND window, const std::wstring& clipName) {
     const int size = archive ? archive->GetSize(clipName) : 0;
     if (data == nullptr || size <= 0) return 0;
 
-    CHeapBlock parsed;
+    // The clip is read through a view of its own, dropped on return, so the
+    // sound archive's pages stay untouched until a clip plays and do not stay
+    // resident after.
+    const CMappedRange bytes = CMappedRange::Of(data, static_cast<std::size_t>(size));
+    const std::uint8_t* parsed = nullptr;
     std::uint32_t parsedBytes = 0;
-    if (!ReadWaveFromMemory(data, static_cast<std::uint32_t>(size), format, parsed, parsedBytes)) return 0;
+    if (!ReadWaveFromMemory(bytes.data(), static_cast<std::uint32_t>(size), format, parsed, parsedBytes)) return 0;
     CHeapBlock played = CHeapBlock::Allocate(parsedBytes);
     if (!played) return 0;
     if (!device.Open(window, format)) return 0;
 
-    samples = std::move(parsed);
+    samples = data + (parsed - bytes.data());
     playBuffer = std::move(played);
     dataSize = parsedBytes;
-    std::memcpy(playBuffer.get(), samples.get(), dataSize);
+    std::memcpy(playBuffer.get(), parsed, dataSize);
 
     header = WAVEHDR{};
     header.lpData = reinterpret_cast<LPSTR>(playBuffer.get());
@@ -112,7 +111,8 @@ void CSound::SetVolume(std::uint8_t value) {
     if (!open) return;
     volume = value;
     if (device && samples && playBuffer) {
-        ScaleSamples(samples.get(), playBuffer.get(), dataSize, format.wBitsPerSample, value);
+        const CMappedRange unscaled = CMappedRange::Of(samples, dataSize);
+        ScaleSamples(unscaled.data(), playBuffer.get(), dataSize, format.wBitsPerSample, value);
     }
 }
 
@@ -171,7 +171,7 @@ void CSound::Close() {
     if (open) {
         open = 0;
         device.Close();
-        samples.Reset();
+        samples = nullptr;
         playBuffer.Reset();
     }
     // The header no longer points into a buffer; a stale MM_WOM_DONE for it

@@ -5,8 +5,9 @@
 // plays each clip once.
 //
 // Volume (0 silent to 255 full) is applied to the samples, not the device:
-// the channel keeps the clip's samples unscaled and plays a second copy
-// scaled by volume / 255.
+// the channel reads the clip's unscaled samples where they lie in the sound
+// archive, through a view of their own each time (so that they do not stay
+// resident), and plays one copy of them scaled by volume / 255.
 //
 // Threads and locks: the channel has no lock of its own. Every call, apart
 // from construction and destruction with the game object, is made with the
@@ -32,17 +33,19 @@
 #include <string>
 
 #include "resource/archive.h"
+#include "resource/mapped_file.h"
 #include "sound/sound_handles.h"
 
 // Parses a RIFF WAVE clip held in memory with the multimedia file functions:
 // the "WAVE" form, its "fmt " chunk (format tag 1, at most 18 bytes kept) and
-// its "data" chunk, whose bytes are copied into a new process-heap block.
-// Returns 1 with `format`, `samples` and `sampleBytes` filled, 0 when the clip
-// is not one the game plays. Rejects, before the multimedia functions see
-// them, clips whose chunk walk runs off the end of the data, so a damaged
-// clip never makes them search without end. A "data" chunk cut off by the end
-// of the clip keeps the bytes that are there.
-int ReadWaveFromMemory(const std::uint8_t* data, std::uint32_t size, WAVEFORMATEX& format, CHeapBlock& samples,
+// its "data" chunk. Returns 1 with `format` filled, `samples` pointing at the
+// first sample byte inside `data` (nothing is copied) and `sampleBytes` the
+// count there, 0 when the clip is not one the game plays. Never writes into
+// `data`. Rejects, before the multimedia functions see them, clips whose
+// chunk walk runs off the end of the data, so a damaged clip never makes them
+// search without end. A "data" chunk cut off by the end of the clip keeps the
+// bytes that are there.
+int ReadWaveFromMemory(const std::uint8_t* data, std::uint32_t size, WAVEFORMATEX& format, const std::uint8_t*& samples,
                        std::uint32_t& sampleBytes);
 
 class CSound {
@@ -76,7 +79,7 @@ public:
     void Resume();
     // Stops without remembering.
     void Stop();
-    // Releases the device and both copies of the samples; forgets the clip.
+    // Releases the device and the play buffer; forgets the clip.
     void Close();
 
     // The archive name of the loaded clip; empty when none is loaded.
@@ -113,7 +116,10 @@ private:
     // The fields keep the order of the channel's record; the device comes
     // after the buffers and the header so that it is closed before they go.
     std::int32_t open = 0;
-    CHeapBlock samples;     // unscaled sample data, dataSize bytes
+    // The unscaled sample data, dataSize bytes where they lie in the sound
+    // archive; read only through a view of their own (CMappedRange), when
+    // the play buffer is filled or rescaled, so they are not kept resident.
+    const std::uint8_t* samples = nullptr;
     CHeapBlock playBuffer;  // what the device plays: samples scaled by volume
     WAVEHDR header{};       // dwUser: 1 when the program stopped the output
     std::uint32_t dataSize = 0;

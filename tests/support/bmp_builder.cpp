@@ -1,5 +1,8 @@
 #include "support/bmp_builder.h"
 
+#include <map>
+#include <tuple>
+
 #include "support/test_support.h"
 
 namespace {
@@ -46,4 +49,11 @@ std::string MakeBmp24(int width, int height, const ColourAt& colourAt) {
 
 std::string MakeBmp24(int width, int height, std::uint32_t colour) {
     return MakeBmp24(width, height, [colour](int, int) { return colour; });
+}
+
+const std::string& KeptBmp24(int width, int height, std::uint32_t colour) {
+    static std::map<std::tuple<int, int, std::uint32_t>, std::string> kept;
+    std::string& image = kept[{width, height, colour}];
+    if (image.empty()) image = MakeBmp24(width, height, colour);
+    return image;
 }

@@ -12,3 +12,7 @@ using ColourAt = std::function<std::uint32_t(int x, int y)>;
 std::string MakeBmp24(int width, int height, const ColourAt& colourAt);
 // A one-colour 24-bit image.
 std::string MakeBmp24(int width, int height, std::uint32_t colour);
+// The same, made once and kept until the test program ends: a scene reads a
+// registered image again whenever it makes its bitmap, so the image must
+// outlive the scene.
+const std::string& KeptBmp24(int width, int height, std::uint32_t colour);

@@ -1,8 +1,8 @@
-// Archive load benchmark: constructing CArchive (which reads the index and
-// copies every entry into memory) side by side with its floors, reading the
-// same file whole with a single read, once into a new buffer (fresh memory,
-// as any first load of the file gets) and once into a buffer kept from the
-// run before (the copy alone). All run on a file the operating system has
+// Archive load benchmark: constructing CArchive (which maps the file and
+// reads its index; no entry is touched) side by side with reading the same
+// file whole with a single read, once into a new buffer (fresh memory, as any
+// first load of the file gets) and once into a buffer kept from the run
+// before (the copy alone): what loading cost when every entry was copied. All run on a file the operating system has
 // cached (a first, uncounted round reads each file once), so the figures are
 // the program's own cost, not the disk's.
 //

@@ -28,6 +28,7 @@ WINE = "/usr/lib/wine/wine64"
 GAME_TITLE = "Ondrell ver. 1.20"
 MINIMAL_TITLE = "Ondrell minimal window"
 MINIMAL_FILL = (32, 96, 160)  # minimal_window.cpp paints this
+CLIENT_SIZE = (800, 600)  # of the game's window and the plain one alike
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 STRIP_ROWS = 4
 
@@ -152,7 +153,15 @@ class Program:
         self.window = harness.wait_for(f"the window {self.title}", find, interval=interval)
         values = dict(line.split("=", 1) for line in
                       self.x("xdotool", "getwindowgeometry", "--shell", self.window).split() if "=" in line)
-        self.area = tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        x, y, width, height = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        if width > CLIENT_SIZE[0] and height > CLIENT_SIZE[1]:
+            # Now and then Wine gives the X window the whole frame, which it
+            # draws itself with no window manager: the client area sits
+            # inside the border, below the caption.
+            border = (width - CLIENT_SIZE[0]) // 2
+            x, y = x + border, y + height - CLIENT_SIZE[1] - border
+            width, height = CLIENT_SIZE
+        self.area = (x, y, width, height)
         return self.window
 
     def grab(self):
@@ -228,12 +237,19 @@ class Program:
         return rss, private
 
     def kill(self):
+        """Ends the program and waits until its window is gone: Wine takes
+        the window down after the process, and a program started meanwhile
+        would pay for that (the first of two interleaved games measured
+        slower than the second, whichever it was)."""
         if self.process.poll() is None:
             try:
                 os.killpg(self.process.pid, signal.SIGKILL)
             except ProcessLookupError:
                 pass
             self.process.wait(10)
+        if self.window:
+            harness.wait_for(f"the window {self.title} to go", lambda: not self.x(
+                "xdotool", "search", "--name", f"^{self.title}$").split(), interval=0.02)
 
 
 def process_cpu_seconds(pid):

@@ -20,6 +20,9 @@ it writes its timings.
 Each frame's compose time (every layer drawn into the canvas) is set beside
 its floor, the present time of the same frame: one copy of the redrawn
 rectangle into the back buffer, the least any frame of that size costs.
+The cross-fade frames in which the game made a picture into a bitmap (the
+picture's first showing; a game that makes every bitmap at start-up has
+none) are summarised apart, against the frame budget.
 """
 
 import argparse
@@ -63,10 +66,12 @@ def read_frames(path):
     frames = []
     for line in Path(path).read_text().split("\n"):
         fields = line.split()
-        if len(fields) == 8:
-            start, compose, present, left, top, right, bottom, layers = (int(f) for f in fields)
+        # A ninth field, the pictures made during the frame, is written by
+        # engines that make bitmaps on first use.
+        if len(fields) in (8, 9):
+            start, compose, present, left, top, right, bottom, layers = (int(f) for f in fields[:8])
             frames.append({"compose": compose / 1e6, "present": present / 1e6, "rect": (left, top, right, bottom),
-                           "layers": layers})
+                           "layers": layers, "made": int(fields[8]) if len(fields) == 9 else 0})
     return frames
 
 
@@ -131,6 +136,11 @@ def main():
             typing = [f for f in recorded if f["layers"] == MESSAGE_WINDOW_BIT and f["rect"] != CANVAS]
             print(f"{game}: {len(recorded)} frames recorded in {args.rounds} plays")
             summarise("full-canvas background cross-fade frames", crossfade)
+            making = [f for f in crossfade if f["made"]]
+            if making:
+                summarise("  of them, frames that made pictures into bitmaps (their first showing)", making)
+                print(f"  slowest of them composed and presented: "
+                      f"{max(f['compose'] + f['present'] for f in making) * 1000:.2f} ms of the 66.7 ms frame budget")
             summarise("typing frames (message window only)", typing)
             if crossfade:
                 print(f"frame budget at 15 frames a second: 66.7 ms; cross-fade median "

@@ -19,7 +19,9 @@ that message's clip (automatic mode moves on a pause after the text is
 complete, so a long voice is cut short by the next one).
 
 The figures are the probe's at the title after each pass; the counts should
-not move from the end of the first pass on. Exit status 1 if the GDI or
+not move from the end of the first pass on. Beside them, the highest resident
+set (VmRSS) and private part (Private_Clean + Private_Dirty) read from /proc
+once a second during each pass, against the bytes of the two data files. Exit status 1 if the GDI or
 handle count grew by more than a few from the end of the first pass to the
 end of the last, if a pass's voices do not match its messages, or if the
 probe cannot see the objects it makes itself (--self-test).
@@ -43,6 +45,7 @@ VOICE_VOLUME = 200
 # Counts allowed to differ between pass ends: what a pass may leave behind
 # that the next one reuses (a cached font, a thread still ending).
 SLACK = 3
+MIB = 1024 * 1024
 
 
 def voices_in_order():
@@ -123,6 +126,7 @@ def main():
     expected = voices_in_order()
 
     print(benchlib.machine())
+    data = sum((Path(args.game) / "DATA" / name).stat().st_size for name in ("IMG.dat", "SOUND.dat"))
     session = benchlib.Session()
     folder = benchlib.game_copy(args.game)
     scratch = Path(tempfile.mkdtemp(prefix="ondrell-soak-"))
@@ -146,12 +150,14 @@ def main():
                 harness.wait_for("the first message", lambda: gp.has_lettering(game.grab()), 120)
                 turn_on_auto(game)
                 samples = []
+                resident = []
                 next_probe = time.monotonic() + args.every
 
                 def back_on_title():
                     nonlocal next_probe
                     if game.process.poll() is not None:
                         raise SystemExit(f"the game ended with status {game.process.returncode} in pass {number}")
+                    resident.append(game.memory())
                     if time.monotonic() >= next_probe:
                         samples.append(probe(session, exe))
                         next_probe = time.monotonic() + args.every
@@ -168,6 +174,9 @@ def main():
                       f"at the title gdi {end['gdi']}, handles {end['handles']}, private {end['private_kib']} KiB, "
                       f"working set {end['working_set_kib']} KiB; peaks during the pass gdi {peak['gdi']}, "
                       f"handles {peak['handles']}, private {peak['private_kib']} KiB")
+                rss, private = (max(values) for values in zip(*resident))
+                print(f"  highest during the pass: resident {rss / MIB:.1f} MiB ({rss / data:.2f} x the data), "
+                      f"private {private / MIB:.1f} MiB ({private / data:.2f} x)")
             game.close_through_question()
             first, last = ends[0], ends[-1]
             print()

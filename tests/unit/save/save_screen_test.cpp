@@ -8,8 +8,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
-#include <tuple>
 
 #include "save/save_load.h"
 #include "scene/ref_counted.h"
@@ -32,11 +30,7 @@ POINT FrameCentre(int k) { return POINT{40 + 364 * (k % 2) + 175, 75 + 110 * (k 
 
 // A solid look, each picture made once and kept (the looks point into it).
 ButtonLook Solid(const std::wstring& key, int w, int h, std::uint32_t colour, std::uint32_t mask = WHITE) {
-    static std::map<std::tuple<int, int, std::uint32_t>, std::string> made;
-    for (const std::uint32_t c : {colour, mask}) {
-        if (made[{w, h, c}].empty()) made[{w, h, c}] = MakeBmp24(w, h, c);
-    }
-    const std::string &picture = made[{w, h, colour}], &maskPicture = made[{w, h, mask}];
+    const std::string &picture = KeptBmp24(w, h, colour), &maskPicture = KeptBmp24(w, h, mask);
     return {key, {Bytes(picture), Size(picture)}, {Bytes(maskPicture), Size(maskPicture)}};
 }
 

@@ -12,8 +12,34 @@ constexpr std::uint32_t RED = 0xFF0000, GREEN = 0x00FF00, BLUE = 0x0000FF, WHITE
 
 // A one-colour picture, visible everywhere.
 void Register(CScene& scene, const std::wstring& key, int w, int h, std::uint32_t colour) {
-    const std::string picture = MakeBmp24(w, h, colour), mask = MakeBmp24(w, h, WHITE);
+    const std::string &picture = KeptBmp24(w, h, colour), &mask = KeptBmp24(w, h, WHITE);
     ASSERT_TRUE(scene.SetBMP(key, Bytes(picture), Size(picture), Bytes(mask), Size(mask)));
+}
+
+// A one-colour picture is drawn as a fill, with no bitmap made, and gives
+// the pixels its bitmap would give, for each raster operation the scenes use.
+TEST(Scene, AOneColourPictureIsFilledWithThePixelsOfItsBitmap) {
+    constexpr std::uint32_t BELOW = 0x5A3C96, PICTURE = 0x33CC0F;
+    for (const DWORD rop : {SRCCOPY, SRCPAINT, SRCAND}) {
+        BitmapEntry entry;
+        const std::string& image = KeptBmp24(20, 10, PICTURE);
+        ASSERT_TRUE(MakeBitmapEntry(Bytes(image), Size(image), entry, L""));
+        CTestCanvas filled(40, 30), blitted(40, 30);
+        filled.Fill(BELOW);
+        blitted.Fill(BELOW);
+        CMemoryDC work(CreateCompatibleDC(nullptr));
+        const RECT r{5, 5, 25, 15};
+        ASSERT_TRUE(BlitPicture(filled.dc(), r, work.get(), entry, CanvasPoint{0, 0}, rop));
+        EXPECT_FALSE(entry.picture->IsMade()) << rop;
+        {
+            CSelectGuard select(work.get(), entry.Bitmap());
+            BitBlt(blitted.dc(), r.left, r.top, 20, 10, work.get(), 0, 0, rop);
+        }
+        for (const POINT p : {POINT{5, 5}, POINT{24, 14}, POINT{4, 5}, POINT{25, 14}}) {
+            EXPECT_EQ(filled.Pixel(p.x, p.y), blitted.Pixel(p.x, p.y)) << rop << " at " << p.x << "," << p.y;
+        }
+        EXPECT_NE(filled.Pixel(5, 5), BELOW) << rop;  // the operation did something
+    }
 }
 
 // Every frame redraws the whole base. A change fades the old picture out

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <map>
 #include <string>
-#include <tuple>
 
 #include "unit/scene/canvas.h"
 #include "scene/ref_counted.h"
@@ -20,11 +18,7 @@ constexpr std::uint32_t RED = 0xFF0000, GREEN = 0x00FF00, BLUE = 0x0000FF, YELLO
 // A look visible everywhere: a solid colour with an all-white mask, each
 // picture made once and kept (the looks point into it).
 ButtonLook Solid(const std::wstring& key, int w, int h, std::uint32_t colour) {
-    static std::map<std::tuple<int, int, std::uint32_t>, std::string> made;
-    for (const std::uint32_t c : {colour, WHITE}) {
-        if (made[{w, h, c}].empty()) made[{w, h, c}] = MakeBmp24(w, h, c);
-    }
-    const std::string &picture = made[{w, h, colour}], &mask = made[{w, h, WHITE}];
+    const std::string &picture = KeptBmp24(w, h, colour), &mask = KeptBmp24(w, h, WHITE);
     return {key, {Bytes(picture), Size(picture)}, {Bytes(mask), Size(mask)}};
 }
 

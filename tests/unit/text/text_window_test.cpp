@@ -24,7 +24,7 @@ const std::wstring SQUARE = L"\u25A0", DOT = L"\u25CF";  // ■ ●
 class TextWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string picture = MakeBmp24(750, 200, 0x0000FF), mask = MakeBmp24(750, 200, WHITE);
+        const std::string &picture = KeptBmp24(750, 200, 0x0000FF), &mask = KeptBmp24(750, 200, WHITE);
         ASSERT_TRUE(window->SetBMP(L"TEXTWINDOW", Bytes(picture), Size(picture), Bytes(mask), Size(mask)));
         window->SetFadeStep(255);
     }
