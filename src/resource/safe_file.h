@@ -19,5 +19,5 @@ struct SafeWriteFailure {
 
 // Nothing when every step succeeded. `shareMode` is the sharing the
 // temporary file is created with (FILE_SHARE_* flags).
-std::optional<SafeWriteFailure> ReplaceFileSafely(const std::wstring& path, const std::uint8_t* bytes,
-                                                  std::size_t size, unsigned long shareMode);
+std::optional<SafeWriteFailure> ReplaceFileSafely(const std::wstring& path, const std::uint8_t* bytes, std::size_t size,
+                                                  unsigned long shareMode);

@@ -3,8 +3,8 @@
 #include "resource/kernel_handle.h"
 #include "resource/safe_file.h"
 
-std::optional<SafeWriteFailure> ReplaceFileSafely(const std::wstring& path, const std::uint8_t* bytes,
-                                                  std::size_t size, unsigned long shareMode) {
+std::optional<SafeWriteFailure> ReplaceFileSafely(const std::wstring& path, const std::uint8_t* bytes, std::size_t size,
+                                                  unsigned long shareMode) {
     const std::wstring temporary = path + L".tmp";
     {
         CKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, shareMode, nullptr, CREATE_ALWAYS,

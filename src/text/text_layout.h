@@ -116,9 +116,9 @@ private:
     FontMetrics metrics;
     TextGeometry geometry;
     std::vector<PageLayout> pages;  // each page's text with its line lengths
-    int textLength = 0;             // characters of the text last handed in
-    int revealed = 0;               // characters of the current page shown
-    int revealedLines = 0;          // lines of the current page shown whole
+    int textLength = 0;  // characters of the text last handed in
+    int revealed = 0;  // characters of the current page shown
+    int revealedLines = 0;  // lines of the current page shown whole
     int revealSpeed = 1;
     std::vector<PageTerms> pageTerms;
     // Per page and character: the occurrence it belongs to in pageTerms'

@@ -51,7 +51,7 @@ public:
     // Warnings, errors and fatal errors, each without its trailing line end.
     const std::vector<std::wstring>& texts() const { return texts_; }
     bool failed() const { return failed_; }  // an error or a fatal error went past
-    int traces() const { return traces_; }    // how many traces went past
+    int traces() const { return traces_; }  // how many traces went past
 
 private:
     IReportSink* previous_;
