@@ -12,7 +12,7 @@
 #include "resource/bmp_layout.h"
 #include "resource/codepage.h"
 #include "sound/wave_format.h"
-#include "tools/check/load_check.h"
+#include "tools/common/load_check.h"
 #include "tools/pack/pack.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "resource/archive.h"
 #include "resource/archive_writer.h"
 #include "resource/codepage.h"
-#include "tools/check/load_check.h"
+#include "tools/common/load_check.h"
 #include "tools/pack/convert_sources.h"
 
 #ifdef _WIN32
