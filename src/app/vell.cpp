@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/registry.h"
-#include "app/report.h"
+#include "report/report.h"
 
 namespace {
 

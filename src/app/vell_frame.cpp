@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "app/vell.h"
 #include "resource/picture.h"
 #include "scene/rect_math.h"

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "app/vell.h"
 
 bool CVell::OnWaveDone(HWAVEOUT device, WAVEHDR* header) {

@@ -3,7 +3,7 @@
 // Window thread, with the state lock held (or during start-up, before the
 // frame thread exists).
 
-#include "app/report.h"
+#include "report/report.h"
 #include "app/vell.h"
 #include "settings/settings_sound.h"
 

@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "app/report.h"
-#include "app/report_owner.h"
+#include "report/report.h"
+#include "report/report_owner.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <utility>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "resource/codepage.h"
 #include "resource/text_lines.h"
 

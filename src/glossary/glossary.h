@@ -27,29 +27,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "resource/text_lines.h"
-
-struct GlossaryEntry {
-    std::wstring reading;  // in kana
-    std::wstring english;
-    std::wstring gloss;  // the explanation; two backslashes break its line
-};
-
-// Title -> entry. A title that occurs twice keeps its first entry.
-using GlossaryMap = std::map<std::wstring, GlossaryEntry>;
-
-struct GlossaryListItem {
-    std::wstring reading;
-    std::wstring title;
-};
-
-// One item per entry in the file (a repeated title too), sorted by reading;
-// items with equal readings keep their file order (stable sort).
-using GlossaryList = std::vector<GlossaryListItem>;
+#include "text/terms.h"
 
 // Why an entry is malformed.
 enum class E_GLOSSARY_FAULT {

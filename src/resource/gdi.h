@@ -7,7 +7,7 @@
 
 #include <utility>
 
-#include "app/report.h"
+#include "report/report.h"
 
 // A memory device context: released with DeleteDC.
 class CMemoryDC {

@@ -36,7 +36,7 @@
 
 #include "resource/text_lines.h"
 
-#include "scenario/character_position.h"
+#include "scene/character_position.h"
 
 // The six commands, in the order Step tries their keywords, with the values
 // each reads after its keyword. One table serves the interpreter and the

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "glossary/glossary.h"
+#include "text/terms.h"
 
 // The TEXTMETRIC values the layout uses, in pixels.
 struct FontMetrics {

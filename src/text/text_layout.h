@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "glossary/glossary.h"
+#include "text/terms.h"
 #include "text/line_layout.h"
 
 // One piece of a frame's text: drawn at (x, y) in the text or term colour.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "scene/rect_math.h"
 
 namespace {

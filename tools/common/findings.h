@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "resource/text_lines.h"
 
 enum class E_SEVERITY { WARNING, ERROR_ };

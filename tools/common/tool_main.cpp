@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "resource/codepage.h"
 
 #ifdef _WIN32

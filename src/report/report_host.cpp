@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "app/report_platform.h"
+#include "report/report_platform.h"
 
 int ReportPlatformFormat(wchar_t* buffer, std::size_t count, const wchar_t* format, va_list args) {
     // vswprintf terminates within `count + 1` and answers -1 when it had to
