@@ -45,13 +45,19 @@ public:
     std::optional<FileFailure> Commit();
 
 private:
+    // The open temporary file, as each platform holds it.
     struct Platform;
+    struct PlatformDeleter {
+        void operator()(Platform* platform) const;
+    };
     std::optional<FileFailure> Fail(const wchar_t* step, unsigned long error);
+    // Closes and removes the temporary file.
+    void Discard();
 
     std::wstring path_;
     std::wstring temporary_;
     E_FILE_SHARING sharing_;
-    std::unique_ptr<Platform> platform_;
+    std::unique_ptr<Platform, PlatformDeleter> platform_;
     std::optional<FileFailure> failure_;
     bool created_ = false;
     bool committed_ = false;

@@ -14,11 +14,6 @@ public:
     ~CFileDescriptor() { Close(); }
     CFileDescriptor(const CFileDescriptor&) = delete;
     CFileDescriptor& operator=(const CFileDescriptor&) = delete;
-    CFileDescriptor& operator=(CFileDescriptor&& other) noexcept {
-        Close();
-        std::swap(descriptor_, other.descriptor_);
-        return *this;
-    }
     int get() const { return descriptor_; }
     explicit operator bool() const { return descriptor_ >= 0; }
     // True when the descriptor closed cleanly (or there was none): a close
@@ -39,30 +34,18 @@ struct CSafeFile::Platform {
     CFileDescriptor file;
 };
 
-CSafeFile::CSafeFile(std::wstring path, E_FILE_SHARING sharing, std::wstring temporary)
-    : path_(std::move(path)),
-      temporary_(temporary.empty() ? path_ + L".tmp" : std::move(temporary)),
-      sharing_(sharing),
-      platform_(std::make_unique<Platform>()) {}
+void CSafeFile::PlatformDeleter::operator()(Platform* platform) const { delete platform; }
 
-CSafeFile::~CSafeFile() {
-    if (created_ && !committed_) {
-        platform_->file.Close();
-        unlink(WideToUtf8(temporary_).c_str());
-    }
+void CSafeFile::Discard() {
+    platform_->file.Close();
+    unlink(WideToUtf8(temporary_).c_str());
 }
 
-std::optional<FileFailure> CSafeFile::Fail(const wchar_t* step, unsigned long error) {
-    failure_ = FileFailure{step, error};
-    return failure_;
-}
-
-// The host has no sharing modes: `sharing_` matters only on Windows.
 std::optional<FileFailure> CSafeFile::Open() {
     if (failure_) return failure_;
-    platform_->file =
-        CFileDescriptor(open(WideToUtf8(temporary_).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!platform_->file) return Fail(L"open", static_cast<unsigned long>(errno));
+    const int descriptor = open(WideToUtf8(temporary_).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (descriptor < 0) return Fail(L"open", static_cast<unsigned long>(errno));
+    platform_.reset(new Platform{CFileDescriptor(descriptor)});
     created_ = true;
     return std::nullopt;
 }

@@ -9,30 +9,20 @@ struct CSafeFile::Platform {
     CKernelHandle file;
 };
 
-CSafeFile::CSafeFile(std::wstring path, E_FILE_SHARING sharing, std::wstring temporary)
-    : path_(std::move(path)),
-      temporary_(temporary.empty() ? path_ + L".tmp" : std::move(temporary)),
-      sharing_(sharing),
-      platform_(std::make_unique<Platform>()) {}
+void CSafeFile::PlatformDeleter::operator()(Platform* platform) const { delete platform; }
 
-CSafeFile::~CSafeFile() {
-    if (created_ && !committed_) {
-        platform_->file.Close();
-        DeleteFileW(temporary_.c_str());
-    }
-}
-
-std::optional<FileFailure> CSafeFile::Fail(const wchar_t* step, unsigned long error) {
-    failure_ = FileFailure{step, error};
-    return failure_;
+void CSafeFile::Discard() {
+    platform_->file.Close();
+    DeleteFileW(temporary_.c_str());
 }
 
 std::optional<FileFailure> CSafeFile::Open() {
     if (failure_) return failure_;
     const DWORD share = sharing_ == E_FILE_SHARING::READERS ? FILE_SHARE_READ : 0;
-    platform_->file = CKernelHandle(
+    CKernelHandle file(
         CreateFileW(temporary_.c_str(), GENERIC_WRITE, share, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!platform_->file) return Fail(L"CreateFileW", GetLastError());
+    if (!file) return Fail(L"CreateFileW", GetLastError());
+    platform_.reset(new Platform{std::move(file)});
     created_ = true;
     return std::nullopt;
 }
