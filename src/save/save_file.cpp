@@ -8,11 +8,8 @@
 int ReadSaveFile(const std::wstring& folder, int index, SaveSlot& slot) {
     const std::wstring path = SaveFileName(folder, index);
     // Never more than one record, however long the file.
+    // A file that cannot be read shows as an empty slot, as a missing one.
     const FileRead read = ReadFileStart(path, SAVE_FILE_BYTES);
-    if (read.result == E_FILE_READ::UNREADABLE) {
-        ReportTrace(L"The save %ls could not be read: %ls failed with error %lu\n", path.c_str(), read.failure.step,
-                    read.failure.error);
-    }
     if (read.result != E_FILE_READ::READ) return 1;
     slot = ParseSaveFile(read.bytes.data(), read.bytes.size());
     return 0;
