@@ -16,5 +16,5 @@ enum E_GameState : std::int32_t {
     CONFIG = 10,
     STAFF = 11,
     EXITGAME = 12,  // a request, not a screen
-    UNSET = 14,     // before the first state change
+    UNSET = 14,  // before the first state change
 };

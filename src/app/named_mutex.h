@@ -19,7 +19,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "resource/kernel_handle.h"
 
 class CNamedMutex {

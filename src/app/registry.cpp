@@ -12,7 +12,8 @@ LookFiles SameNamed(const std::wstring& key, const std::wstring& mask) { return 
 
 std::vector<PictureFiles> MakePictures() {
     std::vector<PictureFiles> pictures;
-    const auto add = [&](E_LAYER owner, const std::wstring& key, const std::wstring& picture, const std::wstring& mask) {
+    const auto add = [&](E_LAYER owner, const std::wstring& key, const std::wstring& picture,
+                         const std::wstring& mask) {
         pictures.push_back({owner, key, picture, mask});
     };
     for (const wchar_t* key : {L"BASE", L"HAIKEI1", L"HAIKEI2", L"HAIKEI3", L"STAFF"}) {
@@ -50,8 +51,13 @@ std::vector<ButtonFiles> MakeButtons() {
     // "VOICE" and "AUTO": cover and invalid looks share the normal look's mask.
     for (const auto& [key, x, result] : {std::tuple{L"VOICE", 649, 3}, std::tuple{L"AUTO", 717, 4}}) {
         const std::wstring k = key, mask = k + L"_MASK";
-        buttons.push_back({LAYER_MESSAGE_WINDOW, {k, k + L"_NORMAL", mask}, SameNamed(k + L"_COVER", mask),
-                           SameNamed(k + L"_INVALID", mask), x, 404, result});
+        buttons.push_back({LAYER_MESSAGE_WINDOW,
+                           {k, k + L"_NORMAL", mask},
+                           SameNamed(k + L"_COVER", mask),
+                           SameNamed(k + L"_INVALID", mask),
+                           x,
+                           404,
+                           result});
     }
 
     // The menu's seven buttons share one cover picture, also the look of a
@@ -75,8 +81,9 @@ std::vector<ButtonFiles> MakeButtons() {
     // The title's buttons share one mask and one cover picture.
     const LookFiles titleCover = SameNamed(L"TITLE_COVER", L"TITLE_COVER_MASK");
     const std::tuple<const wchar_t*, int, int, E_GameState> title[] = {
-        {L"TITLE_START", 515, 310, GAME},   {L"TITLE_LOAD", 515, 360, LOAD},  {L"TITLE_OMAKE", 515, 410, DICTIONARY},
-        {L"TITLE_CONFIG", 515, 460, CONFIG}, {L"TITLE_EXIT", 515, 510, EXITGAME}, {L"TITLE_STAFF", 0, 550, STAFF},
+        {L"TITLE_START", 515, 310, GAME},       {L"TITLE_LOAD", 515, 360, LOAD},
+        {L"TITLE_OMAKE", 515, 410, DICTIONARY}, {L"TITLE_CONFIG", 515, 460, CONFIG},
+        {L"TITLE_EXIT", 515, 510, EXITGAME},    {L"TITLE_STAFF", 0, 550, STAFF},
     };
     for (const auto& [key, x, y, result] : title) {
         buttons.push_back({LAYER_TITLE, SameNamed(key, L"TITLE_BUTTON_MASK"), titleCover, titleCover, x, y, result});
@@ -92,8 +99,9 @@ std::vector<ButtonFiles> MakeButtons() {
     for (const auto& [name, x, result] :
          {std::tuple{L"TOGLOSSLIST", 254, 2}, std::tuple{L"POPBACK", 417, 1}, std::tuple{L"BACK", 580, 0}}) {
         const std::wstring key = std::wstring(L"DICTIONARY_") + name, mask = key + L"_MASK";
-        buttons.push_back({LAYER_DICTIONARY, SameNamed(key, mask), SameNamed(L"DICTIONARY_COVER", L"DICTIONARY_COVER_MASK"),
-                           SameNamed(key + L"_INVALID", mask), x, 493, result});
+        buttons.push_back({LAYER_DICTIONARY, SameNamed(key, mask),
+                           SameNamed(L"DICTIONARY_COVER", L"DICTIONARY_COVER_MASK"), SameNamed(key + L"_INVALID", mask),
+                           x, 493, result});
     }
 
     // Configuration: each button's files are named after the picture of its
@@ -122,8 +130,13 @@ std::vector<ButtonFiles> MakeButtons() {
     int number = 0;
     for (const auto& [key, file, x, y] : config) {
         const std::wstring k = key, f = file;
-        buttons.push_back({LAYER_CONFIG, {k, f, f + L"_MASK"}, {k + L"_COVER", f + L"_COVER", f + L"_COVER_MASK"},
-                           {k + L"_INVALID", f + L"_INVALID", f + L"_MASK"}, x, y, number++});
+        buttons.push_back({LAYER_CONFIG,
+                           {k, f, f + L"_MASK"},
+                           {k + L"_COVER", f + L"_COVER", f + L"_COVER_MASK"},
+                           {k + L"_INVALID", f + L"_INVALID", f + L"_MASK"},
+                           x,
+                           y,
+                           number++});
     }
 
     // Save/load: eight frames, then the return button, whose disabled look is
@@ -135,11 +148,17 @@ std::vector<ButtonFiles> MakeButtons() {
                            {L"SAVELOAD_FRAME" + n, L"SAVELOAD_FRAME_NORMAL", L"SAVELOAD_FRAME_MASK"},
                            {L"SAVELOAD_FRAME_COVER" + n, L"SAVELOAD_FRAME_COVER", L"SAVELOAD_FRAME_COVER_MASK"},
                            {L"SAVELOAD_FRAME_INVALID" + n, L"SAVELOAD_FRAME_INVALID", L"SAVELOAD_FRAME_MASK"},
-                           frameX[(frame - 1) % 2], 75 + 110 * ((frame - 1) / 2), frame - 1});
+                           frameX[(frame - 1) % 2],
+                           75 + 110 * ((frame - 1) / 2),
+                           frame - 1});
     }
-    buttons.push_back({LAYER_SAVE_LOAD, SameNamed(L"SAVELOAD_RETURN", L"SAVELOAD_RETURN_MASK"),
+    buttons.push_back({LAYER_SAVE_LOAD,
+                       SameNamed(L"SAVELOAD_RETURN", L"SAVELOAD_RETURN_MASK"),
                        SameNamed(L"SAVELOAD_RETURN_COVER", L"SAVELOAD_RETURN_COVER_MASK"),
-                       {L"SAVELOAD_RETURN_INVALID", L"SAVELOAD_RETURN", L"SAVELOAD_RETURN_MASK"}, 655, 515, 8});
+                       {L"SAVELOAD_RETURN_INVALID", L"SAVELOAD_RETURN", L"SAVELOAD_RETURN_MASK"},
+                       655,
+                       515,
+                       8});
     return buttons;
 }
 

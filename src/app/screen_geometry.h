@@ -6,12 +6,12 @@
 #include <cstdint>
 
 struct ScreenGeometry {
-    int backBufferWidth = 800;   // the monitor-shaped virtual size of the back buffer
+    int backBufferWidth = 800;  // the monitor-shaped virtual size of the back buffer
     int backBufferHeight = 600;
-    int imageOffsetX = 0;        // where the picture lies inside the back buffer
+    int imageOffsetX = 0;  // where the picture lies inside the back buffer
     int imageOffsetY = 0;
-    float scaleUp = 1.0f;        // picture pixels to screen pixels
-    float scaleDown = 1.0f;      // screen pixels to picture pixels
+    float scaleUp = 1.0f;  // picture pixels to screen pixels
+    float scaleDown = 1.0f;  // screen pixels to picture pixels
 };
 
 // The back buffer keeps the monitor's aspect: a picture of clientHeight rows

@@ -58,13 +58,24 @@ enum class E_STORY : std::uint8_t { KEEP, ACTIVATE, EMPTY };
 // A step that entering the state takes besides showing and hiding.
 enum class E_ON_ENTER : std::uint8_t {
     NONE,
-    RESET_SCENE,        // music and voice stopped, layers and message cleared, backlog emptied (last)
+    RESET_SCENE,  // music and voice stopped, layers and message cleared, backlog emptied (last)
     CAPTURE_FROM_GAME,  // when coming from the game: capture the picture and position for saving (first)
-    REQUEST_EXIT,       // ask the exit question and fall back to the previous state
+    REQUEST_EXIT,  // ask the exit question and fall back to the previous state
 };
 
 // The input handler of a state.
-enum class E_INPUT : std::uint8_t { NONE, TITLE, ERASEWINDOW, GAME, MENU, BACKLOG, DICTIONARY, SAVE_LOAD, CONFIG, STAFF };
+enum class E_INPUT : std::uint8_t {
+    NONE,
+    TITLE,
+    ERASEWINDOW,
+    GAME,
+    MENU,
+    BACKLOG,
+    DICTIONARY,
+    SAVE_LOAD,
+    CONFIG,
+    STAFF
+};
 
 struct StateRow {
     E_GameState state;

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/registry.h"
-#include "app/report.h"
+#include "report/report.h"
 
 namespace {
 
@@ -167,8 +167,8 @@ void CVell::RebuildBackBuffer() {
     }
     // The bars beside the picture in full screen stay black.
     PatBlt(back.dc.get(), 0, 0, geometry.backBufferWidth, geometry.backBufferHeight, BLACKNESS);
-    if (!BitBlt(back.dc.get(), geometry.imageOffsetX, geometry.imageOffsetY, clientWidth, clientHeight,
-                CanvasDC(), 0, 0, SRCCOPY)) {
+    if (!BitBlt(back.dc.get(), geometry.imageOffsetX, geometry.imageOffsetY, clientWidth, clientHeight, CanvasDC(), 0,
+                0, SRCCOPY)) {
         ReportTrace(L"BitBlt failed at WM_PAINT\n");
     }
 }
@@ -263,7 +263,8 @@ void CVell::RegisterSliders() {
 }
 
 void CVell::StartFrameThread() {
-    frameThread = CKernelHandle(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &CVell::FrameThread, this, 0, nullptr)));
+    frameThread =
+        CKernelHandle(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &CVell::FrameThread, this, 0, nullptr)));
     if (!frameThread) {
         // Without it nothing would ever be drawn.
         ReportFatalError(L"The frame thread could not be started\n");

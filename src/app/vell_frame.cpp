@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "app/vell.h"
 #include "resource/picture.h"
 #include "scene/rect_math.h"
@@ -73,7 +73,8 @@ void CVell::RunFrames() {
         }
         now = timeGetTime();
         elapsed = now - secondStart;
-        frameDue = static_cast<std::uint32_t>((1000.0f / static_cast<float>(framesPerSecond)) * static_cast<float>(frameCount));
+        frameDue = static_cast<std::uint32_t>((1000.0f / static_cast<float>(framesPerSecond)) *
+                                              static_cast<float>(frameCount));
 
         if (!idle || stateMutex.Acquisitions() != acquisitionsSeen) {
             CMutexLock lock(stateMutex);

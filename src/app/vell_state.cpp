@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "app/vell.h"
 
 bool CVell::OnWaveDone(HWAVEOUT device, WAVEHDR* header) {
@@ -215,15 +215,34 @@ void CVell::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     const LogicalPoint point = MapMousePosition(geometry, static_cast<std::uint32_t>(lParam));
     switch (row->input) {
-    case E_INPUT::TITLE: OnTitleInput(message, wParam, point); break;
-    case E_INPUT::ERASEWINDOW: OnEraseWindowInput(message, wParam, point); break;
-    case E_INPUT::GAME: OnGameInput(message, wParam, point); break;
-    case E_INPUT::MENU: OnMenuInput(message, wParam, point); break;
-    case E_INPUT::BACKLOG: OnBacklogInput(message, wParam, point); break;
-    case E_INPUT::DICTIONARY: OnDictionaryInput(message, wParam, point); break;
-    case E_INPUT::SAVE_LOAD: OnSaveLoadInput(message, wParam, point); break;
-    case E_INPUT::CONFIG: OnConfigInput(message, wParam, point); break;
-    case E_INPUT::STAFF: OnStaffInput(message, wParam, point); break;
-    case E_INPUT::NONE: break;
+    case E_INPUT::TITLE:
+        OnTitleInput(message, wParam, point);
+        break;
+    case E_INPUT::ERASEWINDOW:
+        OnEraseWindowInput(message, wParam, point);
+        break;
+    case E_INPUT::GAME:
+        OnGameInput(message, wParam, point);
+        break;
+    case E_INPUT::MENU:
+        OnMenuInput(message, wParam, point);
+        break;
+    case E_INPUT::BACKLOG:
+        OnBacklogInput(message, wParam, point);
+        break;
+    case E_INPUT::DICTIONARY:
+        OnDictionaryInput(message, wParam, point);
+        break;
+    case E_INPUT::SAVE_LOAD:
+        OnSaveLoadInput(message, wParam, point);
+        break;
+    case E_INPUT::CONFIG:
+        OnConfigInput(message, wParam, point);
+        break;
+    case E_INPUT::STAFF:
+        OnStaffInput(message, wParam, point);
+        break;
+    case E_INPUT::NONE:
+        break;
     }
 }

@@ -3,7 +3,7 @@
 // Window thread, with the state lock held (or during start-up, before the
 // frame thread exists).
 
-#include "app/report.h"
+#include "report/report.h"
 #include "app/vell.h"
 #include "settings/settings_sound.h"
 
@@ -87,7 +87,7 @@ void CVell::ShowStoryScene(const StoryScene& scene) {
     // game starts on: the title's.
     const StateRow* title = FindStateRow(TITLE);
     background->SetPicture(!scene.backgroundName.empty() || title == nullptr ? scene.backgroundName
-                                                                              : title->backgroundPicture);
+                                                                             : title->backgroundPicture);
     for (std::size_t i = 0; i < characters.size(); ++i) {
         characters[i]->SetPicture(scene.characters[i].name, scene.characters[i].place);
     }

@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "app/report.h"
-#include "app/report_owner.h"
+#include "report/report.h"
+#include "report/report_owner.h"
 
 namespace {
 
@@ -47,8 +47,8 @@ CWindowHandler::CWindowHandler(int) {
     if (!RegisterClassW(&windowClass)) {
         ReportFatalError(L"%ls", L"ウィンドウクラスの登録に失敗しました");
     }
-    window = CreateWindowExW(0, caption, caption, WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, windowX, windowY,
-                             outerWidth, outerHeight, nullptr, nullptr, windowClass.hInstance, nullptr);
+    window = CreateWindowExW(0, caption, caption, WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, windowX,
+                             windowY, outerWidth, outerHeight, nullptr, nullptr, windowClass.hInstance, nullptr);
     if (!window) {
         ReportFatalError(L"%ls", L"ウィンドウの作成に失敗しました");
     }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "scene/rect_math.h"
 
 namespace {

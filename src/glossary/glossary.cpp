@@ -5,7 +5,7 @@
 #include <string_view>
 #include <utility>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "resource/codepage.h"
 #include "resource/text_lines.h"
 
@@ -35,7 +35,8 @@ FieldLine Strip(std::wstring_view decoded, int lineNumber, E_STRIP strip, bool w
     FieldLine line{RemoveLeadingTextSpaces(decoded), {}};
     if (withPositions) {
         const int first = static_cast<int>(decoded.size() - line.text.size());
-        for (int i = 0; i <= static_cast<int>(line.text.size()); ++i) line.positions.push_back({lineNumber, first + i + 1});
+        for (int i = 0; i <= static_cast<int>(line.text.size()); ++i)
+            line.positions.push_back({lineNumber, first + i + 1});
     }
     return line;
 }

@@ -27,39 +27,21 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "resource/text_lines.h"
-
-struct GlossaryEntry {
-    std::wstring reading;  // in kana
-    std::wstring english;
-    std::wstring gloss;    // the explanation; two backslashes break its line
-};
-
-// Title -> entry. A title that occurs twice keeps its first entry.
-using GlossaryMap = std::map<std::wstring, GlossaryEntry>;
-
-struct GlossaryListItem {
-    std::wstring reading;
-    std::wstring title;
-};
-
-// One item per entry in the file (a repeated title too), sorted by reading;
-// items with equal readings keep their file order (stable sort).
-using GlossaryList = std::vector<GlossaryListItem>;
+#include "text/terms.h"
 
 // Why an entry is malformed.
 enum class E_GLOSSARY_FAULT {
-    TEXT_ENDS,            // the text ends inside the entry
-    MISSING_KEY,          // the field line does not begin with its key
-    MISSING_OPEN_BRACE,   // no "{"
+    TEXT_ENDS,  // the text ends inside the entry
+    MISSING_KEY,  // the field line does not begin with its key
+    MISSING_OPEN_BRACE,  // no "{"
     MISSING_CLOSE_BRACE,  // no "}"
-    CLOSE_BEFORE_OPEN,    // the first "}" stands before the first "{"
-    COMMA_IN_VALUE,       // a "," before the first "}"
-    BAD_CLOSING_LINE,     // the entry's last line does not begin with "}"
+    CLOSE_BEFORE_OPEN,  // the first "}" stands before the first "{"
+    COMMA_IN_VALUE,  // a "," before the first "}"
+    BAD_CLOSING_LINE,  // the entry's last line does not begin with "}"
 };
 
 // Where the entries came from, for the authoring tools; the game never asks
@@ -69,13 +51,13 @@ enum class E_GLOSSARY_FAULT {
 struct GlossarySource {
     struct Entry {
         std::wstring title;
-        TextPosition item;   // the "@ITEM" line
+        TextPosition item;  // the "@ITEM" line
         TextPosition value;  // the first character of the title's value
     };
     struct Fault {
         E_GLOSSARY_FAULT kind;
         const wchar_t* line;  // "title", "reading", "english", "gloss" or "}"
-        TextPosition at;      // the offending character; the "@ITEM" for TEXT_ENDS
+        TextPosition at;  // the offending character; the "@ITEM" for TEXT_ENDS
     };
     std::vector<Entry> entries;  // every entry loaded, in file order (repeated titles too)
     std::vector<Fault> faults;

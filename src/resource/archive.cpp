@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "resource/codepage.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <numeric>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "resource/archive.h"
 #include "resource/codepage.h"
 

@@ -33,9 +33,9 @@ struct ArchiveEntrySize {
 
 struct ArchiveLayoutEntry {
     std::wstring key;
-    std::size_t source;   // position in the list handed to PlanArchive
+    std::size_t source;  // position in the list handed to PlanArchive
     std::int32_t offset;  // of the entry's first byte in the file
-    std::int32_t size;    // bytes
+    std::int32_t size;  // bytes
 };
 
 struct ArchiveLayout {
@@ -79,7 +79,7 @@ std::optional<std::string> BuildArchiveImage(const std::vector<ArchiveEntryBytes
 // answered. With `fault` the problem is handed back there instead of being
 // reported (the checker prints it as one of its findings).
 struct TextConversionFault {
-    int line = 0;    // from 1
+    int line = 0;  // from 1
     int column = 0;  // from 1, in characters
     std::wstring text;
 };

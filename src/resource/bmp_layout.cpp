@@ -7,8 +7,8 @@ constexpr std::uint32_t BI_RGB_ = 0;
 constexpr std::uint32_t BI_BITFIELDS_ = 3;
 
 std::uint32_t U32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 | static_cast<std::uint32_t>(p[2]) << 16 |
-           static_cast<std::uint32_t>(p[3]) << 24;
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
@@ -34,14 +34,19 @@ std::optional<BmpLayout> ValidateBmp(const std::uint8_t* data, std::size_t size)
     const std::uint32_t compression = U32(info + 16);
     const std::uint32_t coloursUsed = U32(info + 32);
 
-    if (width < 1 || width > BMP_MAX_SIDE || height == 0 || height < -BMP_MAX_SIDE || height > BMP_MAX_SIDE || planes != 1) {
+    if (width < 1 || width > BMP_MAX_SIDE || height == 0 || height < -BMP_MAX_SIDE || height > BMP_MAX_SIDE ||
+        planes != 1) {
         return std::nullopt;
     }
     switch (bitCount) {
-    case 1: case 4: case 8: case 24:
+    case 1:
+    case 4:
+    case 8:
+    case 24:
         if (compression != BI_RGB_) return std::nullopt;
         break;
-    case 16: case 32:
+    case 16:
+    case 32:
         if (compression != BI_RGB_ && compression != BI_BITFIELDS_) return std::nullopt;
         break;
     default:

@@ -16,11 +16,11 @@
 
 struct BmpLayout {
     std::size_t headerOffset;  // always 14: the info header follows the file header
-    std::size_t headerBytes;   // info header plus colour table / bit-field masks
-    std::size_t pixelOffset;   // from the file header
-    std::size_t pixelBytes;    // from the pixel offset to the end of the image
+    std::size_t headerBytes;  // info header plus colour table / bit-field masks
+    std::size_t pixelOffset;  // from the file header
+    std::size_t pixelBytes;  // from the pixel offset to the end of the image
     std::int32_t width;
-    std::int32_t height;       // negative for top-down images
+    std::int32_t height;  // negative for top-down images
     std::uint16_t bitCount;
 };
 

@@ -51,7 +51,8 @@ std::optional<std::string> EncodeShiftJis(std::wstring_view text, std::size_t* f
     for (std::size_t i = 0; i < text.size(); ++i) {
         char buffer[8];
         BOOL usedDefault = FALSE;
-        const int length = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, &text[i], 1, buffer, sizeof buffer, nullptr, &usedDefault);
+        const int length =
+            WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, &text[i], 1, buffer, sizeof buffer, nullptr, &usedDefault);
         if (length <= 0 || usedDefault) {
             if (failedAt) *failedAt = i;
             return std::nullopt;

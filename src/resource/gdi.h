@@ -7,15 +7,15 @@
 
 #include <utility>
 
-#include "app/report.h"
+#include "report/report.h"
 
 // A memory device context: released with DeleteDC.
 class CMemoryDC {
 public:
     CMemoryDC() = default;
-    explicit CMemoryDC(HDC dc, const wchar_t* failureText = L"DeleteDC failed\n") : dc_(dc), failureText_(failureText) {}
-    CMemoryDC(CMemoryDC&& other) noexcept
-        : dc_(std::exchange(other.dc_, nullptr)), failureText_(other.failureText_) {}
+    explicit CMemoryDC(HDC dc, const wchar_t* failureText = L"DeleteDC failed\n")
+        : dc_(dc), failureText_(failureText) {}
+    CMemoryDC(CMemoryDC&& other) noexcept : dc_(std::exchange(other.dc_, nullptr)), failureText_(other.failureText_) {}
     CMemoryDC& operator=(CMemoryDC&& other) noexcept {
         if (this != &other) {
             Reset();

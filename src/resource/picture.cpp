@@ -6,7 +6,7 @@
 #include <set>
 #include <vector>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "resource/bitmap.h"
 #include "resource/mapped_file.h"
 

@@ -1,36 +1,83 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "resource/kernel_handle.h"
 #include "resource/safe_file.h"
 
-std::optional<SafeWriteFailure> ReplaceFileSafely(const std::wstring& path, const std::uint8_t* bytes,
-                                                  std::size_t size, unsigned long shareMode) {
-    const std::wstring temporary = path + L".tmp";
-    {
-        CKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, shareMode, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return SafeWriteFailure{L"CreateFileW", GetLastError()};
+struct CSafeFile::Platform {
+    CKernelHandle file;
+};
+
+void CSafeFile::PlatformDeleter::operator()(Platform* platform) const { delete platform; }
+
+void CSafeFile::Discard() {
+    platform_->file.Close();
+    DeleteFileW(temporary_.c_str());
+}
+
+std::optional<FileFailure> CSafeFile::Open() {
+    if (failure_) return failure_;
+    const DWORD share = sharing_ == E_FILE_SHARING::READERS ? FILE_SHARE_READ : 0;
+    CKernelHandle file(
+        CreateFileW(temporary_.c_str(), GENERIC_WRITE, share, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return Fail(L"CreateFileW", GetLastError());
+    platform_.reset(new Platform{std::move(file)});
+    created_ = true;
+    return std::nullopt;
+}
+
+std::optional<FileFailure> CSafeFile::Write(std::string_view bytes) {
+    if (failure_) return failure_;
+    while (!bytes.empty()) {
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
         DWORD written = 0;
-        const BOOL wrote = WriteFile(file.get(), bytes, static_cast<DWORD>(size), &written, nullptr);
-        SafeWriteFailure failure{L"WriteFile", GetLastError()};
-        bool stored = wrote && written == size;
-        if (stored && !FlushFileBuffers(file.get())) {
-            stored = false;
-            failure = {L"FlushFileBuffers", GetLastError()};
+        if (!WriteFile(platform_->file.get(), bytes.data(), wanted, &written, nullptr)) {
+            return Fail(L"WriteFile", GetLastError());
         }
-        if (!file.Close() && stored) {
-            stored = false;
-            failure = {L"CloseHandle", GetLastError()};
-        }
-        if (!stored) {
-            DeleteFileW(temporary.c_str());
-            return failure;
-        }
-    }
-    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const SafeWriteFailure failure{L"MoveFileExW", GetLastError()};
-        DeleteFileW(temporary.c_str());
-        return failure;
+        if (written == 0) return Fail(L"WriteFile", ERROR_DISK_FULL);
+        bytes.remove_prefix(written);
     }
     return std::nullopt;
+}
+
+std::optional<FileFailure> CSafeFile::Commit() {
+    if (failure_) return failure_;
+    if (!FlushFileBuffers(platform_->file.get())) return Fail(L"FlushFileBuffers", GetLastError());
+    if (!platform_->file.Close()) return Fail(L"CloseHandle", GetLastError());
+    if (!MoveFileExW(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return Fail(L"MoveFileExW", GetLastError());
+    }
+    committed_ = true;
+    return std::nullopt;
+}
+
+FileRead ReadFileStart(const std::wstring& path, std::size_t limit) {
+    FileRead read;
+    CKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return read;
+        read.result = E_FILE_READ::UNREADABLE;
+        read.failure = {L"CreateFileW", error};
+        return read;
+    }
+    read.bytes.resize(limit);
+    std::size_t filled = 0;
+    while (filled < limit) {
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(limit - filled, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(file.get(), read.bytes.data() + filled, wanted, &got, nullptr)) {
+            read.result = E_FILE_READ::UNREADABLE;
+            read.failure = {L"ReadFile", GetLastError()};
+            read.bytes.clear();
+            return read;
+        }
+        if (got == 0) break;
+        filled += got;
+    }
+    read.bytes.resize(filled);
+    read.result = E_FILE_READ::READ;
+    return read;
 }

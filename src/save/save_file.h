@@ -1,8 +1,8 @@
 #pragma once
-// Reading and writing one save file (Windows build: CreateFileW, ReadFile,
-// WriteFile, FlushFileBuffers, MoveFileExW). Window thread only: the slots
-// are read while the save/load screen is built and written while a click on
-// it is handled.
+// Reading and writing one save file, with the bounded reader and the safe
+// writer of resource/safe_file.h. The slots are read while the save/load
+// screen is built, and written when a slot is saved (by the game's disk
+// writer where it has one).
 
 #include <string>
 
@@ -13,8 +13,8 @@ inline constexpr const wchar_t* SAVE_FOLDER = L"./SYS";
 
 // Reads the file of slot `index` in `folder` into `slot` (at most 33472
 // bytes; see ParseSaveFile for short and damaged files). 0 when the file was
-// read; non-zero, with `slot` untouched and nothing reported, when it cannot
-// be opened (no save there yet).
+// read; non-zero, with `slot` untouched and nothing reported, when there is
+// no such file (no save there yet) or it cannot be opened or read.
 int ReadSaveFile(const std::wstring& folder, int index, SaveSlot& slot);
 
 // Stores the image of `slot` as the file of slot `index` in `folder` so that

@@ -31,8 +31,8 @@ public:
     // What a move of the view asks the game to do.
     enum class E_MOVE {
         NOTHING,  // the view stays as it is
-        SHOW,     // show Shown()
-        LEAVE,    // show the newest entry and go back to the game
+        SHOW,  // show Shown()
+        LEAVE,  // show the newest entry and go back to the game
     };
 
     // Enters the view at the newest entry; NOTHING when the list holds one

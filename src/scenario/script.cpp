@@ -8,13 +8,15 @@
 #include <string_view>
 #include <utility>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "resource/codepage.h"
 #include "resource/text_lines.h"
 
 namespace {
 
-bool StartsWith(const std::wstring& text, std::wstring_view prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+bool StartsWith(const std::wstring& text, std::wstring_view prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
 
 // A message line goes on while its last "[" stands after its last "]"; a
 // missing bracket counts as standing after every position (npos compares
@@ -69,8 +71,7 @@ void CScript::Load(const std::uint8_t* data, std::size_t size, ScriptSource* sou
             bool closed = false;
             while (!closed) {
                 if (!reader.ReadLine(bytes)) {
-                    fault(E_SCRIPT_FAULT::UNFINISHED_MESSAGE,
-                          withPositions ? line.positions[open] : TextPosition{});
+                    fault(E_SCRIPT_FAULT::UNFINISHED_MESSAGE, withPositions ? line.positions[open] : TextPosition{});
                     return;
                 }
                 PositionedLine continuation = ReadSourceLine(bytes, ++lineNumber, withPositions);
@@ -110,7 +111,8 @@ const std::vector<ScriptCommandSpec>& ScriptCommands() {
     static const std::vector<ScriptCommandSpec> commands = {
         {L"@BGM", E_SCRIPT_COMMAND::BGM, {{NUMBER, L"request"}, {WORD, L"music name"}}},
         {L"@SCENE", E_SCRIPT_COMMAND::SCENE, {{NUMBER, L"request"}, {WORD, L"background name"}}},
-        {L"@CHARACTER", E_SCRIPT_COMMAND::CHARACTER,
+        {L"@CHARACTER",
+         E_SCRIPT_COMMAND::CHARACTER,
          {{NUMBER, L"slot"}, {WORD, L"position letter"}, {WORD, L"picture name"}}},
         {L"@VOICE", E_SCRIPT_COMMAND::VOICE, {{WORD, L"voice name"}}},
         {L"@MESSAGE", E_SCRIPT_COMMAND::MESSAGE, {{WORD, L"speaker"}, {WORD, L"text"}}},
@@ -186,9 +188,10 @@ private:
 };
 
 bool PositionFromLetter(const std::wstring& letter, CharacterPosition& position) {
-    static const std::pair<const wchar_t*, CharacterPosition> letters[] = {
-        {L"l", CharacterPosition::LEFT}, {L"c", CharacterPosition::CENTRE},
-        {L"r", CharacterPosition::RIGHT}, {L"i", CharacterPosition::INVISIBLE}};
+    static const std::pair<const wchar_t*, CharacterPosition> letters[] = {{L"l", CharacterPosition::LEFT},
+                                                                           {L"c", CharacterPosition::CENTRE},
+                                                                           {L"r", CharacterPosition::RIGHT},
+                                                                           {L"i", CharacterPosition::INVISIBLE}};
     for (const auto& [text, value] : letters) {
         if (letter == text) {
             position = value;

@@ -36,7 +36,7 @@
 
 #include "resource/text_lines.h"
 
-#include "scenario/character_position.h"
+#include "scene/character_position.h"
 
 // The six commands, in the order Step tries their keywords, with the values
 // each reads after its keyword. One table serves the interpreter and the
@@ -59,9 +59,9 @@ const std::vector<ScriptCommandSpec>& ScriptCommands();
 
 // One value a Step read from its line.
 struct ScriptValue {
-    std::wstring text;        // as written ("$" not yet turned into spaces)
+    std::wstring text;  // as written ("$" not yet turned into spaces)
     std::int32_t number = 0;  // the value of a number
-    std::size_t at = 0;       // index in the line of its first character
+    std::size_t at = 0;  // index in the line of its first character
     // False for a number that runs straight into other characters: "12ab"
     // reads 12, and "ab" is left for the next value.
     bool whole = true;
@@ -83,7 +83,7 @@ struct StepRecord {
 
 // The faults that stop the loader.
 enum class E_SCRIPT_FAULT {
-    UNFINISHED_MESSAGE,       // the text ends before a continued message closes its bracket
+    UNFINISHED_MESSAGE,  // the text ends before a continued message closes its bracket
     AT_SIGN_IN_CONTINUATION,  // a continuation line holds "@"
 };
 
@@ -116,7 +116,7 @@ public:
     CScript& operator=(const CScript&) = delete;
 
     std::wstring sourceName = L"Loaded from memory";
-    std::int32_t position = 0;   // index into `lines` of the next line to execute
+    std::int32_t position = 0;  // index into `lines` of the next line to execute
     std::int32_t lineCount = 0;  // entries in `lines`
     std::vector<std::wstring> lines;
 

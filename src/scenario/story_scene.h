@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "scenario/character_position.h"
+#include "scene/character_position.h"
 #include "scenario/script.h"
 
 struct StoryCharacter {

@@ -183,7 +183,8 @@ PictureSize CButton::GetBitmapSize(const std::wstring& key) const {
 }
 
 void CButton::QueueDirty(const RECT& rect) {
-    if (std::none_of(dirtyRects.begin(), dirtyRects.end(), [&](const RECT& queued) { return SameRect(queued, rect); })) {
+    if (std::none_of(dirtyRects.begin(), dirtyRects.end(),
+                     [&](const RECT& queued) { return SameRect(queued, rect); })) {
         dirtyRects.push_back(rect);
     }
 }

@@ -23,7 +23,7 @@ struct ButtonRecord {
     RECT rect{};  // canvas area: hover and click area, and what is redrawn
     int hover = 0;
     int enabled = 1;
-    std::wstring coverKey;    // drawn over the button while hovered
+    std::wstring coverKey;  // drawn over the button while hovered
     std::wstring invalidKey;  // drawn instead of the normal look while disabled
     int result = 0;  // what a click on it answers; the owner gives it a meaning
 };

@@ -101,7 +101,8 @@ public:
         if (!IntersectDrawRects(clip, drawRect, r)) {
             return;
         }
-        BlendPanel(dest, r, L"BitBlt failed at Button::Draw\n", [this, &r](HDC surface) { buttonSet->Draw(surface, r); });
+        BlendPanel(dest, r, L"BitBlt failed at Button::Draw\n",
+                   [this, &r](HDC surface) { buttonSet->Draw(surface, r); });
     }
 
 private:

@@ -5,19 +5,19 @@
 // decide what "old" and "new" content is.
 
 struct FadeState {
-    int fadeStep = 60;    // opacity change per frame
-    int animating = 0;    // 1 while a fade runs
-    int maxAlpha = 255;   // opacity when fully shown
-    int alpha = 0;        // current opacity
+    int fadeStep = 60;  // opacity change per frame
+    int animating = 0;  // 1 while a fade runs
+    int maxAlpha = 255;  // opacity when fully shown
+    int alpha = 0;  // current opacity
     int fadeOutAlpha = 255;
     int fadeInAlpha = 0;
 };
 
 // What one frame of a fade shows.
 enum class E_FADE_FRAME {
-    IDLE,      // not animating: nothing changed this frame
-    OLD,       // the old content, at `alpha`
-    NEW,       // the new content, at `alpha`
+    IDLE,  // not animating: nothing changed this frame
+    OLD,  // the old content, at `alpha`
+    NEW,  // the new content, at `alpha`
     FINISHED,  // the fade ended with nothing to show (new content invisible)
 };
 

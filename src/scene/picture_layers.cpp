@@ -79,7 +79,8 @@ void CCharacter::SetPicture(const std::wstring& name, CharacterPosition place) {
 RECT CCharacter::GetDrawEvent() {
     // Only the three standing places are drawn.
     const auto visible = [](CharacterPosition place) {
-        return place == CharacterPosition::LEFT || place == CharacterPosition::CENTRE || place == CharacterPosition::RIGHT;
+        return place == CharacterPosition::LEFT || place == CharacterPosition::CENTRE ||
+               place == CharacterPosition::RIGHT;
     };
     const auto at = [this](CharacterPosition place) { return places[static_cast<std::size_t>(place)]; };
     const bool oldVisible = visible(previousPlace), newVisible = visible(currentPlace);

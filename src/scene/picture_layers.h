@@ -7,7 +7,7 @@
 #include <array>
 #include <string>
 
-#include "scenario/character_position.h"
+#include "scene/character_position.h"
 #include "scene/scene.h"
 
 class CBackground : public CScene {

@@ -86,8 +86,8 @@ RECT CScene::GetDrawEvent() {
     return RECT{};
 }
 
-bool CScene::SetBMP(const std::wstring& key, const std::uint8_t* pictureData, int pictureSize, const std::uint8_t* maskData,
-                    int maskSize) {
+bool CScene::SetBMP(const std::wstring& key, const std::uint8_t* pictureData, int pictureSize,
+                    const std::uint8_t* maskData, int maskSize) {
     BitmapEntry picture;
     if (!MakeBitmapEntry(pictureData, pictureSize, picture, L"DeleteObject failed\n")) {
         return false;

@@ -1,7 +1,7 @@
 #pragma once
-// Reading and writing the settings file ("./SYS/sys.dat" in the game). Pure
-// interface; the Windows build uses CreateFileW, ReadFile, WriteFile and
-// MoveFileExW, the host build the POSIX file calls. Window thread.
+// Reading and writing the settings file ("./SYS/sys.dat" in the game), with
+// the bounded reader and the safe writer of resource/safe_file.h. Window
+// thread.
 
 #include <string>
 

@@ -2,9 +2,14 @@
 
 void ApplyChannelPlan(CSound& channel, const ChannelPlan& plan) {
     switch (plan.halt) {
-        case E_CHANNEL_HALT::PAUSE: channel.Pause(); break;
-        case E_CHANNEL_HALT::STOP: channel.Stop(); break;
-        case E_CHANNEL_HALT::NONE: break;
+    case E_CHANNEL_HALT::PAUSE:
+        channel.Pause();
+        break;
+    case E_CHANNEL_HALT::STOP:
+        channel.Stop();
+        break;
+    case E_CHANNEL_HALT::NONE:
+        break;
     }
     if (plan.setVolume) channel.SetVolume(plan.volume);
     if (plan.resume) channel.Resume();

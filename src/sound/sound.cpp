@@ -4,7 +4,7 @@
 #include <cstring>
 #include <optional>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "sound/wave_format.h"
 
 int ReadWaveFromMemory(const std::uint8_t* data, std::uint32_t size, WAVEFORMATEX& format, const std::uint8_t*& samples,

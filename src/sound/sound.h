@@ -121,7 +121,7 @@ private:
     // the play buffer is filled or rescaled, so they are not kept resident.
     const std::uint8_t* samples = nullptr;
     CHeapBlock playBuffer;  // what the device plays: samples scaled by volume
-    WAVEHDR header{};       // dwUser: 1 when the program stopped the output
+    WAVEHDR header{};  // dwUser: 1 when the program stopped the output
     std::uint32_t dataSize = 0;
     WAVEFORMATEX format{};
     std::uint8_t volume = 0;

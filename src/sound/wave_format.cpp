@@ -53,9 +53,7 @@ void WriteLow(std::uint8_t* at, int bytes, std::int64_t value) {
 WaveFormat DecodeWaveFormat(const std::uint8_t* bytes, std::size_t count) {
     std::uint8_t record[WAVE_FORMAT_RECORD_BYTES] = {};
     if (bytes != nullptr) std::memcpy(record, bytes, std::min(count, WAVE_FORMAT_RECORD_BYTES));
-    auto u16 = [&](std::size_t at) {
-        return static_cast<std::uint16_t>(record[at] | (record[at + 1] << 8));
-    };
+    auto u16 = [&](std::size_t at) { return static_cast<std::uint16_t>(record[at] | (record[at + 1] << 8)); };
     WaveFormat format;
     format.formatTag = u16(0);
     format.channels = u16(2);

@@ -51,21 +51,21 @@ std::uint32_t AvailableChunkBytes(std::uint32_t declared, std::uint64_t offset, 
 
 enum class E_WAVE_PROBLEM {
     NONE,
-    NOT_RIFF_WAVE,     // no "RIFF" chunk of form type "WAVE"
-    NO_FORMAT_CHUNK,   // no "fmt " chunk after the form type
-    SHORT_FORMAT,      // "fmt " chunk with fewer than 16 bytes
-    NOT_PCM,           // format tag other than 1
-    NO_DATA_CHUNK,     // no "data" chunk after the "fmt " chunk
+    NOT_RIFF_WAVE,  // no "RIFF" chunk of form type "WAVE"
+    NO_FORMAT_CHUNK,  // no "fmt " chunk after the form type
+    SHORT_FORMAT,  // "fmt " chunk with fewer than 16 bytes
+    NOT_PCM,  // format tag other than 1
+    NO_DATA_CHUNK,  // no "data" chunk after the "fmt " chunk
 };
 
 struct WaveLayout {
     E_WAVE_PROBLEM problem = E_WAVE_PROBLEM::NONE;
     WaveFormat format;
     std::uint32_t formatOffset = 0;  // first byte of the "fmt " chunk's content
-    std::uint32_t formatSize = 0;    // its declared size in bytes
-    std::uint32_t dataOffset = 0;    // first sample byte
-    std::uint32_t dataSize = 0;      // declared size of the "data" chunk in bytes
-    std::uint32_t dataAvailable = 0; // sample bytes the file really holds (a cut-off clip has fewer)
+    std::uint32_t formatSize = 0;  // its declared size in bytes
+    std::uint32_t dataOffset = 0;  // first sample byte
+    std::uint32_t dataSize = 0;  // declared size of the "data" chunk in bytes
+    std::uint32_t dataAvailable = 0;  // sample bytes the file really holds (a cut-off clip has fewer)
 };
 
 // Walks the clip as described above. Never reads outside [bytes, bytes+count)

@@ -33,15 +33,15 @@ int CharacterUnits(wchar_t c) {
 
 bool IsHangingMark(wchar_t c) {
     switch (c) {
-        case L',':
-        case L'.':
-        case L'\uFF0C':  // ，
-        case L'\uFF0E':  // ．
-        case L'\u3001':  // 、
-        case L'\u3002':  // 。
-            return true;
-        default:
-            return false;
+    case L',':
+    case L'.':
+    case L'\uFF0C':  // ，
+    case L'\uFF0E':  // ．
+    case L'\u3001':  // 、
+    case L'\u3002':  // 。
+        return true;
+    default:
+        return false;
     }
 }
 

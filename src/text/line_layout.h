@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "glossary/glossary.h"
+#include "text/terms.h"
 
 // The TEXTMETRIC values the layout uses, in pixels.
 struct FontMetrics {
-    int height = 0;            // tmHeight: one line
+    int height = 0;  // tmHeight: one line
     int averageCharWidth = 0;  // tmAveCharWidth: one unit
-    int maxCharWidth = 0;      // tmMaxCharWidth
+    int maxCharWidth = 0;  // tmMaxCharWidth
 };
 
 // left, top, right, bottom; right and bottom exclusive. The same fields as
@@ -38,7 +38,7 @@ bool operator==(const TextRect& a, const TextRect& b);
 struct TextGeometry {
     TextRect textRect;
     int lineCapacity = 1;  // columns per line, in full-width characters
-    int pageLines = 1;     // lines per page
+    int pageLines = 1;  // lines per page
 };
 
 // The outer rectangle comes top, left, bottom, right. The text starts one

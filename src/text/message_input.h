@@ -12,12 +12,12 @@
 // "VOICE", or whatever the game object gave it) comes back when that button
 // is clicked on the last page.
 enum E_MESSAGE_CLICK : int {
-    MESSAGE_CLICK_NOTHING = 0,    // typing was finished, or there is no text
+    MESSAGE_CLICK_NOTHING = 0,  // typing was finished, or there is no text
     MESSAGE_CLICK_NEXT_PAGE = 1,  // the next page is now shown
-    MESSAGE_CLICK_DONE = 2,       // the last page was on screen
-    MESSAGE_CLICK_VOICE = 3,      // "VOICE" on the last page
-    MESSAGE_CLICK_AUTO = 4,       // "AUTO", at once
-    MESSAGE_CLICK_TERM = 5,       // a hovered glossary term; its title is handed out
+    MESSAGE_CLICK_DONE = 2,  // the last page was on screen
+    MESSAGE_CLICK_VOICE = 3,  // "VOICE" on the last page
+    MESSAGE_CLICK_AUTO = 4,  // "AUTO", at once
+    MESSAGE_CLICK_TERM = 5,  // a hovered glossary term; its title is handed out
 };
 
 // Whether the message's text takes clicks: once it is ready, or when the

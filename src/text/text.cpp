@@ -1,6 +1,6 @@
 #include "text/text.h"
 
-#include "app/report.h"
+#include "report/report.h"
 #include "scene/rect_math.h"
 
 namespace {

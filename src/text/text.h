@@ -13,7 +13,7 @@
 
 #include <string>
 
-#include "glossary/glossary.h"
+#include "text/terms.h"
 #include "resource/gdi.h"
 #include "scene/ref_counted.h"
 #include "text/text_layout.h"

@@ -137,7 +137,8 @@ void CTextLayout::UseTerms(std::vector<PageTerms> terms) {
     pageTerms = std::move(terms);
     for (std::size_t i = 0; i < pages.size(); ++i) {
         pageCharacterTerms.push_back(TermOfEachCharacter(pages[i].text, pageTerms[i]));
-        termAreas.push_back(BuildTermAreas(pages[i], pageTerms[i], metrics, geometry.textRect.left, geometry.textRect.top));
+        termAreas.push_back(
+            BuildTermAreas(pages[i], pageTerms[i], metrics, geometry.textRect.left, geometry.textRect.top));
     }
     ready = 1;
 }
@@ -224,17 +225,16 @@ std::vector<TextRun> CTextLayout::VisibleRuns() const {
         const int y = geometry.textRect.top + metrics.height * static_cast<int>(line);
         if (terms.empty()) {
             if (length > 0) {
-                runs.push_back(TextRun{geometry.textRect.left, y,
-                                       page.text.substr(static_cast<std::size_t>(lineStart),
-                                                        static_cast<std::size_t>(length)),
-                                       false});
+                runs.push_back(TextRun{
+                    geometry.textRect.left, y,
+                    page.text.substr(static_cast<std::size_t>(lineStart), static_cast<std::size_t>(length)), false});
             }
         } else {
             int units = 0;
             for (int i = lineStart; i < lineStart + length; ++i) {
                 const wchar_t c = page.text[static_cast<std::size_t>(i)];
-                runs.push_back(TextRun{geometry.textRect.left + metrics.averageCharWidth * units, y,
-                                       std::wstring(1, c), owner[static_cast<std::size_t>(i)] >= 0});
+                runs.push_back(TextRun{geometry.textRect.left + metrics.averageCharWidth * units, y, std::wstring(1, c),
+                                       owner[static_cast<std::size_t>(i)] >= 0});
                 units += CharacterUnits(c);
             }
         }

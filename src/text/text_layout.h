@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "glossary/glossary.h"
+#include "text/terms.h"
 #include "text/line_layout.h"
 
 // One piece of a frame's text: drawn at (x, y) in the text or term colour.
@@ -116,9 +116,9 @@ private:
     FontMetrics metrics;
     TextGeometry geometry;
     std::vector<PageLayout> pages;  // each page's text with its line lengths
-    int textLength = 0;             // characters of the text last handed in
-    int revealed = 0;               // characters of the current page shown
-    int revealedLines = 0;          // lines of the current page shown whole
+    int textLength = 0;  // characters of the text last handed in
+    int revealed = 0;  // characters of the current page shown
+    int revealedLines = 0;  // lines of the current page shown whole
     int revealSpeed = 1;
     std::vector<PageTerms> pageTerms;
     // Per page and character: the occurrence it belongs to in pageTerms'

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "scene/rect_math.h"
 
 namespace {
@@ -127,7 +127,8 @@ void CTextWindow::Compose(HDC dest, const RECT& clip, bool withText, bool dim) {
     if (!IntersectDrawRects(clip, drawRect, r)) {
         return;
     }
-    if (!BlendPanel(dest, r, L"BitBlt failed at TextWindow::Draw\n", [this, &r](HDC surface) { buttons->Draw(surface, r); })) {
+    if (!BlendPanel(dest, r, L"BitBlt failed at TextWindow::Draw\n",
+                    [this, &r](HDC surface) { buttons->Draw(surface, r); })) {
         return;
     }
     const int w = r.right - r.left;

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "glossary/glossary.h"
+#include "text/terms.h"
 #include "scene/button.h"
 #include "scene/ref_counted.h"
 #include "scene/scene.h"

@@ -11,8 +11,8 @@
 #include <thread>
 
 #include "app/named_mutex.h"
-#include "app/report.h"
-#include "app/report_owner.h"
+#include "report/report.h"
+#include "report/report_owner.h"
 #include "support/test_support.h"
 
 namespace {

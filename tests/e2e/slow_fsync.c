@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 static void wait_like_a_slow_disk(void) {
-    const char *seconds = getenv("ONDRELL_SLOW_FSYNC_SECONDS");
+    const char* seconds = getenv("ONDRELL_SLOW_FSYNC_SECONDS");
     sleep(seconds ? (unsigned)atoi(seconds) : 8u);
 }
 

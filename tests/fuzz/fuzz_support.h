@@ -3,7 +3,7 @@
 // about damaged input returns to the loader (as the tools' sink does) instead
 // of ending the process, and the target goes on with what the loader kept.
 
-#include "app/report.h"
+#include "report/report.h"
 
 class CSilentReports final : public IReportSink {
 public:

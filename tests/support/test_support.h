@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/report.h"
+#include "report/report.h"
 
 struct CapturedReport {
     E_REPORT_LEVEL level;

@@ -16,7 +16,7 @@
 #include <fstream>
 #include <memory>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "resource/archive.h"
 #include "resource/codepage.h"
 #include "tools/bench/bench_stats.h"

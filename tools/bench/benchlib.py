@@ -21,10 +21,10 @@ from pathlib import Path
 from PIL import Image
 
 ROOT = Path(__file__).resolve().parents[2]
-sys.path.insert(0, str(ROOT / "tests/e2e"))
-import harness  # noqa: E402
+sys.path.insert(0, str(ROOT / "tools/setup"))
+import wine_display  # noqa: E402
 
-WINE = "/usr/lib/wine/wine64"
+WINE = wine_display.WINE
 GAME_TITLE = "Ondrell ver. 1.20"
 MINIMAL_TITLE = "Ondrell minimal window"
 MINIMAL_FILL = (32, 96, 160)  # minimal_window.cpp paints this
@@ -83,11 +83,11 @@ class Session:
         self.prefix = os.environ.get("ONDRELL_BENCH_PREFIX", str(ROOT / "build/win/wine-prefix-e2e"))
         if not (Path(self.prefix) / ".ondrell-ready").exists():
             raise SystemExit(f"no Wine prefix in {self.prefix}: run tools/setup/wine-prefix {self.prefix}")
-        self.display = harness.Display()
-        self.env = harness.wine_env(self.display, self.prefix)
+        self.display = wine_display.Display()
+        self.env = wine_display.wine_env(self.display, self.prefix)
         self.screen = None
         try:
-            harness.restart_wine(self.env)
+            wine_display.restart_wine(self.env)
             # Not captured: the server it starts keeps its standard error open.
             subprocess.run(["wineserver", "-p"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             subprocess.run([WINE, "cmd", "/c", "exit"], env=self.env, stdin=subprocess.DEVNULL,
@@ -115,7 +115,7 @@ class Session:
     def close(self):
         if self.screen:
             self.screen.close()
-        harness.restart_wine(self.env)
+        wine_display.restart_wine(self.env)
         self.display.close()
 
 
@@ -150,7 +150,7 @@ class Program:
                 raise AssertionError(f"{self.title} ended with status {self.process.returncode}")
             ids = self.x("xdotool", "search", "--name", f"^{self.title}$").split()
             return ids[0] if ids else None
-        self.window = harness.wait_for(f"the window {self.title}", find, interval=interval)
+        self.window = wine_display.wait_for(f"the window {self.title}", find, interval=interval)
         values = dict(line.split("=", 1) for line in
                       self.x("xdotool", "getwindowgeometry", "--shell", self.window).split() if "=" in line)
         x, y, width, height = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
@@ -187,7 +187,7 @@ class Program:
         def check():
             taken = self.since_start()
             return probe(self.sample()) and [taken]
-        return harness.wait_for(what, check, interval=interval)[0]
+        return wine_display.wait_for(what, check, interval=interval)[0]
 
     def wait_still(self, gap=0.5, whole=False):
         """Waits until something is drawn and the samples (or, `whole`, the
@@ -200,7 +200,7 @@ class Program:
             same = current is not None and current == previous[0]
             previous[0] = current
             return same and shot
-        return harness.wait_for(f"{self.title} to stand still", probe, interval=gap)
+        return wine_display.wait_for(f"{self.title} to stand still", probe, interval=gap)
 
     def click(self, x, y):
         """A move onto the window point, then a click there."""
@@ -214,10 +214,10 @@ class Program:
         """Ends the game the way a player does (close box, "Yes"), so that it
         writes what it keeps until its end."""
         self.x("xdotool", "key", "--window", self.window, "alt+F4")
-        question = harness.wait_for("the exit question", lambda: self.x(
+        question = wine_display.wait_for("the exit question", lambda: self.x(
             "xdotool", "search", "--name", "^終了確認$").split())
         self.key("Return", window=question[0])
-        harness.wait_for("the game to end", lambda: self.process.poll() is not None)
+        wine_display.wait_for("the game to end", lambda: self.process.poll() is not None)
 
     # /proc figures of the program.
     def cpu_seconds(self):
@@ -248,7 +248,7 @@ class Program:
                 pass
             self.process.wait(10)
         if self.window:
-            harness.wait_for(f"the window {self.title} to go", lambda: not self.x(
+            wine_display.wait_for(f"the window {self.title} to go", lambda: not self.x(
                 "xdotool", "search", "--name", f"^{self.title}$").split(), interval=0.02)
 
 

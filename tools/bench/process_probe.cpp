@@ -48,7 +48,7 @@ struct GdiHandleEntry {
     std::uint64_t object;
     ULONG owner;
     USHORT unique;  // bit 7: a stock object, shared by every process
-    UCHAR type;     // 0: a free entry
+    UCHAR type;  // 0: a free entry
     UCHAR flags;
     std::uint64_t user;
 };
@@ -155,8 +155,8 @@ int SelfTest() {
     DeleteObject(first);
     std::printf("gdi %ld -> %ld, handles %ld -> %ld after 50 brushes and 50 events\n", gdiBefore, gdiAfter,
                 handlesBefore, handlesAfter);
-    const bool sees = gdiBefore >= 0 && handlesBefore >= 0 && gdiAfter - gdiBefore == 50 &&
-                      handlesAfter - handlesBefore == 50;
+    const bool sees =
+        gdiBefore >= 0 && handlesBefore >= 0 && gdiAfter - gdiBefore == 50 && handlesAfter - handlesBefore == 50;
     if (!sees) std::fprintf(stderr, "process_probe: the counts do not follow the objects made\n");
     return sees ? 0 : 1;
 }

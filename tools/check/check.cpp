@@ -12,7 +12,7 @@
 #include "resource/bmp_layout.h"
 #include "resource/codepage.h"
 #include "sound/wave_format.h"
-#include "tools/check/load_check.h"
+#include "tools/common/load_check.h"
 #include "tools/pack/pack.h"
 
 namespace {
@@ -75,25 +75,32 @@ std::optional<std::pair<E_SEVERITY, std::wstring>> ClipProblem(std::string_view 
     const WaveLayout layout = ParseWave(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     const auto error = [](const wchar_t* text) { return std::pair{E_SEVERITY::ERROR_, std::wstring(text)}; };
     switch (layout.problem) {
-    case E_WAVE_PROBLEM::NONE: break;
-    case E_WAVE_PROBLEM::NOT_RIFF_WAVE: return error(L"not a WAV file (no RIFF WAVE form)");
-    case E_WAVE_PROBLEM::NO_FORMAT_CHUNK: return error(L"a WAV file without its \"fmt \" chunk");
-    case E_WAVE_PROBLEM::SHORT_FORMAT: return error(L"a WAV file whose \"fmt \" chunk is too short");
-    case E_WAVE_PROBLEM::NOT_PCM: return error(L"not PCM: the game plays only uncompressed PCM WAV files");
-    case E_WAVE_PROBLEM::NO_DATA_CHUNK: return error(L"a WAV file without its \"data\" chunk");
+    case E_WAVE_PROBLEM::NONE:
+        break;
+    case E_WAVE_PROBLEM::NOT_RIFF_WAVE:
+        return error(L"not a WAV file (no RIFF WAVE form)");
+    case E_WAVE_PROBLEM::NO_FORMAT_CHUNK:
+        return error(L"a WAV file without its \"fmt \" chunk");
+    case E_WAVE_PROBLEM::SHORT_FORMAT:
+        return error(L"a WAV file whose \"fmt \" chunk is too short");
+    case E_WAVE_PROBLEM::NOT_PCM:
+        return error(L"not PCM: the game plays only uncompressed PCM WAV files");
+    case E_WAVE_PROBLEM::NO_DATA_CHUNK:
+        return error(L"a WAV file without its \"data\" chunk");
     }
     const WaveFormat& f = layout.format;
     // The sound device refuses a PCM format whose fields disagree.
     if (f.channels == 0 || f.samplesPerSec == 0 || f.bitsPerSample == 0 ||
         f.blockAlign != f.channels * ((f.bitsPerSample + 7) / 8) ||
         f.avgBytesPerSec != f.samplesPerSec * f.blockAlign) {
-        return error(L"a PCM format whose channels, rate, sample size, block size and byte rate disagree: no sound "
-                     L"device opens it");
+        return error(
+            L"a PCM format whose channels, rate, sample size, block size and byte rate disagree: no sound "
+            L"device opens it");
     }
     if (f.bitsPerSample != 8 && f.bitsPerSample != 16) {
-        return std::pair{E_SEVERITY::WARNING,
-                         L"" + std::to_wstring(f.bitsPerSample) + L"-bit samples: not every sound device plays them "
-                                                                  L"(8 or 16 bits always play)"};
+        return std::pair{E_SEVERITY::WARNING, L"" + std::to_wstring(f.bitsPerSample) +
+                                                  L"-bit samples: not every sound device plays them "
+                                                  L"(8 or 16 bits always play)"};
     }
     if (layout.dataAvailable == 0) {
         return std::pair{E_SEVERITY::WARNING, std::wstring(L"holds no samples: nothing is heard")};
@@ -188,7 +195,8 @@ private:
                 if (has(1) && script.bgmRequest != 0) CheckClip(shown, at(value(1).at), value(1).text);
                 break;
             case E_SCRIPT_COMMAND::SCENE:
-                if (has(1) && script.sceneRequest != 0) CheckPicture(shown, at(value(1).at), LAYER_BACKGROUND, value(1).text);
+                if (has(1) && script.sceneRequest != 0)
+                    CheckPicture(shown, at(value(1).at), LAYER_BACKGROUND, value(1).text);
                 break;
             case E_SCRIPT_COMMAND::CHARACTER: {
                 const std::int32_t slot = has(0) ? value(0).number : 0;
@@ -314,8 +322,8 @@ private:
             if (width > MessageWindowGeometry::NAME_BOX_WIDTH) {
                 Add(shown, speakerAt, E_SEVERITY::ERROR_,
                     L"the name " + Quoted(script.speakerName) + L" is " + std::to_wstring(width) +
-                        L" pixels wide; the name box shows " +
-                        std::to_wstring(MessageWindowGeometry::NAME_BOX_WIDTH) + L" and cuts the rest");
+                        L" pixels wide; the name box shows " + std::to_wstring(MessageWindowGeometry::NAME_BOX_WIDTH) +
+                        L" and cuts the rest");
             }
         }
         const std::vector<PageLayout> pages =
@@ -468,11 +476,21 @@ std::string Escape(std::wstring_view text) {
     std::wstring escaped;
     for (const wchar_t ch : text) {
         switch (ch) {
-        case L'\\': escaped += L"\\\\"; break;
-        case L'\r': escaped += L"\\r"; break;
-        case L'\n': escaped += L"\\n"; break;
-        case L'\t': escaped += L"\\t"; break;
-        default: escaped += ch; break;
+        case L'\\':
+            escaped += L"\\\\";
+            break;
+        case L'\r':
+            escaped += L"\\r";
+            break;
+        case L'\n':
+            escaped += L"\\n";
+            break;
+        case L'\t':
+            escaped += L"\\t";
+            break;
+        default:
+            escaped += ch;
+            break;
         }
     }
     return WideToUtf8(escaped);
@@ -488,7 +506,7 @@ bool EndsWith(const std::wstring& text, std::wstring_view suffix) {
 struct DumpText {
     std::unique_ptr<CGameFiles> archive;
     std::string_view entry;  // in the archive's memory
-    std::string converted;   // a converted source (no archive)
+    std::string converted;  // a converted source (no archive)
     std::wstring shown;
 
     // Not kept as a member view: a short converted text lives inside the
@@ -512,9 +530,10 @@ std::optional<DumpText> ReadDumpText(const std::wstring& path, const wchar_t* ke
         TextConversionFault fault;
         std::optional<std::string> converted = ReadPackSource(source, &fault);
         if (!converted) {
-            findings.push_back(fault.line > 0 ? MakeFinding(path, {fault.line, fault.column}, E_SEVERITY::ERROR_, fault.text)
-                                              : MakeFinding(path, {}, E_SEVERITY::ERROR_,
-                                                            reports.texts().empty() ? L"cannot be read" : reports.texts()[0]));
+            findings.push_back(fault.line > 0
+                                   ? MakeFinding(path, {fault.line, fault.column}, E_SEVERITY::ERROR_, fault.text)
+                                   : MakeFinding(path, {}, E_SEVERITY::ERROR_,
+                                                 reports.texts().empty() ? L"cannot be read" : reports.texts()[0]));
             return std::nullopt;
         }
         text.converted = std::move(*converted);
@@ -550,8 +569,7 @@ int DumpScript(const std::wstring& path, std::string& out, std::string& err) {
         StepRecord record;
         script.Step(&record);
         out += std::to_string(i) + "\t" + std::to_string(loaded.source.positions[i][0].line) + "\t" +
-               (record.command ? WideToUtf8(record.command->keyword) : std::string()) + "\t" +
-               Escape(script.lines[i]);
+               (record.command ? WideToUtf8(record.command->keyword) : std::string()) + "\t" + Escape(script.lines[i]);
         for (std::size_t v = 0; v < record.values.size(); ++v) {
             // A message's text as the game shows it: "$" as spaces.
             const bool messageText = record.command->command == E_SCRIPT_COMMAND::MESSAGE && v == 1;

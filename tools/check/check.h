@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/check/findings.h"
+#include "tools/common/findings.h"
 #include "tools/check/game_files.h"
 #include "tools/check/message_font.h"
 

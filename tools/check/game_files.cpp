@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "resource/codepage.h"
-#include "tools/check/load_check.h"
+#include "tools/common/load_check.h"
 #include "tools/pack/convert_sources.h"
 #include "tools/pack/pack.h"
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "resource/archive.h"
-#include "tools/check/findings.h"
+#include "tools/common/findings.h"
 #include "tools/pack/convert_sources.h"
 
 class CGameFiles {

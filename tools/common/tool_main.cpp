@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "resource/codepage.h"
 
 #ifdef _WIN32
@@ -21,7 +21,9 @@ public:
         }
         std::wstring message(text);
         while (!message.empty() && (message.back() == L'\n' || message.back() == L' ')) message.pop_back();
-        const char* name = level == E_REPORT_LEVEL::WARNING ? "Warning" : level == E_REPORT_LEVEL::ERROR_ ? "Error" : "Fatal Error";
+        const char* name = level == E_REPORT_LEVEL::WARNING  ? "Warning"
+                           : level == E_REPORT_LEVEL::ERROR_ ? "Error"
+                                                             : "Fatal Error";
         PrintErr(std::string(name) + ": " + WideToUtf8(message) + "\n");
         if (level == E_REPORT_LEVEL::FATAL) {
             std::fflush(stdout);
@@ -49,9 +51,7 @@ void PrintOut(const std::string& text) { std::fwrite(text.data(), 1, text.size()
 void PrintErr(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stderr); }
 
 #ifdef _WIN32
-int wmain(int argc, wchar_t** argv) {
-    return Start(std::vector<std::wstring>(argv + 1, argv + argc));
-}
+int wmain(int argc, wchar_t** argv) { return Start(std::vector<std::wstring>(argv + 1, argv + argc)); }
 #else
 int main(int argc, char** argv) {
     std::vector<std::wstring> args;

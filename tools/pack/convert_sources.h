@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/check/findings.h"
+#include "tools/common/findings.h"
 #include "tools/pack/pack.h"
 
 // How many files conversion changed, by kind.

@@ -9,18 +9,13 @@
 #include <random>
 #include <set>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "resource/archive.h"
 #include "resource/archive_writer.h"
 #include "resource/codepage.h"
-#include "tools/check/load_check.h"
+#include "resource/safe_file.h"
+#include "tools/common/load_check.h"
 #include "tools/pack/convert_sources.h"
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -83,84 +78,28 @@ private:
     bool failed_ = false;
 };
 
-// The output file: written through the C run-time so that it can be flushed
-// to the disk before it is renamed into place.
-class COutputFile {
-public:
-    explicit COutputFile(const fs::path& path) : path_(path) {
-#ifdef _WIN32
-        file_ = _wfopen(path.c_str(), L"wb");
-#else
-        file_ = std::fopen(path.c_str(), "wb");
-#endif
-    }
-    ~COutputFile() {
-        if (file_) std::fclose(file_);
-    }
-    COutputFile(const COutputFile&) = delete;
-    COutputFile& operator=(const COutputFile&) = delete;
-
-    bool IsOpen() const { return file_ != nullptr; }
-
-    bool Write(std::string_view bytes) {
-        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-            ReportError(L"Could not write \"%ls\".\n", DisplayPath(path_).c_str());
-            return false;
-        }
-        return true;
-    }
-
-    // Flushes the run-time's buffer and the system's, and closes the file.
-    bool Finish() {
-        bool ok = std::fflush(file_) == 0;
-#ifdef _WIN32
-        ok = ok && _commit(_fileno(file_)) == 0;
-#else
-        ok = ok && fsync(fileno(file_)) == 0;
-#endif
-        ok = std::fclose(file_) == 0 && ok;
-        file_ = nullptr;
-        if (!ok) ReportError(L"Could not write \"%ls\".\n", DisplayPath(path_).c_str());
-        return ok;
-    }
-
-private:
-    fs::path path_;
-    std::FILE* file_ = nullptr;
-};
-
-// Removes the temporary file unless it was renamed into place.
-class CTemporaryFile {
-public:
-    explicit CTemporaryFile(fs::path path) : path_(std::move(path)) {}
-    ~CTemporaryFile() {
-        if (!kept_) {
-            std::error_code ignored;
-            fs::remove(path_, ignored);
-        }
-    }
-    CTemporaryFile(const CTemporaryFile&) = delete;
-    CTemporaryFile& operator=(const CTemporaryFile&) = delete;
-    const fs::path& path() const { return path_; }
-    void Keep() { kept_ = true; }
-
-private:
-    fs::path path_;
-    bool kept_ = false;
-};
-
-// A file beside `output` that does not exist yet.
-std::optional<fs::path> TemporaryPathBeside(const fs::path& output) {
+// A name beside `output` that no file has yet, for the archive while it is
+// written: two packers writing one archive never share a temporary file.
+std::optional<std::wstring> TemporaryNameBeside(const std::wstring& output) {
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".partial-%08x", static_cast<unsigned>(random()));
-        fs::path candidate = output;
-        candidate += suffix;
+        wchar_t suffix[32];
+        std::swprintf(suffix, std::size(suffix), L".partial-%08x", static_cast<unsigned>(random()));
+        const std::wstring candidate = output + suffix;
         std::error_code error;
-        if (!fs::exists(candidate, error) && !error) return candidate;
+        if (!fs::exists(PathFromWide(candidate), error) && !error) return candidate;
     }
     return std::nullopt;
+}
+
+// The system's words for a failed file call.
+std::wstring FailureText(const FileFailure& failure) {
+#ifdef _WIN32
+    const std::error_category& category = std::system_category();
+#else
+    const std::error_category& category = std::generic_category();
+#endif
+    return ErrorText(std::error_code(static_cast<int>(failure.error), category));
 }
 
 // Whether `name` ends in `suffix`, ignoring the case of ASCII letters.
@@ -519,35 +458,38 @@ bool PackFolder(const std::wstring& outputText, const std::wstring& folderText, 
             return false;
         }
     }
-    const std::optional<fs::path> temporaryPath = TemporaryPathBeside(output);
-    if (!temporaryPath) {
+    const std::optional<std::wstring> temporaryName = TemporaryNameBeside(outputText);
+    if (!temporaryName) {
         ReportError(L"Could not find a free temporary name beside \"%ls\".\n", outputText.c_str());
         return false;
     }
-    CTemporaryFile temporary(*temporaryPath);
-    {
-        COutputFile file(temporary.path());
-        if (!file.IsOpen()) {
-            ReportError(L"Could not create \"%ls\".\n", DisplayPath(temporary.path()).c_str());
-            return false;
-        }
-        const bool written = WriteArchive(
-            *layout,
-            [&](const ArchiveLayoutEntry& entry, const ArchiveByteSink& sink) {
-                const PackSource& source = sources[entry.source];
-                return source.converted ? sink(source.text) : CopyFile(source, sink);
-            },
-            [&](std::string_view bytes) { return file.Write(bytes); });
-        if (!written || !file.Finish()) {
-            return false;
-        }
-    }
-    fs::rename(temporary.path(), output, error);
-    if (error) {
-        ReportError(L"Could not replace \"%ls\": %ls.\n", outputText.c_str(), ErrorText(error).c_str());
+    CSafeFile file(outputText, E_FILE_SHARING::NONE, *temporaryName);
+    if (file.Open()) {
+        ReportError(L"Could not create \"%ls\".\n", temporaryName->c_str());
         return false;
     }
-    temporary.Keep();
+    const bool written = WriteArchive(
+        *layout,
+        [&](const ArchiveLayoutEntry& entry, const ArchiveByteSink& sink) {
+            const PackSource& source = sources[entry.source];
+            return source.converted ? sink(source.text) : CopyFile(source, sink);
+        },
+        [&](std::string_view bytes) {
+            if (!file.Write(bytes)) return true;
+            ReportError(L"Could not write \"%ls\".\n", temporaryName->c_str());
+            return false;
+        });
+    if (!written) {
+        return false;
+    }
+    if (const auto failure = file.Commit()) {
+        if (failure->step == std::wstring_view(L"MoveFileExW") || failure->step == std::wstring_view(L"rename")) {
+            ReportError(L"Could not replace \"%ls\": %ls.\n", outputText.c_str(), FailureText(*failure).c_str());
+        } else {
+            ReportError(L"Could not write \"%ls\".\n", temporaryName->c_str());
+        }
+        return false;
+    }
     out += "Packed " + std::to_string(layout->entries.size()) + " entries (" + std::to_string(layout->fileSize) +
            " bytes) into \"" + Utf8(outputText) + "\".\n" + DescribeConversions(tally);
     return true;

@@ -13,9 +13,9 @@ TEST(FullScreenGeometry, KeepsTheMonitorsAspectAndCentresThePicture) {
         int backWidth, backHeight, offsetX, offsetY;
     } cases[] = {
         {1920, 1080, 1066, 600, 133, 0},  // wide: bars left and right
-        {1280, 1024, 800, 640, 0, 20},    // narrow: bars above and below
-        {1024, 768, 800, 600, 0, 0},      // exactly 4:3
-        {0, 768, 800, 600, 0, 0},         // no usable monitor: the identity
+        {1280, 1024, 800, 640, 0, 20},  // narrow: bars above and below
+        {1024, 768, 800, 600, 0, 0},  // exactly 4:3
+        {0, 768, 800, 600, 0, 0},  // no usable monitor: the identity
         {1024, 0, 800, 600, 0, 0},
     };
     for (const auto& c : cases) {
@@ -53,12 +53,12 @@ TEST(MousePosition, SignedWordsAreTakenToThePicture) {
 
 TEST(InvalidateRect, FullScreenRectangleCoversEveryTouchedScreenPixel) {
     const ScreenRect r = PictureRectToScreen(ComputeFullScreenGeometry(800, 600, 1920, 1080), {0, 0, 10, 10});
-    EXPECT_EQ(r.left, 239);   // 133 * 1.8011 = 239.55, rounded down
+    EXPECT_EQ(r.left, 239);  // 133 * 1.8011 = 239.55, rounded down
     EXPECT_EQ(r.top, 0);
     EXPECT_EQ(r.right, 258);  // 143 * 1.8011 = 257.56, rounded up
     EXPECT_EQ(r.bottom, 19);  // 10 * 1.8011 = 18.01, rounded up
     const ScreenRect n = PictureRectToScreen(ComputeFullScreenGeometry(800, 600, 1280, 1024), {0, 0, 10, 10});
-    EXPECT_EQ(n.top, 32);     // (0 + 20) * 1.6
+    EXPECT_EQ(n.top, 32);  // (0 + 20) * 1.6
     EXPECT_EQ(n.bottom, 48);  // (10 + 20) * 1.6
 }
 

@@ -18,14 +18,21 @@ namespace {
 // A mono 16-bit clip with two samples; `tag` 1 is PCM.
 std::string Clip(std::uint16_t tag = 1) {
     return CBytes()
-        .Raw("RIFF").U32(4 + 8 + 16 + 8 + 4)  // RIFF chunk, size of what follows
-        .Raw("WAVE")                          // form type
-        .Raw("fmt ").U32(16)                  // format chunk
-        .U16(tag).U16(1)                      // format tag, channels
-        .U32(22050).U32(44100)                // samples and bytes per second
-        .U16(2).U16(16)                       // block align, bits per sample
-        .Raw("data").U32(4)                   // data chunk
-        .U16(100).U16(65436)                  // two samples
+        .Raw("RIFF")
+        .U32(4 + 8 + 16 + 8 + 4)  // RIFF chunk, size of what follows
+        .Raw("WAVE")  // form type
+        .Raw("fmt ")
+        .U32(16)  // format chunk
+        .U16(tag)
+        .U16(1)  // format tag, channels
+        .U32(22050)
+        .U32(44100)  // samples and bytes per second
+        .U16(2)
+        .U16(16)  // block align, bits per sample
+        .Raw("data")
+        .U32(4)  // data chunk
+        .U16(100)
+        .U16(65436)  // two samples
         .str();
 }
 
@@ -107,7 +114,7 @@ TEST(Check, TheGameOfTheFixtureAndTheBoundariesPassClean) {
 // a scenario fault is followed by a message that shows the term.
 struct FindingCase {
     const char* where;  // entry below "./IMG/", line, column and severity
-    const char* says;   // words of the finding's text
+    const char* says;  // words of the finding's text
     const char* script = nullptr;
     std::function<void(Game&)> edit = nullptr;
 };
@@ -144,8 +151,7 @@ const FindingCase FINDING_CASES[] = {
     {"Dictionary.dic):8:7: warning: ", "the term \"OTHER\" appears in no message", nullptr,
      [](Game& g) { g.glossary = Entry("TERM") + Entry("OTHER"); }},
     {"Dictionary.dic):8:7: warning: ", "\"TERMS\" is never found in a message: the term \"TERM\"",
-     "@MESSAGE[NONE][TERMS]\n",
-     [](Game& g) { g.glossary = Entry("TERM") + Entry("TERMS"); }},
+     "@MESSAGE[NONE][TERMS]\n", [](Game& g) { g.glossary = Entry("TERM") + Entry("TERMS"); }},
     {"HAIKEI2.bmp):0:0: error: ", "missing: the game stops with \"backGround SetBMP Failed\"", nullptr,
      [](Game& g) { g.images.erase(L"./IMG/HAIKEI2.bmp"); }},
     {"TITLE_START.bmp):0:0: error: ", "not a BMP the game reads", nullptr,
@@ -247,8 +253,12 @@ TEST(CheckDump, TextThatCannotBeLoadedGivesItsFindings) {
 }
 
 TEST(Check, BadArgumentsShowTheUsageWithStatusTwo) {
-    for (const std::vector<std::wstring>& args : {std::vector<std::wstring>{}, {L"--dump-script"}, {L"a", L"b", L"c"},
-                                                  {L"--sources"}, {L"--sources", L"d", L"a"}, {L"-x", L"a"}}) {
+    for (const std::vector<std::wstring>& args : {std::vector<std::wstring>{},
+                                                  {L"--dump-script"},
+                                                  {L"a", L"b", L"c"},
+                                                  {L"--sources"},
+                                                  {L"--sources", L"d", L"a"},
+                                                  {L"-x", L"a"}}) {
         const Result r = RunChecker(args);
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find(CheckUsage()), std::string::npos);

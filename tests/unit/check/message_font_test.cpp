@@ -27,10 +27,9 @@ TEST(MessageFont, GeometryIsTheMessageWindows) {
     const RefPtr<CTextWindow> window = new CTextWindow(nullptr, 800, 600);
     const RECT name = window->GetNameRect();
     EXPECT_EQ(name.right - name.left, MessageWindowGeometry::NAME_BOX_WIDTH);
-    const TextGeometry geometry =
-        ComputeTextGeometry(window->GetText().Layout().GetMetrics(), MessageWindowGeometry::TEXT_TOP,
-                            MessageWindowGeometry::TEXT_LEFT, MessageWindowGeometry::TEXT_BOTTOM,
-                            MessageWindowGeometry::TEXT_RIGHT);
+    const TextGeometry geometry = ComputeTextGeometry(
+        window->GetText().Layout().GetMetrics(), MessageWindowGeometry::TEXT_TOP, MessageWindowGeometry::TEXT_LEFT,
+        MessageWindowGeometry::TEXT_BOTTOM, MessageWindowGeometry::TEXT_RIGHT);
     const RECT text = window->GetText().GetTextRect();
     const auto& expected = geometry.textRect;
     EXPECT_EQ(std::tie(text.left, text.top, text.right, text.bottom),

@@ -21,10 +21,11 @@ std::string BuildArchive(const std::string& data, const std::vector<Record>& rec
     const auto indexOffset = static_cast<std::int32_t>(bytes.size());
     bytes.I32(static_cast<std::int32_t>(records.size()));  // entry count
     for (const auto& record : records) {
-        bytes.I32(record.offset)                                 // data offset
-            .I32(record.size)                                    // data size
+        bytes
+            .I32(record.offset)  // data offset
+            .I32(record.size)  // data size
             .I32(static_cast<std::int32_t>(record.name.size()))  // name length
-            .Raw(record.name);                                   // name, no terminator
+            .Raw(record.name);  // name, no terminator
     }
     bytes.I32(indexOffset);  // trailer: the index offset
     return bytes.str();
@@ -108,7 +109,9 @@ TEST(Archive, DamagedImagesAreRefusedSafely) {
         // The second name claims 5 bytes where 3 are left before the trailer:
         // the bounds of each record count every record read before it.
         {"name running into the trailer",
-         CBytes().Raw("abc").I32(2).I32(0).I32(3).I32(3).Raw("./A").I32(0).I32(3).I32(5).Raw("./B").I32(3).str(), 1, 0,
+         CBytes().Raw("abc").I32(2).I32(0).I32(3).I32(3).Raw("./A").I32(0).I32(3).I32(5).Raw("./B").I32(3).str(),
+         1,
+         0,
          {L"./A"}},
         {"data offset negative", BuildArchive("abc", {{-1, 2, "./A"}, {0, 3, "./B"}}), 0, 1, {L"./B"}},
         {"data size negative", BuildArchive("abc", {{0, -2, "./A"}}), 0, 1, {}},

@@ -11,10 +11,10 @@ std::vector<std::wstring> Errors(const CReportCapture& capture) { return capture
 // another key; the character is named.
 TEST(ArchiveWriter, KeysThatCannotBeStoredOrRepeatAreRefused) {
     const std::pair<std::wstring, std::size_t> names[] = {
-        {L"./IMG\\A.bmp", 5},                 // a backslash reads back as a slash
-        {L"./a\u00A5b", 3},                   // the yen sign has no form of its own (0x5C is the backslash)
-        {L"./\u0E01", 2},                     // no Shift_JIS form at all
-        {std::wstring(L"./a\0b", 5), 3}};     // a NUL cuts the name
+        {L"./IMG\\A.bmp", 5},  // a backslash reads back as a slash
+        {L"./a\u00A5b", 3},  // the yen sign has no form of its own (0x5C is the backslash)
+        {L"./\u0E01", 2},  // no Shift_JIS form at all
+        {std::wstring(L"./a\0b", 5), 3}};  // a NUL cuts the name
     for (const auto& [key, at] : names) {
         std::size_t failedAt = 99;
         EXPECT_FALSE(ArchiveNameFromKey(key, &failedAt).has_value()) << at;
@@ -42,9 +42,9 @@ TEST(ArchiveWriter, ArchiveIsPlannedUpToTheOffsetLimit) {
     EXPECT_FALSE(PlanArchive({{L"./a", ARCHIVE_MAX_BYTES}}).has_value());  // the data fits, exactly
     EXPECT_FALSE(PlanArchive({{L"./a", 1ULL << 30}, {L"./b", 1ULL << 30}}).has_value());
     const std::wstring tooLong = L"The archive would be longer than 2147483647 bytes: ";
-    EXPECT_EQ(Errors(capture), (std::vector<std::wstring>{tooLong + L"its index does not fit.\n",
-                                                          tooLong + L"its index does not fit.\n",
-                                                          tooLong + L"\"./b\" does not fit.\n"}));
+    EXPECT_EQ(Errors(capture),
+              (std::vector<std::wstring>{tooLong + L"its index does not fit.\n", tooLong + L"its index does not fit.\n",
+                                         tooLong + L"\"./b\" does not fit.\n"}));
 }
 
 // An entry that delivers more or fewer bytes than planned would move every

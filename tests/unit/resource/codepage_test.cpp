@@ -31,21 +31,30 @@ TEST(ShiftJis, EncodeRoundTripsAndNamesTheCharacterWithoutAForm) {
 // and the last one.
 TEST(Utf8, RoundTripsEverySequenceLength) {
     const std::wstring text = L"\x7F\x80\x7FF\x800\xD7FF\xE000\xFFFF\U00010000\U0001F600\U0010FFFF";
-    const std::string utf8 = "\x7F" "\xC2\x80" "\xDF\xBF" "\xE0\xA0\x80" "\xED\x9F\xBF" "\xEE\x80\x80" "\xEF\xBF\xBF"
-                             "\xF0\x90\x80\x80" "\xF0\x9F\x98\x80" "\xF4\x8F\xBF\xBF";
+    const std::string utf8 =
+        "\x7F"
+        "\xC2\x80"
+        "\xDF\xBF"
+        "\xE0\xA0\x80"
+        "\xED\x9F\xBF"
+        "\xEE\x80\x80"
+        "\xEF\xBF\xBF"
+        "\xF0\x90\x80\x80"
+        "\xF0\x9F\x98\x80"
+        "\xF4\x8F\xBF\xBF";
     EXPECT_EQ(WideToUtf8(text), utf8);
     EXPECT_EQ(Utf8ToWide(utf8), text);
 }
 
 TEST(Utf8, RejectsMalformedSequencesWithTheirOffset) {
     const std::pair<std::string, std::size_t> cases[] = {
-        {"ab\x80", 2},            // a lone continuation byte
-        {"a\xE6\x97", 1},         // a sequence cut off by the end
-        {"\xC0\xAF", 0},          // an overlong "/"
-        {"\xE0\x9F\xBF", 0},      // U+07FF in three bytes
+        {"ab\x80", 2},  // a lone continuation byte
+        {"a\xE6\x97", 1},  // a sequence cut off by the end
+        {"\xC0\xAF", 0},  // an overlong "/"
+        {"\xE0\x9F\xBF", 0},  // U+07FF in three bytes
         {"\xF0\x8F\xBF\xBF", 0},  // U+FFFF in four bytes
-        {"xy\xED\xA0\x80", 2},    // the first surrogate
-        {"\xED\xBF\xBF", 0},      // the last
+        {"xy\xED\xA0\x80", 2},  // the first surrogate
+        {"\xED\xBF\xBF", 0},  // the last
         {"\xF4\x90\x80\x80", 0},  // past U+10FFFF
         {"\xF8\x88\x80\x80\x80", 0},  // no such lead byte
     };

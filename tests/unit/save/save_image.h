@@ -19,16 +19,16 @@ inline std::string SaveFileBytes(std::int32_t position, const std::string& date,
                                  std::int32_t width, std::int32_t height, std::uint16_t bitCount,
                                  const std::string& pixels) {
     return CBytes()
-        .I32(position)               // offset 0: scriptPosition
-        .Raw(date)                   // offset 4: dateText, 512 bytes
-        .Raw(caption)                // offset 516: caption, 512 bytes
-        .U32(40)                     // offset 1028: biSize
-        .I32(width)                  // biWidth (120)
-        .I32(height)                 // biHeight (90: positive, the bottom row first)
-        .U16(1)                      // biPlanes
-        .U16(bitCount)               // biBitCount (24)
+        .I32(position)  // offset 0: scriptPosition
+        .Raw(date)  // offset 4: dateText, 512 bytes
+        .Raw(caption)  // offset 516: caption, 512 bytes
+        .U32(40)  // offset 1028: biSize
+        .I32(width)  // biWidth (120)
+        .I32(height)  // biHeight (90: positive, the bottom row first)
+        .U16(1)  // biPlanes
+        .U16(bitCount)  // biBitCount (24)
         .Raw(std::string(24, '\0'))  // compression, size, resolutions, colours: all 0
-        .U32(0)                      // offset 1068: colour table entry
-        .Raw(pixels)                 // offset 1072: 90 rows of 360 bytes
+        .U32(0)  // offset 1068: colour table entry
+        .Raw(pixels)  // offset 1072: 90 rows of 360 bytes
         .str();
 }

@@ -49,8 +49,8 @@ TEST(SaveFile, ShortFileKeepsWhatItHoldsAndZeroForTheRestLongerFileIsCut) {
         std::u16string date, caption;
         std::size_t pixelBytes;  // leading pixel bytes the file still holds
     } cases[] = {
-        {0, 0, u"", u"", 0},                          // empty: still a save
-        {2, 0x0304, u"", u"", 0},                     // half the position
+        {0, 0, u"", u"", 0},  // empty: still a save
+        {2, 0x0304, u"", u"", 0},  // half the position
         {520, 0x01020304, u"2013/4/7 9:5", u"\u3042%", 0},  // the caption cut after two units
         {1072 + 361, 0x01020304, u"2013/4/7 9:5", u"\u3042%s", 361},
         {33472, 0x01020304, u"2013/4/7 9:5", u"\u3042%s", THUMBNAIL_BYTES},
@@ -93,7 +93,7 @@ TEST(SaveText, IsCutTo255UnitsVerbatimAndTerminated) {
         {L"100%s %d %n %%\uFFFF", 15},  // a "%" stays a "%"; U+FFFF is the last single unit
         {std::wstring(L"ab\0cd", 5), 2},
         {std::wstring(253, L'x') + Astral(0x10FFFF), 255},  // DBFF DFFF: the pair fits whole
-        {std::wstring(254, L'x') + Astral(0x10000), 254},   // D800 DC00: the cut would split it, left out
+        {std::wstring(254, L'x') + Astral(0x10000), 254},  // D800 DC00: the cut would split it, left out
         {std::wstring(254, L'x') + std::wstring{wchar_t(0xD800), wchar_t(0xDC00)}, 254},  // the same as two units
     };
     for (const auto& c : cases) {

@@ -147,7 +147,8 @@ TEST_F(SaveLoadScreen, LoadModeOffersTheFilesThatOpenAndANewShowingForgetsTheHov
     ShowFully(*screen, CSaveLoad::LOAD_MODE);
     for (int k = 0; k < 8; ++k) {
         EXPECT_EQ(screen->GetButtonSet().IsEnabled(L"SAVELOAD_FRAME" + std::to_wstring(k + 1)),
-                  k == 0 || k == 1 || k == 3 || k == 5) << "frame " << k + 1;
+                  k == 0 || k == 1 || k == 3 || k == 5)
+            << "frame " << k + 1;
     }
     const POINT t = ThumbnailCorner(1);  // (410, 81)
     EXPECT_TRUE(Shows(canvas.Pixel(t.x + 60, t.y), RED));

@@ -17,11 +17,11 @@ struct Bmp {
     std::int32_t width = 4, height = 4;  // a negative height is top-down
     std::uint16_t planes = 1, bits = 24;
     std::uint32_t compression = 0;  // 0 BI_RGB, 1 RLE8, 3 bit fields
-    std::uint32_t colours = 0;      // colours used; 0 means all 2^bits of a palette image
-    std::uint32_t info = 40;        // info header size
-    std::uint32_t table = 0;        // colour table or bit-field masks behind the info header
-    std::int64_t offsetShift = 0;   // added to the pixel offset
-    std::int64_t sizeShift = 0;     // bytes added to (or cut from) the end
+    std::uint32_t colours = 0;  // colours used; 0 means all 2^bits of a palette image
+    std::uint32_t info = 40;  // info header size
+    std::uint32_t table = 0;  // colour table or bit-field masks behind the info header
+    std::int64_t offsetShift = 0;  // added to the pixel offset
+    std::int64_t sizeShift = 0;  // bytes added to (or cut from) the end
 };
 
 std::int64_t PixelBytes(const Bmp& b) {
@@ -34,12 +34,25 @@ std::int64_t PixelBytes(const Bmp& b) {
 // size, two resolutions, colours used and important); the fields left 0 are
 // never read.
 std::vector<std::uint8_t> Build(const Bmp& b) {
-    const std::string bytes = CBytes()
-        .Raw("BM").U32(0).U32(0).U32(static_cast<std::uint32_t>(14 + b.info + b.table + b.offsetShift))
-        .U32(b.info).I32(b.width).I32(b.height).U16(b.planes).U16(b.bits).U32(b.compression).U32(0).U32(0).U32(0)
-        .U32(b.colours).U32(0)
-        .Raw(std::string(std::max(b.info, 40u) - 40 + b.table + PixelBytes(b), '\0'))  // header rest, table, pixels
-        .str();
+    const std::string bytes =
+        CBytes()
+            .Raw("BM")
+            .U32(0)
+            .U32(0)
+            .U32(static_cast<std::uint32_t>(14 + b.info + b.table + b.offsetShift))
+            .U32(b.info)
+            .I32(b.width)
+            .I32(b.height)
+            .U16(b.planes)
+            .U16(b.bits)
+            .U32(b.compression)
+            .U32(0)
+            .U32(0)
+            .U32(0)
+            .U32(b.colours)
+            .U32(0)
+            .Raw(std::string(std::max(b.info, 40u) - 40 + b.table + PixelBytes(b), '\0'))  // header rest, table, pixels
+            .str();
     std::vector<std::uint8_t> image(bytes.begin(), bytes.end());
     image.resize(static_cast<std::size_t>(static_cast<std::int64_t>(image.size()) + b.sizeShift));
     return image;
@@ -53,13 +66,21 @@ std::vector<std::uint8_t> Head(const std::vector<std::uint8_t>& image) {
 
 TEST(BmpLayout, AcceptsEveryHeaderVersionDepthAndSideWithinTheLimitsAndNothingElse) {
     const Bmp accepted[] = {
-        {}, {.width = 1, .height = 1}, {.width = 16384, .height = 1}, {.width = 1, .height = 16384},
+        {},
+        {.width = 1, .height = 1},
+        {.width = 16384, .height = 1},
+        {.width = 1, .height = 16384},
         {.width = 1, .height = -16384},  // top-down
-        {.info = 52}, {.info = 56}, {.info = 108}, {.info = 124}, {.bits = 32}, {.bits = 4, .table = 64},
+        {.info = 52},
+        {.info = 56},
+        {.info = 108},
+        {.info = 124},
+        {.bits = 32},
+        {.bits = 4, .table = 64},
         {.bits = 16, .compression = 3, .table = 12},  // the masks behind a 40-byte header
         {.bits = 32, .compression = 3, .info = 108},  // a later header holds them
-        {.bits = 1, .colours = 2, .table = 8},        // as many colours as one bit allows
-        {.bits = 8, .table = 1024},                   // colours used 0: the full table
+        {.bits = 1, .colours = 2, .table = 8},  // as many colours as one bit allows
+        {.bits = 8, .table = 1024},  // colours used 0: the full table
     };
     for (const Bmp& b : accepted) {
         const auto image = Build(b);
@@ -75,18 +96,25 @@ TEST(BmpLayout, AcceptsEveryHeaderVersionDepthAndSideWithinTheLimitsAndNothingEl
     }
     const std::pair<const char*, Bmp> refused[] = {
         // Each of these would make the loader or GDI read past the image.
-        {"cut inside the info header", {.sizeShift = -86}},      // 16 bytes left
+        {"cut inside the info header", {.sizeShift = -86}},  // 16 bytes left
         {"pixel offset one past the end", {.offsetShift = 49}},  // the pixel byte count would wrap
         {"one pixel byte short", {.sizeShift = -1}},
         {"a wide row one byte short", {.width = 16384, .height = 1, .sizeShift = -1}},
         {"no room for the 256-entry colour table", {.bits = 8}},
         {"no room for the bit-field masks", {.bits = 32, .compression = 3}},
         // Each of these breaks one rule of what the loader takes.
-        {"pixel offset inside the info header", {.offsetShift = -1}}, {"unknown info header size", {.info = 41}},
-        {"core header", {.info = 12}}, {"two planes", {.planes = 2}}, {"bit count 7", {.bits = 7}},
-        {"width 0", {.width = 0}}, {"width 16385", {.width = 16385, .height = 1}}, {"height 0", {.height = 0}},
-        {"height 16385", {.width = 1, .height = 16385}}, {"height -16385", {.width = 1, .height = -16385}},
-        {"run-length compressed", {.compression = 1}}, {"the same at 32 bits", {.bits = 32, .compression = 1}},
+        {"pixel offset inside the info header", {.offsetShift = -1}},
+        {"unknown info header size", {.info = 41}},
+        {"core header", {.info = 12}},
+        {"two planes", {.planes = 2}},
+        {"bit count 7", {.bits = 7}},
+        {"width 0", {.width = 0}},
+        {"width 16385", {.width = 16385, .height = 1}},
+        {"height 0", {.height = 0}},
+        {"height 16385", {.width = 1, .height = 16385}},
+        {"height -16385", {.width = 1, .height = -16385}},
+        {"run-length compressed", {.compression = 1}},
+        {"the same at 32 bits", {.bits = 32, .compression = 1}},
         {"more colours than one bit allows", {.bits = 1, .colours = 3, .table = 12}},
     };
     for (const auto& [what, b] : refused) {

@@ -34,9 +34,9 @@ protected:
 // Only a point strictly inside both the button and the panel hovers it, and
 // a click there presses it.
 TEST_F(ButtonSet, OnlyPointsStrictlyInsideTheButtonAndThePanelCount) {
-    const std::pair<POINT, int> cases[] = {
-        {{11, 11}, GAME}, {{29, 19}, GAME}, {{10, 15}, -1}, {{30, 15}, -1}, {{20, 10}, -1}, {{20, 20}, -1},
-        {{1, 1}, MENU},   {{0, 1}, -1},     {{1, 0}, -1},   {{49, 39}, SAVE}, {{50, 38}, -1}, {{45, 40}, -1}};
+    const std::pair<POINT, int> cases[] = {{{11, 11}, GAME}, {{29, 19}, GAME}, {{10, 15}, -1}, {{30, 15}, -1},
+                                           {{20, 10}, -1},   {{20, 20}, -1},   {{1, 1}, MENU}, {{0, 1}, -1},
+                                           {{1, 0}, -1},     {{49, 39}, SAVE}, {{50, 38}, -1}, {{45, 40}, -1}};
     for (const auto& [p, pressed] : cases) {
         set.UpdateHover(p.x, p.y);
         EXPECT_EQ(AnyHovered(), pressed != -1) << p.x << "," << p.y;
@@ -105,7 +105,7 @@ TEST(ButtonWindow, FadesThePanelAreaAndBlendsPanelAndButtonsAsOne) {
     canvas.Fill(BLACK);
     window.Draw(canvas.dc(), canvas.all());
     EXPECT_NEAR(Green(canvas.Pixel(100, 100)), 192, 2);  // the panel
-    EXPECT_NEAR(Red(canvas.Pixel(65, 55)), 192, 2);      // the button
+    EXPECT_NEAR(Red(canvas.Pixel(65, 55)), 192, 2);  // the button
     EXPECT_EQ(Green(canvas.Pixel(65, 55)), 0);
     window.SetShow(false);
     EXPECT_EQ(Frames(window), frames({132, 72, 12, 0, 0}));

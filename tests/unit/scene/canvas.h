@@ -30,8 +30,14 @@ public:
     RECT all() const { return RECT{0, 0, width_, height_}; }
 
     // Colours are 0x00RRGGBB; GDI's queued drawing is finished first.
-    void Fill(std::uint32_t rgb) { GdiFlush(); std::fill(bits_, bits_ + width_ * height_, rgb & 0xFFFFFF); }
-    std::uint32_t Pixel(int x, int y) const { GdiFlush(); return bits_[y * width_ + x] & 0xFFFFFF; }
+    void Fill(std::uint32_t rgb) {
+        GdiFlush();
+        std::fill(bits_, bits_ + width_ * height_, rgb & 0xFFFFFF);
+    }
+    std::uint32_t Pixel(int x, int y) const {
+        GdiFlush();
+        return bits_[y * width_ + x] & 0xFFFFFF;
+    }
 
 private:
     int width_, height_;

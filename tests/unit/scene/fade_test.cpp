@@ -70,7 +70,7 @@ TEST(Fade, IdleStepChangesNothing) {
 }
 
 TEST(Fade, ChangeDuringAFadeStartsFromTheOpacityReached) {
-    FadeState fade = Started(25, 0);                           // nothing was shown
+    FadeState fade = Started(25, 0);  // nothing was shown
     for (int i = 0; i < 3; ++i) StepLayerFade(fade, false, true);  // in: 25, 50, 75
     StartFade(fade);
     EXPECT_EQ(fade.fadeOutAlpha, 75);

@@ -21,7 +21,7 @@ TEST(RefPtr, TheLastHolderAloneDestroysTheObject) {
         RefPtr<CTracked> moved(std::move(copy));  // one reference, handed over
     }
     RefPtr<CTracked>& alias = holder;
-    holder = alias;         // the new reference is taken before the old one is dropped
+    holder = alias;  // the new reference is taken before the old one is dropped
     holder = holder.get();  // the same from a raw pointer
     EXPECT_EQ(deaths, 0);
     EXPECT_EQ(holder->refCount.load(), 1u);

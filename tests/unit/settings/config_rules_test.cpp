@@ -14,10 +14,10 @@ TEST(SliderArithmetic, ValueComesFromXTruncatedAndHeldToTheEnds) {
     const struct {
         int x, left, right, value;
     } cases[] = {
-        {450, 450, 730, 0}, {451, 450, 730, 0},  // left edge; 0.91 truncated
-        {590, 450, 730, 127}, {729, 450, 730, 254}, {730, 450, 730, 255},  // 127.5, 254.09, right edge
-        {449, 450, 730, 0}, {-20000, 450, 730, 0}, {731, 450, 730, 255}, {65535, 450, 730, 255},  // past the ends
-        {100, 100, 100, 0}, {101, 100, 100, 255},  // a bar without width: nothing to divide by
+        {450, 450, 730, 0},   {451, 450, 730, 0},  // left edge; 0.91 truncated
+        {590, 450, 730, 127}, {729, 450, 730, 254},  {730, 450, 730, 255},  // 127.5, 254.09, right edge
+        {449, 450, 730, 0},   {-20000, 450, 730, 0}, {731, 450, 730, 255}, {65535, 450, 730, 255},  // past the ends
+        {100, 100, 100, 0},   {101, 100, 100, 255},  // a bar without width: nothing to divide by
     };
     for (const auto& c : cases) EXPECT_EQ(SliderValueAt(c.x, c.left, c.right), c.value) << c.x << " " << c.right;
 }
@@ -26,9 +26,12 @@ TEST(SliderArithmetic, KnobCentreComesFromTheValueInSinglePrecision) {
     const struct {
         int left, right, value, centre;
     } cases[] = {
-        {450, 730, 0, 450}, {450, 730, 255, 730}, {450, 730, 128, 590},  // 140.55 past the left end
+        {450, 730, 0, 450},
+        {450, 730, 255, 730},
+        {450, 730, 128, 590},  // 140.55 past the left end
         // 51 * (155 / 255) is 31.0000019 in single precision (30.99999... in double).
-        {100, 151, 155, 131}, {100, 100, 255, 100},
+        {100, 151, 155, 131},
+        {100, 100, 255, 100},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(KnobCentre(c.left, c.right, static_cast<std::uint8_t>(c.value)), c.centre) << c.value;

@@ -49,15 +49,15 @@ protected:
     void SetUp() override {
         config = new CConfig(nullptr, 800, 600, &live, (scratch.path() / "sys.dat").wstring());
         const ButtonLook panel = Solid(L"CONFIG_BASE", 750, 550, BLACK);
-        ASSERT_TRUE(config->SetBMP(panel.key, panel.picture.data, panel.picture.size, panel.mask.data,
-                                   panel.mask.size));
+        ASSERT_TRUE(
+            config->SetBMP(panel.key, panel.picture.data, panel.picture.size, panel.mask.data, panel.mask.size));
         // Buttons are 20 x 10: red, green when hovered, grey when disabled
         // (chosen). Bars are 100 x 10: blue, grey when disabled; knobs 6 x 10, yellow.
         for (const TestButton& b : {WINDOW, FULLSCREEN, INITIALIZE, APPLY}) {
             const std::wstring key = b.key;
-            ASSERT_TRUE(config->GetButtonSet().SetBMP(
-                {Solid(key, 20, 10, RED), Solid(key + L"_COVER", 20, 10, GREEN), Solid(key + L"_INVALID", 20, 10, GREY)},
-                b.x - 10, 513, b.result));
+            ASSERT_TRUE(config->GetButtonSet().SetBMP({Solid(key, 20, 10, RED), Solid(key + L"_COVER", 20, 10, GREEN),
+                                                       Solid(key + L"_INVALID", 20, 10, GREY)},
+                                                      b.x - 10, 513, b.result));
         }
         for (const std::wstring key : {L"CONFIG_VOLUME_BGM", L"CONFIG_VOLUME_VOICE", L"CONFIG_VOLUME_ALPHA"}) {
             ASSERT_TRUE(config->AddSlider({Solid(key, 100, 10, BLUE), Solid(key + L"_KNOB", 6, 10, YELLOW),

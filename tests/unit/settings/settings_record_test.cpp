@@ -14,37 +14,44 @@ std::string Byte(std::uint8_t value) { return std::string(1, static_cast<char>(v
 
 TEST(SettingsRecord, DefaultsAreWindowMusicAndVoiceAtHalfAndNormalSpeeds) {
     EXPECT_EQ(Image(CSettings()), CBytes()
-        .U32(0)          // screenMode: window
-        .U32(1)          // musicOn
-        .U32(1)          // voiceOn
-        .Raw(Byte(128))  // musicVolume
-        .Raw(Byte(128))  // voiceVolume
-        .Raw(Byte(59))   // windowAlpha
-        .Raw(Byte(0))    // alignment byte
-        .U32(0)          // messageSpeed: normal
-        .U32(0)          // autoSpeed: normal
-        .U32(0)          // drawSpeed: normal
-        .str());
+                                      .U32(0)  // screenMode: window
+                                      .U32(1)  // musicOn
+                                      .U32(1)  // voiceOn
+                                      .Raw(Byte(128))  // musicVolume
+                                      .Raw(Byte(128))  // voiceVolume
+                                      .Raw(Byte(59))  // windowAlpha
+                                      .Raw(Byte(0))  // alignment byte
+                                      .U32(0)  // messageSpeed: normal
+                                      .U32(0)  // autoSpeed: normal
+                                      .U32(0)  // drawSpeed: normal
+                                      .str());
 }
 
 // Every field away from its default, then bytes past the record.
 const std::string CHANGED_FILE = CBytes()
-    .U32(1)           // screenMode: full screen
-    .U32(0)           // musicOn: off
-    .U32(0)           // voiceOn: off
-    .Raw(Byte(200))   // musicVolume
-    .Raw(Byte(17))    // voiceVolume
-    .Raw(Byte(255))   // windowAlpha: invisible window
-    .Raw(Byte(0xAB))  // alignment byte: anything
-    .U32(2)           // messageSpeed: instant
-    .U32(1)           // autoSpeed: fast
-    .U32(0x01020304)  // drawSpeed: out of range, kept as read
-    .Raw("trailing")  // past the 28 bytes
-    .str();
+                                     .U32(1)  // screenMode: full screen
+                                     .U32(0)  // musicOn: off
+                                     .U32(0)  // voiceOn: off
+                                     .Raw(Byte(200))  // musicVolume
+                                     .Raw(Byte(17))  // voiceVolume
+                                     .Raw(Byte(255))  // windowAlpha: invisible window
+                                     .Raw(Byte(0xAB))  // alignment byte: anything
+                                     .U32(2)  // messageSpeed: instant
+                                     .U32(1)  // autoSpeed: fast
+                                     .U32(0x01020304)  // drawSpeed: out of range, kept as read
+                                     .Raw("trailing")  // past the 28 bytes
+                                     .str();
 
 TEST(SettingsRecord, AFileIsLaidOverTheRecordByteByByteUpToTwentyEightBytes) {
-    const CSettings full{.screenMode = 1, .musicOn = 0, .voiceOn = 0, .musicVolume = 200, .voiceVolume = 17,
-                         .windowAlpha = 255, .messageSpeed = 2, .autoSpeed = 1, .drawSpeed = 0x01020304};
+    const CSettings full{.screenMode = 1,
+                         .musicOn = 0,
+                         .voiceOn = 0,
+                         .musicVolume = 200,
+                         .voiceVolume = 17,
+                         .windowAlpha = 255,
+                         .messageSpeed = 2,
+                         .autoSpeed = 1,
+                         .drawSpeed = 0x01020304};
     const CSettings upToMusicVolume{.screenMode = 1, .musicOn = 0, .voiceOn = 0, .musicVolume = 200};  // 13 bytes
     // 25 bytes: drawSpeed takes 0x04 from the file and the rest from the default.
     CSettings cutInDrawSpeed = full;

@@ -31,7 +31,7 @@
 
 namespace {
 
-bool recording = false;        // false when not run through CTest
+bool recording = false;  // false when not run through CTest
 std::filesystem::path folder;  // the recordings' folder, as Wine's drive Z: shows it
 
 std::filesystem::path RecordingFile(std::uint32_t rate) { return folder / ("rec-" + std::to_string(rate) + "-1.raw"); }
@@ -131,8 +131,8 @@ TEST(SoundPlayback, MusicVolumeChangeResumesFromTheByteReachedThenLoopsFromTheSt
     // A mono 16-bit clip at 22050 Hz in a sound archive.
     using namespace wave_test;
     const auto samples = Ramp(6000, 1000, 4);
-    const auto image = BuildArchiveImage(
-        {{L"./SOUND/clip.wav", Riff("WAVE", Chunk("fmt ", PcmFormat(1, 1, 22050, 16)) + Chunk("data", Samples16(samples)))}});
+    const auto image = BuildArchiveImage({{L"./SOUND/clip.wav", Riff("WAVE", Chunk("fmt ", PcmFormat(1, 1, 22050, 16)) +
+                                                                                 Chunk("data", Samples16(samples)))}});
     ASSERT_TRUE(image);
     CScratchDir scratch;
     CArchive archive(scratch.Write("SOUND.dat", *image).wstring());

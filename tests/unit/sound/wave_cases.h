@@ -43,8 +43,8 @@ struct WaveCase {
     const char* name;
     std::string bytes;
     E_WAVE_PROBLEM problem;
-    std::string samples;          // accepted clips: the sample bytes the file holds
-    std::uint32_t declaredSize;   // accepted clips: what the "data" chunk claims
+    std::string samples;  // accepted clips: the sample bytes the file holds
+    std::uint32_t declaredSize;  // accepted clips: what the "data" chunk claims
 };
 
 inline std::vector<WaveCase> Cases() {
@@ -58,8 +58,8 @@ inline std::vector<WaveCase> Cases() {
     return {
         {"Plain", Riff("WAVE", fmt + data), P::NONE, mono, 8},
         // 19 bytes: the record with extra size 1 and one extra byte, then a pad byte.
-        {"OddFormatChunkLongerThanTheRecord", Riff("WAVE", Chunk("fmt ", pcm + CBytes().U16(1).Raw("x").str()) + data), P::NONE,
-         mono, 8},
+        {"OddFormatChunkLongerThanTheRecord", Riff("WAVE", Chunk("fmt ", pcm + CBytes().U16(1).Raw("x").str()) + data),
+         P::NONE, mono, 8},
         // 3- and 5-byte chunks around the format, each with its pad byte.
         {"OtherChunksAreSkippedWithTheirPad", Riff("WAVE", Chunk("junk", "abc") + fmt + Chunk("LIST", "INFOx") + data),
          P::NONE, mono, 8},

@@ -85,8 +85,8 @@ TEST(SampleScaling, SamplesAreScaledByVolumeOver255TruncatedTowardZeroWholeSampl
 TEST(PlayableOffset, StaysInsideTheClipOnAWholeBlock) {
     EXPECT_EQ(PlayableOffset(1002, 8000, 4), 1000u);  // inside a stereo frame: back to its start
     EXPECT_EQ(PlayableOffset(9000, 8000, 4), 8000u);  // past the end: the end
-    EXPECT_EQ(PlayableOffset(7, 7, 2), 6u);           // odd-sized clip: the last whole sample
-    EXPECT_EQ(PlayableOffset(5, 8000, 0), 5u);        // no block size known
+    EXPECT_EQ(PlayableOffset(7, 7, 2), 6u);  // odd-sized clip: the last whole sample
+    EXPECT_EQ(PlayableOffset(5, 8000, 0), 5u);  // no block size known
     // Two pauses add up; a device that answers in another unit keeps the offset.
     EXPECT_EQ(ResumeOffsetAfterPause(4000, 3000, 44100, 2), 7000u);
     EXPECT_EQ(ResumeOffsetAfterPause(4000, std::nullopt, 44100, 2), 4000u);

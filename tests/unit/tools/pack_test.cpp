@@ -98,11 +98,11 @@ TEST(Pack, AFailedCreateNamesEachFaultAndLeavesTheOldArchive) {
     WriteFile(input / U8("\xE0\xB8\x81.bmp"), "x");  // a Thai letter has no Shift_JIS form
     PackRun run = Pack({L"create", Wide(archive), Wide(input)});
     std::sort(run.errors.begin(), run.errors.end());
-    EXPECT_EQ(run.errors, (std::vector<std::wstring>{
-                              L"\"" + Wide(input / "a.scr") + L"\" and \"" + Wide(input / "a.scr.utf8") +
-                                  L"\" would both be stored as \"./a.scr\".\n",
-                              L"\"" + Wide(input / U8("\xE0\xB8\x81.bmp")) +
-                                  L"\": the name cannot be stored in Shift_JIS (its character U+0E01).\n"}));
+    EXPECT_EQ(run.errors,
+              (std::vector<std::wstring>{L"\"" + Wide(input / "a.scr") + L"\" and \"" + Wide(input / "a.scr.utf8") +
+                                             L"\" would both be stored as \"./a.scr\".\n",
+                                         L"\"" + Wide(input / U8("\xE0\xB8\x81.bmp")) +
+                                             L"\": the name cannot be stored in Shift_JIS (its character U+0E01).\n"}));
     EXPECT_EQ(FilesBelow(archive.parent_path()), (std::map<std::string, std::string>{{"IMG.dat", "old archive"}}));
     fs::remove_all(dir.path() / "out");
     fs::create_directories(archive);
@@ -185,17 +185,25 @@ TEST(Pack, TransparencyMakesTheSharedMaskThatItsPicturesMustAgreeOn) {
 // file name on Windows stops the extraction.
 TEST(Extract, KeysThatWouldLeaveTheFolderOrNoFileCanHoldAreRefused) {
     const std::pair<std::wstring, const wchar_t*> cases[] = {
-        {L"./IMG/X.bmp", nullptr}, {L"IMG/X.bmp", nullptr}, {L"./\u58F0/\u65E5.wav", nullptr}, {L"./a..b", nullptr},
-        {L"../X.bmp", L"it has a \"..\" component"}, {L"./IMG/../../X.bmp", L"it has a \"..\" component"},
-        {L"/etc/passwd", L"it is an absolute path"}, {L".//etc/passwd", L"it is an absolute path"},
-        {L"C:/Windows/X.dll", L"it names a drive"}, {L"./c:X.dll", L"it names a drive"},
-        {L"./IMG//X.bmp", L"it has an empty name between two \"/\""}, {L"./", L"it names no file"},
+        {L"./IMG/X.bmp", nullptr},
+        {L"IMG/X.bmp", nullptr},
+        {L"./\u58F0/\u65E5.wav", nullptr},
+        {L"./a..b", nullptr},
+        {L"../X.bmp", L"it has a \"..\" component"},
+        {L"./IMG/../../X.bmp", L"it has a \"..\" component"},
+        {L"/etc/passwd", L"it is an absolute path"},
+        {L".//etc/passwd", L"it is an absolute path"},
+        {L"C:/Windows/X.dll", L"it names a drive"},
+        {L"./c:X.dll", L"it names a drive"},
+        {L"./IMG//X.bmp", L"it has an empty name between two \"/\""},
+        {L"./", L"it names no file"},
         {L"./IMG/./X.bmp", L"it has a \".\" component"},
         {L"./IMG/a:b", L"it has a character that file names cannot hold"},
         {std::wstring(L"./a\x01", 4), L"it has a character that file names cannot hold"},
         {L"./IMG/X.", L"a name in it ends in \".\" or a space"},
         {L"./IMG/X ", L"a name in it ends in \".\" or a space"},
-        {L"./IMG/CON", L"it names a device"}, {L"./Com1.bmp", L"it names a device"},
+        {L"./IMG/CON", L"it names a device"},
+        {L"./Com1.bmp", L"it names a device"},
     };
     for (const auto& [key, why] : cases) {
         std::wstring reason;
@@ -226,13 +234,13 @@ TEST(Extract, KeysThatWouldLeaveTheFolderOrNoFileCanHoldAreRefused) {
 TEST(Extract, DamagedArchiveIsNotListedOrExtracted) {
     CScratchDir dir;
     const std::string image = CBytes()
-                                  .Raw("ok")    // data
-                                  .I32(1)       // entry count, at offset 2
-                                  .I32(0)       // "./ok": data offset
-                                  .I32(99)      //   data size: past the end of the file
-                                  .I32(4)       //   name length
+                                  .Raw("ok")  // data
+                                  .I32(1)  // entry count, at offset 2
+                                  .I32(0)  // "./ok": data offset
+                                  .I32(99)  //   data size: past the end of the file
+                                  .I32(4)  //   name length
                                   .Raw("./ok")  //   name
-                                  .I32(2)       // trailer: the index offset
+                                  .I32(2)  // trailer: the index offset
                                   .str();
     const std::wstring archive = Wide(dir.Write("bad.dat", image));
     EXPECT_EQ(Pack({L"list", archive}).errors.back(), L"\"" + archive + L"\" is damaged.\n");
@@ -244,8 +252,11 @@ TEST(Extract, DamagedArchiveIsNotListedOrExtracted) {
 }
 
 TEST(Pack, WrongArgumentsShowTheUsageWithStatusTwo) {
-    for (const std::vector<std::wstring>& args : {std::vector<std::wstring>{}, {L"pack"}, {L"create", L"OUT.dat"},
-                                                  {L"extract", L"a.dat"}, {L"list", L"a.dat", L"b"}}) {
+    for (const std::vector<std::wstring>& args : {std::vector<std::wstring>{},
+                                                  {L"pack"},
+                                                  {L"create", L"OUT.dat"},
+                                                  {L"extract", L"a.dat"},
+                                                  {L"list", L"a.dat", L"b"}}) {
         const PackRun run = Pack(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find(PackUsage()), std::string::npos);

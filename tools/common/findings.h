@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "resource/text_lines.h"
 
 enum class E_SEVERITY { WARNING, ERROR_ };
@@ -51,7 +51,7 @@ public:
     // Warnings, errors and fatal errors, each without its trailing line end.
     const std::vector<std::wstring>& texts() const { return texts_; }
     bool failed() const { return failed_; }  // an error or a fatal error went past
-    int traces() const { return traces_; }    // how many traces went past
+    int traces() const { return traces_; }  // how many traces went past
 
 private:
     IReportSink* previous_;

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "app/report_owner.h"
-#include "app/report_platform.h"
+#include "report/report_owner.h"
+#include "report/report_platform.h"
 
 int ReportPlatformFormat(wchar_t* buffer, std::size_t count, const wchar_t* format, va_list args) {
     // The run-time's count-limited formatter: it neither terminates a message

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "app/report.h"
+#include "report/report.h"
 
 CWorkQueue::CWorkQueue() {
     thread_ = CKernelHandle(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &CWorkQueue::Run, this, 0, nullptr)));

@@ -1,6 +1,6 @@
 #pragma once
-// Where a character stands. The scenario names the places with the letters
-// l, c, r and i; the character layer draws the first three.
+// Where a character stands: the character layer draws the first three places;
+// the scenario names them with the letters l, c, r and i.
 
 #include <cstdint>
 

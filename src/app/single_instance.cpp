@@ -1,6 +1,6 @@
 #include "app/single_instance.h"
 
-#include "app/report.h"
+#include "report/report.h"
 
 CSingleInstance::CSingleInstance(const std::wstring& key) {
     const std::wstring name = L"Local\\Ondrell." + key;

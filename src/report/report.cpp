@@ -1,10 +1,10 @@
-#include "app/report.h"
+#include "report/report.h"
 
 #include <atomic>
 #include <cstdarg>
 #include <cwchar>
 
-#include "app/report_platform.h"
+#include "report/report_platform.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "app/report_platform.h"
+#include "report/report_platform.h"
 
 int ReportPlatformFormat(wchar_t* buffer, std::size_t count, const wchar_t* format, va_list args) {
     // vswprintf terminates within `count + 1` and answers -1 when it had to
@@ -21,7 +21,9 @@ void ReportPlatformDebugOutput(const wchar_t* text) {
 // Without a sink there is no box to show: print the level and, for a fatal
 // error, end the process as the Windows build does after its break.
 void ReportPlatformAlert(E_REPORT_LEVEL level, const wchar_t* text) {
-    const char* name = level == E_REPORT_LEVEL::WARNING ? "Warning" : level == E_REPORT_LEVEL::ERROR_ ? "Error" : "Fatal Error";
+    const char* name = level == E_REPORT_LEVEL::WARNING  ? "Warning"
+                       : level == E_REPORT_LEVEL::ERROR_ ? "Error"
+                                                         : "Fatal Error";
     std::fprintf(stderr, "%s: %ls\n", name, text);
     if (level == E_REPORT_LEVEL::FATAL) {
         std::_Exit(3);

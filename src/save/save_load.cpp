@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "app/report.h"
+#include "report/report.h"
 #include "save/save_file.h"
 #include "scene/fade.h"
 #include "scene/rect_math.h"

@@ -6,7 +6,7 @@
 #include <cstdarg>
 #include <cstddef>
 
-#include "app/report.h"
+#include "report/report.h"
 
 // Formats at most `count` characters; returns the count written, or a
 // negative value when the message did not fit or could not be formatted.

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/report.h"
+#include "report/report.h"
 
 namespace {
 

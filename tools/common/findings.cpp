@@ -1,4 +1,4 @@
-#include "tools/check/findings.h"
+#include "tools/common/findings.h"
 
 #include <algorithm>
 #include <tuple>

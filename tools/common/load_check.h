@@ -11,7 +11,7 @@
 
 #include "glossary/glossary.h"
 #include "scenario/script.h"
-#include "tools/check/findings.h"
+#include "tools/common/findings.h"
 
 constexpr wchar_t SCRIPT_ENTRY[] = L"./IMG/script.scr";
 constexpr wchar_t GLOSSARY_ENTRY[] = L"./IMG/Dictionary.dic";

@@ -1,4 +1,4 @@
-#include "tools/check/load_check.h"
+#include "tools/common/load_check.h"
 
 namespace {
 
