@@ -22,21 +22,35 @@ bool CVell::OnWaveDone(HWAVEOUT device, WAVEHDR* header) {
 }
 
 void CVell::ChangeState(E_GameState newState) {
-    if (newState != state) {
-        if (newState == DICTIONARY && (state == TITLE || state == MENU)) {
-            // From the title or the menu the glossary starts at its list;
-            // from a message it shows the term already opened.
-            CMutexLock lock(stateMutex);
-            dictionary->ClearHistory();
-            dictionary->Open(true, L"GLOSSLIST");
-        } else if (newState == GAME && state == TITLE && !StartNewGame()) {
+    switch (EntryStep(state, newState)) {
+    case E_ENTRY_STEP::GLOSSARY_LIST:
+        dictionary->ClearHistory();
+        dictionary->Open(true, L"GLOSSLIST");
+        break;
+    case E_ENTRY_STEP::NEW_GAME:
+        // A scenario without a message leaves the game on the title.
+        if (!StartNewGame()) {
             ApplyState();
             return;
         }
+        break;
+    case E_ENTRY_STEP::NONE:
+        break;
+    }
+    if (newState != state) {
         previousState = state;
         state = newState;
     }
     ApplyState();
+}
+
+bool CVell::Transition(E_STATE_INPUT input, E_GameState button) {
+    const std::optional<E_GameState> next = NextState(state, previousState, input, button);
+    if (!next) {
+        return false;
+    }
+    ChangeState(*next);
+    return true;
 }
 
 void CVell::ApplyState() {
@@ -112,23 +126,6 @@ void CVell::EmptyStoryLayers() {
     slide->SetPicture(L"", 0);
     slide->SetActive(false);
     textWindow->SetActive(false);
-}
-
-void CVell::ReturnToGame() {
-    if (state == GAME) {
-        ApplyState();
-    } else if (state == TITLE) {
-        if (StartNewGame()) {
-            previousState = TITLE;
-            state = GAME;
-        }
-        ApplyState();
-    } else {
-        previousState = state;
-        state = GAME;
-        ApplyState();
-    }
-    inputLocked = 1;
 }
 
 LRESULT CVell::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -209,40 +206,58 @@ LRESULT CVell::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void CVell::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_KEYDOWN:
+    case WM_MOUSEWHEEL:
+        break;
+    default:
+        // No screen takes anything else (painting, the sound's and the
+        // timers' notes): no lock, so the idle frame thread sleeps on.
+        return;
+    }
     const StateRow* row = FindStateRow(state);
     if (row == nullptr) {
         return;
     }
     const LogicalPoint point = MapMousePosition(geometry, static_cast<std::uint32_t>(lParam));
+    CMutexLock lock(stateMutex);
+    bool acted = false;
     switch (row->input) {
     case E_INPUT::TITLE:
-        OnTitleInput(message, wParam, point);
+        acted = OnTitleInput(message, wParam, point);
         break;
     case E_INPUT::ERASEWINDOW:
-        OnEraseWindowInput(message, wParam, point);
+        acted = OnEraseWindowInput(message, wParam, point);
         break;
     case E_INPUT::GAME:
-        OnGameInput(message, wParam, point);
+        acted = OnGameInput(message, wParam, point);
         break;
     case E_INPUT::MENU:
-        OnMenuInput(message, wParam, point);
+        acted = OnMenuInput(message, wParam, point);
         break;
     case E_INPUT::BACKLOG:
-        OnBacklogInput(message, wParam, point);
+        acted = OnBacklogInput(message, wParam, point);
         break;
     case E_INPUT::DICTIONARY:
-        OnDictionaryInput(message, wParam, point);
+        acted = OnDictionaryInput(message, wParam, point);
         break;
     case E_INPUT::SAVE_LOAD:
-        OnSaveLoadInput(message, wParam, point);
+        acted = OnSaveLoadInput(message, wParam, point);
         break;
     case E_INPUT::CONFIG:
-        OnConfigInput(message, wParam, point);
+        acted = OnConfigInput(message, wParam, point);
         break;
     case E_INPUT::STAFF:
-        OnStaffInput(message, wParam, point);
+        acted = OnStaffInput(message, wParam, point);
         break;
     case E_INPUT::NONE:
         break;
+    }
+    if (acted) {
+        inputLocked = 1;
     }
 }
