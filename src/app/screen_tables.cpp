@@ -67,25 +67,6 @@ const StateRow STATE_TABLE[] = {
 
 }  // namespace
 
-// Bottom to top. The characters and the slide wait for the background
-// entirely; the message window is asked but not drawn meanwhile.
-const std::array<LayerTraits, LAYER_COUNT> LAYER_TABLE = {{
-    {LAYER_BACKGROUND, E_BACKGROUND_WAIT::NONE, false, true},
-    {LAYER_TITLE, E_BACKGROUND_WAIT::NONE, false, false},
-    {LAYER_CHARACTER1, E_BACKGROUND_WAIT::ASK_AND_DRAW, false, true},
-    {LAYER_CHARACTER2, E_BACKGROUND_WAIT::ASK_AND_DRAW, false, true},
-    {LAYER_SLIDE, E_BACKGROUND_WAIT::ASK_AND_DRAW, false, true},
-    {LAYER_MESSAGE_WINDOW, E_BACKGROUND_WAIT::DRAW, true, true},
-    {LAYER_SCREEN_MASK, E_BACKGROUND_WAIT::NONE, false, true},
-    {LAYER_MENU, E_BACKGROUND_WAIT::NONE, false, true},
-    // The sliders draw the working copy that a drag changes.
-    {LAYER_CONFIG, E_BACKGROUND_WAIT::NONE, true, true},
-    // The glossary's pages are rebuilt by clicks on the window thread.
-    {LAYER_DICTIONARY, E_BACKGROUND_WAIT::NONE, true, true},
-    // A save rewrites a slot on the window thread.
-    {LAYER_SAVE_LOAD, E_BACKGROUND_WAIT::NONE, true, true},
-}};
-
 const StateRow* FindStateRow(E_GameState state) {
     const auto found = std::find_if(std::begin(STATE_TABLE), std::end(STATE_TABLE),
                                     [state](const StateRow& row) { return row.state == state; });

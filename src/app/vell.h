@@ -98,19 +98,18 @@ public:
 
 private:
     // One row of the layer table at run time: the scene (owned by its
-    // member below; null for a screen the game does not have), its button
-    // set if it has one, how to show or hide it, and how to release it.
+    // member below), the same object as a panel when the row is a panel's
+    // (the state table shows and hides it; it may carry buttons), and how to
+    // release it.
     struct Layer {
         CScene* scene = nullptr;
-        CButton* buttons = nullptr;
-        // Where the registry's button positions are measured from: the
-        // canvas's corner, or the screen's own for the full-size panels.
-        CanvasPoint buttonOrigin;
-        std::function<void(bool)> setShow;
+        CPanel* panel = nullptr;
         std::function<void()> release;
     };
-    template <class T>
-    static Layer MakeLayer(RefPtr<T>& owner);
+    // Makes `owner` the scene of `layer`'s row; a panel's row takes only a
+    // CPanel.
+    template <E_LAYER layer, class T>
+    void BindLayer(RefPtr<T>& owner);
 
     // A memory DC with its own bitmap selected for its whole life.
     struct Surface {

@@ -58,7 +58,7 @@ void CVell::ApplyState() {
     const StateRow* row = FindStateRow(state);
     if (row == nullptr) {
         ReportTrace(L"Invalid handle was called\n");
-        layers[LAYER_TITLE].setShow(true);
+        title->SetShow(true);
         ChangeState(TITLE);
         return;
     }
@@ -79,11 +79,13 @@ void CVell::ApplyState() {
     if (row->story == E_STORY::ACTIVATE) {
         ActivateStoryLayers();
     }
+    // The save/load screen opens in the mode of the state that shows it.
+    saveLoad->SetMode(state == SAVE ? CSaveLoad::SAVE_MODE : CSaveLoad::LOAD_MODE);
     for (const LayerTraits& traits : LAYER_TABLE) {
-        const Layer& layer = layers[traits.layer];
+        CPanel* panel = layers[traits.layer].panel;
         const E_SHOW show = row->show[traits.layer];
-        if (layer.setShow && (show == E_SHOW::SHOW || show == E_SHOW::HIDE)) {
-            layer.setShow(show == E_SHOW::SHOW);
+        if (panel != nullptr && (show == E_SHOW::SHOW || show == E_SHOW::HIDE)) {
+            panel->SetShow(show == E_SHOW::SHOW);
         }
     }
     if (row->backlogLook != E_SHOW::KEEP) {
