@@ -133,8 +133,7 @@ void CVell::EmptyStoryLayers() {
 LRESULT CVell::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+        return CWindowHandler::WindowProc(hwnd, msg, wParam, lParam);
     case WM_PAINT:
         OnPaint();
         break;

@@ -15,7 +15,7 @@ constexpr int LABEL_SHADOW_Y = 2;
 
 CDictionary::CDictionary(HWND window, int screenWidth, int screenHeight, const GlossaryMap& glossary,
                          const GlossaryList& list)
-    : CPanel(window, screenWidth, screenHeight, OPACITY, INITIAL_FADE_STEP,
+    : CPanel(window, screenWidth, screenHeight, SCREEN_OPACITY, FADE_STEP,
              ToRect(ComputeDictionaryGeometry(screenWidth, screenHeight).buttonPanel)),
       text([&] {
           const TextRect outer = ComputeDictionaryGeometry(screenWidth, screenHeight).textOuter;
@@ -122,16 +122,12 @@ void CDictionary::ApplyChanges() {
 }
 
 void CDictionary::Draw(HDC dest, const RECT& clip) {
-    RECT r;
-    DrawPanel(
-        dest, clip, L"BitBlt failed at Button::Draw\n",
-        [this](HDC surface, const RECT& area) {
-            SetBkMode(surface, TRANSPARENT);
-            DrawLabels(surface, area);
-            text->Draw(surface, area);
-            GetButtonSet().Draw(surface, area);
-        },
-        r);
+    DrawPanel(dest, clip, [this](HDC surface, const RECT& area) {
+        SetBkMode(surface, TRANSPARENT);
+        DrawLabels(surface, area);
+        text->Draw(surface, area);
+        GetButtonSet().Draw(surface, area);
+    });
 }
 
 void CDictionary::DrawLabels(HDC surface, const RECT& clip) {

@@ -29,8 +29,6 @@ class CDictionary : public CPanel {
 public:
     static constexpr int SCREEN_WIDTH = 750;
     static constexpr int SCREEN_HEIGHT = 550;
-    static constexpr int OPACITY = 228;
-    static constexpr int INITIAL_FADE_STEP = 60;
     static constexpr int LABEL_FONT_HEIGHT = 21;  // MulDiv(96, 16, 72): 16 points
     static constexpr UINT HEADING_FORMAT = DT_WORDBREAK;  // 0x10
     static constexpr UINT PAGE_NUMBER_FORMAT = DT_SINGLELINE | DT_VCENTER | DT_RIGHT;  // 0x26

@@ -34,8 +34,6 @@ class CSaveLoad : public CPanel {
 public:
     static constexpr int SAVE_MODE = 1;
     static constexpr int LOAD_MODE = 0;
-    static constexpr int OPACITY = 228;
-    static constexpr int INITIAL_FADE_STEP = 60;
     static constexpr int DATE_FONT_HEIGHT = 24;  // MulDiv(96, 18, 72): 18 points
     static constexpr int CAPTION_FONT_HEIGHT = 20;  // MulDiv(96, 15, 72): 15 points
     static constexpr int RETURN_RESULT = 8;  // the return button's result; frames answer 0 to 7

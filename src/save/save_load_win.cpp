@@ -36,7 +36,7 @@ std::wstring FrameKey(int index) { return L"SAVELOAD_FRAME" + std::to_wstring(in
 }  // namespace
 
 CSaveLoad::CSaveLoad(HWND window, int width, int height, std::wstring saveFolder)
-    : CPanel(window, width, height, OPACITY, INITIAL_FADE_STEP, PANEL_RECT),
+    : CPanel(window, width, height, SCREEN_OPACITY, FADE_STEP, PANEL_RECT),
       dateFont(MakeGameFont(DATE_FONT_HEIGHT)),
       captionFont(MakeGameFont(CAPTION_FONT_HEIGHT)),
       saveFolder(std::move(saveFolder)) {
@@ -190,14 +190,10 @@ RECT CSaveLoad::GetDrawEvent() {
 }
 
 void CSaveLoad::Draw(HDC dest, const RECT& clip) {
-    RECT r;
-    DrawPanel(
-        dest, clip, L"BitBlt failed at Button::Draw\n",
-        [this](HDC surface, const RECT& area) {
-            GetButtonSet().Draw(surface, area);
-            DrawSlots(surface, area);
-        },
-        r);
+    DrawPanel(dest, clip, [this](HDC surface, const RECT& area) {
+        GetButtonSet().Draw(surface, area);
+        DrawSlots(surface, area);
+    });
 }
 
 void CSaveLoad::DrawSlots(HDC surface, const RECT& clip) {

@@ -21,7 +21,7 @@ public:
     // registered afterwards with the scene form of SetBMP under `panelKey`.
     CButtonWindow(HWND window, int canvasWidth, int canvasHeight, const std::wstring& panelKey, int panelWidth,
                   int panelHeight, int panelTop, int panelLeft, int maxOpacity)
-        : CPanel(window, canvasWidth, canvasHeight, maxOpacity, 60,
+        : CPanel(window, canvasWidth, canvasHeight, maxOpacity, FADE_STEP,
                  RECT{panelLeft, panelTop, panelLeft + panelWidth, panelTop + panelHeight}),
           baseKey(panelKey),
           panelCorner{panelLeft, panelTop} {}
@@ -60,10 +60,7 @@ public:
     // together, so they fade as one and a maximum opacity below 255 leaves
     // the whole panel translucent.
     void Draw(HDC dest, const RECT& clip) override {
-        RECT r;
-        DrawPanel(
-            dest, clip, L"BitBlt failed at Button::Draw\n",
-            [this](HDC surface, const RECT& area) { GetButtonSet().Draw(surface, area); }, r);
+        DrawPanel(dest, clip, [this](HDC surface, const RECT& area) { GetButtonSet().Draw(surface, area); });
     }
 
 protected:

@@ -24,6 +24,11 @@
 
 class CPanel : public CScene {
 public:
+    // The full-size screens' opacity, and every panel's fade step until the
+    // draw speed is applied.
+    static constexpr int SCREEN_OPACITY = 228;
+    static constexpr int FADE_STEP = 60;
+
     // Hidden, at up to `maxAlpha` of 255, fading by `fadeStep` a frame. A
     // panel with buttons gets a button set that answers only points strictly
     // inside `buttonArea`.
@@ -66,6 +71,12 @@ protected:
     // there or the first copy fails.
     bool DrawPanel(HDC dest, const RECT& clip, const wchar_t* failureText,
                    const std::function<void(HDC surface, const RECT& r)>& drawOnPanel, RECT& r);
+    // The same for a panel that draws nothing after the blend.
+    void DrawPanel(HDC dest, const RECT& clip, const std::function<void(HDC surface, const RECT& r)>& drawOnPanel,
+                   const wchar_t* failureText = L"BitBlt failed at Button::Draw\n") {
+        RECT r;
+        DrawPanel(dest, clip, failureText, drawOnPanel, r);
+    }
 
     // Areas of the panel's own (labels, slots) changed since the last frame.
     CDirtyRects<RECT> dirtyRects;

@@ -1,6 +1,6 @@
 #include "scene/screen_mask.h"
 
-CScreenMask::CScreenMask(HWND window, int width, int height) : CPanel(window, width, height, 128, 60) {}
+CScreenMask::CScreenMask(HWND window, int width, int height) : CPanel(window, width, height, 128, FADE_STEP) {}
 
 CScreenMask::~CScreenMask() { WriteDebugOutput(L"~CScreenMask was called\n"); }
 

@@ -13,7 +13,7 @@ constexpr CanvasPoint PANEL_CORNER{PANEL_RECT.left, PANEL_RECT.top};
 }  // namespace
 
 CConfig::CConfig(HWND window, int width, int height, CSettings* live, std::wstring settingsPath)
-    : CPanel(window, width, height, OPACITY, INITIAL_FADE_STEP, PANEL_RECT), editor(live, std::move(settingsPath)) {
+    : CPanel(window, width, height, SCREEN_OPACITY, FADE_STEP, PANEL_RECT), editor(live, std::move(settingsPath)) {
     volumes = new CVolume(window, PANEL_RECT);
 }
 
@@ -84,12 +84,8 @@ RECT CConfig::GetDrawEvent() {
 }
 
 void CConfig::Draw(HDC dest, const RECT& clip) {
-    RECT r;
-    DrawPanel(
-        dest, clip, L"BitBlt failed at Button::Draw\n",
-        [this](HDC surface, const RECT& area) {
-            GetButtonSet().Draw(surface, area);
-            volumes->Draw(surface, area);
-        },
-        r);
+    DrawPanel(dest, clip, [this](HDC surface, const RECT& area) {
+        GetButtonSet().Draw(surface, area);
+        volumes->Draw(surface, area);
+    });
 }

@@ -31,9 +31,6 @@
 
 class CConfig : public CPanel {
 public:
-    static constexpr int OPACITY = 228;
-    static constexpr int INITIAL_FADE_STEP = 60;
-
     // `live` is the game object's record (not owned; it outlives the screen).
     // The working copy starts as the live record. `settingsPath` is the
     // settings file, "./SYS/sys.dat" in the game. Hidden, with empty button

@@ -13,7 +13,7 @@ constexpr RECT BUTTON_PANEL{649, 404, 757, 424};
 }  // namespace
 
 CTextWindow::CTextWindow(HWND window, int screenWidth, int screenHeight)
-    : CPanel(window, screenWidth, screenHeight, INITIAL_OPACITY, INITIAL_FADE_STEP, BUTTON_PANEL) {
+    : CPanel(window, screenWidth, screenHeight, INITIAL_OPACITY, FADE_STEP, BUTTON_PANEL) {
     const int x = screenWidth / 2 - WINDOW_WIDTH / 2;
     windowRect = RECT{x, WINDOW_TOP, x + WINDOW_WIDTH, WINDOW_TOP + WINDOW_HEIGHT};
     nameRect = RECT{x + 17, 392, x + 133, 422};

@@ -30,7 +30,6 @@ public:
     static constexpr int WINDOW_TOP = 375;
     static constexpr int NAME_BOX_HEIGHT = 50;  // the text starts this far below the window's top
     static constexpr int INITIAL_OPACITY = 192;
-    static constexpr int INITIAL_FADE_STEP = 60;
     static constexpr UINT NAME_FORMAT = DT_SINGLELINE | DT_BOTTOM | DT_CENTER;  // 0x29
 
     // The window is centred horizontally on the screen; the canvas size is
