@@ -258,10 +258,14 @@ private:
         const bool four = header_.compression == BI_RLE4_;
         const std::size_t width = static_cast<std::size_t>(header_.width);
         const std::size_t rows = static_cast<std::size_t>(header_.rows);
-        std::vector<std::uint8_t> indices(width * rows, 0);
+        // A few bytes can declare a picture of 16384 x 16384 that is all
+        // colour 0, so the work here follows the runs, not the picture's
+        // size: colour 0 goes down row by row, then each run writes its own
+        // pixels.
+        FillRows(picture, PaletteColour(0));
         std::size_t x = 0, y = 0;  // y counts up from the bottom row
         const auto put = [&](std::uint8_t index) {
-            if (x < width && y < rows) indices[(rows - 1 - y) * width + x] = index;
+            if (x < width && y < rows) Put(picture, x, rows - 1 - y, PaletteColour(index));
             ++x;
         };
         // Nibbles of RLE4 values alternate, high first.
@@ -301,10 +305,19 @@ private:
             }
             }
         }
-        for (std::size_t i = 0; i < indices.size(); ++i) {
-            Put(picture, i % width, i / width, PaletteColour(indices[i]));
-        }
         return true;
+    }
+
+    // Every pixel `colour`: the first row pixel by pixel, the others copied
+    // from it (the fresh picture is already black).
+    static void FillRows(Picture& picture, const Colour& colour) {
+        if (colour == Colour{}) return;
+        const std::size_t width = static_cast<std::size_t>(picture.width);
+        for (std::size_t x = 0; x < width; ++x) Put(picture, x, 0, colour);
+        const std::size_t rowBytes = width * 3;
+        for (std::size_t y = 1; y < static_cast<std::size_t>(picture.height); ++y) {
+            std::copy_n(picture.rgb.begin(), rowBytes, picture.rgb.begin() + static_cast<std::ptrdiff_t>(y * rowBytes));
+        }
     }
 
     const std::uint8_t* data_;

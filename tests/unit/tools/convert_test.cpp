@@ -142,6 +142,33 @@ TEST(ConvertBmp, ReadsWhatWindowsDrawsAndRefusesTheRest) {
     }
 }
 
+// A few bytes may declare the largest picture and leave all of it to colour
+// 0 (a finding of the fuzzer: the reader once spent time and memory on every
+// declared pixel twice over).
+TEST(ConvertBmp, RunLengthsOfTheLargestPictureFillTheRestWithColourZero) {
+    const std::string runs =
+        "\x01\x01"  // bottom row: one of index 1
+        "\x00\x01"s;  // end of the picture
+    std::wstring problem;
+    const std::optional<Picture> picture =
+        DecodeBmp(Bmp(BMP_MAX_SIDE, BMP_MAX_SIDE, 8, 1, Palette(4), runs, 40, 4), problem);
+    ASSERT_TRUE(picture) << WideToUtf8(problem);
+    const std::size_t side = BMP_MAX_SIDE;
+    ASSERT_EQ(picture->rgb.size(), side * side * 3);
+    const std::size_t bottomLeft = (side - 1) * side;
+    std::size_t others = 0;  // pixels besides the bottom left one that are not colour 0
+    for (std::size_t i = 0; i < side * side; ++i) {
+        const std::uint8_t* p = &picture->rgb[i * 3];
+        const std::uint32_t colour = std::uint32_t{p[0]} << 16 | p[1] << 8 | p[2];
+        if (i == bottomLeft) {
+            EXPECT_EQ(colour, P1);
+        } else if (colour != P0) {
+            ++others;
+        }
+    }
+    EXPECT_EQ(others, 0u);
+}
+
 // --- PNG ---------------------------------------------------------------------
 
 // A PNG of one row.
