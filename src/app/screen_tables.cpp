@@ -12,79 +12,27 @@ constexpr E_SHOW H = E_SHOW::HIDE;
 // Columns: background, title, character 1, character 2, slide, message
 // window, screen mask, menu, configuration, glossary, save/load. The
 // background and the story layers change through their own fields.
+// Whatever was shown below the glossary, such as the title or the menu,
+// stays; the music goes on looping while the player sets its volume; the
+// exit request is not a screen: it asks the exit question and falls back at
+// once.
+// clang-format off
 const StateRow STATE_TABLE[] = {
-    {TITLE,
-     L"HAIKEI1",
-     {K, S, K, K, K, H, H, H, H, H, H},
-     K,
-     E_STORY::EMPTY,
-     E_ON_ENTER::RESET_SCENE,
-     E_INPUT::TITLE,
-     false},
-    {ERASEWINDOW,
-     nullptr,
-     {K, H, K, K, K, H, H, H, H, H, H},
-     K,
-     E_STORY::KEEP,
-     E_ON_ENTER::NONE,
-     E_INPUT::ERASEWINDOW,
-     true},
-    {GAME, nullptr, {K, H, K, K, K, S, H, H, H, H, H}, H, E_STORY::ACTIVATE, E_ON_ENTER::NONE, E_INPUT::GAME, true},
-    {MENU,
-     nullptr,
-     {K, H, K, K, K, S, S, S, H, H, H},
-     K,
-     E_STORY::KEEP,
-     E_ON_ENTER::CAPTURE_FROM_GAME,
-     E_INPUT::MENU,
-     true},
-    {BACKLOG, nullptr, {K, K, K, K, K, S, H, H, H, H, H}, S, E_STORY::KEEP, E_ON_ENTER::NONE, E_INPUT::BACKLOG, true},
-    // Whatever was shown below the glossary, such as the title or the menu,
-    // stays.
-    {DICTIONARY,
-     nullptr,
-     {K, K, K, K, K, H, S, K, K, S, K},
-     K,
-     E_STORY::KEEP,
-     E_ON_ENTER::NONE,
-     E_INPUT::DICTIONARY,
-     true},
-    {SAVE, nullptr, {K, K, K, K, K, K, S, K, K, K, S}, K, E_STORY::KEEP, E_ON_ENTER::NONE, E_INPUT::SAVE_LOAD, true},
-    {LOAD, nullptr, {K, K, K, K, K, K, S, K, K, K, S}, K, E_STORY::KEEP, E_ON_ENTER::NONE, E_INPUT::SAVE_LOAD, true},
-    // The music goes on looping while the player sets its volume.
-    {CONFIG, nullptr, {K, K, K, K, K, K, S, K, S, K, K}, K, E_STORY::KEEP, E_ON_ENTER::NONE, E_INPUT::CONFIG, true},
-    {STAFF, L"STAFF", {K, H, K, K, K, H, H, H, H, H, H}, K, E_STORY::EMPTY, E_ON_ENTER::NONE, E_INPUT::STAFF, false},
-    // Not a screen: asks the exit question and falls back at once.
-    {EXITGAME,
-     nullptr,
-     {K, K, K, K, K, K, K, K, K, K, K},
-     K,
-     E_STORY::KEEP,
-     E_ON_ENTER::REQUEST_EXIT,
-     E_INPUT::NONE,
-     false},
+    {TITLE,       L"HAIKEI1", {K, S, K, K, K, H, H, H, H, H, H}, K, E_STORY::EMPTY,    E_ON_ENTER::RESET_SCENE,       E_INPUT::TITLE,       false},
+    {ERASEWINDOW, nullptr,    {K, H, K, K, K, H, H, H, H, H, H}, K, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::ERASEWINDOW, true},
+    {GAME,        nullptr,    {K, H, K, K, K, S, H, H, H, H, H}, H, E_STORY::ACTIVATE, E_ON_ENTER::NONE,              E_INPUT::GAME,        true},
+    {MENU,        nullptr,    {K, H, K, K, K, S, S, S, H, H, H}, K, E_STORY::KEEP,     E_ON_ENTER::CAPTURE_FROM_GAME, E_INPUT::MENU,        true},
+    {BACKLOG,     nullptr,    {K, K, K, K, K, S, H, H, H, H, H}, S, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::BACKLOG,     true},
+    {DICTIONARY,  nullptr,    {K, K, K, K, K, H, S, K, K, S, K}, K, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::DICTIONARY,  true},
+    {SAVE,        nullptr,    {K, K, K, K, K, K, S, K, K, K, S}, K, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::SAVE_LOAD,   true},
+    {LOAD,        nullptr,    {K, K, K, K, K, K, S, K, K, K, S}, K, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::SAVE_LOAD,   true},
+    {CONFIG,      nullptr,    {K, K, K, K, K, K, S, K, S, K, K}, K, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::CONFIG,      true},
+    {STAFF,       L"STAFF",   {K, H, K, K, K, H, H, H, H, H, H}, K, E_STORY::EMPTY,    E_ON_ENTER::NONE,              E_INPUT::STAFF,       false},
+    {EXITGAME,    nullptr,    {K, K, K, K, K, K, K, K, K, K, K}, K, E_STORY::KEEP,     E_ON_ENTER::REQUEST_EXIT,      E_INPUT::NONE,        false},
 };
+// clang-format on
 
 }  // namespace
-
-// Bottom to top. The characters and the slide wait for the background
-// entirely; the message window is asked but not drawn meanwhile.
-const std::array<LayerTraits, LAYER_COUNT> LAYER_TABLE = {{
-    {LAYER_BACKGROUND, E_BACKGROUND_WAIT::NONE, false, true},
-    {LAYER_TITLE, E_BACKGROUND_WAIT::NONE, false, false},
-    {LAYER_CHARACTER1, E_BACKGROUND_WAIT::ASK_AND_DRAW, false, true},
-    {LAYER_CHARACTER2, E_BACKGROUND_WAIT::ASK_AND_DRAW, false, true},
-    {LAYER_SLIDE, E_BACKGROUND_WAIT::ASK_AND_DRAW, false, true},
-    {LAYER_MESSAGE_WINDOW, E_BACKGROUND_WAIT::DRAW, true, true},
-    {LAYER_SCREEN_MASK, E_BACKGROUND_WAIT::NONE, false, true},
-    {LAYER_MENU, E_BACKGROUND_WAIT::NONE, false, true},
-    // The sliders draw the working copy that a drag changes.
-    {LAYER_CONFIG, E_BACKGROUND_WAIT::NONE, true, true},
-    // The glossary's pages are rebuilt by clicks on the window thread.
-    {LAYER_DICTIONARY, E_BACKGROUND_WAIT::NONE, true, true},
-    // A save rewrites a slot on the window thread.
-    {LAYER_SAVE_LOAD, E_BACKGROUND_WAIT::NONE, true, true},
-}};
 
 const StateRow* FindStateRow(E_GameState state) {
     const auto found = std::find_if(std::begin(STATE_TABLE), std::end(STATE_TABLE),

@@ -1,10 +1,10 @@
 #pragma once
 // The game's screens as data: the layer table (every scene in drawing order
-// with what the frame thread and the settings do with it) and the state
-// table (what each game state shows, hides or keeps, what entering it does,
-// which input handler it uses, and whether the music loops in it). The game
-// object walks both; adding a screen is one layer row and one column of the
-// state table. Pure.
+// with its name, its kind and what the frame thread and the settings do
+// with it) and the state table (what each game state shows, hides or keeps,
+// what entering it does, which input handler it uses, and whether the music
+// loops in it). The game object walks both; adding a screen is one layer
+// row and one column of the state table. Pure.
 
 #include <array>
 #include <cstdint>
@@ -33,8 +33,22 @@ enum E_LAYER : int {
 // changes are kept) but not drawn.
 enum class E_BACKGROUND_WAIT : std::uint8_t { NONE, ASK_AND_DRAW, DRAW };
 
+// What the states do with a layer. A picture layer (the background and the
+// story's layers) changes through its own fields; a panel is shown and
+// hidden by the state table's columns, so it must be a CPanel (the game
+// checks that when it builds its layers).
+enum class E_LAYER_KIND : std::uint8_t { PICTURE, PANEL };
+
+// A point on the 800 x 600 canvas.
+struct LayerOrigin {
+    int x = 0;
+    int y = 0;
+};
+
 struct LayerTraits {
     E_LAYER layer;
+    const wchar_t* name;  // for authors: "the glossary screen"
+    E_LAYER_KIND kind;
     E_BACKGROUND_WAIT waitsForBackground;
     // Drawn with the state lock held, because its drawing reads data that
     // input on the window thread changes (the message window types on and
@@ -43,9 +57,30 @@ struct LayerTraits {
     // The draw-speed setting sets its fade step (every layer but the title,
     // which keeps its own).
     bool takesDrawSpeed;
+    // Where the registry's button and slider positions for this layer are
+    // measured from: the canvas's corner, or the screen's own for the
+    // full-size screens.
+    LayerOrigin buttonOrigin = {};
 };
 
-extern const std::array<LayerTraits, LAYER_COUNT> LAYER_TABLE;
+// Bottom to top. The characters and the slide wait for the background
+// entirely; the message window is asked but not drawn meanwhile.
+inline constexpr std::array<LayerTraits, LAYER_COUNT> LAYER_TABLE = {{
+    {LAYER_BACKGROUND, L"the background", E_LAYER_KIND::PICTURE, E_BACKGROUND_WAIT::NONE, false, true},
+    {LAYER_TITLE, L"the title screen", E_LAYER_KIND::PANEL, E_BACKGROUND_WAIT::NONE, false, false},
+    {LAYER_CHARACTER1, L"character slot 1", E_LAYER_KIND::PICTURE, E_BACKGROUND_WAIT::ASK_AND_DRAW, false, true},
+    {LAYER_CHARACTER2, L"character slot 2", E_LAYER_KIND::PICTURE, E_BACKGROUND_WAIT::ASK_AND_DRAW, false, true},
+    {LAYER_SLIDE, L"the slide", E_LAYER_KIND::PICTURE, E_BACKGROUND_WAIT::ASK_AND_DRAW, false, true},
+    {LAYER_MESSAGE_WINDOW, L"the message window", E_LAYER_KIND::PANEL, E_BACKGROUND_WAIT::DRAW, true, true},
+    {LAYER_SCREEN_MASK, L"the screen mask", E_LAYER_KIND::PANEL, E_BACKGROUND_WAIT::NONE, false, true},
+    {LAYER_MENU, L"the menu", E_LAYER_KIND::PANEL, E_BACKGROUND_WAIT::NONE, false, true},
+    // The sliders draw the working copy that a drag changes.
+    {LAYER_CONFIG, L"the configuration screen", E_LAYER_KIND::PANEL, E_BACKGROUND_WAIT::NONE, true, true, {25, 25}},
+    // The glossary's pages are rebuilt by clicks on the window thread.
+    {LAYER_DICTIONARY, L"the glossary screen", E_LAYER_KIND::PANEL, E_BACKGROUND_WAIT::NONE, true, true, {25, 25}},
+    // A save rewrites a slot on the window thread.
+    {LAYER_SAVE_LOAD, L"the save/load screen", E_LAYER_KIND::PANEL, E_BACKGROUND_WAIT::NONE, true, true},
+}};
 
 // What a state does with one layer. UNSPECIFIED marks a forgotten column and
 // never appears in the table (a host test checks it).

@@ -10,6 +10,7 @@
 #include <process.h>
 
 #include <string>
+#include <type_traits>
 
 #include "app/registry.h"
 #include "report/report.h"
@@ -33,21 +34,15 @@ ButtonLook Look(const CArchive& archive, const LookFiles& files) {
 
 }  // namespace
 
-template <class T>
-CVell::Layer CVell::MakeLayer(RefPtr<T>& owner) {
-    Layer layer;
-    layer.scene = owner.get();
-    if constexpr (requires(T & scene) { scene.GetButtonSet(); }) {
-        layer.buttons = &owner->GetButtonSet();
+template <E_LAYER layer, class T>
+void CVell::BindLayer(RefPtr<T>& owner) {
+    Layer& row = layers[layer];
+    row.scene = owner.get();
+    if constexpr (LAYER_TABLE[layer].kind == E_LAYER_KIND::PANEL) {
+        static_assert(std::is_base_of_v<CPanel, T>, "the states show and hide this layer: it must be a CPanel");
+        row.panel = owner.get();
     }
-    if constexpr (requires(T & scene) { scene.ButtonOrigin(); }) {
-        layer.buttonOrigin = owner->ButtonOrigin();
-    }
-    if constexpr (requires(T & scene) { scene.SetShow(true); }) {
-        layer.setShow = [scene = owner.get()](bool show) { scene->SetShow(show); };
-    }
-    layer.release = [&owner] { owner = nullptr; };
-    return layer;
+    row.release = [&owner] { owner = nullptr; };
 }
 
 bool CVell::Surface::Create(HDC compatibleWith, int width, int height) {
@@ -199,25 +194,29 @@ void CVell::BuildScenes() {
         });
     });
 
-    layers[LAYER_BACKGROUND] = MakeLayer(background);
-    layers[LAYER_TITLE] = MakeLayer(title);
-    layers[LAYER_CHARACTER1] = MakeLayer(characters[0]);
-    layers[LAYER_CHARACTER2] = MakeLayer(characters[1]);
-    layers[LAYER_SLIDE] = MakeLayer(slide);
-    layers[LAYER_MESSAGE_WINDOW] = MakeLayer(textWindow);
-    layers[LAYER_SCREEN_MASK] = MakeLayer(screenMask);
-    layers[LAYER_MENU] = MakeLayer(menu);
-    layers[LAYER_CONFIG] = MakeLayer(config);
-    layers[LAYER_DICTIONARY] = MakeLayer(dictionary);
-    layers[LAYER_SAVE_LOAD] = MakeLayer(saveLoad);
-    // The save/load screen shows in the mode of the state that shows it.
-    layers[LAYER_SAVE_LOAD].setShow = [this](bool show) { saveLoad->Show(show ? 1 : 0, state == SAVE ? 1 : 0); };
+    BindLayer<LAYER_BACKGROUND>(background);
+    BindLayer<LAYER_TITLE>(title);
+    BindLayer<LAYER_CHARACTER1>(characters[0]);
+    BindLayer<LAYER_CHARACTER2>(characters[1]);
+    BindLayer<LAYER_SLIDE>(slide);
+    BindLayer<LAYER_MESSAGE_WINDOW>(textWindow);
+    BindLayer<LAYER_SCREEN_MASK>(screenMask);
+    BindLayer<LAYER_MENU>(menu);
+    BindLayer<LAYER_CONFIG>(config);
+    BindLayer<LAYER_DICTIONARY>(dictionary);
+    BindLayer<LAYER_SAVE_LOAD>(saveLoad);
+    for (const LayerTraits& traits : LAYER_TABLE) {
+        if (layers[traits.layer].scene == nullptr) {
+            // Every loop over the layers would stumble on it.
+            ReportFatalError(L"No scene was built for %ls\n", traits.name);
+        }
+    }
 }
 
 void CVell::RegisterPictures() {
     for (const PictureFiles& files : RegisteredPictures()) {
         CScene* owner = layers[files.owner].scene;
-        if (owner == nullptr) continue;  // a screen this game does not have
+        if (owner == nullptr) continue;  // reported when the layers were built
         const BmpImage picture = ImageFile(*imageArchive, files.picture);
         const BmpImage mask = ImageFile(*imageArchive, files.mask);
         if (!owner->SetBMP(files.key, picture.data, picture.size, mask.data, mask.size)) {
@@ -231,12 +230,15 @@ void CVell::RegisterPictures() {
 
 void CVell::RegisterButtons() {
     for (const ButtonFiles& files : RegisteredButtons()) {
-        CButton* owner = layers[files.owner].buttons;
-        if (owner == nullptr) continue;  // a screen this game does not have
+        CPanel* owner = layers[files.owner].panel;
+        if (owner == nullptr || !owner->HasButtons()) {
+            ReportFatalError(L"menu SetBMP 3 Failed\n%ls has no buttons\n", LAYER_TABLE[files.owner].name);
+            continue;
+        }
         const ButtonLooks looks{Look(*imageArchive, files.normal), Look(*imageArchive, files.cover),
                                 Look(*imageArchive, files.invalid)};
-        const CanvasPoint origin = layers[files.owner].buttonOrigin;
-        if (!owner->SetBMP(looks, origin.x + files.x, origin.y + files.y, files.result)) {
+        const LayerOrigin origin = LAYER_TABLE[files.owner].buttonOrigin;
+        if (!owner->GetButtonSet().SetBMP(looks, origin.x + files.x, origin.y + files.y, files.result)) {
             ReportFatalError(
                 L"menu SetBMP 3 Failed\nA look of the button %ls is missing or not a picture the game reads\n",
                 ImageEntryName(files.normal.picture).c_str());

@@ -34,6 +34,7 @@
 #include "app/named_mutex.h"
 #include "app/screen_geometry.h"
 #include "app/screen_tables.h"
+#include "app/state_transitions.h"
 #include "app/window_handler.h"
 #include "glossary/dictionary.h"
 #include "glossary/glossary.h"
@@ -65,15 +66,17 @@ public:
     LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     int ChangeScreen() override;
 
-    // Switches to `newState` (with the side effects of a new game or of
-    // opening the glossary) and makes the screens match. Window thread.
+    // Every state change goes through here: switches to `newState` (with
+    // the entry step of the change, such as starting a new game from the
+    // title) and makes the screens match. Window thread, with the state lock
+    // held (during start-up there is no lock yet).
     void ChangeState(E_GameState newState);
     // Makes the screens match `state` as its row of the state table says;
     // takes the state lock itself.
     void ApplyState();
-    // Back to the game from an overlay, the hidden window or the title.
-    // Called with the state lock held.
-    void ReturnToGame();
+    // Changes the state where the player's `input` leads from the current
+    // screen (state_transitions.h); false when it leads nowhere there.
+    bool Transition(E_STATE_INPUT input, E_GameState button = UNSET);
 
     // Steps the scenario to its next message and carries out what the
     // commands asked. At the end of the scenario the game returns to the
@@ -95,19 +98,18 @@ public:
 
 private:
     // One row of the layer table at run time: the scene (owned by its
-    // member below; null for a screen the game does not have), its button
-    // set if it has one, how to show or hide it, and how to release it.
+    // member below), the same object as a panel when the row is a panel's
+    // (the state table shows and hides it; it may carry buttons), and how to
+    // release it.
     struct Layer {
         CScene* scene = nullptr;
-        CButton* buttons = nullptr;
-        // Where the registry's button positions are measured from: the
-        // canvas's corner, or the screen's own for the full-size panels.
-        CanvasPoint buttonOrigin;
-        std::function<void(bool)> setShow;
+        CPanel* panel = nullptr;
         std::function<void()> release;
     };
-    template <class T>
-    static Layer MakeLayer(RefPtr<T>& owner);
+    // Makes `owner` the scene of `layer`'s row; a panel's row takes only a
+    // CPanel.
+    template <E_LAYER layer, class T>
+    void BindLayer(RefPtr<T>& owner);
 
     // A memory DC with its own bitmap selected for its whole life.
     struct Surface {
@@ -142,23 +144,26 @@ private:
     // thread.
     void RebuildStaleBackBuffer();
 
-    // Input: the current state's handler from the state table. Mouse
-    // positions are already mapped to the canvas. One file per screen.
+    // Input: the current state's handler from the state table. HandleInput
+    // takes the state lock around the handler and sets the input lock when
+    // the handler answers true (it acted on the input), so that one input
+    // acts at most once a frame. Mouse positions are already mapped to the
+    // canvas. One file per screen.
     void HandleInput(UINT message, WPARAM wParam, LPARAM lParam);
-    void OnTitleInput(UINT message, WPARAM wParam, LogicalPoint point);
-    void OnEraseWindowInput(UINT message, WPARAM wParam, LogicalPoint point);
-    void OnGameInput(UINT message, WPARAM wParam, LogicalPoint point);
-    void OnMenuInput(UINT message, WPARAM wParam, LogicalPoint point);
-    void OnBacklogInput(UINT message, WPARAM wParam, LogicalPoint point);
-    void OnDictionaryInput(UINT message, WPARAM wParam, LogicalPoint point);
-    void OnSaveLoadInput(UINT message, WPARAM wParam, LogicalPoint point);
+    bool OnTitleInput(UINT message, WPARAM wParam, LogicalPoint point);
+    bool OnEraseWindowInput(UINT message, WPARAM wParam, LogicalPoint point);
+    bool OnGameInput(UINT message, WPARAM wParam, LogicalPoint point);
+    bool OnMenuInput(UINT message, WPARAM wParam, LogicalPoint point);
+    bool OnBacklogInput(UINT message, WPARAM wParam, LogicalPoint point);
+    bool OnDictionaryInput(UINT message, WPARAM wParam, LogicalPoint point);
+    bool OnSaveLoadInput(UINT message, WPARAM wParam, LogicalPoint point);
     // Puts the game where a save stands: the scene as it was at the message
     // before the saved one (the story replayed from its start without
     // showing or playing anything), then the saved message as it showed.
     // Called with the state lock held.
     void LoadSave(std::int32_t position);
-    void OnConfigInput(UINT message, WPARAM wParam, LogicalPoint point);
-    void OnStaffInput(UINT message, WPARAM wParam, LogicalPoint point);
+    bool OnConfigInput(UINT message, WPARAM wParam, LogicalPoint point);
+    bool OnStaffInput(UINT message, WPARAM wParam, LogicalPoint point);
     // Shared steps of the game and backlog handlers.
     void Proceed();
     void ShowBacklogEntry(const BacklogEntry& entry);

@@ -3,21 +3,20 @@
 
 #include "app/vell.h"
 
-void CVell::OnBacklogInput(UINT message, WPARAM wParam, LogicalPoint point) {
+bool CVell::OnBacklogInput(UINT message, WPARAM wParam, LogicalPoint point) {
     const auto [x, y] = point;
-    CMutexLock lock(stateMutex);
     const auto follow = [this](CBacklog::E_MOVE move) {
         if (move == CBacklog::E_MOVE::SHOW) {
             ShowBacklogEntry(backlog.Shown());
         } else if (move == CBacklog::E_MOVE::LEAVE) {
             ShowBacklogEntry(backlog.Newest());
-            ReturnToGame();
+            Transition(E_STATE_INPUT::BACK);
         }
     };
     switch (message) {
     case WM_MOUSEMOVE:
         textWindow->OnMouseMove(x, y);
-        return;
+        return false;
     case WM_LBUTTONDOWN: {
         std::wstring term;
         int button = 0;
@@ -29,18 +28,16 @@ void CVell::OnBacklogInput(UINT message, WPARAM wParam, LogicalPoint point) {
         } else if (textMayProceed != 0) {
             follow(backlog.Newer());
         }
-        inputLocked = 1;
-        return;
+        return true;
     }
     case WM_RBUTTONDOWN:
         ShowBacklogEntry(backlog.Newest());
-        ReturnToGame();
-        return;
+        Transition(E_STATE_INPUT::BACK);
+        return true;
     case WM_MOUSEWHEEL:
         follow(GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? backlog.Older() : backlog.Newer());
-        inputLocked = 1;
-        return;
+        return true;
     default:
-        return;
+        return false;
     }
 }

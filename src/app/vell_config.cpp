@@ -5,46 +5,36 @@
 
 #include "app/vell.h"
 
-void CVell::OnConfigInput(UINT message, WPARAM, LogicalPoint point) {
+bool CVell::OnConfigInput(UINT message, WPARAM, LogicalPoint point) {
     const auto [x, y] = point;
     switch (message) {
     case WM_LBUTTONDOWN: {
         // A slider keeps following the pointer outside the window while the
         // button is held; the release ends the capture (window procedure).
         SetCapture(window);
-        CMutexLock lock(stateMutex);
         const int result = config->OnClick(x, y);
         if (result == 0) {
             ApplySettings();
-            ChangeState(previousState);
+            Transition(E_STATE_INPUT::BACK);
         } else if (result == 1) {
             ApplySettings();
         }
-        inputLocked = 1;
-        return;
+        return true;
     }
-    case WM_LBUTTONUP: {
-        CMutexLock lock(stateMutex);
+    case WM_LBUTTONUP:
         config->EndPress();
-        return;
-    }
-    case WM_MOUSEMOVE: {
+        return false;
+    case WM_MOUSEMOVE:
         // Moves never hold back the next input: a drag follows every one.
-        CMutexLock lock(stateMutex);
         if (leftButtonDown) {
             config->Drag(x, y);
         } else {
             config->OnMouseMove(x, y);
         }
-        return;
-    }
-    case WM_RBUTTONDOWN: {
-        CMutexLock lock(stateMutex);
-        ChangeState(previousState);
-        inputLocked = 1;
-        return;
-    }
+        return false;
+    case WM_RBUTTONDOWN:
+        return Transition(E_STATE_INPUT::BACK);
     default:
-        return;
+        return false;
     }
 }

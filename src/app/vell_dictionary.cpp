@@ -4,31 +4,27 @@
 
 #include "app/vell.h"
 
-void CVell::OnDictionaryInput(UINT message, WPARAM wParam, LogicalPoint point) {
+bool CVell::OnDictionaryInput(UINT message, WPARAM wParam, LogicalPoint point) {
     const auto [x, y] = point;
-    CMutexLock lock(stateMutex);
     switch (message) {
     case WM_MOUSEMOVE:
         dictionary->OnMouseMove(x, y);
-        return;
+        return false;
     case WM_LBUTTONDOWN:
         if (dictionary->OnClick(x, y) == 0) {
-            ChangeState(previousState);
+            Transition(E_STATE_INPUT::BACK);
         }
-        inputLocked = 1;
-        return;
+        return true;
     case WM_RBUTTONDOWN:
         if (!dictionary->PopBack()) {
-            ChangeState(previousState);
+            Transition(E_STATE_INPUT::BACK);
             dictionary->ClearHistory();
         }
-        inputLocked = 1;
-        return;
+        return true;
     case WM_MOUSEWHEEL:
         dictionary->OnWheel(GET_WHEEL_DELTA_WPARAM(wParam));
-        inputLocked = 1;
-        return;
+        return true;
     default:
-        return;
+        return false;
     }
 }

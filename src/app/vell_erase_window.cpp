@@ -3,16 +3,13 @@
 
 #include "app/vell.h"
 
-void CVell::OnEraseWindowInput(UINT message, WPARAM wParam, LogicalPoint) {
-    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) {
-        CMutexLock lock(stateMutex);
-        ReturnToGame();
-    } else if (message == WM_KEYDOWN) {
-        if (keyLatch) return;
+bool CVell::OnEraseWindowInput(UINT message, WPARAM wParam, LogicalPoint) {
+    if (message == WM_KEYDOWN) {
+        if (keyLatch) return false;
         keyLatch = 1;
-        if (wParam == VK_SPACE) {
-            CMutexLock lock(stateMutex);
-            ReturnToGame();
-        }
+        if (wParam != VK_SPACE) return false;
+    } else if (message != WM_LBUTTONDOWN && message != WM_RBUTTONDOWN) {
+        return false;
     }
+    return Transition(E_STATE_INPUT::BACK);
 }

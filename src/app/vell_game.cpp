@@ -1,8 +1,5 @@
 // The game: clicks, keys and the wheel move the story on, open the menu, the
 // backlog or a glossary term, replay the voice and start automatic mode.
-// Each handler takes the state lock for its work and sets the input lock
-// after an input that changed something, so one click acts at most once per
-// frame.
 
 #include "app/vell.h"
 
@@ -32,43 +29,34 @@ void CVell::OpenTerm(const std::wstring& term) {
     // The game switches only when the glossary has the term; either way the
     // message waits for the next frame before it takes input again.
     if (dictionary->Open(true, term) != 0) {
-        ChangeState(DICTIONARY);
+        Transition(E_STATE_INPUT::OPEN_TERM);
     }
     textMayProceed = 0;
 }
 
-void CVell::OnGameInput(UINT message, WPARAM wParam, LogicalPoint point) {
+bool CVell::OnGameInput(UINT message, WPARAM wParam, LogicalPoint point) {
     const auto [x, y] = point;
     // Input waits while a picture fades.
     if (textMayProceed == 0 || background->IsAnimating()) {
-        return;
+        return false;
     }
-    CMutexLock lock(stateMutex);
     switch (message) {
     case WM_MOUSEMOVE:
         textWindow->OnMouseMove(x, y);
-        return;
+        return false;
     case WM_KEYDOWN:
         if (wParam == VK_CONTROL) {
             // No latch: a held Ctrl moves on as fast as the frames allow.
             Proceed();
-            inputLocked = 1;
-            return;
+            return true;
         }
-        if (keyLatch) return;
+        if (keyLatch) return false;
         keyLatch = 1;
         if (wParam == VK_RETURN) {
             Proceed();
-            inputLocked = 1;
-        } else if (wParam == VK_SPACE) {
-            if (state != ERASEWINDOW) {
-                previousState = state;
-                state = ERASEWINDOW;
-            }
-            ApplyState();
-            inputLocked = 1;
+            return true;
         }
-        return;
+        return wParam == VK_SPACE && Transition(E_STATE_INPUT::ERASE_WINDOW);
     case WM_LBUTTONDOWN: {
         std::wstring term;
         switch (textWindow->OnClick(term, x, y)) {
@@ -89,33 +77,26 @@ void CVell::OnGameInput(UINT message, WPARAM wParam, LogicalPoint point) {
         default:
             break;
         }
-        inputLocked = 1;
-        return;
+        return true;
     }
     case WM_RBUTTONDOWN:
         // The first right click finishes the typing or turns the page; on a
         // finished message it opens the menu. The script does not move.
         if (textWindow->Proceed() == 1) {
-            previousState = state;
-            state = MENU;
-            ApplyState();
+            Transition(E_STATE_INPUT::OPEN_MENU);
         }
-        inputLocked = 1;
-        return;
+        return true;
     case WM_MOUSEWHEEL:
         if (GET_WHEEL_DELTA_WPARAM(wParam) > 0) {
             if (backlog.Enter() == CBacklog::E_MOVE::SHOW) {
-                previousState = state;
-                state = BACKLOG;
-                ApplyState();
+                Transition(E_STATE_INPUT::OPEN_BACKLOG);
                 ShowBacklogEntry(backlog.Shown());
             }
         } else {
             Proceed();
         }
-        inputLocked = 1;
-        return;
+        return true;
     default:
-        return;
+        return false;
     }
 }

@@ -3,29 +3,21 @@
 
 #include "app/vell.h"
 
-void CVell::OnMenuInput(UINT message, WPARAM, LogicalPoint point) {
+bool CVell::OnMenuInput(UINT message, WPARAM, LogicalPoint point) {
     const auto [x, y] = point;
     if (message == WM_MOUSEMOVE) {
-        CMutexLock lock(stateMutex);
         menu->GetButtonSet().UpdateHover(x, y);
     } else if (message == WM_LBUTTONDOWN) {
-        CMutexLock lock(stateMutex);
         const RECT panel{clientWidth / 2 - 175, 100, clientWidth / 2 + 175, 520};
         if (x > panel.left && x < panel.right && y > panel.top && y < panel.bottom) {
             E_GameState result;
-            if (menu->HitTest(result, x, y)) {
-                ChangeState(result);
-                inputLocked = 1;
-            }
-        } else {
-            // A click beside the panel closes the menu; unlike the right
-            // button it does not hold back the next input.
-            previousState = state;
-            state = GAME;
-            ApplyState();
+            return menu->HitTest(result, x, y) && Transition(E_STATE_INPUT::BUTTON, result);
         }
+        // A click beside the panel closes the menu; unlike the right button
+        // it does not hold back the next input.
+        Transition(E_STATE_INPUT::BACK);
     } else if (message == WM_RBUTTONDOWN) {
-        CMutexLock lock(stateMutex);
-        ReturnToGame();
+        return Transition(E_STATE_INPUT::BACK);
     }
+    return false;
 }

@@ -6,29 +6,25 @@
 
 #include "app/vell.h"
 
-void CVell::OnSaveLoadInput(UINT message, WPARAM, LogicalPoint point) {
+bool CVell::OnSaveLoadInput(UINT message, WPARAM, LogicalPoint point) {
     const auto [x, y] = point;
-    CMutexLock lock(stateMutex);
     switch (message) {
     case WM_MOUSEMOVE:
         saveLoad->GetButtonSet().UpdateHover(x, y);
-        return;
+        return false;
     case WM_LBUTTONDOWN: {
         const int result = saveLoad->OnClick(x, y);
         if (result == 0) {
-            ChangeState(previousState);
+            Transition(E_STATE_INPUT::BACK);
         } else if (result == 1 && state == LOAD) {
             LoadSave(saveLoad->GetCapturePosition());
         }
-        inputLocked = 1;
-        return;
+        return true;
     }
     case WM_RBUTTONDOWN:
-        ChangeState(previousState);
-        inputLocked = 1;
-        return;
+        return Transition(E_STATE_INPUT::BACK);
     default:
-        return;
+        return false;
     }
 }
 
@@ -47,8 +43,6 @@ void CVell::LoadSave(std::int32_t position) {
     ShowStoryScene(ReplayScene(*script, resumeAt));
     RunToNextMessage();
     // A save at the very end of the scenario has no message to show: the
-    // game has gone back to the title instead.
-    if (state == LOAD) {
-        ReturnToGame();
-    }
+    // game has gone back to the title instead, and stays there.
+    Transition(E_STATE_INPUT::SAVE_LOADED);
 }

@@ -2,12 +2,6 @@
 
 #include "app/vell.h"
 
-void CVell::OnStaffInput(UINT message, WPARAM, LogicalPoint) {
-    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) {
-        CMutexLock lock(stateMutex);
-        previousState = STAFF;
-        state = TITLE;
-        ApplyState();
-        inputLocked = 1;
-    }
+bool CVell::OnStaffInput(UINT message, WPARAM, LogicalPoint) {
+    return (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) && Transition(E_STATE_INPUT::BACK);
 }

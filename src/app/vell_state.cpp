@@ -22,21 +22,35 @@ bool CVell::OnWaveDone(HWAVEOUT device, WAVEHDR* header) {
 }
 
 void CVell::ChangeState(E_GameState newState) {
-    if (newState != state) {
-        if (newState == DICTIONARY && (state == TITLE || state == MENU)) {
-            // From the title or the menu the glossary starts at its list;
-            // from a message it shows the term already opened.
-            CMutexLock lock(stateMutex);
-            dictionary->ClearHistory();
-            dictionary->Open(true, L"GLOSSLIST");
-        } else if (newState == GAME && state == TITLE && !StartNewGame()) {
+    switch (EntryStep(state, newState)) {
+    case E_ENTRY_STEP::GLOSSARY_LIST:
+        dictionary->ClearHistory();
+        dictionary->Open(true, L"GLOSSLIST");
+        break;
+    case E_ENTRY_STEP::NEW_GAME:
+        // A scenario without a message leaves the game on the title.
+        if (!StartNewGame()) {
             ApplyState();
             return;
         }
+        break;
+    case E_ENTRY_STEP::NONE:
+        break;
+    }
+    if (newState != state) {
         previousState = state;
         state = newState;
     }
     ApplyState();
+}
+
+bool CVell::Transition(E_STATE_INPUT input, E_GameState button) {
+    const std::optional<E_GameState> next = NextState(state, previousState, input, button);
+    if (!next) {
+        return false;
+    }
+    ChangeState(*next);
+    return true;
 }
 
 void CVell::ApplyState() {
@@ -44,7 +58,7 @@ void CVell::ApplyState() {
     const StateRow* row = FindStateRow(state);
     if (row == nullptr) {
         ReportTrace(L"Invalid handle was called\n");
-        layers[LAYER_TITLE].setShow(true);
+        title->SetShow(true);
         ChangeState(TITLE);
         return;
     }
@@ -65,11 +79,13 @@ void CVell::ApplyState() {
     if (row->story == E_STORY::ACTIVATE) {
         ActivateStoryLayers();
     }
+    // The save/load screen opens in the mode of the state that shows it.
+    saveLoad->SetMode(state == SAVE ? CSaveLoad::SAVE_MODE : CSaveLoad::LOAD_MODE);
     for (const LayerTraits& traits : LAYER_TABLE) {
-        const Layer& layer = layers[traits.layer];
+        CPanel* panel = layers[traits.layer].panel;
         const E_SHOW show = row->show[traits.layer];
-        if (layer.setShow && (show == E_SHOW::SHOW || show == E_SHOW::HIDE)) {
-            layer.setShow(show == E_SHOW::SHOW);
+        if (panel != nullptr && (show == E_SHOW::SHOW || show == E_SHOW::HIDE)) {
+            panel->SetShow(show == E_SHOW::SHOW);
         }
     }
     if (row->backlogLook != E_SHOW::KEEP) {
@@ -114,28 +130,10 @@ void CVell::EmptyStoryLayers() {
     textWindow->SetActive(false);
 }
 
-void CVell::ReturnToGame() {
-    if (state == GAME) {
-        ApplyState();
-    } else if (state == TITLE) {
-        if (StartNewGame()) {
-            previousState = TITLE;
-            state = GAME;
-        }
-        ApplyState();
-    } else {
-        previousState = state;
-        state = GAME;
-        ApplyState();
-    }
-    inputLocked = 1;
-}
-
 LRESULT CVell::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+        return CWindowHandler::WindowProc(hwnd, msg, wParam, lParam);
     case WM_PAINT:
         OnPaint();
         break;
@@ -209,40 +207,58 @@ LRESULT CVell::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void CVell::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_KEYDOWN:
+    case WM_MOUSEWHEEL:
+        break;
+    default:
+        // No screen takes anything else (painting, the sound's and the
+        // timers' notes): no lock, so the idle frame thread sleeps on.
+        return;
+    }
     const StateRow* row = FindStateRow(state);
     if (row == nullptr) {
         return;
     }
     const LogicalPoint point = MapMousePosition(geometry, static_cast<std::uint32_t>(lParam));
+    CMutexLock lock(stateMutex);
+    bool acted = false;
     switch (row->input) {
     case E_INPUT::TITLE:
-        OnTitleInput(message, wParam, point);
+        acted = OnTitleInput(message, wParam, point);
         break;
     case E_INPUT::ERASEWINDOW:
-        OnEraseWindowInput(message, wParam, point);
+        acted = OnEraseWindowInput(message, wParam, point);
         break;
     case E_INPUT::GAME:
-        OnGameInput(message, wParam, point);
+        acted = OnGameInput(message, wParam, point);
         break;
     case E_INPUT::MENU:
-        OnMenuInput(message, wParam, point);
+        acted = OnMenuInput(message, wParam, point);
         break;
     case E_INPUT::BACKLOG:
-        OnBacklogInput(message, wParam, point);
+        acted = OnBacklogInput(message, wParam, point);
         break;
     case E_INPUT::DICTIONARY:
-        OnDictionaryInput(message, wParam, point);
+        acted = OnDictionaryInput(message, wParam, point);
         break;
     case E_INPUT::SAVE_LOAD:
-        OnSaveLoadInput(message, wParam, point);
+        acted = OnSaveLoadInput(message, wParam, point);
         break;
     case E_INPUT::CONFIG:
-        OnConfigInput(message, wParam, point);
+        acted = OnConfigInput(message, wParam, point);
         break;
     case E_INPUT::STAFF:
-        OnStaffInput(message, wParam, point);
+        acted = OnStaffInput(message, wParam, point);
         break;
     case E_INPUT::NONE:
         break;
+    }
+    if (acted) {
+        inputLocked = 1;
     }
 }

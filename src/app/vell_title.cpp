@@ -3,17 +3,13 @@
 
 #include "app/vell.h"
 
-void CVell::OnTitleInput(UINT message, WPARAM, LogicalPoint point) {
+bool CVell::OnTitleInput(UINT message, WPARAM, LogicalPoint point) {
     const auto [x, y] = point;
+    E_GameState result;
     if (message == WM_MOUSEMOVE) {
-        CMutexLock lock(stateMutex);
         title->GetButtonSet().UpdateHover(x, y);
-    } else if (message == WM_LBUTTONDOWN) {
-        CMutexLock lock(stateMutex);
-        E_GameState result;
-        if (title->HitTest(result, x, y)) {
-            ChangeState(result);
-            inputLocked = 1;
-        }
+    } else if (message == WM_LBUTTONDOWN && title->HitTest(result, x, y)) {
+        return Transition(E_STATE_INPUT::BUTTON, result);
     }
+    return false;
 }

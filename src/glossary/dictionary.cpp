@@ -8,42 +8,27 @@
 
 namespace {
 
-// "ＭＳ ゴシック": full-width M and S, an ordinary space, then katakana.
-constexpr const wchar_t* FONT_FACE = L"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF";
-constexpr DWORD FONT_PITCH_AND_FAMILY = 0x12;  // VARIABLE_PITCH | FF_ROMAN; the face name decides the match
 constexpr int LABEL_SHADOW_X = 1;  // pixels
 constexpr int LABEL_SHADOW_Y = 2;
-
-CFontHandle MakeLabelFont() {
-    return CFontHandle(CreateFontW(CDictionary::LABEL_FONT_HEIGHT, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                   SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                   FONT_PITCH_AND_FAMILY, FONT_FACE));
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
 
 }  // namespace
 
 CDictionary::CDictionary(HWND window, int screenWidth, int screenHeight, const GlossaryMap& glossary,
                          const GlossaryList& list)
-    : CScene(window, screenWidth, screenHeight),
+    : CPanel(window, screenWidth, screenHeight, SCREEN_OPACITY, FADE_STEP,
+             ToRect(ComputeDictionaryGeometry(screenWidth, screenHeight).buttonPanel)),
       text([&] {
           const TextRect outer = ComputeDictionaryGeometry(screenWidth, screenHeight).textOuter;
           return new CText(window, outer.top, outer.left, outer.bottom, outer.right);
       }()),
-      headingFont(MakeLabelFont()),
-      pageNumberFont(MakeLabelFont()),
-      buttons(new CButton(window, ToRect(ComputeDictionaryGeometry(screenWidth, screenHeight).buttonPanel))),
+      headingFont(MakeGameFont(LABEL_FONT_HEIGHT)),
+      pageNumberFont(MakeGameFont(LABEL_FONT_HEIGHT)),
       pages(text->Layout(), glossary, list) {
     const DictionaryGeometry geometry = ComputeDictionaryGeometry(screenWidth, screenHeight);
     screenRect = ToRect(geometry.screen);
     headingRect = ToRect(geometry.heading);
     pageNumberRect = ToRect(geometry.pageNumber);
     pageCountRect = ToRect(geometry.pageCount);
-    fade.maxAlpha = OPACITY;
-    fade.fadeStep = INITIAL_FADE_STEP;
     // The screen never moves: its picture and area are fixed for its life.
     currentKey = pictureKey;
     position = CanvasPoint{screenRect.left, screenRect.top};
@@ -53,7 +38,6 @@ CDictionary::CDictionary(HWND window, int screenWidth, int screenHeight, const G
 
 CDictionary::~CDictionary() {
     WriteDebugOutput(L"~CDictionary was called\n");
-    buttons = nullptr;
     text = nullptr;
 }
 
@@ -66,7 +50,7 @@ int CDictionary::Open(bool push, const std::wstring& key) {
 int CDictionary::OnClick(int x, int y) {
     int hit = 0;
     std::optional<int> button;
-    if (buttons->HitTest(hit, x, y)) {
+    if (GetButtonSet().HitTest(hit, x, y)) {
         button = hit;
     }
     const int result = pages.Click(button, x, y);
@@ -76,7 +60,7 @@ int CDictionary::OnClick(int x, int y) {
 
 void CDictionary::OnMouseMove(int x, int y) {
     pages.OnMouseMove(x, y);
-    buttons->UpdateHover(x, y);
+    GetButtonSet().UpdateHover(x, y);
     ApplyChanges();
 }
 
@@ -85,17 +69,10 @@ void CDictionary::OnWheel(int delta) {
     ApplyChanges();
 }
 
-void CDictionary::SetShow(bool show) {
-    const int flag = show ? 1 : 0;
-    if (flag == shown) {
-        return;
-    }
+void CDictionary::OnShowChanged(bool) {
     pages.ForgetPointer();
-    buttons->ClearHover();
+    GetButtonSet().ClearHover();
     ApplyChanges();
-    previouslyShown = shown;
-    shown = flag;
-    StartFade(fade);
 }
 
 void CDictionary::UpdatePageState() {
@@ -122,41 +99,34 @@ std::wstring CDictionary::CurrentHistoryKey() const {
 void CDictionary::ApplyChanges() {
     const DictionaryChanges changes = pages.TakeChanges();
     for (const TextRect& r : changes.outlines) {
-        QueueDirty(ToRect(r));
+        dirtyRects.Queue(ToRect(r));
     }
     const DictionaryButtonStates states = pages.ButtonStates();
-    buttons->SetEnabled(L"DICTIONARY_PAGENEXT", states.pageNext);
-    buttons->SetEnabled(L"DICTIONARY_PAGEBEFORE", states.pageBefore);
-    buttons->SetEnabled(L"DICTIONARY_POPBACK", states.popBack);
-    buttons->SetEnabled(L"DICTIONARY_TOGLOSSLIST", states.toGlossList);
+    GetButtonSet().SetEnabled(L"DICTIONARY_PAGENEXT", states.pageNext);
+    GetButtonSet().SetEnabled(L"DICTIONARY_PAGEBEFORE", states.pageBefore);
+    GetButtonSet().SetEnabled(L"DICTIONARY_POPBACK", states.popBack);
+    GetButtonSet().SetEnabled(L"DICTIONARY_TOGLOSSLIST", states.toGlossList);
     if (!changes.page) {
         return;
     }
-    QueueDirty(headingRect);
-    QueueDirty(pageNumberRect);
-    QueueDirty(pageCountRect);
+    dirtyRects.Queue(headingRect);
+    dirtyRects.Queue(pageNumberRect);
+    dirtyRects.Queue(pageCountRect);
     // A button hovered on the page left counts only if the pointer is still
     // known to be on it.
     if (const auto& pointer = pages.GetPointer()) {
-        buttons->UpdateHover(pointer->x, pointer->y);
+        GetButtonSet().UpdateHover(pointer->x, pointer->y);
     } else {
-        buttons->ClearHover();
+        GetButtonSet().ClearHover();
     }
 }
 
 void CDictionary::Draw(HDC dest, const RECT& clip) {
-    if (fade.animating == 0 && shown == 0) {
-        return;
-    }
-    RECT r;
-    if (!IntersectDrawRects(clip, drawRect, r)) {
-        return;
-    }
-    BlendPanel(dest, r, L"BitBlt failed at Button::Draw\n", [this, &r](HDC surface) {
+    DrawPanel(dest, clip, [this](HDC surface, const RECT& area) {
         SetBkMode(surface, TRANSPARENT);
-        DrawLabels(surface, r);
-        text->Draw(surface, r);
-        buttons->Draw(surface, r);
+        DrawLabels(surface, area);
+        text->Draw(surface, area);
+        GetButtonSet().Draw(surface, area);
     });
 }
 
@@ -179,27 +149,8 @@ void CDictionary::DrawLabels(HDC surface, const RECT& clip) {
 }
 
 RECT CDictionary::GetDrawEvent() {
-    if (fade.animating == 0) {
-        SetBlendAlpha(fade.maxAlpha);
-        std::vector<RECT> changes{text->CollectDirtyRect(), buttons->TakeDirtyRect()};
-        changes.insert(changes.end(), dirtyRects.begin(), dirtyRects.end());
-        dirtyRects.clear();
-        if (shown == 0) {
-            // Nothing of a hidden screen is on the canvas; showing it again
-            // redraws all of it.
-            return RECT{};
-        }
-        return UniteDrawRects(changes);
+    if (!IsFading()) {
+        return IdleDrawEvent({text->CollectDirtyRect()});
     }
-    if (StepShowFade(fade, previouslyShown != 0, shown != 0) != E_FADE_FRAME::FINISHED) {
-        SetBlendAlpha(fade.alpha);
-    }
-    dirtyRects.clear();
-    return screenRect;
-}
-
-void CDictionary::QueueDirty(const RECT& r) {
-    if (std::none_of(dirtyRects.begin(), dirtyRects.end(), [&](const RECT& queued) { return SameRect(queued, r); })) {
-        dirtyRects.push_back(r);
-    }
+    return FadeDrawEvent();
 }

@@ -21,17 +21,14 @@
 #include "glossary/dictionary_pages.h"
 #include "glossary/glossary.h"
 #include "resource/gdi.h"
-#include "scene/button.h"
+#include "scene/panel.h"
 #include "scene/ref_counted.h"
-#include "scene/scene.h"
 #include "text/text.h"
 
-class CDictionary : public CScene {
+class CDictionary : public CPanel {
 public:
     static constexpr int SCREEN_WIDTH = 750;
     static constexpr int SCREEN_HEIGHT = 550;
-    static constexpr int OPACITY = 228;
-    static constexpr int INITIAL_FADE_STEP = 60;
     static constexpr int LABEL_FONT_HEIGHT = 21;  // MulDiv(96, 16, 72): 16 points
     static constexpr UINT HEADING_FORMAT = DT_WORDBREAK;  // 0x10
     static constexpr UINT PAGE_NUMBER_FORMAT = DT_SINGLELINE | DT_VCENTER | DT_RIGHT;  // 0x26
@@ -53,10 +50,6 @@ public:
     void OnMouseMove(int x, int y);
     // A negative delta (towards the player) turns one page on.
     void OnWheel(int delta);
-    // Starts the fade in or out when the flag changes; every hover is
-    // forgotten, so only what the pointer moves onto afterwards is pressed.
-    void SetShow(bool show);
-    bool IsShown() const { return shown != 0; }
     // Page strings, the current history entry's page and the buttons.
     void UpdatePageState();
     void ClearHistory();
@@ -67,13 +60,10 @@ public:
     void Draw(HDC dest, const RECT& clip) override;
     RECT GetDrawEvent() override;
 
-    // The game registers the five buttons here: "DICTIONARY_BACK" 0,
-    // "DICTIONARY_POPBACK" 1, "DICTIONARY_TOGLOSSLIST" 2,
-    // "DICTIONARY_PAGENEXT" 3, "DICTIONARY_PAGEBEFORE" 4, each at
-    // ButtonOrigin() plus its offset.
-    CButton& GetButtonSet() { return *buttons; }
-    // The screen's top-left corner on the canvas.
-    CanvasPoint ButtonOrigin() const { return position; }
+    // The game registers the five buttons in the button set: "DICTIONARY_BACK"
+    // 0, "DICTIONARY_POPBACK" 1, "DICTIONARY_TOGLOSSLIST" 2,
+    // "DICTIONARY_PAGENEXT" 3, "DICTIONARY_PAGEBEFORE" 4, each at the
+    // screen's top-left corner plus its offset.
 
     const std::wstring& GetHeading() const { return pages.GetHeading(); }
     const std::wstring& GetPageNumberText() const { return pages.GetPageNumberText(); }
@@ -86,11 +76,15 @@ public:
     const RECT& GetScreenArea() const { return screenRect; }
     const RECT& GetHeadingRect() const { return headingRect; }
 
+protected:
+    // Every hover is forgotten, so only what the pointer moves onto
+    // afterwards is pressed.
+    void OnShowChanged(bool show) override;
+
 private:
     // After every change: queues what is to be redrawn and brings the
     // buttons' states (and, on a new page, their hover) up to date.
     void ApplyChanges();
-    void QueueDirty(const RECT& r);
     void DrawLabels(HDC surface, const RECT& clip);
 
     std::wstring pictureKey = L"DICTIONARY";
@@ -101,11 +95,5 @@ private:
     RefPtr<CText> text;
     CFontHandle headingFont;
     CFontHandle pageNumberFont;
-    RefPtr<CButton> buttons;
     CDictionaryPages pages;  // works on text's layout: declared after it
-    int shown = 0;
-    int previouslyShown = 0;
-    // Heading, page strings and term outlines changed since the last
-    // collection; each distinct rectangle once.
-    std::vector<RECT> dirtyRects;
 };

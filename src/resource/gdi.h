@@ -109,6 +109,18 @@ using CFontHandle = CGdiObject<HFONT>;
 using CBrushHandle = CGdiObject<HBRUSH>;
 using CPenHandle = CGdiObject<HPEN>;
 
+// The face of every text the game draws, "ＭＳ ゴシック": full-width M and S,
+// an ordinary space, then katakana.
+inline constexpr const wchar_t* GAME_FONT_FACE = L"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF";
+
+// The game's face at `height` pixels, in Shift_JIS. Variable pitch and the
+// Roman family (0x12) are only hints: the face name decides the match.
+inline CFontHandle MakeGameFont(int height) {
+    return CFontHandle(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_ROMAN,
+                                   GAME_FONT_FACE));
+}
+
 // Selects an object into a DC and puts the previous one back when it leaves
 // scope. Declare it after the DC and the object so that it goes first.
 class CSelectGuard {

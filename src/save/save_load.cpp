@@ -11,9 +11,9 @@
 
 namespace {
 
-// "ＭＳ ゴシック": full-width M and S, an ordinary space, then katakana.
-constexpr const wchar_t* FONT_FACE = L"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF";
-constexpr DWORD FONT_PITCH_AND_FAMILY = 0x12;  // VARIABLE_PITCH | FF_ROMAN; the face name decides the match
+// The panel on the canvas; its buttons answer only inside it.
+constexpr RECT PANEL_RECT{25, 25, 775, 575};
+
 constexpr UINT DATE_FORMAT = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 constexpr UINT CAPTION_FORMAT = DT_WORDBREAK;
 
@@ -33,26 +33,13 @@ RECT Moved(const RECT& r, CanvasPoint by) { return RECT{r.left + by.x, r.top + b
 
 std::wstring FrameKey(int index) { return L"SAVELOAD_FRAME" + std::to_wstring(index + 1); }
 
-CFontHandle MakeFont(int height) {
-    return CFontHandle(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FONT_PITCH_AND_FAMILY,
-                                   FONT_FACE));
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 }  // namespace
 
 CSaveLoad::CSaveLoad(HWND window, int width, int height, std::wstring saveFolder)
-    : CScene(window, width, height),
-      dateFont(MakeFont(DATE_FONT_HEIGHT)),
-      captionFont(MakeFont(CAPTION_FONT_HEIGHT)),
+    : CPanel(window, width, height, SCREEN_OPACITY, FADE_STEP, PANEL_RECT),
+      dateFont(MakeGameFont(DATE_FONT_HEIGHT)),
+      captionFont(MakeGameFont(CAPTION_FONT_HEIGHT)),
       saveFolder(std::move(saveFolder)) {
-    fade.maxAlpha = OPACITY;
-    fade.fadeStep = INITIAL_FADE_STEP;
-
     static_assert(sizeof(BITMAPINFO) == THUMBNAIL_HEADER_BYTES);
     const auto header = ThumbnailHeaderBytes();
     std::memcpy(&captureHeader, header.data(), header.size());
@@ -79,7 +66,6 @@ CSaveLoad::CSaveLoad(HWND window, int width, int height, std::wstring saveFolder
         dateRects[static_cast<std::size_t>(k)] = Moved(DATE_RECT, offset);
         captionRects[static_cast<std::size_t>(k)] = Moved(CAPTION_RECT, offset);
     }
-    buttonSet = new CButton(window, panelRect);
 }
 
 CSaveLoad::~CSaveLoad() {
@@ -87,28 +73,21 @@ CSaveLoad::~CSaveLoad() {
     captureSelect.reset();
     captureDC.Reset();
     captureBitmap.Reset();
-    buttonSet = nullptr;
 }
 
-void CSaveLoad::Show(int show, int newMode) {
-    if (show == shown) {
-        return;
-    }
-    buttonSet->ClearHover();
-    previouslyShown = shown;
-    shown = show;
-    StartFade(fade);
-    if (show == 1) {
-        mode = newMode;
+void CSaveLoad::OnShowChanged(bool show) {
+    GetButtonSet().ClearHover();
+    if (show) {
+        mode = openingMode;
         RefreshButtons();
     }
 }
 
 void CSaveLoad::RefreshButtons() {
     for (int k = 0; k < SAVE_SLOT_COUNT; ++k) {
-        buttonSet->SetEnabled(FrameKey(k), mode == SAVE_MODE || slots[static_cast<std::size_t>(k)].used != 0);
+        GetButtonSet().SetEnabled(FrameKey(k), mode == SAVE_MODE || slots[static_cast<std::size_t>(k)].used != 0);
     }
-    buttonSet->SetEnabled(L"SAVELOAD_RETURN", true);
+    GetButtonSet().SetEnabled(L"SAVELOAD_RETURN", true);
 }
 
 void CSaveLoad::CaptureForSave(HDC source, int sourceX, int sourceY, std::int32_t position, const std::wstring& text) {
@@ -124,7 +103,7 @@ void CSaveLoad::CaptureForSave(HDC source, int sourceX, int sourceY, std::int32_
 
 int CSaveLoad::OnClick(int x, int y) {
     int result = 0;
-    if (!buttonSet->HitTest(result, x, y)) {
+    if (!GetButtonSet().HitTest(result, x, y)) {
         return -1;
     }
     if (result >= 0 && result < SAVE_SLOT_COUNT) {
@@ -181,13 +160,13 @@ void CSaveLoad::PutSlot(int index, SaveSlot record) {
     // what the buttons queue; in load mode a newly used slot can be chosen.
     const std::size_t k = static_cast<std::size_t>(index);
     const CanvasPoint frameAt{FRAME_AT.x + SlotOffset(index).x, FRAME_AT.y + SlotOffset(index).y};
-    const PictureSize frameSize = buttonSet->GetBitmapSize(FrameKey(index));
+    const PictureSize frameSize = GetButtonSet().GetBitmapSize(FrameKey(index));
     const RECT thumbnail{thumbnailRects[k].left, thumbnailRects[k].top, thumbnailRects[k].left + THUMBNAIL_WIDTH,
                          thumbnailRects[k].top + THUMBNAIL_HEIGHT};
-    QueueDirty(UniteDrawRects(
+    dirtyRects.Queue(UniteDrawRects(
         std::vector<RECT>{RECT{frameAt.x, frameAt.y, frameAt.x + frameSize.width, frameAt.y + frameSize.height},
                           thumbnail, dateRects[k], captionRects[k]}));
-    if (shown != 0) RefreshButtons();
+    if (IsShown()) RefreshButtons();
 }
 
 void CSaveLoad::FillSlot(SaveSlot& slot) {
@@ -203,38 +182,17 @@ void CSaveLoad::FillSlot(SaveSlot& slot) {
 }
 
 RECT CSaveLoad::GetDrawEvent() {
-    if (fade.animating == 0) {
-        SetBlendAlpha(fade.maxAlpha);
-        std::vector<RECT> changes = std::exchange(dirtyRects, {});
-        changes.push_back(buttonSet->TakeDirtyRect());
-        if (shown == 0) {
-            // Nothing of a hidden screen is on the canvas; showing it again
-            // redraws all of it.
-            return RECT{};
-        }
-        return UniteDrawRects(changes);
+    if (!IsFading()) {
+        return IdleDrawEvent({});
     }
-    // The whole panel is redrawn every frame of a fade.
-    dirtyRects.clear();
-    buttonSet->TakeDirtyRect();
-    DescribePicture(mode == SAVE_MODE ? L"SAVE_BASE" : L"LOAD_BASE", CanvasPoint{panelRect.left, panelRect.top});
-    if (StepShowFade(fade, previouslyShown != 0, shown != 0) != E_FADE_FRAME::FINISHED) {
-        SetBlendAlpha(fade.alpha);
-    }
-    return drawRect;
+    DescribePicture(mode == SAVE_MODE ? L"SAVE_BASE" : L"LOAD_BASE", CanvasPoint{PANEL_RECT.left, PANEL_RECT.top});
+    return FadeDrawEvent();
 }
 
 void CSaveLoad::Draw(HDC dest, const RECT& clip) {
-    if (fade.animating == 0 && shown == 0) {
-        return;
-    }
-    RECT r;
-    if (!IntersectDrawRects(clip, drawRect, r)) {
-        return;
-    }
-    BlendPanel(dest, r, L"BitBlt failed at Button::Draw\n", [this, &r](HDC surface) {
-        buttonSet->Draw(surface, r);
-        DrawSlots(surface, r);
+    DrawPanel(dest, clip, [this](HDC surface, const RECT& area) {
+        GetButtonSet().Draw(surface, area);
+        DrawSlots(surface, area);
     });
 }
 
@@ -274,11 +232,5 @@ void CSaveLoad::DrawSlots(HDC surface, const RECT& clip) {
             RECT captionRect = captionRects[k];
             DrawTextW(surface, caption.c_str(), static_cast<int>(caption.size()), &captionRect, CAPTION_FORMAT);
         }
-    }
-}
-
-void CSaveLoad::QueueDirty(const RECT& r) {
-    if (std::none_of(dirtyRects.begin(), dirtyRects.end(), [&](const RECT& queued) { return SameRect(queued, r); })) {
-        dirtyRects.push_back(r);
     }
 }

@@ -27,16 +27,13 @@
 
 #include "resource/gdi.h"
 #include "save/save_slot.h"
-#include "scene/button.h"
+#include "scene/panel.h"
 #include "scene/ref_counted.h"
-#include "scene/scene.h"
 
-class CSaveLoad : public CScene {
+class CSaveLoad : public CPanel {
 public:
     static constexpr int SAVE_MODE = 1;
     static constexpr int LOAD_MODE = 0;
-    static constexpr int OPACITY = 228;
-    static constexpr int INITIAL_FADE_STEP = 60;
     static constexpr int DATE_FONT_HEIGHT = 24;  // MulDiv(96, 18, 72): 18 points
     static constexpr int CAPTION_FONT_HEIGHT = 20;  // MulDiv(96, 15, 72): 15 points
     static constexpr int RETURN_RESULT = 8;  // the return button's result; frames answer 0 to 7
@@ -49,11 +46,16 @@ public:
     // "SAVELOAD_BASE", "SAVE_BASE" and "LOAD_BASE" with their mask.
     using CScene::SetBMP;
 
-    // Starts fading in (`show` 1) or out (0) when it differs from what was
-    // asked before; showing sets `mode` (SAVE_MODE or LOAD_MODE) and which
-    // frames can be pressed. Either way every hover is forgotten, so a click
-    // presses only a button the pointer has moved onto since.
-    void Show(int show, int mode);
+    // The mode (SAVE_MODE or LOAD_MODE) the screen takes the next time it is
+    // shown. Showing also sets which frames can be pressed; showing or
+    // hiding forgets every hover, so a click presses only a button the
+    // pointer has moved onto since.
+    void SetMode(int newMode) { openingMode = newMode; }
+    // SetMode, then SetShow.
+    void Show(int show, int newMode) {
+        SetMode(newMode);
+        SetShow(show != 0);
+    }
     // Save mode: every frame enabled. Load mode: a frame exactly when its
     // slot is used. The return button always.
     void RefreshButtons();
@@ -85,41 +87,35 @@ public:
     // Shows `record` in slot `index` from the next frame on.
     void PutSlot(int index, SaveSlot record);
 
-    // The game registers the nine buttons here, at canvas coordinates:
-    // "SAVELOAD_FRAME1" to "SAVELOAD_FRAME8" with results 0 to 7, then
-    // "SAVELOAD_RETURN" with result 8. Mouse moves go to its UpdateHover.
-    CButton& GetButtonSet() { return *buttonSet; }
+    // The game registers the nine buttons in the button set, at canvas
+    // coordinates: "SAVELOAD_FRAME1" to "SAVELOAD_FRAME8" with results 0 to
+    // 7, then "SAVELOAD_RETURN" with result 8. Mouse moves go to its
+    // UpdateHover.
     // The captured position, or after a load click the chosen slot's.
     std::int32_t GetCapturePosition() const { return capturePosition; }
     const SaveSlot& GetSlot(int index) const { return slots.at(static_cast<std::size_t>(index)); }
     int GetMode() const { return mode; }
-    bool IsShown() const { return shown != 0; }
 
     void Draw(HDC dest, const RECT& clip) override;
     RECT GetDrawEvent() override;
+
+protected:
+    void OnShowChanged(bool show) override;
 
 private:
     // Stamps `slot` with the capture and the local time.
     void FillSlot(SaveSlot& slot);
     void DrawSlots(HDC surface, const RECT& clip);
-    void QueueDirty(const RECT& r);
 
     CFontHandle dateFont;
     CFontHandle captionFont;
     COLORREF textColor = RGB(255, 255, 255);
     SYSTEMTIME timeStamp{};
-    int shown = 0;
-    int previouslyShown = 0;
-    RefPtr<CButton> buttonSet;
-    std::wstring baseKey = L"SAVELOAD_BASE";
-    RECT panelRect{25, 25, 775, 575};
-    // Slot areas changed by a save since the last frame; each distinct
-    // rectangle once.
-    std::vector<RECT> dirtyRects;
     std::array<RECT, SAVE_SLOT_COUNT> thumbnailRects{};
     std::array<RECT, SAVE_SLOT_COUNT> dateRects{};
     std::array<RECT, SAVE_SLOT_COUNT> captionRects{};
     int mode = SAVE_MODE;
+    int openingMode = SAVE_MODE;
     std::wstring saveFolder;
     // The screen's own 120 x 90 x 24-bit header: the capture's format and
     // the one every thumbnail is drawn with.

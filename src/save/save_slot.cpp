@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "resource/little_endian.h"
+
 namespace {
 
 // BITMAPINFOHEADER fields, relative to the header's start.
@@ -13,20 +15,6 @@ constexpr std::size_t HEADER_PLANES_AT = 12;
 constexpr std::size_t HEADER_BIT_COUNT_AT = 14;
 constexpr std::uint32_t HEADER_BYTES = 40;
 constexpr std::uint16_t BITS_PER_PIXEL = 24;
-
-void PutU32(std::uint8_t* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>((value >> (8 * i)) & 0xFF);
-}
-
-void PutU16(std::uint8_t* at, std::uint16_t value) {
-    at[0] = static_cast<std::uint8_t>(value & 0xFF);
-    at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-std::uint32_t GetU32(const std::uint8_t* at) {
-    return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
-           (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
-}
 
 void PutText(std::uint8_t* at, const SaveText& text) {
     for (std::size_t i = 0; i < SAVE_TEXT_UNITS; ++i) PutU16(at + 2 * i, static_cast<std::uint16_t>(text[i]));

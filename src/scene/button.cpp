@@ -8,12 +8,6 @@ namespace {
 
 constexpr const wchar_t* REGISTERED_BITMAP_FAILURE = L"DeleteObject failed at ~CButton\n";
 
-bool StrictlyInside(const RECT& r, int x, int y) { return x > r.left && x < r.right && y > r.top && y < r.bottom; }
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 }  // namespace
 
 void BlitMasked(HDC target, HDC workDC, const BitmapEntry& picture, const BitmapEntry& mask, const RECT& r,
@@ -97,22 +91,22 @@ void CButton::Draw(HDC dest, const RECT& clip) {
 }
 
 void CButton::UpdateHover(int x, int y) {
-    const bool inPanel = StrictlyInside(panelRect, x, y);
+    const bool inPanel = IsStrictlyInside(panelRect, x, y);
     for (auto& [normalKey, button] : buttons) {
         const int before = button.hover;
-        button.hover = inPanel && button.enabled == 1 && StrictlyInside(button.rect, x, y) ? 1 : 0;
+        button.hover = inPanel && button.enabled == 1 && IsStrictlyInside(button.rect, x, y) ? 1 : 0;
         if (button.hover != before) {
-            QueueDirty(button.rect);
+            dirtyRects.Queue(button.rect);
         }
     }
 }
 
 bool CButton::HitTest(int& result, int x, int y) const {
-    if (!StrictlyInside(panelRect, x, y)) {
+    if (!IsStrictlyInside(panelRect, x, y)) {
         return false;
     }
     for (const auto& [normalKey, button] : buttons) {
-        if (button.hover == 1 && button.enabled == 1 && StrictlyInside(button.rect, x, y)) {
+        if (button.hover == 1 && button.enabled == 1 && IsStrictlyInside(button.rect, x, y)) {
             result = button.result;
             return true;
         }
@@ -124,7 +118,7 @@ void CButton::ClearHover() {
     for (auto& [normalKey, button] : buttons) {
         if (button.hover != 0) {
             button.hover = 0;
-            QueueDirty(button.rect);
+            dirtyRects.Queue(button.rect);
         }
     }
 }
@@ -142,7 +136,7 @@ bool CButton::SetEnabled(const std::wstring& normalKey, bool enabled) {
         button.hover = 0;
     }
     if (button.enabled != wasEnabled || button.hover != wasHovered) {
-        QueueDirty(button.rect);
+        dirtyRects.Queue(button.rect);
     }
     return true;
 }
@@ -153,16 +147,12 @@ void CButton::DisableAll() {
         button.hover = 0;
         button.enabled = 0;
         if (wasSet) {
-            QueueDirty(button.rect);
+            dirtyRects.Queue(button.rect);
         }
     }
 }
 
-RECT CButton::TakeDirtyRect() {
-    const RECT united = UniteDrawRects(dirtyRects);
-    dirtyRects.clear();
-    return united;
-}
+RECT CButton::TakeDirtyRect() { return dirtyRects.Take(); }
 
 bool CButton::IsHovered(const std::wstring& normalKey) const {
     const auto found = buttons.find(normalKey);
@@ -180,11 +170,4 @@ PictureSize CButton::GetBitmapSize(const std::wstring& key) const {
         return {};
     }
     return {found->second.info.bmWidth, found->second.info.bmHeight};
-}
-
-void CButton::QueueDirty(const RECT& rect) {
-    if (std::none_of(dirtyRects.begin(), dirtyRects.end(),
-                     [&](const RECT& queued) { return SameRect(queued, rect); })) {
-        dirtyRects.push_back(rect);
-    }
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "resource/gdi.h"
+#include "scene/rect_math.h"
 #include "scene/scene.h"
 
 struct ButtonRecord {
@@ -96,7 +97,6 @@ public:
     PictureSize GetBitmapSize(const std::wstring& key) const;
 
 private:
-    void QueueDirty(const RECT& rect);
     // Draws the picture registered under `key` with its top-left corner at
     // `corner`, within `clip`; nothing for a key never registered.
     void DrawLook(HDC dest, const RECT& clip, const std::wstring& key, CanvasPoint corner);
@@ -109,5 +109,5 @@ private:
     // Holds each distinct rectangle once: the queue only ever feeds a union,
     // and this keeps it bounded by the number of buttons however long the
     // frame thread does not ask (an inactive screen).
-    std::vector<RECT> dirtyRects;
+    CDirtyRects<RECT> dirtyRects;
 };

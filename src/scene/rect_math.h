@@ -15,6 +15,17 @@ bool IsZeroRect(const R& r) {
     return r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0;
 }
 
+template <class R>
+bool SameRect(const R& a, const R& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// Hit tests count a point on the edge as outside.
+template <class R>
+bool IsStrictlyInside(const R& r, int x, int y) {
+    return x > r.left && x < r.right && y > r.top && y < r.bottom;
+}
+
 // Rectangles that only touch at an edge do not intersect.
 template <class R>
 bool IntersectDrawRects(const R& a, const R& b, R& out) {
@@ -55,3 +66,28 @@ R UniteDrawRects(const std::vector<R>& rects) {
     united.bottom = std::min<decltype(united.bottom)>(united.bottom, CANVAS_HEIGHT);
     return united;
 }
+
+// The areas a scene or a button set has changed since the frame thread last
+// asked: each distinct rectangle once, however often it changes between
+// frames.
+template <class R>
+class CDirtyRects {
+public:
+    void Queue(const R& r) {
+        if (std::none_of(rects.begin(), rects.end(), [&](const R& queued) { return SameRect(queued, r); })) {
+            rects.push_back(r);
+        }
+    }
+    // The bounding box of everything queued (UniteDrawRects), emptying the
+    // queue.
+    R Take() {
+        const R united = UniteDrawRects(rects);
+        rects.clear();
+        return united;
+    }
+    void Clear() { rects.clear(); }
+    std::size_t Size() const { return rects.size(); }
+
+private:
+    std::vector<R> rects;
+};

@@ -4,22 +4,16 @@
 
 #include <string>
 
-#include "scene/scene.h"
+#include "scene/panel.h"
 
-class CScreenMask : public CScene {
+class CScreenMask : public CPanel {
 public:
     CScreenMask(HWND window, int width, int height);
     ~CScreenMask() override;
 
-    // The same value as before changes nothing; a change during a fade
-    // starts the new fade at once from the opacity reached.
-    void SetShow(bool flag);
-    bool IsShown() const { return shown != 0; }
     void Draw(HDC dest, const RECT& clip) override;
     RECT GetDrawEvent() override;
 
 private:
-    int shown = 0;
-    int previouslyShown = 0;
     std::wstring maskName = L"BASE";
 };

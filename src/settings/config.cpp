@@ -3,21 +3,23 @@
 #include <utility>
 #include <vector>
 
-#include "scene/fade.h"
-#include "scene/rect_math.h"
+namespace {
+
+// The panel on the canvas; buttons and sliders answer only inside it, and
+// their offsets are measured from its corner.
+constexpr RECT PANEL_RECT{25, 25, 775, 575};
+constexpr CanvasPoint PANEL_CORNER{PANEL_RECT.left, PANEL_RECT.top};
+
+}  // namespace
 
 CConfig::CConfig(HWND window, int width, int height, CSettings* live, std::wstring settingsPath)
-    : CScene(window, width, height), editor(live, std::move(settingsPath)) {
-    fade.maxAlpha = OPACITY;
-    fade.fadeStep = INITIAL_FADE_STEP;
-    buttonSet = new CButton(window, panelRect);
-    volumes = new CVolume(window, panelRect);
+    : CPanel(window, width, height, SCREEN_OPACITY, FADE_STEP, PANEL_RECT), editor(live, std::move(settingsPath)) {
+    volumes = new CVolume(window, PANEL_RECT);
 }
 
 CConfig::~CConfig() {
     WriteDebugOutput(L"~CConfig was called\n");
     volumes = nullptr;
-    buttonSet = nullptr;
 }
 
 bool CConfig::AddSlider(const SliderLooks& looks) {
@@ -25,21 +27,14 @@ bool CConfig::AddSlider(const SliderLooks& looks) {
     if (slider == nullptr) {
         return false;
     }
-    return volumes->AddVolume(looks, basePosition.x + slider->x, basePosition.y + slider->y,
+    return volumes->AddVolume(looks, PANEL_CORNER.x + slider->x, PANEL_CORNER.y + slider->y,
                               &(editor.Working().*slider->value));
 }
 
-void CConfig::SetShow(bool show) {
-    const int flag = show ? 1 : 0;
-    if (flag == shown) {
-        return;
-    }
-    buttonSet->ClearHover();
+void CConfig::OnShowChanged(bool show) {
+    GetButtonSet().ClearHover();
     volumes->ClearHover();
     pressed = 0;
-    previouslyShown = shown;
-    shown = flag;
-    StartFade(fade);
     if (show) {
         editor.LoadWorkingFromLive();
         RefreshButtons();
@@ -49,7 +44,7 @@ void CConfig::SetShow(bool show) {
 void CConfig::RefreshButtons() {
     const CSettings& working = editor.Working();
     for (const ConfigOption& option : CONFIG_OPTIONS) {
-        buttonSet->SetEnabled(option.key, !IsChosen(option, working));
+        GetButtonSet().SetEnabled(option.key, !IsChosen(option, working));
     }
     for (const ConfigSlider& slider : CONFIG_SLIDERS) {
         volumes->SetEnabled(slider.key, IsSliderEnabled(slider, working));
@@ -60,7 +55,7 @@ int CConfig::OnClick(int x, int y) {
     pressed = 1;
     E_CONFIG_CLICK result = CONFIG_CLICK_NONE;
     int button = 0;
-    if (buttonSet->HitTest(button, x, y)) {
+    if (GetButtonSet().HitTest(button, x, y)) {
         result = PressConfigButton(button, editor);
         if (button == CONFIG_INITIALIZE) {
             // The bound bytes changed under the sliders.
@@ -74,34 +69,23 @@ int CConfig::OnClick(int x, int y) {
 
 void CConfig::OnMouseMove(int x, int y) {
     volumes->OnMouseMove(x, y);
-    buttonSet->UpdateHover(x, y);
+    GetButtonSet().UpdateHover(x, y);
 }
 
 bool CConfig::Drag(int x, int y) { return pressed != 0 && volumes->Drag(x, y); }
 
 RECT CConfig::GetDrawEvent() {
-    if (fade.animating == 0) {
+    if (!IsFading()) {
         // Hover, enable and value changes are redrawn without a fade.
-        SetBlendAlpha(fade.maxAlpha);
-        return UniteDrawRects(std::vector<RECT>{buttonSet->TakeDirtyRect(), volumes->TakeDirtyRect()});
+        return IdleDrawEvent({volumes->TakeDirtyRect()});
     }
-    DescribePicture(baseKey, basePosition);
-    if (StepShowFade(fade, previouslyShown != 0, shown != 0) != E_FADE_FRAME::FINISHED) {
-        SetBlendAlpha(fade.alpha);
-    }
-    return drawRect;
+    DescribePicture(baseKey, PANEL_CORNER);
+    return FadeDrawEvent();
 }
 
 void CConfig::Draw(HDC dest, const RECT& clip) {
-    if (fade.animating == 0 && shown == 0) {
-        return;
-    }
-    RECT r;
-    if (!IntersectDrawRects(clip, drawRect, r)) {
-        return;
-    }
-    BlendPanel(dest, r, L"BitBlt failed at Button::Draw\n", [this, &r](HDC surface) {
-        buttonSet->Draw(surface, r);
-        volumes->Draw(surface, r);
+    DrawPanel(dest, clip, [this](HDC surface, const RECT& area) {
+        GetButtonSet().Draw(surface, area);
+        volumes->Draw(surface, area);
     });
 }

@@ -21,20 +21,16 @@
 #include <optional>
 #include <string>
 
-#include "scene/button.h"
+#include "scene/panel.h"
 #include "scene/ref_counted.h"
-#include "scene/scene.h"
 #include "settings/config_rules.h"
 #include "settings/settings.h"
 #include "settings/settings_editor.h"
 #include "settings/settings_file.h"
 #include "settings/volume.h"
 
-class CConfig : public CScene {
+class CConfig : public CPanel {
 public:
-    static constexpr int OPACITY = 228;
-    static constexpr int INITIAL_FADE_STEP = 60;
-
     // `live` is the game object's record (not owned; it outlives the screen).
     // The working copy starts as the live record. `settingsPath` is the
     // settings file, "./SYS/sys.dat" in the game. Hidden, with empty button
@@ -45,28 +41,18 @@ public:
     // The panel picture and its mask, under "CONFIG_BASE".
     using CScene::SetBMP;
 
-    // The game registers the nineteen buttons here, each at ButtonOrigin()
-    // plus its offset, with its number (0 to 14 the options in the order of
-    // CONFIG_OPTIONS, then E_CONFIG_COMMAND).
-    CButton& GetButtonSet() { return *buttonSet; }
+    // The game registers the nineteen buttons in the button set, each at the
+    // panel's top-left corner, (25, 25), plus its offset, with its number (0
+    // to 14 the options in the order of CONFIG_OPTIONS, then
+    // E_CONFIG_COMMAND).
     // The sliders; the game disables them all once they are added, so they
     // stay disabled until the screen is first shown.
     CVolume& GetVolume() { return *volumes; }
-    // The panel's top-left corner on the canvas, (25, 25): the origin of
-    // every button and slider offset.
-    CanvasPoint ButtonOrigin() const { return basePosition; }
     // Adds the slider named by `looks.bar.key` (one of CONFIG_SLIDERS) at its
     // place on the panel, bound to its byte of the working copy. False for a
     // name that is no slider of the screen or a bitmap that cannot be made.
     bool AddSlider(const SliderLooks& looks);
 
-    // Starts the fade in or out when the flag changes. Showing reloads the
-    // working copy from the live record (unapplied edits are dropped) and
-    // refreshes the buttons. Both directions forget every button and slider
-    // hover and end any press, so nothing the pointer did before (such as
-    // the click that opened the screen, still held) presses or drags here.
-    void SetShow(bool show);
-    bool IsShown() const { return shown != 0; }
     // Every option and slider enabled or disabled from the working copy.
     void RefreshButtons();
 
@@ -104,15 +90,18 @@ public:
     void Draw(HDC dest, const RECT& clip) override;
     RECT GetDrawEvent() override;
 
+protected:
+    // Showing reloads the working copy from the live record (unapplied edits
+    // are dropped) and refreshes the buttons. Both directions forget every
+    // button and slider hover and end any press, so nothing the pointer did
+    // before (such as the click that opened the screen, still held) presses
+    // or drags here.
+    void OnShowChanged(bool show) override;
+
 private:
     CSettingsEditor editor;  // defaults, the live record's address, working copy, file
-    int shown = 0;
-    int previouslyShown = 0;
-    RefPtr<CButton> buttonSet;
     RefPtr<CVolume> volumes;
     std::wstring baseKey = L"CONFIG_BASE";
-    RECT panelRect{25, 25, 775, 575};
-    CanvasPoint basePosition{25, 25};
     // 1 from a press handled by OnClick until EndPress or SetShow: only
     // such a press may drag a slider.
     int pressed = 0;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "resource/little_endian.h"
+
 namespace {
 
 constexpr std::size_t SCREEN_MODE_AT = 0;
@@ -15,15 +17,6 @@ constexpr std::size_t ALIGNMENT_AT = 15;
 constexpr std::size_t MESSAGE_SPEED_AT = 16;
 constexpr std::size_t AUTO_SPEED_AT = 20;
 constexpr std::size_t DRAW_SPEED_AT = 24;
-
-void PutU32(std::uint8_t* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>((value >> (8 * i)) & 0xFF);
-}
-
-std::uint32_t GetU32(const std::uint8_t* at) {
-    return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
-           (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
-}
 
 // The three speed choices and what each sets: normal, fast, instant.
 struct SpeedRow {

@@ -9,12 +9,6 @@ namespace {
 
 constexpr const wchar_t* REGISTERED_BITMAP_FAILURE = L"DeleteObject failed at ~CButton\n";
 
-bool StrictlyInside(const RECT& r, int x, int y) { return x > r.left && x < r.right && y > r.top && y < r.bottom; }
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 }  // namespace
 
 CVolume::CVolume(HWND window, const RECT& area) : area(area) {
@@ -86,7 +80,7 @@ void CVolume::DisableAll() {
         slider.hover = 0;
         slider.enabled = 0;
         if (wasSet) {
-            QueueDirty(KnobReach(slider));
+            dirtyRects.Queue(KnobReach(slider));
         }
     }
 }
@@ -104,18 +98,18 @@ bool CVolume::SetEnabled(const std::wstring& name, bool enabled) {
         slider.hover = 0;
     }
     if (slider.enabled != wasEnabled || slider.hover != wasHovered) {
-        QueueDirty(KnobReach(slider));
+        dirtyRects.Queue(KnobReach(slider));
     }
     return true;
 }
 
 void CVolume::OnMouseMove(int x, int y) {
-    const bool inArea = StrictlyInside(area, x, y);
+    const bool inArea = IsStrictlyInside(area, x, y);
     for (auto& [name, slider] : sliders) {
         const int before = slider.hover;
-        slider.hover = inArea && slider.enabled == 1 && StrictlyInside(slider.bar, x, y) ? 1 : 0;
+        slider.hover = inArea && slider.enabled == 1 && IsStrictlyInside(slider.bar, x, y) ? 1 : 0;
         if (slider.hover != before) {
-            QueueDirty(KnobReach(slider));
+            dirtyRects.Queue(KnobReach(slider));
         }
     }
 }
@@ -124,13 +118,13 @@ void CVolume::ClearHover() {
     for (auto& [name, slider] : sliders) {
         if (slider.hover != 0) {
             slider.hover = 0;
-            QueueDirty(KnobReach(slider));
+            dirtyRects.Queue(KnobReach(slider));
         }
     }
 }
 
 bool CVolume::Drag(int x, int y) {
-    if (!StrictlyInside(area, x, y)) {
+    if (!IsStrictlyInside(area, x, y)) {
         return false;
     }
     for (auto& [name, slider] : sliders) {
@@ -139,7 +133,7 @@ bool CVolume::Drag(int x, int y) {
                 return false;
             }
             *slider.value = SliderValueAt(x, slider.bar.left, slider.bar.right);
-            QueueDirty(KnobReach(slider));
+            dirtyRects.Queue(KnobReach(slider));
             return true;
         }
     }
@@ -148,7 +142,7 @@ bool CVolume::Drag(int x, int y) {
 
 void CVolume::InvalidateAll() {
     for (const auto& [name, slider] : sliders) {
-        QueueDirty(KnobReach(slider));
+        dirtyRects.Queue(KnobReach(slider));
     }
 }
 
@@ -195,11 +189,7 @@ void CVolume::Draw(HDC dest, const RECT& clip) {
     BitBlt(dest, r.left, r.top, w, h, surfaceDC.get(), r.left, r.top, SRCCOPY);
 }
 
-RECT CVolume::TakeDirtyRect() {
-    const RECT united = UniteDrawRects(dirtyRects);
-    dirtyRects.clear();
-    return united;
-}
+RECT CVolume::TakeDirtyRect() { return dirtyRects.Take(); }
 
 bool CVolume::IsHovered(const std::wstring& name) const {
     const auto found = sliders.find(name);
@@ -214,11 +204,4 @@ bool CVolume::IsEnabled(const std::wstring& name) const {
 RECT CVolume::KnobReach(const SliderRecord& slider) const {
     return RECT{slider.bar.left - knobSize.width, slider.bar.top, slider.bar.right + knobSize.width,
                 std::max(slider.bar.bottom, slider.bar.top + static_cast<LONG>(knobSize.height))};
-}
-
-void CVolume::QueueDirty(const RECT& rect) {
-    if (std::none_of(dirtyRects.begin(), dirtyRects.end(),
-                     [&](const RECT& queued) { return SameRect(queued, rect); })) {
-        dirtyRects.push_back(rect);
-    }
 }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "resource/gdi.h"
+#include "scene/rect_math.h"
 #include "scene/button.h"
 #include "scene/scene.h"
 
@@ -92,7 +93,6 @@ private:
     // The bar with room for the knob at either end: everything a change of
     // the slider can repaint.
     RECT KnobReach(const SliderRecord& slider) const;
-    void QueueDirty(const RECT& rect);
     void DrawPicture(HDC dest, const RECT& clip, const std::wstring& key, CanvasPoint corner);
 
     BitmapTable pictures;
@@ -108,5 +108,5 @@ private:
     // Declared after the DC and its bitmap so that it goes first.
     std::optional<CSelectGuard> surfaceSelect;
     PictureSize knobSize;
-    std::vector<RECT> dirtyRects;  // each distinct rectangle once
+    CDirtyRects<RECT> dirtyRects;
 };

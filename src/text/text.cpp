@@ -3,14 +3,6 @@
 #include "report/report.h"
 #include "scene/rect_math.h"
 
-namespace {
-
-// "ＭＳ ゴシック": full-width M and S, an ordinary space, then katakana.
-constexpr const wchar_t* FONT_FACE = L"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF";
-constexpr DWORD FONT_PITCH_AND_FAMILY = 0x12;  // VARIABLE_PITCH | FF_ROMAN; the face name decides the match
-
-}  // namespace
-
 void DrawShadowedText(HDC dc, const std::wstring& text, const RECT& rect, UINT format, int dx, int dy,
                       COLORREF textColour, COLORREF shadowColour) {
     const int length = static_cast<int>(text.size());
@@ -23,12 +15,6 @@ void DrawShadowedText(HDC dc, const std::wstring& text, const RECT& rect, UINT f
 }
 
 RECT ToRect(const TextRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
-
-CFontHandle CText::MakeFont() {
-    return CFontHandle(CreateFontW(FONT_HEIGHT, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FONT_PITCH_AND_FAMILY,
-                                   FONT_FACE));
-}
 
 // The metrics come from a plain window DC: a paint DC (BeginPaint) outside
 // WM_PAINT would validate the window and swallow a pending repaint.
@@ -49,7 +35,7 @@ FontMetrics CText::ReadMetrics(HWND window, HFONT font, TEXTMETRICW& metrics) {
 }
 
 CText::CText(HWND window, int top, int left, int bottom, int right)
-    : font(MakeFont()),
+    : font(MakeGameFont(FONT_HEIGHT)),
       termPen(CreatePen(PS_SOLID, 1, termColour)),
       layout(ReadMetrics(window, font.get(), metrics), top, left, bottom, right) {}
 

@@ -78,7 +78,6 @@ public:
     const int shadowOffsetY = 3;
 
 private:
-    static CFontHandle MakeFont();
     static FontMetrics ReadMetrics(HWND window, HFONT font, TEXTMETRICW& metrics);
 
     CFontHandle font;

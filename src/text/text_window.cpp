@@ -10,37 +10,28 @@ namespace {
 // The button row's area; only points strictly inside it reach the buttons.
 constexpr RECT BUTTON_PANEL{649, 404, 757, 424};
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-bool StrictlyInside(const RECT& r, int x, int y) { return x > r.left && x < r.right && y > r.top && y < r.bottom; }
-
 }  // namespace
 
-CTextWindow::CTextWindow(HWND window, int screenWidth, int screenHeight) : CScene(window, screenWidth, screenHeight) {
+CTextWindow::CTextWindow(HWND window, int screenWidth, int screenHeight)
+    : CPanel(window, screenWidth, screenHeight, INITIAL_OPACITY, FADE_STEP, BUTTON_PANEL) {
     const int x = screenWidth / 2 - WINDOW_WIDTH / 2;
     windowRect = RECT{x, WINDOW_TOP, x + WINDOW_WIDTH, WINDOW_TOP + WINDOW_HEIGHT};
     nameRect = RECT{x + 17, 392, x + 133, 422};
-    fade.maxAlpha = INITIAL_OPACITY;
-    fade.fadeStep = INITIAL_FADE_STEP;
     // The window never moves: its picture and area are fixed for its life.
     currentKey = pictureKey;
     position = CanvasPoint{x, WINDOW_TOP};
     pictureSize = PictureSize{WINDOW_WIDTH, WINDOW_HEIGHT};
     drawRect = windowRect;
     text = new CText(window, WINDOW_TOP + NAME_BOX_HEIGHT, x, WINDOW_TOP + WINDOW_HEIGHT, x + WINDOW_WIDTH);
-    buttons = new CButton(window, BUTTON_PANEL);
 }
 
 CTextWindow::~CTextWindow() {
     WriteDebugOutput(L"~CTextWindow was called\n");
-    buttons = nullptr;
     text = nullptr;
 }
 
 bool CTextWindow::SetBMP(const ButtonLooks& looks, int x, int y, int result) {
-    return buttons->SetBMP(looks, x, y, result);
+    return GetButtonSet().SetBMP(looks, x, y, result);
 }
 
 void CTextWindow::SetMessage(bool typeOut, const GlossaryMap& glossary, const std::wstring& speaker,
@@ -48,19 +39,10 @@ void CTextWindow::SetMessage(bool typeOut, const GlossaryMap& glossary, const st
     speakerName = speaker;
     text->SetText(typeOut, glossary, message);
     emptyMessageInPlay = typeOut && message.empty();
-    QueueDirty(nameRect);
+    dirtyRects.Queue(nameRect);
 }
 
-void CTextWindow::SetShow(bool show) {
-    const int flag = show ? 1 : 0;
-    if (flag == shown) {
-        return;
-    }
-    previouslyShown = shown;
-    shown = flag;
-    StartFade(fade);
-    text->Layout().RestartTyping();
-}
+void CTextWindow::OnShowChanged(bool) { text->Layout().RestartTyping(); }
 
 void CTextWindow::SetBacklogView(bool on) {
     const int flag = on ? 1 : 0;
@@ -68,20 +50,20 @@ void CTextWindow::SetBacklogView(bool on) {
         return;
     }
     backlogView = flag;
-    QueueDirty(nameRect);
+    dirtyRects.Queue(nameRect);
     text->Layout().MarkTextDirty();
 }
 
-void CTextWindow::SetVoiceButtonEnabled(bool enabled) { buttons->SetEnabled(L"VOICE", enabled); }
+void CTextWindow::SetVoiceButtonEnabled(bool enabled) { GetButtonSet().SetEnabled(L"VOICE", enabled); }
 
-void CTextWindow::SetAutoButtonEnabled(bool enabled) { buttons->SetEnabled(L"AUTO", enabled); }
+void CTextWindow::SetAutoButtonEnabled(bool enabled) { GetButtonSet().SetEnabled(L"AUTO", enabled); }
 
 void CTextWindow::OnMouseMove(int x, int y) {
     if (!text->IsReady()) {
         return;
     }
     std::vector<TextRect> changed;
-    if (StrictlyInside(windowRect, x, y)) {
+    if (IsStrictlyInside(windowRect, x, y)) {
         UpdateTermHover(text->Layout().CurrentTermAreas(), x, y, changed);
     } else {
         // A quick move can leave the window in one step from a term: that
@@ -89,15 +71,15 @@ void CTextWindow::OnMouseMove(int x, int y) {
         ClearTermHover(text->Layout().CurrentTermAreas(), changed);
     }
     for (const TextRect& r : changed) {
-        QueueDirty(ToRect(r));
+        dirtyRects.Queue(ToRect(r));
     }
-    buttons->UpdateHover(x, y);
+    GetButtonSet().UpdateHover(x, y);
 }
 
 int CTextWindow::OnClick(std::wstring& term, int x, int y) {
     int hit = 0;
     std::optional<int> button;
-    if (Message().TakesInput() && buttons->HitTest(hit, x, y)) {
+    if (Message().TakesInput() && GetButtonSet().HitTest(hit, x, y)) {
         button = hit;
     }
     return ClickMessage(Message(), button, term);
@@ -114,27 +96,22 @@ void CTextWindow::DrawWindow(HDC dest, const RECT& clip, bool withText) {
 }
 
 void CTextWindow::Compose(HDC dest, const RECT& clip, bool withText, bool dim) {
-    if (fade.animating == 0 && shown == 0) {
-        return;
-    }
-    if (!withText) {
+    if (!withText && IsOnCanvas()) {
         // The name box is drawn empty while pictures fade; the first frame
         // with text must redraw all of it, not only the part that happens to
         // lie in that frame's changed area.
-        QueueDirty(nameRect);
+        dirtyRects.Queue(nameRect);
     }
     RECT r;
-    if (!IntersectDrawRects(clip, drawRect, r)) {
-        return;
-    }
-    if (!BlendPanel(dest, r, L"BitBlt failed at TextWindow::Draw\n",
-                    [this, &r](HDC surface) { buttons->Draw(surface, r); })) {
+    if (!DrawPanel(
+            dest, clip, L"BitBlt failed at TextWindow::Draw\n",
+            [this](HDC surface, const RECT& area) { GetButtonSet().Draw(surface, area); }, r)) {
         return;
     }
     const int w = r.right - r.left;
     const int h = r.bottom - r.top;
 
-    if (!withText || fade.animating != 0 || shown == 0) {
+    if (!withText || IsFading() || !IsShown()) {
         return;
     }
     HDC surface = surfaceDC.get();
@@ -160,27 +137,8 @@ void CTextWindow::Compose(HDC dest, const RECT& clip, bool withText, bool dim) {
 }
 
 RECT CTextWindow::GetDrawEvent() {
-    if (fade.animating == 0) {
-        SetBlendAlpha(fade.maxAlpha);
-        std::vector<RECT> changes{text->CollectDirtyRect(), buttons->TakeDirtyRect()};
-        changes.insert(changes.end(), dirtyRects.begin(), dirtyRects.end());
-        dirtyRects.clear();
-        if (shown == 0) {
-            // Nothing of a hidden window is on screen; showing it again
-            // redraws all of it.
-            return RECT{};
-        }
-        return UniteDrawRects(changes);
+    if (!IsFading()) {
+        return IdleDrawEvent({text->CollectDirtyRect()});
     }
-    if (StepShowFade(fade, previouslyShown != 0, shown != 0) != E_FADE_FRAME::FINISHED) {
-        SetBlendAlpha(fade.alpha);
-    }
-    dirtyRects.clear();
-    return windowRect;
-}
-
-void CTextWindow::QueueDirty(const RECT& r) {
-    if (std::none_of(dirtyRects.begin(), dirtyRects.end(), [&](const RECT& queued) { return SameRect(queued, r); })) {
-        dirtyRects.push_back(r);
-    }
+    return FadeDrawEvent();
 }

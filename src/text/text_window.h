@@ -18,20 +18,18 @@
 #include <vector>
 
 #include "text/terms.h"
-#include "scene/button.h"
+#include "scene/panel.h"
 #include "scene/ref_counted.h"
-#include "scene/scene.h"
 #include "text/message_input.h"
 #include "text/text.h"
 
-class CTextWindow : public CScene {
+class CTextWindow : public CPanel {
 public:
     static constexpr int WINDOW_WIDTH = 750;
     static constexpr int WINDOW_HEIGHT = 200;
     static constexpr int WINDOW_TOP = 375;
     static constexpr int NAME_BOX_HEIGHT = 50;  // the text starts this far below the window's top
     static constexpr int INITIAL_OPACITY = 192;
-    static constexpr int INITIAL_FADE_STEP = 60;
     static constexpr UINT NAME_FORMAT = DT_SINGLELINE | DT_BOTTOM | DT_CENTER;  // 0x29
 
     // The window is centred horizontally on the screen; the canvas size is
@@ -50,10 +48,6 @@ public:
     // play and false for one shown from the backlog (shown whole).
     void SetMessage(bool typeOut, const GlossaryMap& glossary, const std::wstring& speaker,
                     const std::wstring& message);
-    // Starts the fade in or out when the flag changes; a window shown again
-    // types its current page out afresh.
-    void SetShow(bool show);
-    bool IsShown() const { return shown != 0; }
     // The backlog look: name and text in the dim colours (DrawWindow only).
     void SetBacklogView(bool on);
     bool IsBacklogView() const { return backlogView != 0; }
@@ -86,15 +80,16 @@ public:
     RECT GetDrawEvent() override;
 
     CText& GetText() { return *text; }
-    // The backlog handles "VOICE" through the row's HitTest directly.
-    CButton& GetButtonSet() { return *buttons; }
     const RECT& GetWindowArea() const { return windowRect; }
     const RECT& GetNameRect() const { return nameRect; }
     const std::wstring& GetSpeakerName() const { return speakerName; }
 
+protected:
+    // A window shown again types its current page out afresh.
+    void OnShowChanged(bool show) override;
+
 private:
     void Compose(HDC dest, const RECT& clip, bool withText, bool dim);
-    void QueueDirty(const RECT& r);
     MessageText Message() { return MessageText{text->Layout(), emptyMessageInPlay}; }
 
     std::wstring pictureKey = L"TEXTWINDOW";
@@ -102,12 +97,6 @@ private:
     RefPtr<CText> text;
     std::wstring speakerName = L"NONE";  // "NONE": no name box
     RECT nameRect;
-    RefPtr<CButton> buttons;
-    int shown = 0;
-    int previouslyShown = 0;
-    // Name box and term outlines changed since the last collection; each
-    // distinct rectangle once.
-    std::vector<RECT> dirtyRects;
     int backlogView = 0;
     // The message reached in play was empty: it is done on the next click.
     bool emptyMessageInPlay = false;

@@ -81,6 +81,7 @@ class Generated(unittest.TestCase):
         cls.archive = os.path.join(outs[0], "DATA", "IMG.dat")
         cls.images = read_archive(cls.archive)
         cls.sounds = read_archive(os.path.join(outs[0], "DATA", "SOUND.dat"))
+        registry.use_checker(OPTIONS["check"])
         cls.story = scenario.Scenario(OPTIONS["check"], cls.archive, cls.images["./IMG/script.scr"].decode("cp932"))
         cls.glossary = scenario.glossary_entries(OPTIONS["check"], cls.archive)
 

@@ -11,6 +11,7 @@
 #include "app/registry.h"
 #include "resource/bmp_layout.h"
 #include "resource/codepage.h"
+#include "settings/config_rules.h"
 #include "sound/wave_format.h"
 #include "tools/common/load_check.h"
 #include "tools/pack/pack.h"
@@ -19,22 +20,6 @@ namespace {
 
 constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_USAGE = 2;
-
-const std::array<const wchar_t*, LAYER_COUNT> LAYER_NAMES = [] {
-    std::array<const wchar_t*, LAYER_COUNT> names{};
-    names[LAYER_BACKGROUND] = L"the background";
-    names[LAYER_TITLE] = L"the title screen";
-    names[LAYER_CHARACTER1] = L"character slot 1";
-    names[LAYER_CHARACTER2] = L"character slot 2";
-    names[LAYER_SLIDE] = L"the slide";
-    names[LAYER_MESSAGE_WINDOW] = L"the message window";
-    names[LAYER_SCREEN_MASK] = L"the screen mask";
-    names[LAYER_MENU] = L"the menu";
-    names[LAYER_CONFIG] = L"the configuration screen";
-    names[LAYER_DICTIONARY] = L"the glossary screen";
-    names[LAYER_SAVE_LOAD] = L"the save/load screen";
-    return names;
-}();
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
@@ -296,7 +281,7 @@ private:
         const std::vector<std::wstring> keys = KeysOf(layer);
         if (std::find(keys.begin(), keys.end(), name) == keys.end()) {
             Add(shown, at, E_SEVERITY::ERROR_,
-                std::wstring(LAYER_NAMES[layer]) + L" has no picture " + Quoted(name) + L" (it has " +
+                std::wstring(LAYER_TABLE[layer].name) + L" has no picture " + Quoted(name) + L" (it has " +
                     DescribeKeys(keys) + L")");
         }
     }
@@ -418,7 +403,7 @@ private:
         for (const auto& [stem, registration] : filesInOrder) {
             const std::wstring entry = ImageEntryName(stem);
             const std::optional<std::string_view> bytes = files_.Image(entry);
-            const std::wstring registered = L"; registered for " + std::wstring(LAYER_NAMES[registration.owner]) +
+            const std::wstring registered = L"; registered for " + std::wstring(LAYER_TABLE[registration.owner].name) +
                                             L" as " + Quoted(registration.key);
             const std::wstring stops = std::wstring(L"the game stops with \"") + registration.failure + L"\"";
             if (!bytes) {
@@ -447,7 +432,7 @@ private:
             if (size(picture->second) != size(mask->second)) {
                 Add(files_.ShownImage(ImageEntryName(files.first)), {}, E_SEVERITY::ERROR_,
                     L"the picture is " + size(picture->second) + L" but its mask " + files.second + L".bmp is " +
-                        size(mask->second) + L"; registered for " + LAYER_NAMES[registration.owner] + L" as " +
+                        size(mask->second) + L"; registered for " + LAYER_TABLE[registration.owner].name + L" as " +
                         Quoted(registration.key));
             }
         }
@@ -604,6 +589,53 @@ int DumpGlossary(const std::wstring& path, std::string& out, std::string& err) {
     return 0;
 }
 
+// Every registration of the game with canvas positions, one per line:
+//   picture TAB layer TAB key TAB picture TAB mask
+//   button TAB layer TAB x TAB y TAB result, then key TAB picture TAB mask
+//     of the normal, cover and invalid looks
+//   slider TAB layer TAB x TAB y, then key TAB picture TAB mask of the bar,
+//     knob and invalid looks
+// Layers by their names; files by their stems under ./IMG/.
+std::string DumpRegistry() {
+    std::string out;
+    // Appended field by field: each field after a TAB.
+    const auto field = [&out](const std::string& text) {
+        out += '\t';
+        out += text;
+    };
+    const auto look = [&](const LookFiles& files) {
+        for (const std::wstring* text : {&files.key, &files.picture, &files.mask}) field(Escape(*text));
+    };
+    const auto at = [&](E_LAYER layer, int x, int y) {
+        const LayerOrigin origin = LAYER_TABLE[layer].buttonOrigin;
+        field(Escape(LAYER_TABLE[layer].name));
+        field(std::to_string(origin.x + x));
+        field(std::to_string(origin.y + y));
+    };
+    for (const PictureFiles& p : RegisteredPictures()) {
+        out += "picture";
+        field(Escape(LAYER_TABLE[p.owner].name));
+        look({p.key, p.picture, p.mask});
+        out += '\n';
+    }
+    for (const ButtonFiles& b : RegisteredButtons()) {
+        out += "button";
+        at(b.owner, b.x, b.y);
+        field(std::to_string(b.result));
+        for (const LookFiles* files : {&b.normal, &b.cover, &b.invalid}) look(*files);
+        out += '\n';
+    }
+    for (const SliderFiles& s : RegisteredSliders()) {
+        const ConfigSlider* slider = FindConfigSlider(s.bar.key);
+        if (slider == nullptr) continue;  // the game cannot add it either
+        out += "slider";
+        at(LAYER_CONFIG, slider->x, slider->y);
+        for (const LookFiles* files : {&s.bar, &s.knob, &s.invalid}) look(*files);
+        out += '\n';
+    }
+    return out;
+}
+
 struct DumpCommand {
     const wchar_t* name;
     const char* summary;
@@ -630,6 +662,7 @@ std::string CheckUsage() {
         "       ondrell-check [--werror] --sources DIR\n"
         "       ondrell-check --dump-script IMG.dat|FILE.utf8\n"
         "       ondrell-check --dump-glossary IMG.dat|FILE.utf8\n"
+        "       ondrell-check --dump-registry\n"
         "\n"
         "Checks a game the way the game reads it and prints one line per finding,\n"
         "FILE:LINE:COLUMN: error|warning: text, sorted by file and line (line and column 0\n"
@@ -643,6 +676,12 @@ std::string CheckUsage() {
         text += WideToUtf8(dump.name) + ": " + dump.summary + "\n";
     }
     text +=
+        "--dump-registry: every picture, button and slider the game registers, one per line:\n"
+        "      picture TAB layer TAB key TAB picture TAB mask; button TAB layer TAB x TAB y\n"
+        "      TAB result; slider TAB layer TAB x TAB y; a button and a slider go on with key\n"
+        "      TAB picture TAB mask for each of their three looks. Positions are on the\n"
+        "      canvas, files are stems under ./IMG/.\n";
+    text +=
         "Dump fields are UTF-8; \"\\\" is written \"\\\\\", CR \"\\r\", LF \"\\n\" and TAB \"\\t\".\n"
         "\n"
         "Exit status: 0 no findings, 1 warnings only, 2 errors or bad arguments;\n"
@@ -653,6 +692,10 @@ std::string CheckUsage() {
 int RunCheck(const std::vector<std::wstring>& args, std::string& out, std::string& err, const IMessageFont* font) {
     if (args.size() == 1 && (args[0] == L"--help" || args[0] == L"-h")) {
         out += CheckUsage();
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == L"--dump-registry") {
+        out += DumpRegistry();
         return 0;
     }
     for (const DumpCommand& dump : DUMPS) {

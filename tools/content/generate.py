@@ -142,6 +142,7 @@ def generate(out, packer=DEFAULT_PACKER, checker=DEFAULT_CHECKER, jobs=None, use
     read_text(GLOSSARY_SOURCE)  # fails early on text the packer could not store
     if not os.path.isfile(checker):
         raise GenerationError("%s is not built (cmake --build build/host --target ondrell-check)" % checker)
+    registry.use_checker(checker)
     story = scenario.Scenario(checker, SCRIPT_SOURCE, script_text)
     check_story(story)
 

@@ -9,7 +9,7 @@ sys.dont_write_bytecode = True  # keep the source tree clean
 import numpy as np
 from PIL import Image
 
-from registry import CHARACTER_PLACES, SLIDERS, button_panels
+from registry import CHARACTER_PLACES, button_panels, sliders
 
 
 def over(base, pictures, stem, mask_stem, x, y, alpha=255):
@@ -83,7 +83,7 @@ def screens(p):
                 cmask = cover + "_MASK"
                 over(work, p, cover, cmask, x, y)
         if name == "config":
-            for k, (x, y) in enumerate(SLIDERS):
+            for k, (x, y) in enumerate(sliders()):
                 over(work, p, "CONFIG_VOLUME", "CONFIG_VOLUME_MASK", x, y)
                 value = (128, 200, 59)[k]
                 centre = int((280) * (value / 255.0) + x)

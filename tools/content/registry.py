@@ -3,6 +3,9 @@ they are drawn through, with the sizes this demo gives them and where the
 game places them. The generator writes exactly these files; the content
 test checks the written set against this table."""
 
+import os
+import subprocess
+
 CANVAS = (800, 600)
 
 CONFIG_STEMS = ["CONFIG_WINDOW", "CONFIG_FULLSCREEN", "CONFIG_ON", "CONFIG_OFF", "CONFIG_NORMAL", "CONFIG_FAST",
@@ -60,47 +63,49 @@ for _stem in CONFIG_STEMS:
     SIZES[_stem + "_COVER_MASK"] = SIZES[_stem + "_MASK"]
 
 
+def use_checker(path):
+    """The ondrell-check whose --dump-registry says what the game registers
+    (the host build's unless told)."""
+    global _checker, _dump
+    _checker, _dump = path, None
+
+
+_checker = os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))), "build", "host",
+                        "tools", "check", "ondrell-check")
+_dump = None
+
+
+def _registrations():
+    """[(kind, layer, fields)] as the game registers them, read through the
+    checker, so that names and positions are written once, in the game."""
+    global _dump
+    if _dump is None:
+        result = subprocess.run([_checker, "--dump-registry"], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        if result.returncode != 0:
+            raise RuntimeError("%s --dump-registry failed: %s" % (_checker, result.stderr.decode("utf-8", "replace")))
+        _dump = [line.split("\t") for line in result.stdout.decode("utf-8").splitlines() if line]
+        _dump = [(fields[0], fields[1], fields[2:]) for fields in _dump]
+    return _dump
+
+
+def _looks(fields, start):
+    """[(key, picture, mask)] of the looks from fields[start] on."""
+    return [tuple(fields[i:i + 3]) for i in range(start, len(fields), 3)]
+
+
 def mask_groups():
     """[(mask stem, [picture stems drawn through it])], every file once as a
-    picture where it is one. BASE is its own group's mask and, for the
-    screen mask, its own picture too."""
-    groups = [
-        ("BASE", ["BASE", "HAIKEI1", "HAIKEI2", "HAIKEI3", "STAFF"]),
-        ("CHAR_DUMMY_MASK", ["CHAR_DUMMY"]),
-        ("CHAR1_MASK", ["CHAR1_%d" % i for i in range(1, 6)]),
-        ("CHAR2_MASK", ["CHAR2_%d" % i for i in range(1, 5)]),
-        ("TEXTWINDOW_MASK", ["TEXTWINDOW"]),
-        ("MENU_BASE_MASK", ["MENU_BASE"]),
-        ("TITLE_BASE_MASK", ["TITLE"]),
-        ("DICTIONARY_MASK", ["DICTIONARY"]),
-        ("CONFIG_BASE_MASK", ["CONFIG_BASE"]),
-        ("SLIDE_DUMMY_MASK", ["SLIDE_DUMMY"]),
-        ("SLIDE_MASK", ["SLIDE_%d" % i for i in range(1, 18)]),
-        ("SAVELOAD_BASE_MASK", ["SAVELOAD_BASE", "SAVE_BASE", "LOAD_BASE"]),
-        ("VOICE_MASK", ["VOICE_NORMAL", "VOICE_COVER", "VOICE_INVALID"]),
-        ("AUTO_MASK", ["AUTO_NORMAL", "AUTO_COVER", "AUTO_INVALID"]),
-        ("MENU_COVER_MASK", ["MENU_COVER"]),
-        ("TITLE_BUTTON_MASK", list(TITLE_STEMS)),
-        ("TITLE_COVER_MASK", ["TITLE_COVER"]),
-        ("DICTIONARY_COVER_MASK", ["DICTIONARY_COVER"]),
-        ("SAVELOAD_FRAME_MASK", ["SAVELOAD_FRAME_NORMAL", "SAVELOAD_FRAME_INVALID"]),
-        ("SAVELOAD_FRAME_COVER_MASK", ["SAVELOAD_FRAME_COVER"]),
-        ("SAVELOAD_RETURN_MASK", ["SAVELOAD_RETURN"]),
-        ("SAVELOAD_RETURN_COVER_MASK", ["SAVELOAD_RETURN_COVER"]),
-        ("CONFIG_VOLUME_MASK", ["CONFIG_VOLUME", "CONFIG_VOLUME_INVALID"]),
-        ("CONFIG_VOLUME_KNOB_MASK", ["CONFIG_VOLUME_KNOB"]),
-    ]
-    groups += [(stem + "_MASK", [stem]) for stem in MENU_STEMS]
-    for which in ("PAGENEXT", "PAGEBEFORE"):
-        stem = "DICTIONARY_" + which
-        groups.append((stem + "_MASK", [stem, stem + "_COVER", stem + "_INVALID"]))
-    for which in ("TOGLOSSLIST", "POPBACK", "BACK"):
-        stem = "DICTIONARY_" + which
-        groups.append((stem + "_MASK", [stem, stem + "_INVALID"]))
-    for stem in CONFIG_STEMS:
-        groups.append((stem + "_MASK", [stem, stem + "_INVALID"]))
-        groups.append((stem + "_COVER_MASK", [stem + "_COVER"]))
-    return groups
+    picture where it is one, in the order the game registers them. BASE is
+    its own group's mask and, for the screen mask, its own picture too."""
+    groups = {}
+    for kind, _, fields in _registrations():
+        looks = [fields] if kind == "picture" else _looks(fields, 3 if kind == "button" else 2)
+        pairs = [look[1:3] for look in looks]
+        for picture, mask in pairs:
+            pictures = groups.setdefault(mask, [])
+            if picture not in pictures:
+                pictures.append(picture)
+    return list(groups.items())
 
 
 # Groups whose pictures are drawn without their mask (the background layer).
@@ -120,46 +125,34 @@ def file_name(stem):
     return stem + ".bmp"
 
 
-# Where the game puts the buttons: (panel rectangle on the canvas, [(normal
-# stem, cover stem, invalid stem, x, y)]), positions on the canvas. A button
-# only answers the mouse strictly inside its panel.
+# The area of each screen's buttons on the canvas: a button only answers the
+# mouse strictly inside it.
+BUTTON_AREAS = {
+    "the message window": (649, 404, 757, 424),
+    "the menu": (225, 100, 575, 520),
+    "the title screen": (0, 0, 800, 600),
+    "the glossary screen": (279, 485, 759, 559),
+    "the configuration screen": (25, 25, 775, 575),
+    "the save/load screen": (25, 25, 775, 575),
+}
+
+
 def button_panels():
-    dictionary = (25, 25)
-    config = (25, 25)
-    panels = [
-        ((649, 404, 757, 424), [("VOICE_NORMAL", "VOICE_COVER", "VOICE_INVALID", 649, 404),
-                                ("AUTO_NORMAL", "AUTO_COVER", "AUTO_INVALID", 717, 404)]),
-        ((225, 100, 575, 520), [(stem, "MENU_COVER", "MENU_COVER", 275, 150 + 50 * i)
-                                for i, stem in enumerate(MENU_STEMS)]),
-        ((0, 0, 800, 600), [(stem, "TITLE_COVER", "TITLE_COVER", 515, 310 + 50 * i)
-                            for i, stem in enumerate(TITLE_STEMS[:5])] +
-         [("TITLE_STAFF", "TITLE_COVER", "TITLE_COVER", 0, 550)]),
-    ]
-    dx, dy = dictionary
-    panels.append(((dx + 254, dy + 460, dx + 734, dy + 534), [
-        ("DICTIONARY_PAGENEXT", "DICTIONARY_PAGENEXT_COVER", "DICTIONARY_PAGENEXT_INVALID", dx + 710, dy + 460),
-        ("DICTIONARY_PAGEBEFORE", "DICTIONARY_PAGEBEFORE_COVER", "DICTIONARY_PAGEBEFORE_INVALID", dx + 624, dy + 460),
-        ("DICTIONARY_TOGLOSSLIST", "DICTIONARY_COVER", "DICTIONARY_TOGLOSSLIST_INVALID", dx + 254, dy + 493),
-        ("DICTIONARY_POPBACK", "DICTIONARY_COVER", "DICTIONARY_POPBACK_INVALID", dx + 417, dy + 493),
-        ("DICTIONARY_BACK", "DICTIONARY_COVER", "DICTIONARY_BACK_INVALID", dx + 580, dy + 493),
-    ]))
-    cx, cy = config
-    config_buttons = [("CONFIG_WINDOW", 305, 93), ("CONFIG_FULLSCREEN", 495, 93), ("CONFIG_ON", 315, 153),
-                      ("CONFIG_OFF", 360, 153), ("CONFIG_ON", 315, 198), ("CONFIG_OFF", 360, 198)]
-    for y in (333, 378, 423):
-        config_buttons += [("CONFIG_NORMAL", 392, y), ("CONFIG_FAST", 492, y), ("CONFIG_INSTANT", 592, y)]
-    config_buttons += [("CONFIG_INITIALIZE", 91, 493), ("CONFIG_OK", 254, 493), ("CONFIG_CANCEL", 417, 493),
-                       ("CONFIG_APPLY", 580, 493)]
-    panels.append(((25, 25, 775, 575), [(s, s + "_COVER", s + "_INVALID", cx + x, cy + y) for s, x, y in config_buttons]))
-    frames = [("SAVELOAD_FRAME_NORMAL", "SAVELOAD_FRAME_COVER", "SAVELOAD_FRAME_INVALID", 40 + 364 * (k % 2),
-               75 + 110 * (k // 2)) for k in range(8)]
-    panels.append(((25, 25, 775, 575), frames + [("SAVELOAD_RETURN", "SAVELOAD_RETURN_COVER", "SAVELOAD_RETURN", 655,
-                                                   515)]))
-    return panels
+    """[(button area, [(normal stem, cover stem, invalid stem, x, y)])] in the
+    order of BUTTON_AREAS, the buttons in the order the game registers them,
+    at their places on the canvas."""
+    panels = {name: [] for name in BUTTON_AREAS}
+    for kind, layer, fields in _registrations():
+        if kind == "button":
+            normal, cover, invalid = (look[1] for look in _looks(fields, 3))
+            panels[layer].append((normal, cover, invalid, int(fields[0]), int(fields[1])))
+    return [(BUTTON_AREAS[name], buttons) for name, buttons in panels.items()]
 
 
-# Sliders of the configuration screen: bar positions on the canvas.
-SLIDERS = [(25 + 425, 25 + 155), (25 + 425, 25 + 200), (25 + 425, 25 + 265)]
+def sliders():
+    """The configuration screen's slider bars: their places on the canvas."""
+    return [(int(fields[0]), int(fields[1])) for kind, _, fields in _registrations() if kind == "slider"]
+
 
 # Where the full pictures lie on the canvas.
 PLACES = {"TEXTWINDOW": (25, 375), "MENU_BASE": (225, 100), "TITLE": (0, 0), "DICTIONARY": (25, 25),
