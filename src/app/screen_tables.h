@@ -82,6 +82,15 @@ inline constexpr std::array<LayerTraits, LAYER_COUNT> LAYER_TABLE = {{
     {LAYER_SAVE_LOAD, L"the save/load screen", E_LAYER_KIND::PANEL, E_BACKGROUND_WAIT::NONE, true, true},
 }};
 
+// Each row stands at its own layer's index, so a layer finds its row directly.
+constexpr bool LayerRowsInOrder() {
+    for (int i = 0; i < LAYER_COUNT; ++i) {
+        if (LAYER_TABLE[static_cast<std::size_t>(i)].layer != i) return false;
+    }
+    return true;
+}
+static_assert(LayerRowsInOrder(), "LAYER_TABLE's rows must follow E_LAYER");
+
 // What a state does with one layer. UNSPECIFIED marks a forgotten column and
 // never appears in the table (a host test checks it).
 enum class E_SHOW : std::uint8_t { UNSPECIFIED, KEEP, SHOW, HIDE };

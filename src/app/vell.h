@@ -8,7 +8,7 @@
 // The screens are data (screen_tables.h): the layer table orders the scenes
 // for the frame thread and the settings, the state table says what each
 // state shows and which input handler it uses. Each screen's input has a
-// file of its own (vell_title.cpp, vell_game.cpp, ...).
+// file of its own (vell_title_win.cpp, vell_game_win.cpp, ...).
 //
 // Threads and locks: the window thread runs the window procedure (input,
 // state changes, painting); the frame thread animates and draws. `stateMutex`

@@ -3,9 +3,9 @@
 
     python3 tests/content/test_content.py --pack PATH --check PATH [unittest options]
 
-Runs tools/content/generate.py twice at once into scratch folders, then
-checks the archives with ondrell-check (no finding at all), what the checker
-cannot see (masks that blend cleanly, button looks that fit their panels and
+Runs tools/content/generate.py twice at once into scratch folders (the
+generator itself has ondrell-check pass its archives without a finding), then
+checks what the checker cannot see (masks that blend cleanly, button looks that fit their panels and
 leave labels visible, music that loops without a click, a story that shows
 every command) and that both runs wrote the same bytes.
 """
@@ -142,14 +142,6 @@ class Generated(unittest.TestCase):
             seam = np.abs(samples[0] - samples[-1]).max()
             self.assertLess(seam, typical * 4 + 200, name)
 
-    def test_the_demo_passes_the_checker_without_a_finding(self):
-        # The checker reads the archives as the game does: every registered
-        # picture readable and of its mask's size, every sound a PCM WAV the
-        # game plays, the story and the glossary loaded without a fault.
-        sounds = os.path.join(self.outs[0], "DATA", "SOUND.dat")
-        result = subprocess.run([OPTIONS["check"], self.archive, sounds], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        self.assertEqual((result.returncode, result.stdout.decode("utf-8", "replace")), (0, ""))
-
     def test_the_demo_shows_every_command_place_and_escape(self):
         # The demo is the game's showcase: a command or a character place it
         # never uses is one that nobody sees working.
@@ -170,22 +162,6 @@ class Generated(unittest.TestCase):
         for name in ("IMG.dat", "SOUND.dat"):
             first, second = (os.path.join(out, "DATA", name) for out in self.outs)
             self.assertTrue(filecmp.cmp(first, second, shallow=False), name + " differs between two runs")
-
-
-class Pieces(unittest.TestCase):
-    """The small readers and writers the generator is built on."""
-
-    def test_bmp_rows_are_padded_to_four_bytes_and_stored_bottom_up(self):
-        rgb = np.zeros((2, 3, 3), np.uint8)   # 3 pixels wide: 9 bytes, padded to 12
-        rgb[0, 0] = (255, 0, 0)              # top-left red
-        rgb[1, 2] = (0, 0, 255)              # bottom-right blue
-        data = bmpio.encode_bmp(rgb)
-        self.assertEqual(len(data), 54 + 2 * 12)
-        bottom_row = data[54:66]
-        self.assertEqual(bottom_row[6:9], bytes((255, 0, 0)))   # blue, green, red order
-        top_row = data[66:78]
-        self.assertEqual(top_row[0:3], bytes((0, 0, 255)))
-        self.assertTrue((bmpio.decode_bmp(data) == rgb).all())
 
 
 def main():

@@ -27,7 +27,7 @@ import wine_display  # noqa: E402
 WINE = wine_display.WINE
 GAME_TITLE = "Ondrell ver. 1.20"
 MINIMAL_TITLE = "Ondrell minimal window"
-MINIMAL_FILL = (32, 96, 160)  # minimal_window.cpp paints this
+MINIMAL_FILL = (32, 96, 160)  # minimal_window_win.cpp paints this
 CLIENT_SIZE = (800, 600)  # of the game's window and the plain one alike
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 STRIP_ROWS = 4

@@ -36,9 +36,9 @@ from pathlib import Path
 
 import numpy as np
 
-import benchlib
-import gameplay as gp
-import harness
+import benchlib  # puts tools/setup on the path
+import demo_game as gp  # noqa: E402
+import wine_display as harness  # noqa: E402
 
 SCRIPT = benchlib.ROOT / "content/demo/script.scr.utf8"
 VOICE_VOLUME = 200

@@ -15,7 +15,7 @@ std::size_t FilesIn(const fs::path& folder) {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-// A replacement that fails at any step leaves the old file (or folder) as it
+// A replacement that fails or is dropped leaves the old file (or folder) as it
 // was and no temporary file; one that succeeds leaves the new bytes alone.
 TEST(SafeFile, ReplacesWholeOrNotAtAll) {
     CScratchDir scratch;
@@ -39,25 +39,16 @@ TEST(SafeFile, ReplacesWholeOrNotAtAll) {
     }
     EXPECT_EQ(ReadFileBytes(file), "new bytes");
     EXPECT_EQ(FilesIn(scratch.path()), 1u);
-    // The temporary file's name taken by a folder: the first step fails, and
-    // every later call answers that same failure.
-    fs::create_directory(scratch.path() / "a.dat.tmp");
+    // The target is a folder: the move fails, the written copy is removed,
+    // and every later call answers that same failure.
+    fs::create_directory(scratch.path() / "folder");
     {
-        CSafeFile writer(file.wstring(), E_FILE_SHARING::NONE);
-        const auto opened = writer.Open();
-        ASSERT_TRUE(opened);
+        CSafeFile writer((scratch.path() / "folder").wstring(), E_FILE_SHARING::NONE);
+        ASSERT_FALSE(writer.Open());
         const auto committed = writer.Commit();
         ASSERT_TRUE(committed);
-        EXPECT_STREQ(committed->step, opened->step);
+        EXPECT_STREQ(writer.Write("x")->step, committed->step);
     }
-    EXPECT_TRUE(fs::is_directory(scratch.path() / "a.dat.tmp")) << "what was not made is not removed";
-    fs::remove(scratch.path() / "a.dat.tmp");
-    // The target is a folder: the move fails and the written copy is removed.
-    fs::create_directory(scratch.path() / "folder");
-    const std::uint8_t bytes[] = {1, 2, 3};
-    const auto failure =
-        ReplaceFileSafely((scratch.path() / "folder").wstring(), bytes, sizeof bytes, E_FILE_SHARING::NONE);
-    ASSERT_TRUE(failure);
     EXPECT_TRUE(fs::is_directory(scratch.path() / "folder"));
     EXPECT_EQ(FilesIn(scratch.path()), 2u) << "a.dat and the folder only";
     // A temporary name of the caller's own is the one used.

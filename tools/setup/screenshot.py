@@ -4,7 +4,7 @@
 import sys
 from pathlib import Path
 
-import harness
+import wine_display as harness
 
 
 def main():
