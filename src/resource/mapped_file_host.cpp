@@ -4,21 +4,18 @@
 #include <unistd.h>
 
 #include "resource/codepage.h"
+#include "resource/file_descriptor.h"
 #include "resource/mapped_file.h"
 
 struct CMappedFile::Platform {
-    int descriptor = -1;
-    ~Platform() {
-        if (descriptor >= 0) close(descriptor);
-    }
+    CFileDescriptor file;
 };
 
 std::unique_ptr<CMappedFile> CMappedFile::Open(const std::wstring& path, E_OPEN_RESULT& result) {
     auto mapped = std::unique_ptr<CMappedFile>(new CMappedFile);
-    mapped->platform = std::make_unique<Platform>();
     // The host's paths are UTF-8 bytes whatever the process locale.
-    const int descriptor = open(WideToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
-    mapped->platform->descriptor = descriptor;
+    mapped->platform.reset(new Platform{CFileDescriptor(open(WideToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC))});
+    const int descriptor = mapped->platform->file.get();
     struct stat status {};
     if (descriptor < 0 || fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
         result = E_OPEN_RESULT::CANNOT_OPEN;
@@ -47,7 +44,7 @@ CMappedFile::~CMappedFile() {
 
 bool CMappedFile::ReadAt(std::size_t offset, std::size_t count, std::uint8_t* out) const {
     while (count > 0) {
-        const ssize_t got = pread(platform->descriptor, out, count, static_cast<off_t>(offset));
+        const ssize_t got = pread(platform->file.get(), out, count, static_cast<off_t>(offset));
         if (got <= 0) return false;
         offset += static_cast<std::size_t>(got);
         out += got;
@@ -58,11 +55,11 @@ bool CMappedFile::ReadAt(std::size_t offset, std::size_t count, std::uint8_t* ou
 
 const std::uint8_t* CMappedFile::MapView(std::size_t offset, std::size_t count, void*& viewBase,
                                          std::size_t& viewBytes) const {
-    if (!platform || platform->descriptor < 0 || count == 0) return nullptr;
+    if (!platform || !platform->file || count == 0) return nullptr;
     static const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
     const std::size_t start = offset - offset % page;
     const std::size_t length = offset - start + count;
-    void* view = mmap(nullptr, length, PROT_READ, MAP_PRIVATE, platform->descriptor, static_cast<off_t>(start));
+    void* view = mmap(nullptr, length, PROT_READ, MAP_PRIVATE, platform->file.get(), static_cast<off_t>(start));
     if (view == MAP_FAILED) return nullptr;
     viewBase = view;
     viewBytes = length;

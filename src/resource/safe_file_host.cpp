@@ -4,31 +4,8 @@
 #include <cerrno>
 
 #include "resource/codepage.h"
+#include "resource/file_descriptor.h"
 #include "resource/safe_file.h"
-
-namespace {
-
-class CFileDescriptor {
-public:
-    explicit CFileDescriptor(int descriptor = -1) : descriptor_(descriptor) {}
-    ~CFileDescriptor() { Close(); }
-    CFileDescriptor(const CFileDescriptor&) = delete;
-    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
-    int get() const { return descriptor_; }
-    explicit operator bool() const { return descriptor_ >= 0; }
-    // True when the descriptor closed cleanly (or there was none): a close
-    // can report a failed write.
-    bool Close() {
-        const bool closed = descriptor_ < 0 || close(descriptor_) == 0;
-        descriptor_ = -1;
-        return closed;
-    }
-
-private:
-    int descriptor_;
-};
-
-}  // namespace
 
 struct CSafeFile::Platform {
     CFileDescriptor file;
