@@ -53,6 +53,34 @@ struct ButtonLooks {
 void BlitMasked(HDC target, HDC workDC, const BitmapEntry& picture, const BitmapEntry& mask, const RECT& r,
                 CanvasPoint source);
 
+// Pictures drawn through their masks, each registered under a key: the
+// looks of a set of buttons or of sliders. Every key keeps its first
+// registration, so controls may share a look.
+class CMaskedLooks {
+public:
+    // The work DC the bitmaps are selected into is compatible with `window`.
+    explicit CMaskedLooks(HWND window);
+    explicit operator bool() const { return static_cast<bool>(workDC); }
+
+    // Makes the look's picture and mask, then registers both (a key already
+    // present keeps its first pair; the new bitmaps are deleted). False at
+    // the first bitmap that cannot be made. `info`, when given, gets the
+    // picture's header.
+    bool Register(const ButtonLook& look, BITMAP* info);
+    // Draws the look registered under `key` with its top-left corner at
+    // `corner`, within `clip`; nothing for a key never registered.
+    void Draw(HDC dest, const RECT& clip, const std::wstring& key, CanvasPoint corner);
+    // The picture's size; zero for a key never registered.
+    PictureSize SizeOf(const std::wstring& key) const;
+
+private:
+    BitmapTable pictures;
+    BitmapTable masks;
+    // Declared last so that it goes first: no bitmap is still selected into
+    // it when the tables delete theirs.
+    CMemoryDC workDC;
+};
+
 class CButton {
 public:
     std::atomic<std::uint32_t> refCount{0};
@@ -97,15 +125,9 @@ public:
     PictureSize GetBitmapSize(const std::wstring& key) const;
 
 private:
-    // Draws the picture registered under `key` with its top-left corner at
-    // `corner`, within `clip`; nothing for a key never registered.
-    void DrawLook(HDC dest, const RECT& clip, const std::wstring& key, CanvasPoint corner);
-
-    BitmapTable pictures;
-    BitmapTable masks;
+    CMaskedLooks lookTable;
     std::map<std::wstring, ButtonRecord> buttons;  // by normal key; every walk goes in key order
     RECT panelRect;
-    CMemoryDC workDC;
     // Holds each distinct rectangle once: the queue only ever feeds a union,
     // and this keeps it bounded by the number of buttons however long the
     // frame thread does not ask (an inactive screen).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "scene/control_look.h"
 #include "scene/rect_math.h"
 
 namespace {
@@ -16,56 +17,29 @@ void BlitMasked(HDC target, HDC workDC, const BitmapEntry& picture, const Bitmap
     BlitPicture(target, r, workDC, picture, source, SRCAND);
 }
 
-CButton::CButton(HWND window, const RECT& panelRect) : panelRect(panelRect) {
+CMaskedLooks::CMaskedLooks(HWND window) {
     CWindowDC windowDC(window);
     workDC = CMemoryDC(CreateCompatibleDC(windowDC.get()));
 }
 
-CButton::~CButton() {
-    WriteDebugOutput(L"~CButton was called\n");
-    workDC.Reset();
-    pictures.clear();
-    masks.clear();
-}
-
-bool CButton::SetBMP(const ButtonLooks& looks, int x, int y, int result) {
-    // One look: picture and mask made first, then both inserted; an existing
-    // key keeps its first entry (the new bitmaps are deleted on the way out).
-    const auto registerLook = [this](const ButtonLook& look, BITMAP* pictureInfo) {
-        BitmapEntry picture;
-        if (!MakeBitmapEntry(look.picture.data, look.picture.size, picture, REGISTERED_BITMAP_FAILURE)) {
-            return false;
-        }
-        BitmapEntry mask;
-        if (!MakeBitmapEntry(look.mask.data, look.mask.size, mask, REGISTERED_BITMAP_FAILURE)) {
-            return false;
-        }
-        if (pictureInfo != nullptr) {
-            *pictureInfo = picture.info;
-        }
-        pictures.try_emplace(look.key, std::move(picture));
-        masks.try_emplace(look.key, std::move(mask));
-        return true;
-    };
-
-    BITMAP normalInfo{};
-    if (!registerLook(looks.normal, &normalInfo)) {
+bool CMaskedLooks::Register(const ButtonLook& look, BITMAP* info) {
+    BitmapEntry picture;
+    if (!MakeBitmapEntry(look.picture.data, look.picture.size, picture, REGISTERED_BITMAP_FAILURE)) {
         return false;
     }
-    const RECT rect{x, y, x + normalInfo.bmWidth, y + normalInfo.bmHeight};
-    if (!registerLook(looks.cover, nullptr) || !registerLook(looks.invalid, nullptr)) {
+    BitmapEntry mask;
+    if (!MakeBitmapEntry(look.mask.data, look.mask.size, mask, REGISTERED_BITMAP_FAILURE)) {
         return false;
     }
-    ButtonRecord record;
-    record.rect = rect;
-    record.coverKey = looks.cover.key;
-    record.invalidKey = looks.invalid.key;
-    record.result = result;
-    buttons.try_emplace(looks.normal.key, std::move(record));
+    if (info != nullptr) {
+        *info = picture.info;
+    }
+    pictures.try_emplace(look.key, std::move(picture));
+    masks.try_emplace(look.key, std::move(mask));
     return true;
 }
 
-void CButton::DrawLook(HDC dest, const RECT& clip, const std::wstring& key, CanvasPoint corner) {
+void CMaskedLooks::Draw(HDC dest, const RECT& clip, const std::wstring& key, CanvasPoint corner) {
     const auto picture = pictures.find(key);
     const auto mask = masks.find(key);
     if (picture == pictures.end() || mask == masks.end()) {
@@ -80,12 +54,42 @@ void CButton::DrawLook(HDC dest, const RECT& clip, const std::wstring& key, Canv
     BlitMasked(dest, workDC.get(), picture->second, mask->second, r, CanvasPoint{r.left - area.left, r.top - area.top});
 }
 
+PictureSize CMaskedLooks::SizeOf(const std::wstring& key) const {
+    const auto found = pictures.find(key);
+    if (found == pictures.end()) {
+        return {};
+    }
+    return {found->second.info.bmWidth, found->second.info.bmHeight};
+}
+
+CButton::CButton(HWND window, const RECT& panelRect) : lookTable(window), panelRect(panelRect) {}
+
+CButton::~CButton() { WriteDebugOutput(L"~CButton was called\n"); }
+
+bool CButton::SetBMP(const ButtonLooks& looks, int x, int y, int result) {
+    BITMAP normalInfo{};
+    if (!lookTable.Register(looks.normal, &normalInfo)) {
+        return false;
+    }
+    const RECT rect{x, y, x + normalInfo.bmWidth, y + normalInfo.bmHeight};
+    if (!lookTable.Register(looks.cover, nullptr) || !lookTable.Register(looks.invalid, nullptr)) {
+        return false;
+    }
+    ButtonRecord record;
+    record.rect = rect;
+    record.coverKey = looks.cover.key;
+    record.invalidKey = looks.invalid.key;
+    record.result = result;
+    buttons.try_emplace(looks.normal.key, std::move(record));
+    return true;
+}
+
 void CButton::Draw(HDC dest, const RECT& clip) {
     for (const auto& [normalKey, button] : buttons) {
         const CanvasPoint corner{button.rect.left, button.rect.top};
-        DrawLook(dest, clip, button.enabled == 1 ? normalKey : button.invalidKey, corner);
+        lookTable.Draw(dest, clip, button.enabled == 1 ? normalKey : button.invalidKey, corner);
         if (button.hover == 1) {
-            DrawLook(dest, clip, button.coverKey, corner);
+            lookTable.Draw(dest, clip, button.coverKey, corner);
         }
     }
 }
@@ -93,11 +97,7 @@ void CButton::Draw(HDC dest, const RECT& clip) {
 void CButton::UpdateHover(int x, int y) {
     const bool inPanel = IsStrictlyInside(panelRect, x, y);
     for (auto& [normalKey, button] : buttons) {
-        const int before = button.hover;
-        button.hover = inPanel && button.enabled == 1 && IsStrictlyInside(button.rect, x, y) ? 1 : 0;
-        if (button.hover != before) {
-            dirtyRects.Queue(button.rect);
-        }
+        if (SetControlHover(button, inPanel && IsStrictlyInside(button.rect, x, y))) dirtyRects.Queue(button.rect);
     }
 }
 
@@ -116,10 +116,7 @@ bool CButton::HitTest(int& result, int x, int y) const {
 
 void CButton::ClearHover() {
     for (auto& [normalKey, button] : buttons) {
-        if (button.hover != 0) {
-            button.hover = 0;
-            dirtyRects.Queue(button.rect);
-        }
+        if (SetControlHover(button, false)) dirtyRects.Queue(button.rect);
     }
 }
 
@@ -128,27 +125,13 @@ bool CButton::SetEnabled(const std::wstring& normalKey, bool enabled) {
     if (found == buttons.end()) {
         return false;
     }
-    ButtonRecord& button = found->second;
-    const int wasEnabled = button.enabled;
-    const int wasHovered = button.hover;
-    button.enabled = enabled ? 1 : 0;
-    if (!enabled) {
-        button.hover = 0;
-    }
-    if (button.enabled != wasEnabled || button.hover != wasHovered) {
-        dirtyRects.Queue(button.rect);
-    }
+    if (SetControlEnabled(found->second, enabled)) dirtyRects.Queue(found->second.rect);
     return true;
 }
 
 void CButton::DisableAll() {
     for (auto& [normalKey, button] : buttons) {
-        const bool wasSet = button.hover != 0 || button.enabled != 0;
-        button.hover = 0;
-        button.enabled = 0;
-        if (wasSet) {
-            dirtyRects.Queue(button.rect);
-        }
+        if (SetControlEnabled(button, false)) dirtyRects.Queue(button.rect);
     }
 }
 
@@ -164,10 +147,4 @@ bool CButton::IsEnabled(const std::wstring& normalKey) const {
     return found != buttons.end() && found->second.enabled == 1;
 }
 
-PictureSize CButton::GetBitmapSize(const std::wstring& key) const {
-    const auto found = pictures.find(key);
-    if (found == pictures.end()) {
-        return {};
-    }
-    return {found->second.info.bmWidth, found->second.info.bmHeight};
-}
+PictureSize CButton::GetBitmapSize(const std::wstring& key) const { return lookTable.SizeOf(key); }

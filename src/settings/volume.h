@@ -93,13 +93,10 @@ private:
     // The bar with room for the knob at either end: everything a change of
     // the slider can repaint.
     RECT KnobReach(const SliderRecord& slider) const;
-    void DrawPicture(HDC dest, const RECT& clip, const std::wstring& key, CanvasPoint corner);
 
-    BitmapTable pictures;
-    BitmapTable masks;
+    CMaskedLooks lookTable;
     std::map<std::wstring, SliderRecord> sliders;  // by name; every walk goes in name order
     RECT area;
-    CMemoryDC workDC;
     // The sliders are composed here, the size of `area` and addressed in
     // canvas coordinates, then copied back to the destination.
     CMemoryDC surfaceDC;

@@ -2,22 +2,16 @@
 
 #include <algorithm>
 
+#include "scene/control_look.h"
 #include "scene/rect_math.h"
 #include "settings/config_rules.h"
 
-namespace {
-
-constexpr const wchar_t* REGISTERED_BITMAP_FAILURE = L"DeleteObject failed at ~CButton\n";
-
-}  // namespace
-
-CVolume::CVolume(HWND window, const RECT& area) : area(area) {
+CVolume::CVolume(HWND window, const RECT& area) : lookTable(window), area(area) {
     CWindowDC windowDC(window);
-    workDC = CMemoryDC(CreateCompatibleDC(windowDC.get()));
     surfaceDC = CMemoryDC(CreateCompatibleDC(windowDC.get()));
     surfaceBitmap = CBitmapHandle(CreateCompatibleBitmap(windowDC.get(), std::max(area.right - area.left, 1L),
                                                          std::max(area.bottom - area.top, 1L)));
-    if (!workDC || !surfaceDC || !surfaceBitmap) {
+    if (!lookTable || !surfaceDC || !surfaceBitmap) {
         // Every Draw would then fail; say why once, here.
         ReportFatalError(L"CVolume could not create its drawing surface\n");
         return;
@@ -34,34 +28,14 @@ CVolume::~CVolume() {
     surfaceSelect.reset();
     surfaceDC.Reset();
     surfaceBitmap.Reset();
-    workDC.Reset();
-    pictures.clear();
-    masks.clear();
 }
 
 bool CVolume::AddVolume(const SliderLooks& looks, int x, int y, std::uint8_t* value) {
-    // One look: picture and mask made first, then both inserted; an existing
-    // key keeps its first entry (the new bitmaps are deleted on the way out).
-    const auto registerLook = [this](const ButtonLook& look, BITMAP& pictureInfo) {
-        BitmapEntry picture;
-        if (!MakeBitmapEntry(look.picture.data, look.picture.size, picture, REGISTERED_BITMAP_FAILURE)) {
-            return false;
-        }
-        BitmapEntry mask;
-        if (!MakeBitmapEntry(look.mask.data, look.mask.size, mask, REGISTERED_BITMAP_FAILURE)) {
-            return false;
-        }
-        pictureInfo = picture.info;
-        pictures.try_emplace(look.key, std::move(picture));
-        masks.try_emplace(look.key, std::move(mask));
-        return true;
-    };
-
     BITMAP barInfo{};
     BITMAP knobInfo{};
     BITMAP invalidInfo{};
-    if (!registerLook(looks.bar, barInfo) || !registerLook(looks.knob, knobInfo) ||
-        !registerLook(looks.invalid, invalidInfo)) {
+    if (!lookTable.Register(looks.bar, &barInfo) || !lookTable.Register(looks.knob, &knobInfo) ||
+        !lookTable.Register(looks.invalid, &invalidInfo)) {
         return false;
     }
     knobSize = PictureSize{knobInfo.bmWidth, knobInfo.bmHeight};
@@ -76,12 +50,7 @@ bool CVolume::AddVolume(const SliderLooks& looks, int x, int y, std::uint8_t* va
 
 void CVolume::DisableAll() {
     for (auto& [name, slider] : sliders) {
-        const bool wasSet = slider.hover != 0 || slider.enabled != 0;
-        slider.hover = 0;
-        slider.enabled = 0;
-        if (wasSet) {
-            dirtyRects.Queue(KnobReach(slider));
-        }
+        if (SetControlEnabled(slider, false)) dirtyRects.Queue(KnobReach(slider));
     }
 }
 
@@ -90,36 +59,20 @@ bool CVolume::SetEnabled(const std::wstring& name, bool enabled) {
     if (found == sliders.end()) {
         return false;
     }
-    SliderRecord& slider = found->second;
-    const int wasEnabled = slider.enabled;
-    const int wasHovered = slider.hover;
-    slider.enabled = enabled ? 1 : 0;
-    if (!enabled) {
-        slider.hover = 0;
-    }
-    if (slider.enabled != wasEnabled || slider.hover != wasHovered) {
-        dirtyRects.Queue(KnobReach(slider));
-    }
+    if (SetControlEnabled(found->second, enabled)) dirtyRects.Queue(KnobReach(found->second));
     return true;
 }
 
 void CVolume::OnMouseMove(int x, int y) {
     const bool inArea = IsStrictlyInside(area, x, y);
     for (auto& [name, slider] : sliders) {
-        const int before = slider.hover;
-        slider.hover = inArea && slider.enabled == 1 && IsStrictlyInside(slider.bar, x, y) ? 1 : 0;
-        if (slider.hover != before) {
-            dirtyRects.Queue(KnobReach(slider));
-        }
+        if (SetControlHover(slider, inArea && IsStrictlyInside(slider.bar, x, y))) dirtyRects.Queue(KnobReach(slider));
     }
 }
 
 void CVolume::ClearHover() {
     for (auto& [name, slider] : sliders) {
-        if (slider.hover != 0) {
-            slider.hover = 0;
-            dirtyRects.Queue(KnobReach(slider));
-        }
+        if (SetControlHover(slider, false)) dirtyRects.Queue(KnobReach(slider));
     }
 }
 
@@ -146,22 +99,6 @@ void CVolume::InvalidateAll() {
     }
 }
 
-void CVolume::DrawPicture(HDC dest, const RECT& clip, const std::wstring& key, CanvasPoint corner) {
-    const auto picture = pictures.find(key);
-    const auto mask = masks.find(key);
-    if (picture == pictures.end() || mask == masks.end()) {
-        return;
-    }
-    const RECT placed{corner.x, corner.y, corner.x + picture->second.info.bmWidth,
-                      corner.y + picture->second.info.bmHeight};
-    RECT r;
-    if (!IntersectDrawRects(clip, placed, r)) {
-        return;
-    }
-    BlitMasked(dest, workDC.get(), picture->second, mask->second, r,
-               CanvasPoint{r.left - placed.left, r.top - placed.top});
-}
-
 void CVolume::Draw(HDC dest, const RECT& clip) {
     RECT r;
     if (!IntersectDrawRects(clip, area, r)) {
@@ -177,13 +114,13 @@ void CVolume::Draw(HDC dest, const RECT& clip) {
     for (const auto& [name, slider] : sliders) {
         const CanvasPoint corner{slider.bar.left, slider.bar.top};
         if (slider.enabled != 1) {
-            DrawPicture(surfaceDC.get(), r, slider.invalidKey, corner);
+            lookTable.Draw(surfaceDC.get(), r, slider.invalidKey, corner);
             continue;
         }
-        DrawPicture(surfaceDC.get(), r, name, corner);
+        lookTable.Draw(surfaceDC.get(), r, name, corner);
         if (slider.value != nullptr) {
             const int knobLeft = KnobLeft(slider.bar.left, slider.bar.right, *slider.value, knobSize.width);
-            DrawPicture(surfaceDC.get(), r, slider.knobKey, CanvasPoint{knobLeft, slider.bar.top});
+            lookTable.Draw(surfaceDC.get(), r, slider.knobKey, CanvasPoint{knobLeft, slider.bar.top});
         }
     }
     BitBlt(dest, r.left, r.top, w, h, surfaceDC.get(), r.left, r.top, SRCCOPY);
