@@ -23,15 +23,18 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "app/auto_mode_timer.h"
+#include "app/file_notice.h"
 #include "app/frame_times.h"
 #include "app/game_state.h"
 #include "app/named_mutex.h"
+#include "app/pending_writes.h"
 #include "app/screen_geometry.h"
 #include "app/screen_tables.h"
 #include "app/state_transitions.h"
@@ -55,6 +58,10 @@
 #include "sound/sound.h"
 #include "sound/sound_player.h"
 #include "text/text_window.h"
+
+// Posted to the game window when a file could not be written: the window
+// thread shows every notice waiting (CVell::ShowFileNotices).
+constexpr UINT WM_FILE_NOTICE = WM_APP + 1;
 
 class CVell : public CWindowHandler {
 public:
@@ -90,8 +97,10 @@ public:
     // another clip than the one playing, the pictures each layer does not
     // show already.
     void ShowStoryScene(const StoryScene& scene);
-    // Puts the live settings into effect and stores them.
-    void ApplySettings();
+    // Puts the live settings into effect and stores them. `byPlayer`: OK or
+    // Apply, whose failed write the player is told of (the write at start-up
+    // is not the player's doing and fails silently).
+    void ApplySettings(bool byPlayer = false);
 
     E_GameState GetState() const { return state; }
     E_GameState GetPreviousState() const { return previousState; }
@@ -176,6 +185,20 @@ private:
     void ActivateStoryLayers();
     void EmptyStoryLayers();
 
+    // The disk thread's work (vell_disk_win.cpp). A save is written there
+    // and shown once its file is whole; settings are written there too. A
+    // failed write becomes a notice for the player.
+    void SetUpDiskWrites();
+    void PostSettingsWrite(bool byPlayer);
+    // Any thread: queues `notice` and wakes the window thread to show it.
+    void PostFileNotice(FileNotice notice);
+    // Window thread, with no lock held: shows every queued notice, one box at
+    // a time, owned by `owner` (none once the window has gone).
+    void ShowFileNotices(HWND owner);
+    // Window thread: returns once every file handed to the disk thread is
+    // written (or has failed), for a session that is ending.
+    void FinishWrites();
+
     // Ends the program after the exit question was answered Yes: the frame
     // thread leaves its loop and is waited for before the window goes.
     void StopFrameThread();
@@ -225,6 +248,14 @@ private:
     // Writes the save and settings files, so that no lock waits for a slow
     // disk; goes (finishing every write) before the screens it reports to.
     std::unique_ptr<CWorkQueue> diskWriter;
+    // The files posted to diskWriter and not yet written.
+    CPendingWrites pendingWrites;
+    // Failed writes the player has not been told of yet, guarded by
+    // noticeLock; shown by the window thread, which alone reads
+    // showingNotices.
+    SRWLOCK noticeLock = SRWLOCK_INIT;
+    std::deque<FileNotice> fileNotices;
+    bool showingNotices = false;
     // What the story has put on screen and in the speakers. State lock.
     StoryScene story;
 

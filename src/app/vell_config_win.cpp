@@ -14,10 +14,10 @@ bool CVell::OnConfigInput(UINT message, WPARAM, LogicalPoint point) {
         SetCapture(window);
         const int result = config->OnClick(x, y);
         if (result == 0) {
-            ApplySettings();
+            ApplySettings(true);
             Transition(E_STATE_INPUT::BACK);
         } else if (result == 1) {
-            ApplySettings();
+            ApplySettings(true);
         }
         return true;
     }

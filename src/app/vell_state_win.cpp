@@ -183,6 +183,17 @@ LRESULT CVell::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
         break;
+    case WM_FILE_NOTICE:
+        ShowFileNotices(hwnd);
+        return 0;
+    case WM_QUERYENDSESSION:
+        // Windows may end the process as soon as the session ends: every
+        // save and setting asked for is on the disk before it is told yes.
+        FinishWrites();
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) FinishWrites();
+        return 0;
     case MM_WOM_DONE:
         if (OnWaveDone(reinterpret_cast<HWAVEOUT>(wParam), reinterpret_cast<WAVEHDR*>(lParam))) {
             return 0;

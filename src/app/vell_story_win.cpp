@@ -95,7 +95,7 @@ void CVell::ShowStoryScene(const StoryScene& scene) {
     story = scene;
 }
 
-void CVell::ApplySettings() {
+void CVell::ApplySettings(bool byPlayer) {
     if (NeedsScreenSwitch(settings, fullScreen != 0) && ChangeScreen() == 0) {
         ReportTrace(L"ChangeScreen failed");
     }
@@ -127,9 +127,6 @@ void CVell::ApplySettings() {
         }
     }
     // The file is written on the disk thread, so a slow disk never holds the
-    // state lock. A folder that cannot take it leaves the settings in force
-    // for this run; the writer traces why.
-    if (const std::optional<CSettings> record = config->RecordToSave()) {
-        diskWriter->Post([path = config->SettingsPath(), record = *record] { WriteSettingsFile(path, record); });
-    }
+    // state lock.
+    PostSettingsWrite(byPlayer);
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <type_traits>
 
+#include "app/process_end.h"
 #include "app/registry.h"
 #include "report/report.h"
 
@@ -62,7 +63,6 @@ bool CVell::Surface::Create(HDC compatibleWith, int width, int height) {
 CVell::CVell(int ignored, int showCommand, const std::wstring& instanceKey)
     : CWindowHandler(ignored), showCommand(showCommand), constructionStart(timeGetTime()) {
     CreateSurfaces();
-    diskWriter = std::make_unique<CWorkQueue>();
 
     imageArchive = new CArchive(L"./DATA/IMG.dat");
     soundArchive = new CArchive(L"./DATA/SOUND.dat");
@@ -74,6 +74,7 @@ CVell::CVell(int ignored, int showCommand, const std::wstring& instanceKey)
                          static_cast<std::size_t>(imageArchive->GetSize(L"./IMG/script.scr")));
 
     BuildScenes();
+    SetUpDiskWrites();
     RegisterPictures();
     RegisterButtons();
     RegisterSliders();
@@ -107,13 +108,17 @@ CVell::~CVell() {
     // slots in place under the state lock, so both still exist. Then the
     // sound requests still queued run before the channels go.
     diskWriter.reset();
+    // A write that failed after the window had gone is still told.
+    ShowFileNotices(nullptr);
     // A sound device that never answers must not keep the program from
     // ending: the sound thread gets a few seconds to finish. If it is still
     // stuck in the device, it still uses the channels, so nothing more is
-    // released and the process ends here (every file is written by now).
+    // released and the process ends here (every file is written by now),
+    // without the libraries' detach code: the stuck driver's would wait for
+    // the stuck thread.
     if (soundPlayer && !soundPlayer->Finish(SOUND_FINISH_MS)) {
         ReportTrace(L"The sound device does not answer; the game ends without waiting for it\n");
-        ExitProcess(0);
+        EndProcessNow(0);
     }
     soundPlayer.reset();
     canvas.select.reset();
@@ -185,14 +190,6 @@ void CVell::BuildScenes() {
     soundPlayer = std::make_unique<CSoundPlayer>(window, *bgm, *voice);
     slide = new CSlide(window, clientWidth, clientHeight);
     saveLoad = new CSaveLoad(window, clientWidth, clientHeight);
-    // A save is written on the disk thread and shown once its file is whole.
-    saveLoad->SetSaveWriter([this](int index, SaveSlot record) {
-        diskWriter->Post([this, index, record = std::move(record)]() mutable {
-            if (!saveLoad->WriteSlotFile(index, record)) return;
-            CMutexLock lock(stateMutex);
-            saveLoad->PutSlot(index, std::move(record));
-        });
-    });
 
     BindLayer<LAYER_BACKGROUND>(background);
     BindLayer<LAYER_TITLE>(title);

@@ -31,6 +31,11 @@ enum class E_FILE_SHARING { NONE, READERS };
 // and a replacement that fails or is dropped uncommitted removes its
 // temporary file. The first failure is kept: later calls do nothing and
 // answer it again.
+//
+// On Windows a `path` held open by another program that does not let it be
+// replaced (an antivirus scan, a backup, a cloud sync) is tried again for
+// about a second; after that the move fails with ERROR_SHARING_VIOLATION,
+// whichever error the system gave.
 class CSafeFile {
 public:
     CSafeFile(std::wstring path, E_FILE_SHARING sharing, std::wstring temporary = {});

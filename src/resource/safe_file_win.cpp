@@ -5,6 +5,34 @@
 #include "resource/kernel_handle.h"
 #include "resource/safe_file.h"
 
+namespace {
+
+// Another program that holds the file (an antivirus scan, a backup, a cloud
+// sync) usually lets go within a moment: the move is tried this many times,
+// this many milliseconds apart, about a second in all.
+constexpr int MOVE_ATTEMPTS = 5;
+constexpr DWORD MOVE_RETRY_MS = 250;
+
+// Whether the file at `path` is open in a program that does not let it be
+// replaced. Windows answers a move over such a file with ERROR_ACCESS_DENIED
+// as often as with a sharing violation; an open for deletion that shares
+// everything tells the two apart.
+bool HeldByAnotherProgram(const std::wstring& path) {
+    CKernelHandle probe(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return !probe && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+// The move's error as the player should hear it: a file held by another
+// program is a sharing violation, whatever the system answered.
+DWORD MoveError(const std::wstring& path, DWORD error) {
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return ERROR_SHARING_VIOLATION;
+    if (error == ERROR_ACCESS_DENIED && HeldByAnotherProgram(path)) return ERROR_SHARING_VIOLATION;
+    return error;
+}
+
+}  // namespace
+
 struct CSafeFile::Platform {
     CKernelHandle file;
 };
@@ -45,8 +73,11 @@ std::optional<FileFailure> CSafeFile::Commit() {
     if (failure_) return failure_;
     if (!FlushFileBuffers(platform_->file.get())) return Fail(L"FlushFileBuffers", GetLastError());
     if (!platform_->file.Close()) return Fail(L"CloseHandle", GetLastError());
-    if (!MoveFileExW(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return Fail(L"MoveFileExW", GetLastError());
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) break;
+        const DWORD error = MoveError(path_, GetLastError());
+        if (error != ERROR_SHARING_VIOLATION || attempt == MOVE_ATTEMPTS) return Fail(L"MoveFileExW", error);
+        Sleep(MOVE_RETRY_MS);
     }
     committed_ = true;
     return std::nullopt;

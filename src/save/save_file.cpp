@@ -15,12 +15,13 @@ int ReadSaveFile(const std::wstring& folder, int index, SaveSlot& slot) {
     return 0;
 }
 
-int WriteSaveFile(const std::wstring& folder, int index, const SaveSlot& slot) {
+int WriteSaveFile(const std::wstring& folder, int index, const SaveSlot& slot, FileFailure* failure) {
     const std::wstring path = SaveFileName(folder, index);
     const std::vector<std::uint8_t> image = SaveFileImage(slot);
-    const auto failure = ReplaceFileSafely(path, image.data(), image.size(), E_FILE_SHARING::NONE);
-    if (!failure) return 1;
-    ReportTrace(L"The save was not written to %ls: %ls failed with error %lu\n", path.c_str(), failure->step,
-                failure->error);
+    const auto failed = ReplaceFileSafely(path, image.data(), image.size(), E_FILE_SHARING::NONE);
+    if (!failed) return 1;
+    ReportTrace(L"The save was not written to %ls: %ls failed with error %lu\n", path.c_str(), failed->step,
+                failed->error);
+    if (failure != nullptr) *failure = *failed;
     return 0;
 }

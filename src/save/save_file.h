@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "resource/safe_file.h"
 #include "save/save_slot.h"
 
 // The game's save folder, relative to the working folder.
@@ -23,6 +24,6 @@ int ReadSaveFile(const std::wstring& folder, int index, SaveSlot& slot);
 // over the old file (replacing it, write-through). 1 when every step
 // succeeded. On any failure (no folder, a full disk, the name taken by a
 // folder) the temporary file is removed, the old file is left as it was, the
-// failure is traced with the file and the system's error, and the answer
-// is 0.
-int WriteSaveFile(const std::wstring& folder, int index, const SaveSlot& slot);
+// failure is traced with the file and the system's error, kept in `failure`
+// when one is given, and the answer is 0.
+int WriteSaveFile(const std::wstring& folder, int index, const SaveSlot& slot, FileFailure* failure = nullptr);

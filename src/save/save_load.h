@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "resource/gdi.h"
+#include "resource/safe_file.h"
 #include "save/save_slot.h"
 #include "scene/panel.h"
 #include "scene/ref_counted.h"
@@ -82,8 +83,11 @@ public:
     using SaveWriter = std::function<void(int index, SaveSlot record)>;
     void SetSaveWriter(SaveWriter writer) { saveWriter = std::move(writer); }
     // Writes `record` as the file of slot `index`; true when it is whole.
-    // Any thread: it reads nothing of the screen but its folder.
-    bool WriteSlotFile(int index, const SaveSlot& record) const;
+    // Otherwise `failure`, when given, says which step failed and why. Any
+    // thread: it reads nothing of the screen but its folder.
+    bool WriteSlotFile(int index, const SaveSlot& record, FileFailure* failure = nullptr) const;
+    // The file of slot `index`.
+    std::wstring SlotFileName(int index) const;
     // Shows `record` in slot `index` from the next frame on.
     void PutSlot(int index, SaveSlot record);
 

@@ -147,9 +147,11 @@ bool CSaveLoad::SaveToSlot(int index) {
     return true;
 }
 
-bool CSaveLoad::WriteSlotFile(int index, const SaveSlot& record) const {
-    return WriteSaveFile(saveFolder, index, record) == 1;
+bool CSaveLoad::WriteSlotFile(int index, const SaveSlot& record, FileFailure* failure) const {
+    return WriteSaveFile(saveFolder, index, record, failure) == 1;
 }
+
+std::wstring CSaveLoad::SlotFileName(int index) const { return SaveFileName(saveFolder, index); }
 
 void CSaveLoad::PutSlot(int index, SaveSlot record) {
     if (index < 0 || index >= SAVE_SLOT_COUNT) {

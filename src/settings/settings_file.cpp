@@ -24,12 +24,13 @@ E_SETTINGS_READ ReadSettingsFile(const std::wstring& path, CSettings& record) {
     return E_SETTINGS_READ::READ;
 }
 
-bool WriteSettingsFile(const std::wstring& path, const CSettings& record) {
+bool WriteSettingsFile(const std::wstring& path, const CSettings& record, FileFailure* failure) {
     const auto image = record.ToBytes();
-    const auto failure = ReplaceFileSafely(path, image.data(), image.size(), E_FILE_SHARING::READERS);
-    if (failure) {
-        ReportTrace(L"The settings were not saved to %ls: %ls failed with error %lu\n", path.c_str(), failure->step,
-                    failure->error);
+    const auto failed = ReplaceFileSafely(path, image.data(), image.size(), E_FILE_SHARING::READERS);
+    if (failed) {
+        ReportTrace(L"The settings were not saved to %ls: %ls failed with error %lu\n", path.c_str(), failed->step,
+                    failed->error);
+        if (failure != nullptr) *failure = *failed;
     }
-    return !failure;
+    return !failed;
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "resource/safe_file.h"
 #include "settings/settings.h"
 
 // The game's settings file, relative to the working folder.
@@ -26,6 +27,7 @@ E_SETTINGS_READ ReadSettingsFile(const std::wstring& path, CSettings& record);
 // is flushed to the disk and then renamed over `path`. True when every step
 // succeeded. On any failure (no folder, a full disk, a refused rename) the
 // temporary file is removed, `path` keeps its old contents, the failure is
-// reported as a trace naming the file and the system's error, and the answer
-// is false. The settings stay in force either way.
-bool WriteSettingsFile(const std::wstring& path, const CSettings& record);
+// reported as a trace naming the file and the system's error (and kept in
+// `failure` when one is given), and the answer is false. The settings stay in
+// force either way.
+bool WriteSettingsFile(const std::wstring& path, const CSettings& record, FileFailure* failure = nullptr);

@@ -4,6 +4,14 @@
 
 #include <filesystem>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <thread>
+
+#include "resource/file_problem.h"
+#include "resource/kernel_handle.h"
+#endif
 #include "resource/safe_file.h"
 #include "support/test_support.h"
 
@@ -89,5 +97,72 @@ TEST(SafeFile, ReadsTheStartUpToItsBound) {
         EXPECT_EQ(read.failure.step != nullptr, c.result == E_FILE_READ::UNREADABLE) << c.name;
     }
 }
+
+#ifdef _WIN32
+// Another program holds the target open without letting it be replaced (an
+// antivirus scan, a backup): the move is tried again for about a second. One
+// that lets go in time sees the new bytes arrive; one that holds on gets a
+// sharing violation, whatever the system answered the move with, and keeps
+// the old bytes and no temporary file.
+TEST(SafeFile, WaitsABitForAFileHeldByAnotherProgram) {
+    CScratchDir scratch;
+    const fs::path file = scratch.Write("save0.dat", "old");
+    const auto hold = [&] {
+        return CKernelHandle(CreateFileW(file.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
+    {
+        CKernelHandle held = hold();
+        ASSERT_TRUE(held);
+        const auto failure =
+            ReplaceFileSafely(file.wstring(), reinterpret_cast<const std::uint8_t*>("new"), 3, E_FILE_SHARING::NONE);
+        ASSERT_TRUE(failure);
+        EXPECT_STREQ(failure->step, L"MoveFileExW");
+        EXPECT_EQ(failure->error, static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+        EXPECT_EQ(FileProblemOf(failure->error), E_FILE_PROBLEM::IN_USE);
+    }
+    EXPECT_EQ(ReadFileBytes(file), "old");
+    EXPECT_EQ(FilesIn(scratch.path()), 1u);
+
+    // Let go a moment into the commit: well inside the second the move is
+    // tried for.
+    CKernelHandle held = hold();
+    ASSERT_TRUE(held);
+    std::thread letGo([&held] {
+        Sleep(300);
+        held.Close();
+    });
+    const auto failure =
+        ReplaceFileSafely(file.wstring(), reinterpret_cast<const std::uint8_t*>("new"), 3, E_FILE_SHARING::NONE);
+    letGo.join();
+    EXPECT_FALSE(failure) << failure->step << " " << failure->error;
+    EXPECT_EQ(ReadFileBytes(file), "new");
+    EXPECT_EQ(FilesIn(scratch.path()), 1u);
+}
+
+// A folder where the file should be refuses the move with "access denied";
+// the player is told of the folder instead. A missing folder and a plain
+// refusal keep their errors' meaning.
+TEST(SafeFile, AFolderInTheFilesPlaceIsToldAsSuch) {
+    CScratchDir scratch;
+    fs::create_directory(scratch.path() / "save1.dat");
+    const fs::path folder = scratch.path() / "save1.dat";
+    const auto failure =
+        ReplaceFileSafely(folder.wstring(), reinterpret_cast<const std::uint8_t*>("new"), 3, E_FILE_SHARING::NONE);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(DiagnoseFileFailure(folder.wstring(), failure->error), E_FILE_PROBLEM::NAME_IS_FOLDER);
+
+    const fs::path nowhere = scratch.path() / "SYS" / "save0.dat";
+    const auto missing =
+        ReplaceFileSafely(nowhere.wstring(), reinterpret_cast<const std::uint8_t*>("new"), 3, E_FILE_SHARING::NONE);
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(DiagnoseFileFailure(nowhere.wstring(), missing->error), E_FILE_PROBLEM::FOLDER_MISSING);
+
+    const fs::path file = scratch.Write("sys.dat", "old");
+    EXPECT_EQ(DiagnoseFileFailure(file.wstring(), ERROR_ACCESS_DENIED), E_FILE_PROBLEM::ACCESS_DENIED);
+    EXPECT_FALSE(SystemErrorText(ERROR_DISK_FULL).empty());
+    EXPECT_NE(SystemErrorText(ERROR_DISK_FULL).back(), L'\n');
+}
+#endif
 
 }  // namespace
