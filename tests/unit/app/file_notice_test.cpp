@@ -16,8 +16,10 @@ TEST(FileNotice, EachErrorIsToldInWordsAPlayerKnows) {
         const wchar_t* japanese;
     };
     const Case cases[] = {
-        {32, L"the file is in use by another program", L"ほかのプログラムがファイルを使用しています"},  // sharing violation
-        {33, L"the file is in use by another program", L"ほかのプログラムがファイルを使用しています"},  // lock violation
+        {32, L"the file is in use by another program",
+         L"ほかのプログラムがファイルを使用しています"},  // sharing violation
+        {33, L"the file is in use by another program",
+         L"ほかのプログラムがファイルを使用しています"},  // lock violation
         {112, L"the disk is full", L"ディスクがいっぱいです"},  // ERROR_DISK_FULL
         {39, L"the disk is full", L"ディスクがいっぱいです"},  // ERROR_HANDLE_DISK_FULL
         {5, L"access is denied", L"アクセスが拒否されました"},  // ERROR_ACCESS_DENIED
@@ -40,7 +42,8 @@ TEST(FileNotice, EachErrorIsToldInWordsAPlayerKnows) {
 // its number when the system has none; a folder in the file's place is
 // named as such whatever the error.
 TEST(FileNotice, OtherProblemsFallBackToTheSystemsText) {
-    const FileNotice system = SaveFailureNotice(7, {L"./SYS/save7.dat", FileProblemOf(1117), 1117, L"I/O device error"});
+    const FileNotice system =
+        SaveFailureNotice(7, {L"./SYS/save7.dat", FileProblemOf(1117), 1117, L"I/O device error"});
     EXPECT_TRUE(Has(system.text, L"The game was not saved in slot 8: I/O device error.\n")) << system.text;
     EXPECT_TRUE(Has(system.text, L"SYS\\save7.dat (error 1117)"));
     const FileNotice bare = SaveFailureNotice(2, {L"./SYS/save2.dat", E_FILE_PROBLEM::OTHER, 4242, L""});
