@@ -32,15 +32,17 @@ std::wstring DisplayedFileName(const std::wstring& path) {
 FileNotice SaveFailureNotice(int index, const FileFailureFacts& facts) {
     const Reason reason = ReasonOf(facts);
     const std::wstring slot = std::to_wstring(index + 1);
-    return {L"セーブできませんでした", L"スロット " + slot + L" にセーブできませんでした。" + reason.japanese +
-                                           L"。\n" + L"The game was not saved in slot " + slot + L": " +
-                                           reason.english + L".\n\n" + FileLine(facts)};
+    std::wstring text = L"スロット " + slot + L" にセーブできませんでした。" + reason.japanese + L"。\n";
+    text += L"The game was not saved in slot " + slot + L": " + reason.english + L".\n\n";
+    text += FileLine(facts);
+    return {L"セーブできませんでした", text};
 }
 
 FileNotice SettingsFailureNotice(const FileFailureFacts& facts) {
     const Reason reason = ReasonOf(facts);
-    return {L"設定を保存できませんでした",
-            L"設定を保存できませんでした。" + reason.japanese + L"。\n" + L"The settings were not saved: " +
-                reason.english + L".\n" +
-                L"設定はゲームを終わるまで有効です。They stay in force until the game ends.\n\n" + FileLine(facts)};
+    std::wstring text = L"設定を保存できませんでした。" + reason.japanese + L"。\n";
+    text += L"The settings were not saved: " + reason.english + L".\n";
+    text += L"設定はゲームを終わるまで有効です。They stay in force until the game ends.\n\n";
+    text += FileLine(facts);
+    return {L"設定を保存できませんでした", text};
 }
