@@ -130,15 +130,19 @@ class Hostile(gp.GameTest):
                 os.close(filler)
         return prepare
 
+    # Each save and the settings applied are told to have failed, and why,
+    # and the game plays on.
     @unittest.skipUnless(os.geteuid() == 0, "mounting a tmpfs on ./SYS needs root")
     def test_a_missing_read_only_or_full_sys_folder_lets_the_game_play_and_keeps_its_files(self):
         before = {"sys.dat": gp.settings(gp.INSTANT, draw_speed=gp.INSTANT, music_volume=77), "save0.dat": SAVE}
-        cases = {
-            "missing": lambda folder: shutil.rmtree(folder / "SYS"),
-            "read-only": self.mounted_sys(before, read_only=True),
-            "full": self.mounted_sys(before, size=64 << 10),
+        cases = {  # what the folder is, how it is made so, and why nothing can be written
+            "missing": (lambda folder: shutil.rmtree(folder / "SYS"), "the folder it belongs in is missing"),
+            # Wine answers a write to a read-only mount as Windows does one
+            # to a read-only folder.
+            "read-only": (self.mounted_sys(before, read_only=True), "access is denied"),
+            "full": (self.mounted_sys(before, size=64 << 10), "the disk is full"),
         }
-        for what, prepare in cases.items():
+        for what, (prepare, reason) in cases.items():
             with self.subTest(what):
                 log = self.scratch / "boxes.log"
                 game = harness.Game(gp.GAME_DIR, self.display, box_log=log, prepare=prepare)
@@ -149,10 +153,16 @@ class Hostile(gp.GameTest):
                 menu = gp.open_menu(game)
                 saves = gp.changes(game, menu, what="the save screen", press=lambda: game.press(gp.MENU_SAVE))
                 game.press(gp.FRAME1)
-                game.wait_still()
-                gp.changes(game, saves, what="the menu again", press=lambda: game.press(gp.SAVE_RETURN))
-                self.assertEqual(self.boxes(log), [])
+                self.assertIn(f"The game was not saved in slot 1: {reason}.",
+                              gp.answer_box(game, log, "セーブできませんでした", 1))
+                menu = gp.changes(game, saves, what="the menu again", press=lambda: game.press(gp.SAVE_RETURN))
+                # The settings applied stay in force, but the file cannot take them.
+                gp.changes(game, menu, what="the configuration screen", press=lambda: game.press(gp.MENU_CONFIG))
+                game.press(gp.APPLY)
+                self.assertIn(f"The settings were not saved: {reason}.",
+                              gp.answer_box(game, log, "設定を保存できませんでした", 2))
                 self.exit_cleanly(game)
+                self.assertEqual(len(self.boxes(log)), 3, "the two failures and the exit question")
                 kept = {p.name: p.read_bytes() for p in (game.dir / "SYS").glob("*") if p.name != "filler"}
                 self.assertEqual(kept, {} if what == "missing" else before)
                 game.close()
