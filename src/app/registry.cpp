@@ -16,17 +16,23 @@ std::vector<PictureFiles> MakePictures() {
                          const std::wstring& mask) {
         pictures.push_back({owner, key, picture, mask});
     };
-    for (const wchar_t* key : {L"BASE", L"HAIKEI1", L"HAIKEI2", L"HAIKEI3", L"STAFF"}) {
-        add(LAYER_BACKGROUND, key, key, L"BASE");
+    // The demo's story pictures, found by name when the scenario shows them.
+    const auto story = [&](E_LAYER owner, const std::wstring& key, const std::wstring& mask) {
+        pictures.push_back({owner, key, key, mask, true});
+    };
+    // The base lies under every background; the backgrounds are drawn whole
+    // (BASE groups them for the demo's content).
+    add(LAYER_BACKGROUND, L"BASE", L"BASE", L"BASE");
+    for (const wchar_t* key : {L"HAIKEI1", L"HAIKEI2", L"HAIKEI3", L"STAFF"}) {
+        story(LAYER_BACKGROUND, key, L"BASE");
     }
     add(LAYER_CHARACTER1, L"CHAR_DUMMY", L"CHAR_DUMMY", L"CHAR_DUMMY_MASK");
     for (const wchar_t* key : {L"CHAR1_1", L"CHAR1_2", L"CHAR1_3", L"CHAR1_4", L"CHAR1_5"}) {
-        add(LAYER_CHARACTER1, key, key, L"CHAR1_MASK");
+        story(LAYER_CHARACTER1, key, L"CHAR1_MASK");
     }
     for (const wchar_t* key : {L"CHAR2_1", L"CHAR2_2", L"CHAR2_3", L"CHAR2_4"}) {
-        add(LAYER_CHARACTER1, key, key, L"CHAR2_MASK");
+        story(LAYER_CHARACTER1, key, L"CHAR2_MASK");
     }
-    // The second slot only ever shows its empty picture.
     add(LAYER_CHARACTER2, L"CHAR_DUMMY", L"CHAR_DUMMY", L"CHAR_DUMMY_MASK");
     add(LAYER_MESSAGE_WINDOW, L"TEXTWINDOW", L"TEXTWINDOW", L"TEXTWINDOW_MASK");
     add(LAYER_SCREEN_MASK, L"BASE", L"BASE", L"BASE");
@@ -36,8 +42,7 @@ std::vector<PictureFiles> MakePictures() {
     add(LAYER_CONFIG, L"CONFIG_BASE", L"CONFIG_BASE", L"CONFIG_BASE_MASK");
     add(LAYER_SLIDE, L"SLIDE_DUMMY", L"SLIDE_DUMMY", L"SLIDE_DUMMY_MASK");
     for (int i = 1; i <= 17; ++i) {
-        const std::wstring key = L"SLIDE_" + std::to_wstring(i);
-        add(LAYER_SLIDE, key, key, L"SLIDE_MASK");
+        story(LAYER_SLIDE, L"SLIDE_" + std::to_wstring(i), L"SLIDE_MASK");
     }
     for (const wchar_t* key : {L"SAVELOAD_BASE", L"SAVE_BASE", L"LOAD_BASE"}) {
         add(LAYER_SAVE_LOAD, key, key, L"SAVELOAD_BASE_MASK");
@@ -191,3 +196,25 @@ const std::vector<SliderFiles>& RegisteredSliders() {
 }
 
 std::wstring ImageEntryName(const std::wstring& stem) { return L"./IMG/" + stem + L".bmp"; }
+
+bool IsStoryLayer(E_LAYER layer) {
+    return layer == LAYER_BACKGROUND || layer == LAYER_CHARACTER1 || layer == LAYER_CHARACTER2 || layer == LAYER_SLIDE;
+}
+
+std::wstring StoryMaskName(const std::wstring& name) {
+    for (const PictureFiles& row : RegisteredPictures()) {
+        if (row.byName && row.picture == name && row.owner != LAYER_BACKGROUND) return row.mask;
+    }
+    return name + L"_MASK";
+}
+
+std::optional<StoryPicture> FindStoryPicture(E_LAYER layer, const std::wstring& name,
+                                             const std::function<bool(const std::wstring& stem)>& has) {
+    if (!IsStoryLayer(layer) || name.empty() || !has(name)) return std::nullopt;
+    if (layer == LAYER_BACKGROUND) return StoryPicture{name, L""};
+    // The demo's table first, then NAME_MASK, then none.
+    for (const std::wstring& mask : {StoryMaskName(name), name + L"_MASK"}) {
+        if (has(mask)) return StoryPicture{name, mask};
+    }
+    return StoryPicture{name, L""};
+}

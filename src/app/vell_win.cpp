@@ -212,6 +212,7 @@ void CVell::BuildScenes() {
 
 void CVell::RegisterPictures() {
     for (const PictureFiles& files : RegisteredPictures()) {
+        if (files.byName) continue;  // found when the scenario names it
         CScene* owner = layers[files.owner].scene;
         if (owner == nullptr) continue;  // reported when the layers were built
         const BmpImage picture = ImageFile(*imageArchive, files.picture);
@@ -222,6 +223,23 @@ void CVell::RegisterPictures() {
                 L"backGround SetBMP Failed\n%ls or its mask %ls is missing or not a picture the game reads\n",
                 ImageEntryName(files.picture).c_str(), ImageEntryName(files.mask).c_str());
         }
+    }
+    // The story's layers show any picture of the archive by its name: it is
+    // registered the first time the scenario names it, so a game with many
+    // pictures starts as fast as one with few.
+    for (const LayerTraits& traits : LAYER_TABLE) {
+        if (!IsStoryLayer(traits.layer)) continue;
+        layers[traits.layer].scene->SetPictureLookup(
+            [this, layer = traits.layer](const std::wstring& name, BmpImage& picture, BmpImage& mask) {
+                const auto has = [this](const std::wstring& stem) {
+                    return imageArchive->GetData(ImageEntryName(stem)) != nullptr;
+                };
+                const std::optional<StoryPicture> found = FindStoryPicture(layer, name, has);
+                if (!found) return false;
+                picture = ImageFile(*imageArchive, found->picture);
+                if (!found->mask.empty()) mask = ImageFile(*imageArchive, found->mask);
+                return true;
+            });
     }
 }
 

@@ -12,6 +12,7 @@ void CBackground::SetPicture(const std::wstring& name) {
     if (name == currentName) {
         return;
     }
+    FindPicture(name);
     previousName = currentName;
     currentName = name;
     StartFade(fade);
@@ -73,6 +74,7 @@ void CCharacter::SetPicture(const std::wstring& name, CharacterPosition place) {
     currentPlace = place;
     previousName = currentName;
     currentName = name.empty() ? dummyName : name;
+    FindPicture(currentName);
     StartFade(fade);
 }
 
@@ -111,6 +113,7 @@ void CSlide::SetPicture(const std::wstring& name, int shown) {
     currentShown = shown;
     previousName = currentName;
     currentName = name.empty() ? dummyName : name;
+    FindPicture(currentName);
     StartFade(fade);
 }
 

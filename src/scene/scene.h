@@ -82,6 +82,15 @@ public:
     // 0 x 0 for a key never registered.
     PictureSize GetBitmapSize(const std::wstring& key) const;
 
+    // Where a picture that was not registered at start-up is looked for the
+    // first time a layer is asked to show it (the story's layers show any
+    // picture of the archive by its name): true with its image and its
+    // mask's, or false when there is no such picture. A mask without data
+    // means the picture is drawn whole. Both images must stay valid while the
+    // scene lives. Called on the window thread under the game's scene lock.
+    using PictureLookup = std::function<bool(const std::wstring& name, BmpImage& picture, BmpImage& mask)>;
+    void SetPictureLookup(PictureLookup lookup) { pictureLookup = std::move(lookup); }
+
     // The draw-speed setting changes this in every scene but the title.
     void SetFadeStep(int step) { fade.fadeStep = step; }
     int GetFadeStep() const { return fade.fadeStep; }
@@ -117,6 +126,10 @@ protected:
     // nothing to show.
     RECT StepPictureFade(bool oldVisible, bool newVisible, const std::wstring& oldKey, CanvasPoint oldAt,
                          const std::wstring& newKey, CanvasPoint newAt);
+    // Makes sure `name` is registered, through the lookup when it was not
+    // registered before. False when neither has it (nothing is reported:
+    // each layer has its rule for a picture it does not have).
+    bool FindPicture(const std::wstring& name);
     // Opacity for the next AlphaBlend.
     void SetBlendAlpha(int value) { blend.SourceConstantAlpha = static_cast<BYTE>(value); }
 
@@ -133,7 +146,10 @@ protected:
     int height;
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 0, 0};
     BitmapTable pictures;
+    // A picture registered without a mask (found by name, with none) is
+    // drawn whole.
     BitmapTable masks;
+    PictureLookup pictureLookup;
     RECT drawRect{};
     std::wstring currentKey;
     PictureSize pictureSize;

@@ -127,13 +127,33 @@ bool CScene::DrawMasked(HDC dest, const RECT& clip, CanvasPoint sourceOrigin) {
         return false;
     }
     const auto picture = pictures.find(currentKey);
-    const auto mask = masks.find(currentKey);
-    if (picture == pictures.end() || mask == masks.end()) {
+    if (picture == pictures.end()) {
         return true;
     }
-    BlitMasked(surfaceDC.get(), workDC.get(), picture->second, mask->second, r,
-               CanvasPoint{r.left - sourceOrigin.x, r.top - sourceOrigin.y});
+    const CanvasPoint source{r.left - sourceOrigin.x, r.top - sourceOrigin.y};
+    const auto mask = masks.find(currentKey);
+    if (mask != masks.end()) {
+        BlitMasked(surfaceDC.get(), workDC.get(), picture->second, mask->second, r, source);
+    } else if (!BlitPicture(surfaceDC.get(), r, workDC.get(), picture->second, source, SRCCOPY)) {
+        ReportTrace(L"BitBlt failed for the unmasked picture %ls\n", currentKey.c_str());
+    }
     AlphaBlend(dest, r.left, r.top, w, h, surfaceDC.get(), r.left, r.top, w, h, blend);
+    return true;
+}
+
+bool CScene::FindPicture(const std::wstring& name) {
+    if (pictures.count(name) != 0) return true;
+    BmpImage picture;
+    BmpImage mask;
+    if (!pictureLookup || name.empty() || !pictureLookup(name, picture, mask)) return false;
+    BitmapEntry pictureEntry;
+    if (!MakeBitmapEntry(picture.data, picture.size, pictureEntry, L"DeleteObject failed\n")) return false;
+    if (mask.data != nullptr) {
+        BitmapEntry maskEntry;
+        if (!MakeBitmapEntry(mask.data, mask.size, maskEntry, L"DeleteObject failed\n")) return false;
+        masks.try_emplace(name, std::move(maskEntry));
+    }
+    pictures.try_emplace(name, std::move(pictureEntry));
     return true;
 }
 

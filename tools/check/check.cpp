@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <tuple>
 #include <utility>
 
 #include "app/registry.h"
@@ -23,36 +24,46 @@ constexpr int EXIT_USAGE = 2;
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
-// The keys a layer registers, in registration order.
-std::vector<std::wstring> KeysOf(E_LAYER layer) {
-    std::vector<std::wstring> keys;
-    for (const PictureFiles& picture : RegisteredPictures()) {
-        if (picture.owner == layer) keys.push_back(picture.key);
+// The number of single-character edits between `a` and `b`, letters
+// compared without their case.
+std::size_t EditDistance(const std::wstring& a, const std::wstring& b) {
+    const auto fold = [](wchar_t ch) { return ch >= L'a' && ch <= L'z' ? static_cast<wchar_t>(ch - L'a' + L'A') : ch; };
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (fold(a[i - 1]) == fold(b[j - 1]) ? 0 : 1)});
+            diagonal = above;
+        }
     }
-    return keys;
+    return row[b.size()];
 }
 
-// "CHAR1_1 to CHAR1_5" for a run of numbered keys, the others one by one.
-std::wstring DescribeKeys(const std::vector<std::wstring>& keys) {
-    const auto split = [](const std::wstring& key) -> std::pair<std::wstring, int> {
-        const std::size_t digits = key.find_last_not_of(L"0123456789") + 1;
-        if (digits == key.size() || digits == 0) return {key, -1};
-        return {key.substr(0, digits), std::stoi(key.substr(digits))};
-    };
+// Up to three of `names` nearest to `name`, nearest first (ties in name
+// order): "HAIKEI1, HAIKEI2, HAIKEI3".
+std::wstring NearestNames(const std::wstring& name, const std::vector<std::wstring>& names) {
+    std::vector<std::pair<std::size_t, std::wstring>> ranked;
+    for (const std::wstring& candidate : names) ranked.emplace_back(EditDistance(name, candidate), candidate);
+    std::sort(ranked.begin(), ranked.end());
     std::wstring text;
-    for (std::size_t i = 0; i < keys.size();) {
-        const auto [stem, number] = split(keys[i]);
-        std::size_t j = i + 1;
-        while (number >= 0 && j < keys.size() && split(keys[j]) == std::pair{stem, number + static_cast<int>(j - i)}) {
-            ++j;
-        }
+    for (std::size_t i = 0; i < ranked.size() && i < 3; ++i) {
         if (!text.empty()) text += L", ";
-        text += j - i > 2 ? keys[i] + L" to " + keys[j - 1] : keys[i];
-        if (j - i == 2) text += L", " + keys[i + 1];
-        i = j;
+        text += ranked[i].second;
     }
     return text;
 }
+
+// "W x H" of a picture's header.
+std::wstring SizeText(const BmpLayout& layout) {
+    return std::to_wstring(layout.width) + L" x " + std::to_wstring(layout.height < 0 ? -layout.height : layout.height);
+}
+
+// The screen every picture is drawn on, in pixels.
+constexpr int CANVAS_WIDTH = 800;
+constexpr int CANVAS_HEIGHT = 600;
 
 // Why the sound channel cannot play a clip (an error), or what is odd about
 // it (a warning); nothing for a clip it plays.
@@ -277,12 +288,99 @@ private:
         return true;
     }
 
+    // A picture the scenario shows on a story layer by its name.
     void CheckPicture(const std::wstring& shown, TextPosition at, E_LAYER layer, const std::wstring& name) {
-        const std::vector<std::wstring> keys = KeysOf(layer);
-        if (std::find(keys.begin(), keys.end(), name) == keys.end()) {
+        // The layer's own picture, registered at start-up (the base, the
+        // empty character and slide).
+        for (const PictureFiles& p : RegisteredPictures()) {
+            if (!p.byName && p.owner == layer && p.key == name) return;
+        }
+        const auto has = [this](const std::wstring& stem) {
+            const std::wstring key = ImageEntryName(stem);
+            return files_.Image(key).has_value() || files_.IsUnreadable(key);
+        };
+        const std::optional<StoryPicture> found = FindStoryPicture(layer, name, has);
+        if (!found) {
             Add(shown, at, E_SEVERITY::ERROR_,
-                std::wstring(LAYER_TABLE[layer].name) + L" has no picture " + Quoted(name) + L" (it has " +
-                    DescribeKeys(keys) + L")");
+                std::wstring(LAYER_TABLE[layer].name) + L" has no picture " + Quoted(name) + MissingPictureHint(name));
+            return;
+        }
+        // Each picture once for each way it is drawn (whole or masked).
+        if (checkedStoryPictures_.insert({found->picture, found->mask, layer == LAYER_BACKGROUND}).second) {
+            CheckStoryPicture(layer, *found);
+        }
+    }
+
+    // " (the nearest in IMG/ are ...)": the picture names of the archive,
+    // masks left out.
+    std::wstring MissingPictureHint(const std::wstring& name) const {
+        std::vector<std::wstring> names;
+        for (const std::wstring& key : files_.ImageKeys()) {
+            const std::optional<std::wstring> stem = ImageStem(key);
+            if (stem && !stem->ends_with(L"_MASK")) names.push_back(*stem);
+        }
+        if (names.empty()) return L" (the picture archive holds no pictures)";
+        return L" (the nearest are " + NearestNames(name, names) + L")";
+    }
+
+    // The stem of a picture entry directly in ./IMG/; nothing for others.
+    static std::optional<std::wstring> ImageStem(const std::wstring& key) {
+        constexpr std::wstring_view prefix = L"./IMG/", suffix = L".bmp";
+        if (key.size() <= prefix.size() + suffix.size() || !key.starts_with(prefix) || !key.ends_with(suffix)) {
+            return std::nullopt;
+        }
+        std::wstring stem = key.substr(prefix.size(), key.size() - prefix.size() - suffix.size());
+        if (stem.find(L'/') != std::wstring::npos) return std::nullopt;
+        return stem;
+    }
+
+    // The layout of the picture entry of `stem`, or a finding on its file
+    // saying what the game cannot read (nothing for a source that could not
+    // be read at all: a finding says so already).
+    std::optional<BmpLayout> ReadablePicture(const std::wstring& stem, const std::wstring& consequence) {
+        const std::wstring entry = ImageEntryName(stem);
+        const std::optional<std::string_view> bytes = files_.Image(entry);
+        if (!bytes) return std::nullopt;
+        std::optional<BmpLayout> layout =
+            ValidateBmp(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size());
+        if (!layout) {
+            Add(files_.ShownImage(entry), {}, E_SEVERITY::ERROR_,
+                L"not a BMP the game reads (an uncompressed Windows BMP of 1 to 16384 pixels each way): " +
+                    consequence);
+        }
+        return layout;
+    }
+
+    // The picture (and its mask) a story layer shows: readable, no larger
+    // than the screen, the mask the picture's size; a character or slide
+    // picture without a mask is drawn as a rectangle.
+    void CheckStoryPicture(E_LAYER layer, const StoryPicture& found) {
+        const std::wstring entry = ImageEntryName(found.picture);
+        const std::optional<BmpLayout> picture = ReadablePicture(found.picture, L"nothing is shown");
+        if (!picture) return;
+        CheckCanvasSize(entry, *picture);
+        if (found.mask.empty()) {
+            if (layer != LAYER_BACKGROUND) {
+                Add(files_.ShownImage(entry), {}, E_SEVERITY::WARNING,
+                    L"neither a mask (" + StoryMaskName(found.picture) +
+                        L") nor transparency: the picture is shown as a rectangle");
+            }
+            return;
+        }
+        const std::optional<BmpLayout> mask = ReadablePicture(found.mask, L"nothing is shown");
+        if (mask && SizeText(*mask) != SizeText(*picture)) {
+            Add(files_.ShownImage(entry), {}, E_SEVERITY::ERROR_,
+                L"the picture is " + SizeText(*picture) + L" but its mask " + found.mask + L".bmp is " +
+                    SizeText(*mask) + L": the picture is cut or shown partly unmasked");
+        }
+    }
+
+    void CheckCanvasSize(const std::wstring& entry, const BmpLayout& layout) {
+        const int height = layout.height < 0 ? -layout.height : layout.height;
+        if (layout.width > CANVAS_WIDTH || height > CANVAS_HEIGHT) {
+            Add(files_.ShownImage(entry), {}, E_SEVERITY::ERROR_,
+                L"the picture is " + SizeText(layout) + L", larger than the " + std::to_wstring(CANVAS_WIDTH) +
+                    L" x " + std::to_wstring(CANVAS_HEIGHT) + L" screen: the part beyond it is never shown");
         }
     }
 
@@ -387,7 +485,10 @@ private:
         };
         constexpr const wchar_t* PICTURE_FAILURE = L"backGround SetBMP Failed";
         constexpr const wchar_t* BUTTON_FAILURE = L"menu SetBMP 3 Failed";
-        for (const PictureFiles& p : RegisteredPictures()) use({p.owner, p.key, PICTURE_FAILURE}, p.picture, p.mask);
+        for (const PictureFiles& p : RegisteredPictures()) {
+            // Story pictures are checked where the scenario shows them.
+            if (!p.byName) use({p.owner, p.key, PICTURE_FAILURE}, p.picture, p.mask);
+        }
         for (const ButtonFiles& b : RegisteredButtons()) {
             for (const LookFiles* look : {&b.normal, &b.cover, &b.invalid}) {
                 use({b.owner, look->key, BUTTON_FAILURE}, look->picture, look->mask);
@@ -420,6 +521,7 @@ private:
                         registered);
                 continue;
             }
+            CheckCanvasSize(entry, *layout);
             layouts.emplace(stem, *layout);
         }
         for (const auto& [files, registration] : pairs) {
@@ -442,6 +544,8 @@ private:
     const IMessageFont& font_;
     TextGeometry geometry_;
     bool scenarioKnown_ = false;
+    // Story pictures checked so far: picture, mask, drawn whole.
+    std::set<std::tuple<std::wstring, std::wstring, bool>> checkedStoryPictures_;
     std::vector<std::wstring> pageTexts_;  // every page of every message, forced breaks removed
     std::vector<Finding> findings_;
 };
@@ -595,8 +699,11 @@ int DumpGlossary(const std::wstring& path, std::string& out, std::string& err) {
 //     of the normal, cover and invalid looks
 //   slider TAB layer TAB x TAB y, then key TAB picture TAB mask of the bar,
 //     knob and invalid looks
+//   story TAB picture TAB mask: with an archive, each picture of it a story
+//     layer can show by its name, with the mask a character or slide takes
+//     (empty: none, the picture is drawn whole; a background always is)
 // Layers by their names; files by their stems under ./IMG/.
-std::string DumpRegistry() {
+std::string DumpRegistry(const CArchive* archive) {
     std::string out;
     // Appended field by field: each field after a TAB.
     const auto field = [&out](const std::string& text) {
@@ -633,6 +740,31 @@ std::string DumpRegistry() {
         for (const LookFiles* files : {&s.bar, &s.knob, &s.invalid}) look(*files);
         out += '\n';
     }
+    if (archive == nullptr) return out;
+    // The files start-up registers, and every mask, are not shown by name.
+    std::set<std::wstring> fixed;
+    for (const PictureFiles& p : RegisteredPictures()) {
+        fixed.insert(p.mask);
+        if (!p.byName) fixed.insert(p.picture);
+    }
+    for (const ButtonFiles& b : RegisteredButtons()) {
+        for (const LookFiles* files : {&b.normal, &b.cover, &b.invalid}) fixed.insert({files->picture, files->mask});
+    }
+    for (const SliderFiles& s : RegisteredSliders()) {
+        for (const LookFiles* files : {&s.bar, &s.knob, &s.invalid}) fixed.insert({files->picture, files->mask});
+    }
+    const auto has = [archive](const std::wstring& stem) { return archive->GetData(ImageEntryName(stem)) != nullptr; };
+    constexpr std::wstring_view prefix = L"./IMG/", suffix = L".bmp";
+    for (const std::wstring& key : archive->GetKeys()) {
+        if (key.size() <= prefix.size() + suffix.size() || !key.starts_with(prefix) || !key.ends_with(suffix)) continue;
+        const std::wstring stem = key.substr(prefix.size(), key.size() - prefix.size() - suffix.size());
+        if (stem.find(L'/') != std::wstring::npos || fixed.count(stem) != 0 || stem.ends_with(L"_MASK")) continue;
+        const std::optional<StoryPicture> found = FindStoryPicture(LAYER_CHARACTER1, stem, has);
+        out += "story";
+        field(Escape(stem));
+        field(Escape(found ? found->mask : L""));
+        out += '\n';
+    }
     return out;
 }
 
@@ -662,7 +794,7 @@ std::string CheckUsage() {
         "       ondrell-check [--werror] --sources DIR\n"
         "       ondrell-check --dump-script IMG.dat|FILE.utf8\n"
         "       ondrell-check --dump-glossary IMG.dat|FILE.utf8\n"
-        "       ondrell-check --dump-registry\n"
+        "       ondrell-check --dump-registry [IMG.dat]\n"
         "\n"
         "Checks a game the way the game reads it and prints one line per finding,\n"
         "FILE:LINE:COLUMN: error|warning: text, sorted by file and line (line and column 0\n"
@@ -680,7 +812,10 @@ std::string CheckUsage() {
         "      picture TAB layer TAB key TAB picture TAB mask; button TAB layer TAB x TAB y\n"
         "      TAB result; slider TAB layer TAB x TAB y; a button and a slider go on with key\n"
         "      TAB picture TAB mask for each of their three looks. Positions are on the\n"
-        "      canvas, files are stems under ./IMG/.\n";
+        "      canvas, files are stems under ./IMG/. With IMG.dat, then story TAB picture\n"
+        "      TAB mask for each picture of it that a story layer shows by its name, with\n"
+        "      the mask a character or slide takes (empty: drawn whole, as a background\n"
+        "      always is).\n";
     text +=
         "Dump fields are UTF-8; \"\\\" is written \"\\\\\", CR \"\\r\", LF \"\\n\" and TAB \"\\t\".\n"
         "\n"
@@ -694,8 +829,19 @@ int RunCheck(const std::vector<std::wstring>& args, std::string& out, std::strin
         out += CheckUsage();
         return 0;
     }
-    if (args.size() == 1 && args[0] == L"--dump-registry") {
-        out += DumpRegistry();
+    if (!args.empty() && args[0] == L"--dump-registry" && args.size() <= 2) {
+        if (args.size() == 1) {
+            out += DumpRegistry(nullptr);
+            return 0;
+        }
+        const CReportCollector reports;
+        const CArchive archive(args[1]);
+        if (!archive.IsLoaded()) {
+            err += "ondrell-check: cannot read the archive \"" + WideToUtf8(args[1]) + "\"\n";
+            for (const std::wstring& text : reports.texts()) err += WideToUtf8(text);
+            return EXIT_FAILED;
+        }
+        out += DumpRegistry(&archive);
         return 0;
     }
     for (const DumpCommand& dump : DUMPS) {

@@ -110,6 +110,16 @@ std::optional<std::string_view> CGameFiles::Image(const std::wstring& key) const
     return fromSources_ ? EntryOf(images_, key) : EntryOf(imageArchive_.get(), key);
 }
 
+std::vector<std::wstring> CGameFiles::ImageKeys() const {
+    if (!fromSources_) return imageArchive_ ? imageArchive_->GetKeys() : std::vector<std::wstring>{};
+    std::set<std::wstring> keys;
+    for (const std::wstring& key : unreadable_) {
+        if (key.rfind(L"./IMG/", 0) == 0) keys.insert(key);
+    }
+    for (const auto& [key, bytes] : images_) keys.insert(key);
+    return {keys.begin(), keys.end()};
+}
+
 std::optional<std::string_view> CGameFiles::Sound(const std::wstring& key) const {
     return fromSources_ ? EntryOf(sounds_, key) : EntryOf(soundArchive_.get(), key);
 }

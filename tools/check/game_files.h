@@ -38,6 +38,9 @@ public:
     // The source of the entry `key` exists but could not be read or
     // converted; a finding says why, so it is not missing as well.
     bool IsUnreadable(const std::wstring& key) const { return unreadable_.count(key) != 0; }
+    // Every key of the picture archive, those whose source could not be read
+    // included, in key order.
+    std::vector<std::wstring> ImageKeys() const;
     // Where findings about the picture archive's entry `key` are shown, also
     // for an entry that is missing: "IMG.dat(./IMG/X.bmp)" or "DIR/IMG/X.bmp".
     std::wstring ShownImage(const std::wstring& key) const;

@@ -27,7 +27,8 @@ std::optional<std::wstring> StemOfKey(const std::wstring& key) {
     return stem;
 }
 
-// The mask stems that the game's tables pair with each picture stem.
+// The mask stems that the game's tables pair with each picture stem (the
+// story pictures of the demo's table included).
 const std::map<std::wstring, std::set<std::wstring>>& MasksOfPictures() {
     static const std::map<std::wstring, std::set<std::wstring>> masks = [] {
         std::map<std::wstring, std::set<std::wstring>> table;
@@ -41,6 +42,48 @@ const std::map<std::wstring, std::set<std::wstring>>& MasksOfPictures() {
         return table;
     }();
     return masks;
+}
+
+// Every stem the tables use as a mask.
+const std::set<std::wstring>& MaskStems() {
+    static const std::set<std::wstring> stems = [] {
+        std::set<std::wstring> all;
+        for (const auto& [picture, masks] : MasksOfPictures()) all.insert(masks.begin(), masks.end());
+        return all;
+    }();
+    return stems;
+}
+
+// The masks the picture `stem` is drawn through: its tables' masks, or, for
+// any other picture a story layer may show by its name, NAME_MASK. None for
+// a mask.
+std::set<std::wstring> MasksOfPicture(const std::wstring& stem) {
+    const auto known = MasksOfPictures().find(stem);
+    if (known != MasksOfPictures().end()) return known->second;
+    if (MaskStems().count(stem) != 0 || stem.ends_with(L"_MASK")) return {};
+    return {StoryMaskName(stem)};
+}
+
+// Where a mask given as a file hides: darker than mid-grey, as a mask made
+// from transparency hides where alpha is below half.
+void HideWhereMaskIsDark(Picture& picture, const Picture& mask) {
+    picture.visible.assign(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height), 1);
+    for (std::size_t i = 0; i < picture.visible.size(); ++i) {
+        const int sum = mask.rgb[3 * i] + mask.rgb[3 * i + 1] + mask.rgb[3 * i + 2];
+        picture.visible[i] = sum >= 3 * 128 ? 1 : 0;
+    }
+}
+
+// Whether a pixel the picture hides is not white: the masked blend ANDs the
+// picture over the scene, which such a pixel darkens.
+bool DarkensWhereHidden(const Picture& picture) {
+    for (std::size_t i = 0; i < picture.visible.size(); ++i) {
+        if (picture.visible[i] == 0 &&
+            (picture.rgb[3 * i] != 255 || picture.rgb[3 * i + 1] != 255 || picture.rgb[3 * i + 2] != 255)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::wstring SizeText(const Picture& picture) {
@@ -114,11 +157,19 @@ private:
             return;
         }
         bool makesMask = false;
-        if (picture->HasAlpha()) {
-            const auto stem = StemOfKey(source.key);
-            const auto masks = stem ? MasksOfPictures().find(*stem) : MasksOfPictures().end();
-            for (const std::wstring& mask :
-                 masks == MasksOfPictures().end() ? std::set<std::wstring>{} : masks->second) {
+        const bool hasTransparency = picture->HasAlpha();
+        const auto stem = StemOfKey(source.key);
+        const std::set<std::wstring> masks = stem ? MasksOfPicture(*stem) : std::set<std::wstring>{};
+        if (std::optional<Picture> given = GivenMask(masks); given) {
+            // The mask file decides what is hidden, and there the stored
+            // picture is white, whatever the transparency said.
+            if (given->width == picture->width && given->height == picture->height) {
+                HideWhereMaskIsDark(*picture, *given);
+                makesMask = true;
+            }
+        }
+        if (hasTransparency) {
+            for (const std::wstring& mask : masks) {
                 const auto file = byKey_.find(ImageEntryName(mask));
                 if (file != byKey_.end()) {
                     Add(source, E_SEVERITY::WARNING,
@@ -153,15 +204,46 @@ private:
             source.failed = true;
             return;
         }
-        if (ValidateBmp(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size())) return;
+        const bool readsAsIs =
+            ValidateBmp(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()).has_value();
+        const auto stem = StemOfKey(source.key);
+        std::optional<Picture> given = GivenMask(stem ? MasksOfPicture(*stem) : std::set<std::wstring>{});
+        if (readsAsIs && !given) return;
         std::wstring problem;
-        const std::optional<Picture> picture = DecodeBmp(*bytes, problem);
+        std::optional<Picture> picture = DecodeBmp(*bytes, problem);
         if (!picture) {
-            Fail(source, problem);
+            if (!readsAsIs) Fail(source, problem);
             return;
         }
-        Store(source, EncodePictureBmp(*picture, false));
+        bool whiten = false;
+        if (given && given->width == picture->width && given->height == picture->height) {
+            HideWhereMaskIsDark(*picture, *given);
+            whiten = DarkensWhereHidden(*picture);
+        }
+        // A BMP the game reads whose hidden pixels are white already is
+        // stored as it is.
+        if (readsAsIs && !whiten) return;
+        Store(source, EncodePictureBmp(*picture, whiten));
         ++tally_.bmp;
+    }
+
+    // The first of `masks` given as a file (PNG or BMP) in its colours;
+    // nothing when none is, or it cannot be read (the mask's own conversion
+    // says why). A mask that is a picture of its own (the backgrounds' BASE)
+    // hides nothing.
+    std::optional<Picture> GivenMask(const std::set<std::wstring>& masks) {
+        for (const std::wstring& mask : masks) {
+            if (MasksOfPictures().count(mask) != 0) continue;
+            const auto file = byKey_.find(ImageEntryName(mask));
+            if (file == byKey_.end()) continue;
+            const PackSource& maskSource = *file->second;
+            if (maskSource.form != E_SOURCE_FORM::PNG && maskSource.form != E_SOURCE_FORM::BMP) continue;
+            const std::optional<std::string> bytes = ReadPackSource(maskSource);
+            if (!bytes) return std::nullopt;
+            std::wstring problem;
+            return maskSource.form == E_SOURCE_FORM::PNG ? DecodePng(*bytes, problem) : DecodeBmp(*bytes, problem);
+        }
+        return std::nullopt;
     }
 
     void ConvertClip(PackSource& source) {

@@ -110,6 +110,24 @@ TEST(Check, TheGameOfTheFixtureAndTheBoundariesPassClean) {
     }
 }
 
+// Any picture of the archive shows by its name on every story layer, both
+// character slots included, masked by NAME_MASK, drawn whole as a
+// background; a picture as large as the screen is fine.
+TEST(Check, PicturesByNamePassClean) {
+    Game game;
+    game.images[L"./IMG/OWN.bmp"] = MakeBmp24(800, 600, 0x336699u);  // a background: no mask needed
+    for (const wchar_t* stem : {L"HERO", L"HERO_MASK", L"S30", L"S30_MASK"}) {
+        game.images[ImageEntryName(stem)] = MakeBmp24(2, 3, 0xFFFFFFu);
+    }
+    game.script =
+        "@SCENE[1][OWN]\n@CHARACTER[1][l][HERO]\n@CHARACTER[2][r][HERO]\n@CHARACTER[2][c][CHAR1_2]\n"
+        "@SLIDE[1][S30]\n@MESSAGE[NONE][TERM]\n";
+    const CScratchDir dir;
+    const Result r = game.Check(dir);
+    EXPECT_EQ(r.out + r.err, "");
+    EXPECT_EQ(r.status, 0);
+}
+
 // The fixture's game with one fault gives exactly that finding, at its place;
 // a scenario fault is followed by a message that shows the term.
 struct FindingCase {
@@ -133,8 +151,12 @@ const FindingCase FINDING_CASES[] = {
     {"script.scr):1:12: error: ", "the slot must be 1 or 2", "@CHARACTER[3][l][CHAR1_1]\n"},
     {"script.scr):1:15: error: ", "the position must be l, c, r or i", "@CHARACTER[1][x][CHAR1_1]\n"},
     {"script.scr):1:11: error: ", "the background has no picture \"HAIKEI9\"", "@SCENE[1][HAIKEI9]\n"},
-    {"script.scr):1:18: error: ", "slot 2 has no picture \"CHAR1_1\" (it has CHAR_DUMMY)",
-     "@CHARACTER[2][l][CHAR1_1]\n"},
+    // A missing picture names the nearest names the archive has (masks left
+    // out), nearest first.
+    {"script.scr):1:18: error: ", "slot 2 has no picture \"CHAR9_1\" (the nearest are CHAR1_1, CHAR2_1, CHAR1_2)",
+     "@CHARACTER[2][l][CHAR9_1]\n"},
+    {"script.scr):1:11: error: ", "the background has no picture \"HAIKEI2\"", "@SCENE[1][HAIKEI2]\n",
+     [](Game& g) { g.images.erase(L"./IMG/HAIKEI2.bmp"); }},
     {"script.scr):1:9: error: ", "the sound archive has no \"./BGM/b.wav\"", "@BGM[1][./BGM/b.wav]\n"},
     {"script.scr):2:8: error: ", "\"./VOICE/v.wav\" is not PCM", nullptr,
      [](Game& g) { g.sounds[L"./VOICE/v.wav"] = Clip(3); }},
@@ -152,12 +174,24 @@ const FindingCase FINDING_CASES[] = {
      [](Game& g) { g.glossary = Entry("TERM") + Entry("OTHER"); }},
     {"Dictionary.dic):8:7: warning: ", "\"TERMS\" is never found in a message: the term \"TERM\"",
      "@MESSAGE[NONE][TERMS]\n", [](Game& g) { g.glossary = Entry("TERM") + Entry("TERMS"); }},
-    {"HAIKEI2.bmp):0:0: error: ", "missing: the game stops with \"backGround SetBMP Failed\"", nullptr,
-     [](Game& g) { g.images.erase(L"./IMG/HAIKEI2.bmp"); }},
+    {"TEXTWINDOW.bmp):0:0: error: ", "missing: the game stops with \"backGround SetBMP Failed\"", nullptr,
+     [](Game& g) { g.images.erase(L"./IMG/TEXTWINDOW.bmp"); }},
     {"TITLE_START.bmp):0:0: error: ", "not a BMP the game reads", nullptr,
      [](Game& g) { g.images[L"./IMG/TITLE_START.bmp"] = "BM"; }},
-    {"CHAR1_3.bmp):0:0: error: ", "the picture is 2 x 1 but its mask CHAR1_MASK.bmp is 1 x 1", nullptr,
-     [](Game& g) { g.images[L"./IMG/CHAR1_3.bmp"] = MakeBmp24(2, 1, 0xFFFFFFu); }},
+    // Story pictures are checked where the scenario shows them.
+    {"CHAR1_3.bmp):0:0: error: ", "the picture is 2 x 1 but its mask CHAR1_MASK.bmp is 1 x 1",
+     "@CHARACTER[2][l][CHAR1_3]\n", [](Game& g) { g.images[L"./IMG/CHAR1_3.bmp"] = MakeBmp24(2, 1, 0xFFFFFFu); }},
+    {"HERO.bmp):0:0: warning: ", "neither a mask (HERO_MASK) nor transparency: the picture is shown as a rectangle",
+     "@CHARACTER[2][r][HERO]\n", [](Game& g) { g.images[L"./IMG/HERO.bmp"] = MakeBmp24(1, 1, 0xFFFFFFu); }},
+    {"S30.bmp):0:0: error: ", "not a BMP the game reads", "@SLIDE[1][S30]\n",
+     [](Game& g) { g.images[L"./IMG/S30.bmp"] = "BM"; }},
+    {"WIDE.bmp):0:0: error: ", "the picture is 801 x 1, larger than the 800 x 600 screen", "@SCENE[1][WIDE]\n",
+     [](Game& g) { g.images[L"./IMG/WIDE.bmp"] = MakeBmp24(801, 1, 0xFFFFFFu); }},
+    {"TALL.bmp):0:0: error: ", "the picture is 1 x 601, larger than the 800 x 600 screen",
+     "@CHARACTER[1][c][TALL]\n", [](Game& g) {
+         g.images[L"./IMG/TALL.bmp"] = MakeBmp24(1, 601, 0xFFFFFFu);
+         g.images[L"./IMG/TALL_MASK.bmp"] = MakeBmp24(1, 601, 0xFFFFFFu);
+     }},
 };
 
 class CheckFinding : public ::testing::TestWithParam<FindingCase> {};
