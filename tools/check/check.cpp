@@ -379,8 +379,8 @@ private:
         const int height = layout.height < 0 ? -layout.height : layout.height;
         if (layout.width > CANVAS_WIDTH || height > CANVAS_HEIGHT) {
             Add(files_.ShownImage(entry), {}, E_SEVERITY::ERROR_,
-                L"the picture is " + SizeText(layout) + L", larger than the " + std::to_wstring(CANVAS_WIDTH) +
-                    L" x " + std::to_wstring(CANVAS_HEIGHT) + L" screen: the part beyond it is never shown");
+                L"the picture is " + SizeText(layout) + L", larger than the " + std::to_wstring(CANVAS_WIDTH) + L" x " +
+                    std::to_wstring(CANVAS_HEIGHT) + L" screen: the part beyond it is never shown");
         }
     }
 

@@ -78,9 +78,15 @@ std::optional<Picture> DecodePng(std::string_view bytes, std::wstring& problem) 
         deep ? static_cast<void*>(stbi_load_16_from_memory(data, length, &width, &height, &channels, 0))
              : static_cast<void*>(stbi_load_from_memory(data, length, &width, &height, &channels, 0)));
     if (!pixels) {
+        // The decoder names most faults in a word or two, but gives no reason
+        // at all for a file cut short inside its header.
         const char* reason = stbi_failure_reason();
         problem = L"a PNG file the decoder cannot read (";
-        for (const char* c = reason ? reason : "unknown"; *c; ++c) problem.push_back(static_cast<wchar_t>(*c));
+        if (reason == nullptr || *reason == '\0') {
+            problem += L"it is damaged or cut short";
+        } else {
+            for (const char* c = reason; *c; ++c) problem.push_back(static_cast<wchar_t>(*c));
+        }
         problem += L")";
         return std::nullopt;
     }

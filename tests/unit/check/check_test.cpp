@@ -187,8 +187,8 @@ const FindingCase FINDING_CASES[] = {
      [](Game& g) { g.images[L"./IMG/S30.bmp"] = "BM"; }},
     {"WIDE.bmp):0:0: error: ", "the picture is 801 x 1, larger than the 800 x 600 screen", "@SCENE[1][WIDE]\n",
      [](Game& g) { g.images[L"./IMG/WIDE.bmp"] = MakeBmp24(801, 1, 0xFFFFFFu); }},
-    {"TALL.bmp):0:0: error: ", "the picture is 1 x 601, larger than the 800 x 600 screen",
-     "@CHARACTER[1][c][TALL]\n", [](Game& g) {
+    {"TALL.bmp):0:0: error: ", "the picture is 1 x 601, larger than the 800 x 600 screen", "@CHARACTER[1][c][TALL]\n",
+     [](Game& g) {
          g.images[L"./IMG/TALL.bmp"] = MakeBmp24(1, 601, 0xFFFFFFu);
          g.images[L"./IMG/TALL_MASK.bmp"] = MakeBmp24(1, 601, 0xFFFFFFu);
      }},

@@ -192,6 +192,18 @@ TEST(ConvertPng, ReadsEveryColourTypeWithItsTransparency) {
     EXPECT_NE(problem.find(L"16385 x 1 pixels"), std::wstring::npos);
     EXPECT_FALSE(DecodePng("BM" + std::string(60, '\0'), problem));
     EXPECT_FALSE(DecodePng(Png(1, 8, 6, "\x01"), problem));  // a row cut short
+    // Every failure says why, also a file cut short inside its header, for
+    // which the decoder itself gives no reason.
+    const std::string whole = Png(2, 8, 6, std::string("\x01\x02\x03\x7F\x04\x05\x06\x80", 8));
+    int refused = 0;
+    for (std::size_t length = 9; length < whole.size(); ++length) {
+        problem.clear();
+        if (DecodePng(whole.substr(0, length), problem)) continue;  // only the end chunk was cut
+        ++refused;
+        EXPECT_EQ(problem.find(L"()"), std::wstring::npos) << length << ": " << WideToUtf8(problem);
+        EXPECT_EQ(problem.rfind(L"a PNG file the decoder cannot read (", 0), 0u) << WideToUtf8(problem);
+    }
+    EXPECT_GT(refused, 40);
 }
 
 // What is written reads back: the picture with hidden pixels white, the mask

@@ -180,6 +180,56 @@ TEST(Pack, TransparencyMakesTheSharedMaskThatItsPicturesMustAgreeOn) {
     EXPECT_EQ(ReadFileBytes(archive), packed);
 }
 
+// A picture outside the game's tables is masked by NAME_MASK: made from its
+// transparency, or given as a file. Wherever a given mask hides (darker than
+// mid-grey) the stored picture is white, PNG or BMP, so the masked blend
+// never darkens the scene there; a BMP that is white there already is stored
+// as it is.
+TEST(Pack, OwnNamesGetTheirOwnMasksAndHiddenPixelsTurnWhite) {
+    CScratchDir dir;
+    const fs::path input = dir.path() / "in", archive = dir.path() / "IMG.dat";
+    const auto write = [&](const char* name, const std::string& bytes) { WriteFile(input / "IMG" / name, bytes); };
+    // 2 x 1 RGBA: a visible red pixel, a hidden black one.
+    const std::string redThenHidden = MakePng(2, 1, 8, 6, std::string("\xFF\x00\x00\xFF\x00\x00\x00\x00", 8));
+    // A 2 x 1 mask: the left pixel shown, the right hidden (dark grey).
+    const auto leftShown = [](int x, int) { return x == 0 ? 0xFFFFFFu : 0x404040u; };
+    write("HERO.png", redThenHidden);  // makes HERO_MASK
+    write("VILLAIN.png", redThenHidden);
+    write("VILLAIN_MASK.png", MakePng(2, 1, 8, 2, std::string("\xFF\xFF\xFF\x40\x40\x40", 6)));
+    // An RGB PNG (no transparency) whose given mask hides its green pixel.
+    write("SIGN.png", MakePng(2, 1, 8, 2, std::string("\x00\x00\xFF\x00\xFF\x00", 6)));
+    write("SIGN_MASK.bmp", MakeBmp24(2, 1, leftShown));
+    // BMPs the game reads: one black where CHAR1_MASK hides, one white there.
+    write("CHAR1_4.bmp", MakeBmp24(2, 1, [](int x, int) { return x == 0 ? 0x0000FFu : 0x000000u; }));
+    const std::string alreadyWhite = MakeBmp24(2, 1, [](int x, int) { return x == 0 ? 0x0000FFu : 0xFFFFFFu; });
+    write("CHAR1_5.bmp", alreadyWhite);
+    write("CHAR1_MASK.bmp", MakeBmp24(2, 1, leftShown));
+    const PackRun run = Pack({L"create", Wide(archive), Wide(input)});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("VILLAIN.png:0:0: warning: the picture has transparency, but its mask VILLAIN_MASK is"),
+              std::string::npos)
+        << run.err;
+    const CArchive read(Wide(archive));
+    const auto colours = [&](const wchar_t* key) {
+        std::wstring problem;
+        const std::optional<Picture> picture =
+            DecodeBmp(std::string_view(reinterpret_cast<const char*>(read.GetData(key)),
+                                       static_cast<std::size_t>(read.GetSize(key))),
+                      problem);
+        return picture ? picture->rgb : std::vector<std::uint8_t>{};
+    };
+    using Rgb = std::vector<std::uint8_t>;
+    EXPECT_EQ(colours(L"./IMG/HERO.bmp"), (Rgb{255, 0, 0, 255, 255, 255}));
+    EXPECT_EQ(colours(L"./IMG/HERO_MASK.bmp"), (Rgb{255, 255, 255, 0, 0, 0}));
+    EXPECT_EQ(colours(L"./IMG/VILLAIN.bmp"), (Rgb{255, 0, 0, 255, 255, 255}));
+    EXPECT_EQ(colours(L"./IMG/SIGN.bmp"), (Rgb{0, 0, 255, 255, 255, 255}));
+    EXPECT_EQ(colours(L"./IMG/CHAR1_4.bmp"), (Rgb{0, 0, 255, 255, 255, 255}));
+    const std::string stored(reinterpret_cast<const char*>(read.GetData(L"./IMG/CHAR1_5.bmp")),
+                             static_cast<std::size_t>(read.GetSize(L"./IMG/CHAR1_5.bmp")));
+    EXPECT_EQ(stored, alreadyWhite);
+    EXPECT_EQ(read.GetData(L"./IMG/VILLAIN_MASK_MASK.bmp"), nullptr) << "a mask is no picture of its own";
+}
+
 // An archive is input from anywhere: every key is checked before anything is
 // extracted, and one that would leave the folder, name a device or not be a
 // file name on Windows stops the extraction.
