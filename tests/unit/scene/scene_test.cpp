@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "canvas.h"
 #include "frames.h"
 #include "scene/picture_layers.h"
@@ -108,6 +110,58 @@ TEST(Character, FadesOutAtTheOldPlaceBlendedAndInAtTheNewOne) {
     EXPECT_EQ(Of(asked), (Rect{0, 0, 0, 0}));
     EXPECT_FALSE(character.IsAnimating());
     EXPECT_EQ(frame(), BLUE);  // idle, with the blend back at full opacity
+}
+
+// A story layer finds a picture it was never given by its name, once,
+// through its lookup: masked where the lookup gives a mask (the scene shows
+// through the hidden pixels, which are white), drawn whole where it gives
+// none, and nothing at all for a name the archive lacks.
+TEST(Character, ShowsAnyPictureOfTheArchiveByItsName) {
+    // HERO: 4 x 2, red on its left half, white (hidden) on its right half;
+    // its mask white (shown) on the left, black on the right. PLAIN: green,
+    // with no mask.
+    const auto leftHalf = [](std::uint32_t left, std::uint32_t right) {
+        return [=](int x, int) { return x < 2 ? left : right; };
+    };
+    // Declared before the scene, which reads them whenever it makes a bitmap.
+    const std::string hero = MakeBmp24(4, 2, leftHalf(RED, WHITE)), heroMask = MakeBmp24(4, 2, leftHalf(WHITE, 0)),
+                      plain = MakeBmp24(4, 2, GREEN);
+    std::map<std::wstring, int> asked;
+    CCharacter character(nullptr, 800, 600);
+    character.SetPictureLookup([&](const std::wstring& name, BmpImage& picture, BmpImage& mask) {
+        ++asked[name];
+        if (name == L"HERO") {
+            picture = {Bytes(hero), Size(hero)};
+            mask = {Bytes(heroMask), Size(heroMask)};
+            return true;
+        }
+        if (name == L"PLAIN") {
+            picture = {Bytes(plain), Size(plain)};
+            return true;
+        }
+        return false;
+    });
+    character.SetFadeStep(255);
+    CTestCanvas canvas(800, 600);
+    const auto show = [&](const wchar_t* name, CharacterPosition place) {
+        character.SetPicture(name, place);
+        for (int guard = 0; guard < 10 && character.IsAnimating(); ++guard) character.GetDrawEvent();
+        canvas.Fill(BLUE);
+        character.Draw(canvas.dc(), canvas.all());
+    };
+    show(L"HERO", CharacterPosition::LEFT);
+    EXPECT_EQ(canvas.Pixel(0, 0), RED);
+    EXPECT_EQ(canvas.Pixel(3, 1), BLUE) << "the scene shows through the hidden pixels";
+    show(L"PLAIN", CharacterPosition::RIGHT);
+    EXPECT_EQ(canvas.Pixel(445, 0), GREEN);
+    EXPECT_EQ(canvas.Pixel(448, 1), GREEN) << "a picture without a mask is drawn whole";
+    EXPECT_EQ(canvas.Pixel(444, 0), BLUE);
+    show(L"HERO", CharacterPosition::CENTRE);
+    EXPECT_EQ(canvas.Pixel(200, 0), RED);
+    show(L"NOBODY", CharacterPosition::LEFT);
+    EXPECT_EQ(canvas.Pixel(0, 0), BLUE);
+    EXPECT_EQ(canvas.Pixel(445, 0), BLUE);
+    EXPECT_EQ(asked, (std::map<std::wstring, int>{{L"HERO", 1}, {L"PLAIN", 1}, {L"NOBODY", 1}}));
 }
 
 // At (30, 30); any number but 0 shows it.
