@@ -55,9 +55,8 @@ std::wstring FoldedFolderPath(const std::wstring& folder) {
     std::wstring path = FullPath(folder);
     if (path.empty()) path = folder;
     // A name that does not exist has no long form to look up: kept as it is.
-    if (std::wstring longPath = Converted(path, [](LPCWSTR name, DWORD size, LPWSTR buffer) {
-            return GetLongPathNameW(name, buffer, size);
-        });
+    if (std::wstring longPath = Converted(
+            path, [](LPCWSTR name, DWORD size, LPWSTR buffer) { return GetLongPathNameW(name, buffer, size); });
         !longPath.empty()) {
         path = std::move(longPath);
     }
@@ -68,8 +67,8 @@ std::wstring FoldedFolderPath(const std::wstring& folder) {
     // Upper case letter by letter, as the file systems compare names.
     const int length = static_cast<int>(path.size());
     std::wstring folded(path.size(), L'\0');
-    if (length > 0 && LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, path.c_str(), length, folded.data(),
-                                     length, nullptr, nullptr, 0) == length) {
+    if (length > 0 && LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, path.c_str(), length, folded.data(), length,
+                                    nullptr, nullptr, 0) == length) {
         return folded;
     }
     return path;
