@@ -57,11 +57,12 @@ std::shared_ptr<CPicture> CPicture::Register(const std::uint8_t* data, std::size
     }
     // Only the header is read, and read from the file: touching the mapped
     // entry would leave its neighbourhood resident.
-    std::uint8_t header[BMP_VALIDATED_BYTES];
-    const std::size_t headerBytes = size < sizeof header ? size : sizeof header;
-    if (data == nullptr || !CopyMappedBytes(data, headerBytes, header)) {
+    if (data == nullptr) {
         return nullptr;
     }
+    std::uint8_t header[BMP_VALIDATED_BYTES];
+    const std::size_t headerBytes = size < sizeof header ? size : sizeof header;
+    CopyMappedBytes(data, headerBytes, header);
     const auto layout = ValidateBmp(header, size);
     if (!layout) {
         return nullptr;
