@@ -192,6 +192,15 @@ void CopyMappedBytes(const std::uint8_t* data, std::size_t count, std::uint8_t* 
     std::memcpy(out, data, count);
 }
 
+void ReadEveryMappedPage(const std::uint8_t* data, std::size_t size) {
+    constexpr std::size_t page = 4096;  // bytes: the smallest page there is
+    const auto* bytes = static_cast<const volatile std::uint8_t*>(data);
+    std::uint8_t sum = 0;
+    for (std::size_t at = 0; at < size; at += page) sum = static_cast<std::uint8_t>(sum + bytes[at]);
+    if (size > 0) sum = static_cast<std::uint8_t>(sum + bytes[size - 1]);
+    static_cast<void>(sum);
+}
+
 CMappedRange CMappedRange::Of(const std::uint8_t* data, std::size_t size) {
     CMappedRange range;
     range.bytes = data;

@@ -127,6 +127,13 @@ private:
 // file that fails ends the game as a fault in its mapping would (see above).
 void CopyMappedBytes(const std::uint8_t* data, std::size_t count, std::uint8_t* out);
 
+// Reads a byte of every 4 KiB page of [data, data + size). A system call
+// that reads mapped bytes itself (GDI converting a picture's pixels) fails,
+// rather than faults, at a page it cannot read; a caller whose call failed
+// reads the bytes with this before it reports the call's own failure, so that
+// data that can no longer be read ends the game as above.
+void ReadEveryMappedPage(const std::uint8_t* data, std::size_t size);
+
 // What runs when data can no longer be read, on the thread whose read failed,
 // after the "Fatal Error" box is answered (or the installed report sink has
 // had the report) and before the process ends with exit code 3; for the

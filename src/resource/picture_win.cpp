@@ -94,6 +94,9 @@ HBITMAP CPicture::Bitmap() {
         {
             const CMappedRange pixels = CMappedRange::Of(key.data, key.size);
             bitmap = CreateBitmapFromBmp(pixels.data(), pixels.size(), failureText);
+            // GDI reads the pixels of some depths itself and fails where they
+            // can no longer be read: that is not this picture's fault.
+            if (!bitmap) ReadEveryMappedPage(pixels.data(), pixels.size());
         }
         BITMAP info{};
         if (bitmap && GetObjectW(bitmap.get(), sizeof info, &info) != 0) {

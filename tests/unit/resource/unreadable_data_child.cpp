@@ -8,6 +8,9 @@
 //   mapping    through the whole mapping (as the script and glossary are);
 //   view       through a CMappedRange of their own (as pictures and clips);
 //   copy       with CopyMappedBytes (as the pictures' headers are);
+//   picture    FILE is a BMP image registered as a picture before the file
+//              is shortened, and made into a bitmap after (by GDI for a
+//              depth other than 24 bits);
 //   elsewhere  no waiting: a read of reserved memory outside any mapping.
 // Every report (through a sink, as tests have them) and the hook's run are
 // appended to RESULT in UTF-8, as "LEVEL text" and "hook". An exception that
@@ -26,6 +29,7 @@
 #include "report/report.h"
 #include "resource/codepage.h"
 #include "resource/mapped_file.h"
+#include "resource/picture.h"
 
 namespace {
 
@@ -81,6 +85,7 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
 
+    const auto picture = mode == L"picture" ? CPicture::Register(mapped->data(), mapped->size(), L"") : nullptr;
     const auto deadline = std::chrono::steady_clock::now() + SHORTENING_DEADLINE;
     while (std::filesystem::file_size(file) >= mapped->size()) {
         if (std::chrono::steady_clock::now() > deadline) return NEVER_SHORTENED_EXIT_CODE;
@@ -99,6 +104,8 @@ int wmain(int argc, wchar_t** argv) {
     } else if (mode == L"copy") {
         CopyMappedBytes(lastPage, count, copied);
         Append("read " + std::to_string(copied[0]));
+    } else if (mode == L"picture" && picture) {
+        Append(picture->Bitmap() ? "made" : "not made");
     } else {
         return USAGE_EXIT_CODE;
     }

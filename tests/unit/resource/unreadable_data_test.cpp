@@ -75,10 +75,11 @@ struct ChildRun {
     std::string result;  // what the child wrote
 };
 
-// Runs the child in `mode` on a file of FILE_BYTES; with `shorten`, cuts the
+// Runs the child in `mode` on a file of `bytes`; with `shorten`, cuts the
 // file to SHORTENED_BYTES from the host once the child has mapped it.
-ChildRun RunChild(const CScratchDir& dir, const std::wstring& mode, bool shorten) {
-    const auto file = dir.Write("DATA/IMG.dat", std::string(FILE_BYTES, '\x5A'));
+ChildRun RunChild(const CScratchDir& dir, const std::wstring& mode, bool shorten,
+                  const std::string& bytes = std::string(FILE_BYTES, '\x5A')) {
+    const auto file = dir.Write("DATA/IMG.dat", bytes);
     const auto result = dir.path() / "result.txt";
     std::filesystem::remove(result);
     const std::wstring command = L"\"" + ChildProgram().wstring() + L"\" " + mode + L" \"" + file.wstring() + L"\" \"" +
@@ -126,6 +127,44 @@ TEST_F(UnreadableData, AShortenedFileEndsTheProcessWithTheReportThenTheHook) {
         // The shortening really happened under the mapping.
         EXPECT_EQ(std::filesystem::file_size(dir.path() / "DATA/IMG.dat"), SHORTENED_BYTES);
     }
+}
+
+// A 512 x 512 picture of 8 bits a pixel, a grey ramp, bottom-up: 263,222
+// bytes, whose rows past the first 64 KiB go when the file is shortened.
+std::string Bmp8() {
+    constexpr int side = 512;
+    constexpr std::uint32_t headers = 14 + 40 + 256 * 4;
+    CBytes bmp;
+    bmp.Raw("BM")
+        .U32(headers + side * side)  // file size
+        .U32(0)  // reserved
+        .U32(headers)  // offset of the pixels
+        .U32(40)  // BITMAPINFOHEADER
+        .I32(side)  // width
+        .I32(side)  // height: bottom-up
+        .U16(1)  // planes
+        .U16(8)  // bits a pixel
+        .U32(0)  // BI_RGB
+        .U32(side * side)  // pixel bytes (rows of 512 need no padding)
+        .I32(2835)  // 72 dpi across
+        .I32(2835)  // and down
+        .U32(256)  // colours used
+        .U32(0);  // all important
+    for (std::uint32_t i = 0; i < 256; ++i) bmp.U32(i * 0x010101u);  // the palette: grey i
+    std::string pixels(side * side, '\0');
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<char>(i % side / 2);
+    return bmp.Raw(pixels).str();
+}
+
+// A picture of a depth that GDI converts itself reads its pixels inside the
+// system, where a page that cannot be read makes the call fail instead of
+// faulting; the failure still ends with the report naming the file, not with
+// a picture that "could not be made".
+TEST_F(UnreadableData, APictureGdiCannotReadEndsTheProcessWithTheReport) {
+    const ChildRun run = RunChild(dir, L"picture", true, Bmp8());
+    EXPECT_EQ(run.exitCode, std::optional<DWORD>(3)) << run.result;
+    EXPECT_EQ(run.result, "mapped\nFATAL The game's data can no longer be read.\n\n" +
+                              WideToUtf8((dir.path() / "DATA/IMG.dat").wstring()) + "\n\nhook\n");
 }
 
 // A fault outside every mapping, with a mapping live, still reaches the
