@@ -14,8 +14,8 @@ from pathlib import Path
 import gameplay as gp
 import harness
 
-# What the archive keeps of its 45 MiB: the bytes of its first entries at most,
-# so that every picture the story shows next lies past the end.
+# What the archive keeps of its 45 MiB: not even its first few pictures, so
+# that every picture the story shows next lies past the end.
 KEPT_BYTES = 64 << 10
 THUMBNAIL1 = (46, 81, 166, 171)  # frame 1's thumbnail on the save screen
 BOX_TEXT = "The game's data can no longer be read.\\n\\n./DATA/IMG.dat\\n"  # as Wine's trace writes it
@@ -31,6 +31,8 @@ class DataLoss(gp.GameTest):
     def press_until_box(self, game):
         end = time.monotonic() + harness.DEADLINE
         while time.monotonic() < end:
+            ended = game.process.poll()
+            self.assertIsNone(ended, f"the game ended with {ended:#x} and no box" if ended is not None else "")
             game.key("Return")
             try:
                 return harness.wait_for("the Fatal Error box", lambda: game.find_window("Fatal Error"), 3)
@@ -60,6 +62,7 @@ class DataLoss(gp.GameTest):
         self.assertGreater(archive.stat().st_size, 100 * KEPT_BYTES)
         os.truncate(archive, KEPT_BYTES)
         box = self.press_until_box(game)
+        harness.wait_for("the box's text in the log", lambda: self.boxes(log))
         self.assertEqual(self.boxes(log), [BOX_TEXT])
         # The game waits for the answer.
         self.assertIsNone(game.process.poll())
@@ -67,7 +70,8 @@ class DataLoss(gp.GameTest):
         game.key("Return", window=box)
         self.assertEqual(game.wait_exit(), 3)
         self.assertEqual(self.boxes(log), [BOX_TEXT])
-        self.assertNotIn("Unhandled exception", log.read_text(errors="replace"))
+        # Wine writes "Unhandled page fault ..., starting debugger" on the crash path.
+        self.assertNotIn("Unhandled", log.read_text(errors="replace"))
         self.assertEqual({p.name: p.read_bytes() for p in (game.dir / "SYS").iterdir()}, kept)
         self.assertEqual(len(kept["save0.dat"]), gp.SAVE_SIZE)
 
