@@ -142,11 +142,10 @@ void ReadEveryMappedPage(const std::uint8_t* data, std::size_t size);
 // state lock "MUTEX_VELL" or its draw lock, the picture table's lock (the
 // frame thread makes pictures into bitmaps while it draws): the hook must not
 // wait without bound for anything that needs one of them, nor read mapped
-// data. Other
-// threads go on meanwhile, except one that fails to read too, which waits
-// for the process to end. If the failing thread fails again while its box is
-// up (a message the box dispatched read unreadable data), the hook runs then
-// and the process ends without waiting for the answer. Empty: no hook. Set
-// it before any read can fail (at start-up, from any thread); not meant to
-// race with a failing read.
+// data. Other threads go on meanwhile, except one that fails to read too,
+// which waits for the process to end. If the failing thread fails again
+// while its box is up (a message the box dispatched read unreadable data),
+// the hook runs then and the process ends without waiting for the answer.
+// Empty: no hook. Set it before any read can fail (at start-up, from any
+// thread); not meant to race with a failing read.
 void SetUnreadableDataHook(std::function<void()> hook);
