@@ -1,18 +1,28 @@
 #include "app/instance_name.h"
 
-#include <cstdint>
+namespace {
 
-std::wstring InstanceKey(std::wstring_view folder) {
-    while (folder.size() > 1 && (folder.back() == L'\\' || folder.back() == L'/')) folder.remove_suffix(1);
-    // FNV-1a over the folded UTF-16 units, low byte first.
+// FNV-1a over 64 bits, continued from `hash` with the low `bytes` bytes of
+// `value`, low byte first.
+std::uint64_t Mix(std::uint64_t hash, std::uint64_t value, std::size_t bytes) {
+    for (std::size_t i = 0; i < bytes; ++i) {
+        hash ^= (value >> 8 * i) & 0xFF;
+        hash *= 0x100000001b3ull;
+    }
+    return hash;
+}
+
+}  // namespace
+
+std::wstring InstanceKey(const std::wstring& folder) {
+    // The first byte says which kind of name follows.
     std::uint64_t hash = 0xcbf29ce484222325ull;
-    for (wchar_t unit : folder) {
-        if (unit == L'/') unit = L'\\';
-        if (unit >= L'a' && unit <= L'z') unit = static_cast<wchar_t>(unit - L'a' + L'A');
-        const auto code = static_cast<std::uint16_t>(unit);
-        for (const std::uint8_t byte : {static_cast<std::uint8_t>(code & 0xFF), static_cast<std::uint8_t>(code >> 8)}) {
-            hash ^= byte;
-            hash *= 0x100000001b3ull;
+    if (const std::optional<SFolderIdentity> identity = ReadFolderIdentity(folder)) {
+        hash = Mix(Mix(Mix(hash, 'I', 1), identity->volume, 8), identity->file, 8);
+    } else {
+        hash = Mix(hash, 'P', 1);
+        for (const wchar_t unit : FoldedFolderPath(folder)) {
+            hash = Mix(hash, static_cast<std::uint64_t>(unit), sizeof(wchar_t));
         }
     }
     static constexpr wchar_t DIGITS[] = L"0123456789abcdef";

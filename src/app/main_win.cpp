@@ -1,5 +1,6 @@
 // The Windows entry point: the game enters its own folder and claims it (one
-// copy per folder), the game object is built (which opens the window and
+// copy per folder; the claim is held until the process ends, after every
+// save is written), the game object is built (which opens the window and
 // starts the game), the message loop runs until the window is destroyed, and
 // the game object is deleted.
 
@@ -18,9 +19,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // share its ./SYS files and its locks with the first.
     const std::wstring key = InstanceKey(EnterGameFolder());
     CSingleInstance instance(key);
-    if (!instance.IsFirst()) {
-        instance.BringFirstToFront();
-        return 0;
+    // Another copy owns the folder: its window was brought forward, or the
+    // player was told why this copy does not start (exit code 3, as after
+    // any fatal report).
+    if (const CSingleInstance::E_CLAIM claim = instance.Claim(); claim != CSingleInstance::E_CLAIM::FIRST) {
+        return claim == CSingleInstance::E_CLAIM::REFUSED ? 3 : 0;
     }
     auto* game = new CVell(0, showCommand, key);
     instance.Publish(game->GetWindow());

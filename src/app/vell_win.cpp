@@ -15,12 +15,16 @@
 #include "app/process_end.h"
 #include "app/registry.h"
 #include "report/report.h"
+#include "resource/mapped_file.h"
 
 namespace {
 
 // How long the end of the program waits for the sound thread to let go of
 // the devices.
 constexpr DWORD SOUND_FINISH_MS = 3000;
+// How long a game whose data can no longer be read waits, before it ends, for
+// the saves and settings still being written.
+constexpr DWORD UNREADABLE_DATA_WRITE_MS = 10000;
 
 // A registered file's bytes as a scene takes them (no data for a missing
 // entry, so the registration fails and is reported).
@@ -75,6 +79,11 @@ CVell::CVell(int ignored, int showCommand, const std::wstring& instanceKey)
 
     BuildScenes();
     SetUpDiskWrites();
+    // Data that can no longer be read ends the game, but a save on its way
+    // to the disk gets there first. The failing thread may hold the state
+    // lock, which a written save takes afterwards to show itself: only the
+    // files are waited for.
+    SetUnreadableDataHook([this] { pendingWrites.WaitAll(UNREADABLE_DATA_WRITE_MS); });
     RegisterPictures();
     RegisterButtons();
     RegisterSliders();
@@ -101,6 +110,7 @@ CVell::CVell(int ignored, int showCommand, const std::wstring& instanceKey)
 
 CVell::~CVell() {
     WriteDebugOutput(L"~CVell was called\n");
+    SetUnreadableDataHook({});
     // Nothing below may go while the frame thread could still use it.
     StopFrameThread();
     // Every save and settings write asked for is finished (a slow disk keeps

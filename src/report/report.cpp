@@ -43,13 +43,19 @@ void FormatReport(wchar_t (&buffer)[report_detail::BUFFER_CHARS], const wchar_t*
     }
 }
 
-void Dispatch(E_REPORT_LEVEL level, const wchar_t* format, va_list args) {
+// `callerEnds`: a fatal error shows its box only, and the caller ends the
+// process.
+void Dispatch(E_REPORT_LEVEL level, const wchar_t* format, va_list args, bool callerEnds = false) {
     wchar_t buffer[report_detail::BUFFER_CHARS];
     FormatReport(buffer, format, args);
     ReportPlatformDebugOutput(buffer);
     const CAlertScope alert(level != E_REPORT_LEVEL::TRACE);
     if (IReportSink* sink = installedSink.load()) {
         sink->Report(level, buffer);
+        return;
+    }
+    if (callerEnds) {
+        ReportPlatformFatalBox(buffer);
         return;
     }
     ReportPlatformAlert(level, buffer);
@@ -88,6 +94,13 @@ void ReportFatalError(const wchar_t* format, ...) {
     va_list args;
     va_start(args, format);
     Dispatch(E_REPORT_LEVEL::FATAL, format, args);
+    va_end(args);
+}
+
+void ReportFatalErrorBeforeEnd(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    Dispatch(E_REPORT_LEVEL::FATAL, format, args, true);
     va_end(args);
 }
 

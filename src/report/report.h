@@ -31,6 +31,11 @@ void ReportTrace(const wchar_t* format, ...);
 void ReportWarning(const wchar_t* format, ...);
 void ReportError(const wchar_t* format, ...);
 void ReportFatalError(const wchar_t* format, ...);
+// A fatal error whose caller ends the process itself: the same output and
+// "Fatal Error" box (or sink) as ReportFatalError, but the call returns once
+// the box is answered, so that the caller can let work that must not be cut
+// short finish first. The caller must never go on normally after it.
+void ReportFatalErrorBeforeEnd(const wchar_t* format, ...);
 
 // A warning, error or fatal box waits for the player, and a thread that
 // holds a lock while it shows one keeps that lock meanwhile. Lock waits ask

@@ -21,11 +21,11 @@ void ReportPlatformDebugOutput(const wchar_t* text) {
 // Without a sink there is no box to show: print the level and, for a fatal
 // error, end the process as the Windows build does after its break.
 void ReportPlatformAlert(E_REPORT_LEVEL level, const wchar_t* text) {
-    const char* name = level == E_REPORT_LEVEL::WARNING  ? "Warning"
-                       : level == E_REPORT_LEVEL::ERROR_ ? "Error"
-                                                         : "Fatal Error";
-    std::fprintf(stderr, "%s: %ls\n", name, text);
     if (level == E_REPORT_LEVEL::FATAL) {
+        ReportPlatformFatalBox(text);
         std::_Exit(3);
     }
+    std::fprintf(stderr, "%s: %ls\n", level == E_REPORT_LEVEL::WARNING ? "Warning" : "Error", text);
 }
+
+void ReportPlatformFatalBox(const wchar_t* text) { std::fprintf(stderr, "Fatal Error: %ls\n", text); }

@@ -14,3 +14,5 @@ int ReportPlatformFormat(wchar_t* buffer, std::size_t count, const wchar_t* form
 void ReportPlatformDebugOutput(const wchar_t* text);
 // The level's message box and what follows it. Not called for traces.
 void ReportPlatformAlert(E_REPORT_LEVEL level, const wchar_t* text);
+// The fatal error's box alone, returning once it is answered.
+void ReportPlatformFatalBox(const wchar_t* text);

@@ -43,6 +43,10 @@ void BreakIntoDebugger() {
 
 void SetReportOwner(HWND window) { reportOwner.store(window); }
 
+void ReportPlatformFatalBox(const wchar_t* text) {
+    MessageBoxW(OwnerOnThisThread(), text, L"Fatal Error", MB_OK | MB_ICONSTOP);
+}
+
 void ReportPlatformAlert(E_REPORT_LEVEL level, const wchar_t* text) {
     switch (level) {
     case E_REPORT_LEVEL::TRACE:
@@ -56,7 +60,7 @@ void ReportPlatformAlert(E_REPORT_LEVEL level, const wchar_t* text) {
         return;
     }
     case E_REPORT_LEVEL::FATAL:
-        MessageBoxW(OwnerOnThisThread(), text, L"Fatal Error", MB_OK | MB_ICONSTOP);
+        ReportPlatformFatalBox(text);
         BreakIntoDebugger();
         return;
     }

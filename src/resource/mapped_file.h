@@ -14,9 +14,23 @@
 //
 // Mappings are made and dropped on one thread; CMappedRange::Of may be called
 // from any thread while the mapping it reads from lives.
+//
+// Data that can no longer be read: a mapped page is read from the file when
+// it is touched, long after the file was opened, and the read fails when the
+// drive has gone (a pulled USB stick, a dropped network share) or the file
+// was shortened. Windows then raises EXCEPTION_IN_PAGE_ERROR at the touch;
+// Wine raises EXCEPTION_ACCESS_VIOLATION (a read, ExceptionInformation[0] 0,
+// with the address in [1] and no status in [2]) for a page past the end of a
+// shortened file. The Windows build recognises either fault when its address
+// lies in a live mapping or in a CMappedRange's view (faults anywhere else go
+// on to the normal handling untouched), and CopyMappedBytes does the same
+// when its read of the file fails: the game ends with a "Fatal Error" box
+// "The game's data can no longer be read." naming the file, then the hook
+// below, then exit code 3, with no crash dialog.
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -40,7 +54,7 @@ public:
 
 private:
     friend class CMappedRange;
-    friend bool CopyMappedBytes(const std::uint8_t* data, std::size_t count, std::uint8_t* out);
+    friend void CopyMappedBytes(const std::uint8_t* data, std::size_t count, std::uint8_t* out);
     struct Platform;
 
     CMappedFile() = default;
@@ -50,12 +64,31 @@ private:
     // null when no view could be made.
     const std::uint8_t* MapView(std::size_t offset, std::size_t count, void*& viewBase, std::size_t& viewBytes) const;
     static void UnmapView(void* viewBase, std::size_t viewBytes);
-    // The registry of live mappings that CMappedRange::Of searches.
+    // The registry of live mappings that CMappedRange::Of searches, and the
+    // readable ranges (whole mappings and views) that a fault is checked
+    // against. A range is added once its memory is mapped and removed before
+    // it is unmapped.
     static void Register(const CMappedFile* file);
     static void Unregister(const CMappedFile* file);
+    static void AddReadableRange(const void* start, std::size_t bytes, const wchar_t* path);
+    static void RemoveReadableRange(const void* start);
+    // The path of the file whose live mapping or view holds `address`; null
+    // when none does. Takes no lock and allocates nothing, so a fault handler
+    // may call it whatever the faulting thread holds.
+    static const wchar_t* PathOfMappingAt(const void* address);
+    // `path` kept for the rest of the process, so that a report can name the
+    // file even while its mapping is being dropped.
+    static const wchar_t* KeepPath(const std::wstring& path);
+    // Reports that the file at `path` can no longer be read, runs the hook
+    // and ends the process; see SetUnreadableDataHook. The platform's part;
+    // the two below are what it shares.
+    [[noreturn]] static void EndUnreadable(const wchar_t* path);
+    static void ReportUnreadable(const wchar_t* path);
+    static void RunUnreadableDataHook();
 
     const std::uint8_t* bytes = nullptr;
     std::size_t byteCount = 0;
+    const wchar_t* path = L"";  // as given to Open, kept by KeepPath
     std::unique_ptr<Platform> platform;
 };
 
@@ -90,6 +123,29 @@ private:
 // are read from the file instead of through the mapping: the first touch of a
 // mapped page makes the system map its neighbours too (64 KiB), so a look at
 // a few bytes of each of many entries (the pictures' headers) would leave
-// megabytes resident. Other bytes are copied where they lie. False when the
-// file could not be read (`out` is then unspecified).
-bool CopyMappedBytes(const std::uint8_t* data, std::size_t count, std::uint8_t* out);
+// megabytes resident. Other bytes are copied where they lie. A read of the
+// file that fails ends the game as a fault in its mapping would (see above).
+void CopyMappedBytes(const std::uint8_t* data, std::size_t count, std::uint8_t* out);
+
+// Reads a byte of every 4 KiB page of [data, data + size). A system call
+// that reads mapped bytes itself (GDI converting a picture's pixels) fails,
+// rather than faults, at a page it cannot read; a caller whose call failed
+// reads the bytes with this before it reports the call's own failure, so that
+// data that can no longer be read ends the game as above.
+void ReadEveryMappedPage(const std::uint8_t* data, std::size_t size);
+
+// What runs when data can no longer be read, on the thread whose read failed,
+// after the "Fatal Error" box is answered (or the installed report sink has
+// had the report) and before the process ends with exit code 3; for the
+// game to wait, for a bounded time, for save files still being written.
+// The failing thread still holds every lock it held at the read: the game's
+// state lock "MUTEX_VELL" or its draw lock, the picture table's lock (the
+// frame thread makes pictures into bitmaps while it draws): the hook must not
+// wait without bound for anything that needs one of them, nor read mapped
+// data. Other threads go on meanwhile, except one that fails to read too,
+// which waits for the process to end. If the failing thread fails again
+// while its box is up (a message the box dispatched read unreadable data),
+// the hook runs then and the process ends without waiting for the answer.
+// Empty: no hook. Set it before any read can fail (at start-up, from any
+// thread); not meant to race with a failing read.
+void SetUnreadableDataHook(std::function<void()> hook);

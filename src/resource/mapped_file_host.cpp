@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@ struct CMappedFile::Platform {
 
 std::unique_ptr<CMappedFile> CMappedFile::Open(const std::wstring& path, E_OPEN_RESULT& result) {
     auto mapped = std::unique_ptr<CMappedFile>(new CMappedFile);
+    mapped->path = KeepPath(path);
     // The host's paths are UTF-8 bytes whatever the process locale.
     mapped->platform.reset(new Platform{CFileDescriptor(open(WideToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC))});
     const int descriptor = mapped->platform->file.get();
@@ -67,3 +69,11 @@ const std::uint8_t* CMappedFile::MapView(std::size_t offset, std::size_t count, 
 }
 
 void CMappedFile::UnmapView(void* viewBase, std::size_t viewBytes) { munmap(viewBase, viewBytes); }
+
+// The host build has no fault handler: only a failed read of CopyMappedBytes
+// comes here.
+void CMappedFile::EndUnreadable(const wchar_t* path) {
+    ReportUnreadable(path);
+    RunUnreadableDataHook();
+    _Exit(3);
+}

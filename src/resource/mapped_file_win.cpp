@@ -1,15 +1,78 @@
 #include <windows.h>
 
+#include <atomic>
+
+#include "report/report.h"
 #include "resource/kernel_handle.h"
 #include "resource/mapped_file.h"
 
 struct CMappedFile::Platform {
     CKernelHandle file;
     CKernelHandle section;
+
+    static LONG CALLBACK OnFault(EXCEPTION_POINTERS* pointers);
 };
 
+namespace {
+
+// The exit code of a process ended by a fatal error.
+constexpr UINT FATAL_EXIT_CODE = 3;
+
+// The thread that reports data that can no longer be read (0: none yet), and
+// whether the hook has been started.
+std::atomic<DWORD> reportingThread{0};
+std::atomic<bool> hookStarted{false};
+
+// A read of a page of a mapped file that the system could not read from the
+// file; the address that was read, if so. Windows raises an in-page error;
+// Wine raises an access violation by a read for a page past the end of a
+// shortened file (the page is there, its bytes are not). A write, or an
+// execution, is never a failed read of data.
+bool IsFailedRead(const EXCEPTION_RECORD& record, const void*& address) {
+    if (record.NumberParameters < 2) return false;
+    const bool inPage = record.ExceptionCode == static_cast<DWORD>(EXCEPTION_IN_PAGE_ERROR);
+    const bool read = record.ExceptionInformation[0] == 0;
+    if (!inPage && !(record.ExceptionCode == static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION) && read)) return false;
+    address = reinterpret_cast<const void*>(record.ExceptionInformation[1]);
+    return true;
+}
+
+}  // namespace
+
+// First in line, on the faulting thread, before any frame's handler. Every
+// exception of the process passes here (C++ throws too), so anything but a
+// failed read in a live mapping or view goes on at once, untouched.
+LONG CALLBACK CMappedFile::Platform::OnFault(EXCEPTION_POINTERS* pointers) {
+    const void* address = nullptr;
+    if (!IsFailedRead(*pointers->ExceptionRecord, address)) return EXCEPTION_CONTINUE_SEARCH;
+    const wchar_t* path = PathOfMappingAt(address);
+    if (path == nullptr) return EXCEPTION_CONTINUE_SEARCH;
+    EndUnreadable(path);
+}
+
+void CMappedFile::EndUnreadable(const wchar_t* path) {
+    const DWORD self = GetCurrentThreadId();
+    DWORD first = 0;
+    if (reportingThread.compare_exchange_strong(first, self)) {
+        ReportUnreadable(path);
+    } else if (first != self) {
+        // Another thread reports already and ends the process; the read this
+        // thread wanted will never come.
+        for (;;) Sleep(INFINITE);
+    }
+    // Here too when this thread failed again while its own box was up.
+    if (!hookStarted.exchange(true)) RunUnreadableDataHook();
+    TerminateProcess(GetCurrentProcess(), FATAL_EXIT_CODE);
+    for (;;) Sleep(INFINITE);  // TerminateProcess does not return for this process
+}
+
 std::unique_ptr<CMappedFile> CMappedFile::Open(const std::wstring& path, E_OPEN_RESULT& result) {
+    // Installed with the first mapping and never removed. Without it the
+    // game still runs; a read that fails then ends it the system's way.
+    static const PVOID faultHandler = AddVectoredExceptionHandler(1, &Platform::OnFault);
+    if (faultHandler == nullptr) ReportTrace(L"AddVectoredExceptionHandler failed\n");
     auto mapped = std::unique_ptr<CMappedFile>(new CMappedFile);
+    mapped->path = KeepPath(path);
     mapped->platform = std::make_unique<Platform>();
     Platform& platform = *mapped->platform;
     // Shared with readers only: a writer would change the bytes under the mapping.

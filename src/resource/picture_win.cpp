@@ -57,11 +57,12 @@ std::shared_ptr<CPicture> CPicture::Register(const std::uint8_t* data, std::size
     }
     // Only the header is read, and read from the file: touching the mapped
     // entry would leave its neighbourhood resident.
-    std::uint8_t header[BMP_VALIDATED_BYTES];
-    const std::size_t headerBytes = size < sizeof header ? size : sizeof header;
-    if (data == nullptr || !CopyMappedBytes(data, headerBytes, header)) {
+    if (data == nullptr) {
         return nullptr;
     }
+    std::uint8_t header[BMP_VALIDATED_BYTES];
+    const std::size_t headerBytes = size < sizeof header ? size : sizeof header;
+    CopyMappedBytes(data, headerBytes, header);
     const auto layout = ValidateBmp(header, size);
     if (!layout) {
         return nullptr;
@@ -93,6 +94,9 @@ HBITMAP CPicture::Bitmap() {
         {
             const CMappedRange pixels = CMappedRange::Of(key.data, key.size);
             bitmap = CreateBitmapFromBmp(pixels.data(), pixels.size(), failureText);
+            // GDI reads the pixels of some depths itself and fails where they
+            // can no longer be read: that is not this picture's fault.
+            if (!bitmap) ReadEveryMappedPage(pixels.data(), pixels.size());
         }
         BITMAP info{};
         if (bitmap && GetObjectW(bitmap.get(), sizeof info, &info) != 0) {

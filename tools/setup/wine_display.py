@@ -116,7 +116,7 @@ class Game:
         if prepare:
             prepare(self.dir)
         if box_log is not None:
-            self.env["WINEDEBUG"] = "-all,trace+msgbox"
+            self.env["WINEDEBUG"] += ",trace+msgbox"
         if restart:
             restart_wine(self.env)
         with open(box_log or os.devnull, "w") as log:
