@@ -12,10 +12,10 @@
 // a picture whose bitmap went is made again when it is next drawn. A screen
 // that stands still then holds none.
 //
-// Threads: pictures are registered and released on the window thread while
-// no frame is drawn (start-up, shut-down); Bitmap and TrimPictureBitmaps are
-// called by the thread that draws. A lock guards the shared table all the
-// same, so tests and tools may use pictures from any one thread.
+// Threads: pictures are registered on the window thread, at start-up and
+// when the story first names one of its pictures (while frames are drawn),
+// and released at shut-down; Bitmap and TrimPictureBitmaps are called by the
+// thread that draws. A lock guards the shared table.
 
 #include <windows.h>
 

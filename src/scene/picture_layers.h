@@ -1,8 +1,10 @@
 #pragma once
 // The three layers of the story: the background, a character at one of three
 // standing places, and the slide. Every change fades the old picture out and
-// the new one in. Change requests come from the window thread; GetDrawEvent
-// and Draw run on the frame thread under the game's scene lock.
+// the new one in. Change requests come from the window thread, and register
+// a picture named for the first time (FindPicture); GetDrawEvent runs on the
+// frame thread under the game's scene lock and finds what Draw draws, which
+// runs on the frame thread without it.
 
 #include <array>
 #include <string>
@@ -27,6 +29,8 @@ private:
     std::wstring previousName = L"BASE";
     // Lies under every background picture and fixes the layer's size.
     std::wstring baseName = L"BASE";
+    // Its entry, found with the current picture's in GetDrawEvent.
+    const BitmapEntry* baseEntry = nullptr;
 };
 
 class CCharacter : public CScene {

@@ -29,6 +29,9 @@ RECT CBackground::GetDrawEvent() {
     pictureSize = GetBitmapSize(baseName);
     drawRect = RECT{0, 0, pictureSize.width, pictureSize.height};
     currentKey = frame == E_FADE_FRAME::OLD ? previousName : currentName;
+    FindCurrentEntries();
+    const auto base = pictures.find(baseName);
+    baseEntry = base != pictures.end() ? &base->second : nullptr;
     SetBlendAlpha(fade.alpha);
     return drawRect;
 }
@@ -42,15 +45,13 @@ void CBackground::Draw(HDC dest, const RECT& clip) {
     const int h = r.bottom - r.top;
     // The base covers the whole area, so the picture is blended straight
     // onto it in the destination: the scene's surface would only hold a copy.
-    const auto base = pictures.find(baseName);
-    if (!BlitPicture(dest, r, workDC.get(), base != pictures.end() ? base->second : BitmapEntry{},
+    if (!BlitPicture(dest, r, workDC.get(), baseEntry != nullptr ? *baseEntry : BitmapEntry{},
                      CanvasPoint{r.left, r.top}, SRCCOPY)) {
         ReportFatalError(L"BitBlt failed at CBackground:Draw\n");
     }
     // Before the first change currentKey is empty: only the base shows.
-    const auto picture = pictures.find(currentKey);
-    if (picture != pictures.end()) {
-        CSelectGuard select(workDC.get(), picture->second.Bitmap());
+    if (currentPicture != nullptr) {
+        CSelectGuard select(workDC.get(), currentPicture->Bitmap());
         if (!AlphaBlend(dest, r.left, r.top, w, h, workDC.get(), r.left, r.top, w, h, blend)) {
             ReportFatalError(L"AlphaBlnd failed at CBackground:Draw\n");
         }

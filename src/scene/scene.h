@@ -119,8 +119,14 @@ protected:
     // the destination); false then.
     bool BlendPanel(HDC dest, const RECT& r, const wchar_t* failureText, const std::function<void(HDC)>& drawOnPanel);
     // Points the geometry (currentKey, position, pictureSize, drawRect) at a
-    // picture placed at `at`.
+    // picture placed at `at`, and finds its entries.
     void DescribePicture(const std::wstring& key, CanvasPoint at);
+    // Finds the entries of currentKey into currentPicture and currentMask.
+    // With the scene lock held (GetDrawEvent): Draw may run without it, and
+    // must not search the tables while a lookup adds to them on the window
+    // thread. Entries are never removed while the scene lives, so the
+    // pointers stay valid.
+    void FindCurrentEntries();
     // One frame of a layer's fade between an old and a new picture: answers
     // the area to redraw, all zero when idle or when the fade ended with
     // nothing to show.
@@ -152,6 +158,9 @@ protected:
     PictureLookup pictureLookup;
     RECT drawRect{};
     std::wstring currentKey;
+    // What DrawMasked draws (see FindCurrentEntries); null for none.
+    const BitmapEntry* currentPicture = nullptr;
+    const BitmapEntry* currentMask = nullptr;
     PictureSize pictureSize;
     CanvasPoint position;
     int active = 1;

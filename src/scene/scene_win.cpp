@@ -109,8 +109,16 @@ PictureSize CScene::GetBitmapSize(const std::wstring& key) const {
     return {found->second.info.bmWidth, found->second.info.bmHeight};
 }
 
+void CScene::FindCurrentEntries() {
+    const auto picture = pictures.find(currentKey);
+    currentPicture = picture != pictures.end() ? &picture->second : nullptr;
+    const auto mask = masks.find(currentKey);
+    currentMask = mask != masks.end() ? &mask->second : nullptr;
+}
+
 void CScene::DescribePicture(const std::wstring& key, CanvasPoint at) {
     currentKey = key;
+    FindCurrentEntries();
     position = at;
     pictureSize = GetBitmapSize(key);
     drawRect = RECT{at.x, at.y, at.x + pictureSize.width, at.y + pictureSize.height};
@@ -126,15 +134,13 @@ bool CScene::DrawMasked(HDC dest, const RECT& clip, CanvasPoint sourceOrigin) {
     if (!BitBlt(surfaceDC.get(), r.left, r.top, w, h, dest, r.left, r.top, SRCCOPY)) {
         return false;
     }
-    const auto picture = pictures.find(currentKey);
-    if (picture == pictures.end()) {
+    if (currentPicture == nullptr) {
         return true;
     }
     const CanvasPoint source{r.left - sourceOrigin.x, r.top - sourceOrigin.y};
-    const auto mask = masks.find(currentKey);
-    if (mask != masks.end()) {
-        BlitMasked(surfaceDC.get(), workDC.get(), picture->second, mask->second, r, source);
-    } else if (!BlitPicture(surfaceDC.get(), r, workDC.get(), picture->second, source, SRCCOPY)) {
+    if (currentMask != nullptr) {
+        BlitMasked(surfaceDC.get(), workDC.get(), *currentPicture, *currentMask, r, source);
+    } else if (!BlitPicture(surfaceDC.get(), r, workDC.get(), *currentPicture, source, SRCCOPY)) {
         ReportTrace(L"BitBlt failed for the unmasked picture %ls\n", currentKey.c_str());
     }
     AlphaBlend(dest, r.left, r.top, w, h, surfaceDC.get(), r.left, r.top, w, h, blend);
