@@ -32,43 +32,29 @@ struct UnitRange {
 };
 
 // Searched in order; the first range holding the character decides, and a
-// character in none counts 2. The characters that code page 932 holds come
-// first with their bytes, so that text decoded from it lays out exactly by
-// its bytes; the blocks after them hold only characters it lacks.
+// character in none counts 2. The ranges before the half-width letters
+// keep every character that code page 932 decodes to at its bytes, so text
+// stored as Shift_JIS lays out exactly by its bytes.
 constexpr UnitRange UNIT_TABLE[] = {
     {0x0000, 0x007F, 1},  // ASCII: one byte
     {0xFF61, 0xFF9F, 1},  // half-width katakana: one byte
-    // Two bytes, inside the blocks drawn half-width below.
-    {0x0080, 0x009F, 2},  // C1 controls: Windows decodes byte 0x80 to U+0080
+    // Full-width in the game's font, inside the half-width Latin-1 block.
+    {0x0080, 0x009F, 2},  // C1 controls (Windows decodes the byte 0x80 to U+0080)
+    {0x00A2, 0x00A3, 2},  // ¢ £
+    {0x00A5, 0x00A5, 2},  // ¥
     {0x00A7, 0x00A8, 2},  // § ¨
+    {0x00AC, 0x00AC, 2},  // ¬
     {0x00B0, 0x00B1, 2},  // ° ±
     {0x00B4, 0x00B4, 2},  // ´
     {0x00B6, 0x00B6, 2},  // ¶
     {0x00D7, 0x00D7, 2},  // ×
     {0x00F7, 0x00F7, 2},  // ÷
-    {0x0391, 0x03A9, 2},  // Greek capitals
-    {0x03B1, 0x03C9, 2},  // Greek small letters
-    {0x0401, 0x0401, 2},  // Ё
-    {0x0410, 0x044F, 2},  // А to я
-    {0x0451, 0x0451, 2},  // ё
-    // Drawn onto the character before them, so they add no width: combining
-    // marks, the zero-width space, joiners and direction marks, variation
-    // selectors, and the second half of a UTF-16 surrogate pair (the pair
-    // counts on its first half).
-    {0x0300, 0x036F, 0},
-    {0x1AB0, 0x1AFF, 0},
-    {0x1DC0, 0x1DFF, 0},
-    {0x200B, 0x200F, 0},
-    {0x20D0, 0x20FF, 0},
+    // The Latin letters of Latin-1 and Latin Extended-A ("é", "ü", "ß",
+    // "œ", "ł"), which the game's font draws half-width.
+    {0x00A0, 0x017F, 1},
+    // The second half of a UTF-16 surrogate pair: the pair counts on its
+    // first half and is drawn as one character.
     {0xDC00, 0xDFFF, 0},
-    {0xFE00, 0xFE0F, 0},
-    {0xFE20, 0xFE2F, 0},
-    // Letters that Japanese fonts draw half-width: Latin-1 ("é", "ü", "ß"),
-    // the Latin extensions, the phonetic letters, the accented Greek and the
-    // other Cyrillic letters, Vietnamese and polytonic Greek.
-    {0x00A0, 0x02FF, 1},
-    {0x0370, 0x052F, 1},
-    {0x1E00, 0x1FFF, 1},
 };
 
 }  // namespace
@@ -120,16 +106,11 @@ std::vector<int> LayOutLines(std::wstring& text, int lineCapacity) {
         }
         units += CharacterUnits(text[end]);
         ++end;
-        // Marks and the second half of a surrogate pair stay with the
-        // character before them.
-        const auto takeZeroWidth = [&] {
-            while (end < text.size() && CharacterUnits(text[end]) == 0) ++end;
-        };
-        takeZeroWidth();
+        // The second half of a surrogate pair stays with the first.
+        while (end < text.size() && CharacterUnits(text[end]) == 0) ++end;
         if (units >= fullWidth) {
             if (end < text.size() && IsHangingMark(text[end])) {
                 ++end;
-                takeZeroWidth();
             }
             lines.push_back(static_cast<int>(end - lineStart));
             lineStart = end;
@@ -220,8 +201,8 @@ std::vector<TermArea> BuildTermAreas(const PageLayout& page, const PageTerms& te
         const int top = textTop + metrics.height * static_cast<int>(line);
         int units = 0;
         for (int i = 0; i < page.lineLengths[line] && index < page.text.size(); ++i, ++index) {
-            // A character of no width is drawn with the one before it and
-            // has no area of its own.
+            // The second half of a surrogate pair is drawn with the first
+            // and has no area of its own.
             if (owner[index] >= 0 && CharacterUnits(page.text[index]) != 0) {
                 const std::wstring& term = *termOf[static_cast<std::size_t>(owner[index])];
                 const int left = textLeft + metrics.averageCharWidth * units;

@@ -219,8 +219,8 @@ std::vector<TextRun> CTextLayout::VisibleRuns() const {
     const PageTerms& terms = GetPageTerms(currentPage);
     const int length = static_cast<int>(page.text.size());
     int shown = typing != 0 ? revealed : length;
-    // A character comes with the marks drawn onto it and both halves of a
-    // surrogate pair together: half a pair draws as a stray box.
+    // Half a surrogate pair would draw as a stray box: the second half
+    // (the only character of no width) comes with the first.
     while (shown < length && CharacterUnits(page.text[static_cast<std::size_t>(shown)]) == 0) ++shown;
     const std::vector<int>& owner = pageCharacterTerms[static_cast<std::size_t>(currentPage)];
     int lineStart = 0;
@@ -235,8 +235,7 @@ std::vector<TextRun> CTextLayout::VisibleRuns() const {
                             false});
             }
         } else {
-            // One run per character, with the characters of no width after
-            // it (see above).
+            // One run per character, a surrogate pair in one (see above).
             int units = 0;
             const int lineEnd = lineStart + lineLength;
             for (int i = lineStart; i < lineEnd;) {

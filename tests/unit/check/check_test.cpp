@@ -8,7 +8,6 @@
 #include "app/registry.h"
 #include "resource/archive_writer.h"
 #include "resource/codepage.h"
-#include "resource/stored_text.h"
 #include "support/bmp_builder.h"
 #include "support/png_builder.h"
 #include "support/test_support.h"
@@ -283,8 +282,8 @@ TEST(CheckDump, ShowsTextBeyondShiftJis) {
     const std::string glossaryDump =
         "caf\xC3\xA9\t\xE3\x81\x8B\tCaf\xC3\xA9\t\xC3\x9F \xC3\xBC\n--\n\xE3\x81\x8B\tcaf\xC3\xA9\n";
     const std::wstring archive =
-        dir.Write("IMG.dat", *BuildArchiveImage({{L"./IMG/script.scr", *StoredTextFromUtf8(script, L"s")},
-                                                 {L"./IMG/Dictionary.dic", *StoredTextFromUtf8(glossary, L"g")}}))
+        dir.Write("IMG.dat", *BuildArchiveImage({{L"./IMG/script.scr", "\xFF" + script},  // the Unicode form
+                                                 {L"./IMG/Dictionary.dic", "\xFF" + glossary}}))
             .wstring();
     for (const std::wstring& file : {archive, dir.Write("script.scr.utf8", script).wstring()}) {
         const Result r = RunChecker({L"--dump-script", file});

@@ -44,19 +44,27 @@ TEST(StoredText, RoundTripsThroughTheShiftJisAndTheUnicodeForm) {
          // こんにちは CR LF, 日本 LF, ｱ (one byte), NUL, x
          std::string("\x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD\r\n\x93\xFA\x96\x7B\n\xB1\0x", 20),
          {L"\u3053\u3093\u306B\u3061\u306F\r", L"\u65E5\u672C", L"\uFF71"}},
-        {"Shift_JIS: a scenario line", "@MESSAGE[\u30B7\u30AA\u30EA][\u5F85\u3063\u3066\u305F\u308F\u3002]\n",
+        {"Shift_JIS: a scenario line",
+         "@MESSAGE[\u30B7\u30AA\u30EA][\u5F85\u3063\u3066\u305F\u308F\u3002]\n",
          "@MESSAGE[\x83\x56\x83\x49\x83\x8A][\x91\xD2\x82\xC1\x82\xC4\x82\xBD\x82\xED\x81\x42]\n",
          {L"@MESSAGE[\u30B7\u30AA\u30EA][\u5F85\u3063\u3066\u305F\u308F\u3002]"}},
         {"Shift_JIS: the empty text", "", "", {}},
-        {"Unicode: café", "@MESSAGE[NONE][caf\u00E9]", "\xFF@MESSAGE[NONE][caf\xC3\xA9]",
+        {"Unicode: café",
+         "@MESSAGE[NONE][caf\u00E9]",
+         "\xFF@MESSAGE[NONE][caf\xC3\xA9]",
          {L"@MESSAGE[NONE][caf\u00E9]"}},
         {"Unicode: é ü ß ✓ on CR LF lines, the byte-order mark dropped",
-         "\xEF\xBB\xBF\u00E9\r\n\u00FC\u00DF\r\n\u2713\r\n", "\xFF\xC3\xA9\r\n\xC3\xBC\xC3\x9F\r\n\xE2\x9C\x93\r\n",
+         "\xEF\xBB\xBF\u00E9\r\n\u00FC\u00DF\r\n\u2713\r\n",
+         "\xFF\xC3\xA9\r\n\xC3\xBC\xC3\x9F\r\n\xE2\x9C\x93\r\n",
          {L"\u00E9\r", L"\u00FC\u00DF\r", L"\u2713\r"}},
-        {"Unicode: a character outside the Basic Multilingual Plane", "\u7B11\U0001F600!",
-         "\xFF\xE7\xAC\x91\xF0\x9F\x98\x80!", {L"\u7B11\U0001F600!"}},
+        {"Unicode: a character outside the Basic Multilingual Plane",
+         "\u7B11\U0001F600!",
+         "\xFF\xE7\xAC\x91\xF0\x9F\x98\x80!",
+         {L"\u7B11\U0001F600!"}},
         {"Unicode: the Japanese of a text with one character Shift_JIS lacks is UTF-8 too",
-         "\u65E5\u672C\n\u00E9", "\xFF\xE6\x97\xA5\xE6\x9C\xAC\n\xC3\xA9", {L"\u65E5\u672C", L"\u00E9"}},
+         "\u65E5\u672C\n\u00E9",
+         "\xFF\xE6\x97\xA5\xE6\x9C\xAC\n\xC3\xA9",
+         {L"\u65E5\u672C", L"\u00E9"}},
         // The wave dash has no form of its own: code page 932 has only the
         // full-width tilde, which would read back as another character.
         {"Unicode: the wave dash", "x\u301C", "\xFFx\xE3\x80\x9C", {L"x\u301C"}},
@@ -73,8 +81,10 @@ TEST(StoredText, RoundTripsThroughTheShiftJisAndTheUnicodeForm) {
 }
 
 // No code page 932 text begins with 0xFF, so no Shift_JIS entry is read as
-// the Unicode form: every other first byte leaves the entry Shift_JIS, and
-// no character's Shift_JIS form begins with 0xFF.
+// the Unicode form: every other first byte leaves the entry Shift_JIS. The
+// one character whose Shift_JIS form is 0xFF (Windows writes the private-use
+// U+F8F3 so; the host's iconv has no form for it) gets the Unicode form when
+// a text begins with it, and reads back as itself.
 TEST(StoredText, TheMarkIsNeverTakenForShiftJis) {
     for (int first = 0; first <= 0xFF; ++first) {
         const std::string entry = std::string(1, static_cast<char>(first)) + "@\x82\xA0";  // the byte, "@", "あ"
@@ -84,12 +94,21 @@ TEST(StoredText, TheMarkIsNeverTakenForShiftJis) {
         if (first == 0 || first == 0xFF || first == '\n') continue;
         EXPECT_EQ(ReadLines(entry), std::vector<std::wstring>{DecodeShiftJis(entry)}) << first;
     }
+    std::wstring beginsWithMark = L"\uF8F3";
     for (std::uint32_t code = 1; code <= 0xFFFF; ++code) {
         if (code >= 0xD800 && code <= 0xDFFF) continue;
         const std::optional<std::string> encoded = EncodeShiftJis(std::wstring(1, static_cast<wchar_t>(code)));
-        if (encoded && !encoded->empty()) {
-            EXPECT_NE(static_cast<unsigned char>((*encoded)[0]), 0xFF) << code;
+        if (encoded && !encoded->empty() && static_cast<unsigned char>((*encoded)[0]) == UNICODE_TEXT_MARK &&
+            code != 0xF8F3) {
+            beginsWithMark.push_back(static_cast<wchar_t>(code));
         }
+    }
+    for (const wchar_t c : beginsWithMark) {
+        const std::wstring text = std::wstring(1, c) + L"@x";
+        const std::optional<std::string> stored = StoredTextFromUtf8(WideToUtf8(text), L"s");
+        ASSERT_TRUE(stored.has_value());
+        EXPECT_EQ(StoredTextForm(*stored), E_STORED_TEXT_FORM::UNICODE_) << static_cast<unsigned>(c);
+        EXPECT_EQ(ReadLines(*stored), std::vector<std::wstring>{text}) << static_cast<unsigned>(c);
     }
 }
 
@@ -100,7 +119,9 @@ TEST(StoredText, DamagedUnicodeFormReadsWithinItsBytes) {
     const std::pair<std::string, std::vector<std::wstring>> cases[] = {
         {"\xFF", {}},  // the mark alone: an empty text
         {"\xFF\xC3", {R}},  // "é" cut off by the end of the entry after its first byte
-        {"\xFF" "ab\xE2\x9C", {L"ab" + R + R}},  // "✓" cut off after two of its three bytes
+        {"\xFF"
+         "ab\xE2\x9C",
+         {L"ab" + R + R}},  // "✓" cut off after two of its three bytes
         {"\xFF\xF0\x9F\x98", {R + R + R}},  // an emoji cut off after three of its four bytes
         {"\xFF\x80x", {R + L"x"}},  // a continuation byte with nothing before it
         {"\xFF\xC3\n\xA9", {R, R}},  // a line end inside a sequence
@@ -131,7 +152,7 @@ TEST(StoredText, TextThatIsNotUtf8IsRefusedWithItsPlace) {
         CReportCapture capture;
         EXPECT_FALSE(StoredTextFromUtf8(utf8, L"IMG/s.utf8").has_value()) << utf8;
         EXPECT_EQ(Errors(capture), std::vector<std::wstring>{L"\"IMG/s.utf8\", " + std::wstring(place) +
-                                                              L": the text is not valid UTF-8.\n"});
+                                                             L": the text is not valid UTF-8.\n"});
         TextConversionFault fault;
         EXPECT_FALSE(StoredTextFromUtf8(utf8, L"IMG/s.utf8", &fault).has_value());
         EXPECT_EQ(L"line " + std::to_wstring(fault.line) + L", column " + std::to_wstring(fault.column),
