@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "report/report.h"
-#include "resource/codepage.h"
+#include "resource/stored_text.h"
 #include "resource/text_lines.h"
 
 namespace {
@@ -34,9 +34,13 @@ FieldLine Strip(std::wstring_view decoded, int lineNumber, E_STRIP strip, bool w
     }
     FieldLine line{RemoveLeadingTextSpaces(decoded), {}};
     if (withPositions) {
-        const int first = static_cast<int>(decoded.size() - line.text.size());
-        for (int i = 0; i <= static_cast<int>(line.text.size()); ++i)
-            line.positions.push_back({lineNumber, first + i + 1});
+        // The spaces taken off are one column each; a surrogate pair is one.
+        const std::size_t first = decoded.size() - line.text.size();
+        int column = static_cast<int>(first);
+        for (std::size_t i = first; i <= decoded.size(); ++i) {
+            if (i == decoded.size() || !IsSecondOfSurrogatePair(decoded, i)) ++column;
+            line.positions.push_back({lineNumber, column});
+        }
     }
     return line;
 }
@@ -75,13 +79,11 @@ struct ReadOutcome {
 
 // Reads one entry after its "@ITEM" line (line number `itemLine`). Nothing,
 // with the fault, when a line is missing or breaks its rule.
-ReadOutcome ReadEntry(CTextLineReader& reader, int& lineNumber, int itemLine, bool withPositions) {
+ReadOutcome ReadEntry(CStoredTextReader& reader, int& lineNumber, int itemLine, bool withPositions) {
     ReadOutcome outcome;
-    std::string_view bytes;
     std::wstring decoded;
     const auto next = [&]() {
-        if (!reader.ReadLine(bytes)) return false;
-        decoded = DecodeShiftJis(bytes);
+        if (!reader.ReadLine(decoded)) return false;
         ++lineNumber;
         return true;
     };
@@ -143,8 +145,9 @@ ReadOutcome ReadEntry(CTextLineReader& reader, int& lineNumber, int itemLine, bo
 }
 
 void SortByReading(GlossaryList& list) {
-    std::stable_sort(list.begin(), list.end(),
-                     [](const GlossaryListItem& a, const GlossaryListItem& b) { return a.reading < b.reading; });
+    std::stable_sort(list.begin(), list.end(), [](const GlossaryListItem& a, const GlossaryListItem& b) {
+        return Utf16Less()(a.reading, b.reading);
+    });
 }
 
 }  // namespace
@@ -157,16 +160,16 @@ bool LoadGlossary(const std::uint8_t* data, std::size_t size, GlossaryMap& map, 
         ReportFatalError(L"Cannot open .dic file");
         return false;
     }
-    CTextLineReader reader(data, size);
-    std::string_view bytes;
+    CStoredTextReader reader(data, size);
+    std::wstring line;
     bool complete = true;
     int lineNumber = 0;
     // With a source, an "@ITEM" line that broke an entry starts the next one.
     bool itemLineWaiting = false;
-    while (itemLineWaiting || reader.ReadLine(bytes)) {
+    while (itemLineWaiting || reader.ReadLine(line)) {
         if (!itemLineWaiting) {
             ++lineNumber;
-            if (!StartsWith(DecodeShiftJis(bytes), L"@ITEM")) {
+            if (!StartsWith(line, L"@ITEM")) {
                 continue;
             }
         }

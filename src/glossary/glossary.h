@@ -4,10 +4,12 @@
 // (reading, title) pairs in reading order, which the glossary screen pages
 // through. The game object owns both containers.
 //
-// Glossary text: Shift_JIS lines separated by LF, ending at the first NUL or
-// the end of the entry; a CR before the LF stays in the line. Lines outside
-// entries are ignored. An entry starts at a line beginning with "@ITEM" in
-// its first column and goes on with exactly these lines:
+// Glossary text: in one of the stored forms of resource/stored_text.h
+// (Shift_JIS, or the byte 0xFF and UTF-8), lines separated by LF, ending at
+// the first NUL or the end of the entry; a CR before the LF stays in the
+// line. Lines outside entries are ignored. An entry starts at a line
+// beginning with "@ITEM" in its first column and goes on with exactly these
+// lines:
 //
 //   title{TERM},                 all spaces, ideographic spaces, tabs removed
 //   reading{READING},            all removed
@@ -21,9 +23,9 @@
 // first "{" and the first "}"; what follows the "}" is ignored. Every "$" in
 // the gloss becomes a space.
 //
-// Wide strings compare by code unit. The decoded text never holds a
-// character outside the Basic Multilingual Plane, so the host's 32-bit
-// wchar_t orders titles and readings exactly as UTF-16 code units do.
+// Titles and readings are ordered by their UTF-16 code units (Utf16Less of
+// text/terms.h), so the host's 32-bit wchar_t orders a character outside the
+// Basic Multilingual Plane exactly where the game's UTF-16 puts it.
 
 #include <cstddef>
 #include <cstdint>

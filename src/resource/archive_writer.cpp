@@ -1,7 +1,6 @@
 #include "resource/archive_writer.h"
 
 #include <algorithm>
-#include <cwchar>
 #include <numeric>
 
 #include "report/report.h"
@@ -42,17 +41,6 @@ unsigned CodePointAt(std::wstring_view text, std::size_t i) {
         return 0x10000 + ((unit - 0xD800) << 10) + (static_cast<unsigned>(text[i + 1]) - 0xDC00);
     }
     return unit;
-}
-
-// The first character of `text` (which holds no NUL) whose Shift_JIS form
-// does not decode back to itself; the text's length when there is none.
-std::size_t FirstUnfaithfulCharacter(std::wstring_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::wstring_view one = text.substr(i, 1);
-        const auto encoded = EncodeShiftJis(one);
-        if (!encoded || DecodeShiftJis(*encoded) != one) return i;
-    }
-    return text.size();
 }
 
 }  // namespace
@@ -184,72 +172,4 @@ std::optional<std::string> BuildArchiveImage(const std::vector<ArchiveEntryBytes
         return std::nullopt;
     }
     return image;
-}
-
-std::optional<std::string> ShiftJisFromUtf8Text(std::string_view utf8, std::wstring_view fileName,
-                                                TextConversionFault* fault) {
-    const std::wstring file(fileName);
-    const auto report = [&](int line, int column, const std::wstring& text) {
-        if (fault) {
-            *fault = {line, column, text};
-        } else {
-            ReportError(L"\"%ls\", line %d, column %d: %ls\n", file.c_str(), line, column, text.c_str());
-        }
-    };
-    // Editors such as Notepad put a byte-order mark in front; it is no part
-    // of the text.
-    constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
-    if (utf8.substr(0, BYTE_ORDER_MARK.size()) == BYTE_ORDER_MARK) utf8.remove_prefix(BYTE_ORDER_MARK.size());
-
-    std::size_t badByte = 0;
-    const std::optional<std::wstring> wide = Utf8ToWide(utf8, &badByte);
-    if (!wide) {
-        const std::string_view before = utf8.substr(0, badByte);
-        const std::size_t lineStart = before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
-        // The bytes before the bad one are valid UTF-8: count its lead bytes.
-        const auto column = std::count_if(before.begin() + static_cast<std::ptrdiff_t>(lineStart), before.end(),
-                                          [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
-        report(static_cast<int>(std::count(before.begin(), before.end(), '\n') + 1), static_cast<int>(column + 1),
-               L"the text is not valid UTF-8.");
-        return std::nullopt;
-    }
-
-    // Converted piece by piece between line ends and NULs (DecodeShiftJis
-    // stops at a NUL, and each piece is checked to read back as itself).
-    const std::wstring_view text(*wide);
-    constexpr std::wstring_view DELIMITERS(L"\n\0", 2);
-    std::string out;
-    out.reserve(utf8.size());
-    std::size_t line = 1;
-    std::size_t lineStart = 0;
-    std::size_t pos = 0;
-    while (true) {
-        const std::size_t end = std::min(text.find_first_of(DELIMITERS, pos), text.size());
-        const std::wstring_view piece = text.substr(pos, end - pos);
-        std::size_t at = 0;
-        std::optional<std::string> encoded = EncodeShiftJis(piece, &at);
-        if (encoded && DecodeShiftJis(*encoded) != piece) {
-            at = FirstUnfaithfulCharacter(piece);
-            if (at == piece.size()) at = 0;
-            encoded.reset();
-        }
-        if (!encoded) {
-            wchar_t what[64];
-            std::swprintf(what, 64, L"the character U+%04X has no Shift_JIS form.",
-                          static_cast<unsigned>(CodePointAt(text, pos + at)));
-            report(static_cast<int>(line), static_cast<int>(CountCharacters(text, lineStart, pos + at) + 1), what);
-            return std::nullopt;
-        }
-        out += *encoded;
-        if (end == text.size()) {
-            break;
-        }
-        out.push_back(static_cast<char>(text[end]));
-        if (text[end] == L'\n') {
-            ++line;
-            lineStart = end + 1;
-        }
-        pos = end + 1;
-    }
-    return out;
 }

@@ -70,18 +70,3 @@ struct ArchiveEntryBytes {
 
 // The whole archive in memory (tests, the content generator).
 std::optional<std::string> BuildArchiveImage(const std::vector<ArchiveEntryBytes>& entries);
-
-// Converts UTF-8 text to Shift_JIS for an entry that the engine reads as
-// code page 932 text (the scenario, the glossary). A leading byte-order mark
-// is dropped; line ends are kept as they are. A character with no Shift_JIS
-// form, or bytes that are not UTF-8, are reported with `fileName`, the line
-// and the column (both from 1; columns count characters), and nothing is
-// answered. With `fault` the problem is handed back there instead of being
-// reported (the checker prints it as one of its findings).
-struct TextConversionFault {
-    int line = 0;  // from 1
-    int column = 0;  // from 1, in characters
-    std::wstring text;
-};
-std::optional<std::string> ShiftJisFromUtf8Text(std::string_view utf8, std::wstring_view fileName,
-                                                TextConversionFault* fault = nullptr);

@@ -22,3 +22,9 @@ std::optional<std::string> EncodeShiftJis(std::wstring_view text, std::size_t* f
 // become U+FFFD.
 std::optional<std::wstring> Utf8ToWide(std::string_view text, std::size_t* failedAt = nullptr);
 std::string WideToUtf8(std::wstring_view text);
+
+// UTF-8 to wide text for bytes that may be damaged: every byte that does not
+// begin a valid sequence (a stray continuation byte, a sequence cut off by
+// the end, an overlong form, a surrogate, a value past U+10FFFF) becomes
+// U+FFFD and decoding goes on after it. A NUL is decoded like any character.
+std::wstring DecodeUtf8(std::string_view text);

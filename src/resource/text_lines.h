@@ -1,9 +1,10 @@
 #pragma once
-// Line access to the Shift_JIS texts of the picture archive (the scenario and
-// the glossary): the text ends at its first NUL byte or at the end of the
-// entry, lines are separated by LF and nothing else is taken off a line (a CR
-// before the LF stays). Splitting the raw bytes at LF is safe because 0x0A is
-// never the trail byte of a two-byte Shift_JIS character.
+// Line access to the texts of the picture archive (the scenario and the
+// glossary), below their decoding (resource/stored_text.h): the text ends at
+// its first NUL byte or at the end of the entry, lines are separated by LF
+// and nothing else is taken off a line (a CR before the LF stays). Splitting
+// the raw bytes at LF is safe because 0x0A is never the trail byte of a
+// two-byte Shift_JIS character nor part of a multi-byte UTF-8 sequence.
 
 #include <cstddef>
 #include <cstdint>
@@ -61,7 +62,9 @@ inline std::wstring RemoveTextSpaces(std::wstring_view text) {
 }
 
 // A place in a text for the authoring tools' findings: the line and the
-// column, both from 1; columns count the characters of the decoded line.
+// column, both from 1; columns count the characters of the decoded line (a
+// surrogate pair of the Windows build's UTF-16 is one character, as an
+// editor counts it).
 struct TextPosition {
     int line = 0;
     int column = 0;
@@ -75,16 +78,26 @@ struct PositionedLine {
     std::vector<TextPosition> positions;  // text.size() + 1 entries
 };
 
+// Whether text[i] is the low half of a surrogate pair (only the Windows
+// build's 16-bit wchar_t holds pairs).
+inline bool IsSecondOfSurrogatePair(std::wstring_view text, std::size_t i) {
+    const auto unit = static_cast<std::uint32_t>(text[i]);
+    return unit >= 0xDC00 && unit <= 0xDFFF && i > 0 && static_cast<std::uint32_t>(text[i - 1]) >= 0xD800 &&
+           static_cast<std::uint32_t>(text[i - 1]) <= 0xDBFF;
+}
+
 // RemoveTextSpaces for the authoring tools: the same text, with positions on
 // line `line`.
 inline PositionedLine RemoveTextSpacesKeepingPositions(std::wstring_view text, int line) {
     PositionedLine out;
+    int column = 0;  // of text[i]
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!IsSecondOfSurrogatePair(text, i)) ++column;
         if (IsTextSpace(text[i])) continue;
         out.text.push_back(text[i]);
-        out.positions.push_back({line, static_cast<int>(i) + 1});
+        out.positions.push_back({line, column});
     }
-    out.positions.push_back({line, static_cast<int>(text.size()) + 1});
+    out.positions.push_back({line, column + 1});
     return out;
 }
 

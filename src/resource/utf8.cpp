@@ -35,6 +35,33 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+// The length of the valid UTF-8 sequence at text[i], with its code point in
+// `cp`; 0 when none starts there. Overlong forms, surrogates and values past
+// U+10FFFF are not UTF-8, and a sequence cut off by the end of `text` is
+// none: nothing past the end is read.
+std::size_t ReadSequence(std::string_view text, std::size_t i, char32_t& cp) {
+    const auto lead = static_cast<std::uint8_t>(text[i]);
+    std::size_t length = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+        length = 1, cp = lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2, cp = lead & 0x1F, minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, cp = lead & 0x0F, minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, cp = lead & 0x07, minimum = 0x10000;
+    }
+    if (length == 0 || length > text.size() - i) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<std::uint8_t>(text[i + k]);
+        if ((next & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return length;
+}
+
 }  // namespace
 
 std::optional<std::wstring> Utf8ToWide(std::string_view text, std::size_t* failedAt) {
@@ -42,32 +69,32 @@ std::optional<std::wstring> Utf8ToWide(std::string_view text, std::size_t* faile
     out.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
-        const auto lead = static_cast<std::uint8_t>(text[i]);
-        std::size_t length = 0;
         char32_t cp = 0;
-        char32_t minimum = 0;
-        if (lead < 0x80) {
-            length = 1, cp = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2, cp = lead & 0x1F, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, cp = lead & 0x0F, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4, cp = lead & 0x07, minimum = 0x10000;
-        }
-        bool valid = length != 0 && i + length <= text.size();
-        for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<std::uint8_t>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            cp = (cp << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        if (!valid || cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        const std::size_t length = ReadSequence(text, i, cp);
+        if (length == 0) {
             if (failedAt) *failedAt = i;
             return std::nullopt;
         }
         AppendCodePoint(out, cp);
         i += length;
+    }
+    return out;
+}
+
+std::wstring DecodeUtf8(std::string_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        char32_t cp = 0;
+        const std::size_t length = ReadSequence(text, i, cp);
+        if (length == 0) {
+            out.push_back(L'\xFFFD');
+            ++i;
+        } else {
+            AppendCodePoint(out, cp);
+            i += length;
+        }
     }
     return out;
 }

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "report/report.h"
-#include "resource/codepage.h"
+#include "resource/stored_text.h"
 #include "resource/text_lines.h"
 
 namespace {
@@ -25,10 +25,9 @@ bool MessageContinues(const std::wstring& line) {
     return StartsWith(line, L"@MESSAGE") && line.rfind(L'[') > line.rfind(L']');
 }
 
-// One physical line decoded and stripped; the positions only when the
+// One physical line, decoded, stripped; the positions only when the
 // authoring tools asked for them.
-PositionedLine ReadSourceLine(std::string_view bytes, int lineNumber, bool withPositions) {
-    const std::wstring decoded = DecodeShiftJis(bytes);
+PositionedLine StripSourceLine(const std::wstring& decoded, int lineNumber, bool withPositions) {
     if (withPositions) {
         return RemoveTextSpacesKeepingPositions(decoded, lineNumber);
     }
@@ -54,14 +53,14 @@ void CScript::Load(const std::uint8_t* data, std::size_t size, ScriptSource* sou
         ReportFatalError(L"File read error");
         if (source) source->faults.push_back({kind, at});
     };
-    CTextLineReader reader(data, size);
-    std::string_view bytes;
+    CStoredTextReader reader(data, size);
+    std::wstring decoded;
     int lineNumber = 0;
     // A continuation line holding "@" is read again on its own when the
     // tools asked to go on after the fault.
     std::optional<PositionedLine> again;
-    while (again || reader.ReadLine(bytes)) {
-        PositionedLine line = again ? std::move(*again) : ReadSourceLine(bytes, ++lineNumber, withPositions);
+    while (again || reader.ReadLine(decoded)) {
+        PositionedLine line = again ? std::move(*again) : StripSourceLine(decoded, ++lineNumber, withPositions);
         again.reset();
         if (MessageContinues(line.text)) {
             // A message continued by a "]" without any "[" has no bracket
@@ -70,11 +69,11 @@ void CScript::Load(const std::uint8_t* data, std::size_t size, ScriptSource* sou
             const std::size_t open = bracket == std::wstring::npos ? 0 : bracket;
             bool closed = false;
             while (!closed) {
-                if (!reader.ReadLine(bytes)) {
+                if (!reader.ReadLine(decoded)) {
                     fault(E_SCRIPT_FAULT::UNFINISHED_MESSAGE, withPositions ? line.positions[open] : TextPosition{});
                     return;
                 }
-                PositionedLine continuation = ReadSourceLine(bytes, ++lineNumber, withPositions);
+                PositionedLine continuation = StripSourceLine(decoded, ++lineNumber, withPositions);
                 const std::size_t at = continuation.text.find(L'@');
                 if (at != std::wstring::npos) {
                     fault(E_SCRIPT_FAULT::AT_SIGN_IN_CONTINUATION,

@@ -3,10 +3,12 @@
 // the next line to execute, and the request fields that executing a line
 // fills in and the game object carries out.
 //
-// Scenario text: Shift_JIS lines separated by LF, ending at the first NUL or
-// the end of the entry; a CR before the LF stays in the line. Every line is
-// decoded on its own and loses every space, ideographic space and tab. Lines
-// that then begin with "@" are kept in file order; all others are dropped.
+// Scenario text: in one of the stored forms of resource/stored_text.h
+// (Shift_JIS, or the byte 0xFF and UTF-8), lines separated by LF, ending at
+// the first NUL or the end of the entry; a CR before the LF stays in the
+// line. Every line is decoded on its own and loses every space, ideographic
+// space and tab. Lines that then begin with "@" are kept in file order; all
+// others are dropped.
 //
 // A line beginning with "@MESSAGE" goes on over the following lines when its
 // last "[" stands after its last "]" (a bracket that does not occur counts as

@@ -23,10 +23,46 @@ TextGeometry ComputeTextGeometry(const FontMetrics& metrics, int top, int left, 
     return geometry;
 }
 
+namespace {
+
+struct UnitRange {
+    std::uint32_t first;
+    std::uint32_t last;
+    int units;
+};
+
+// Searched in order; the first range holding the character decides, and a
+// character in none counts 2. The ranges before the half-width letters
+// keep every character that code page 932 decodes to at its bytes, so text
+// stored as Shift_JIS lays out exactly by its bytes.
+constexpr UnitRange UNIT_TABLE[] = {
+    {0x0000, 0x007F, 1},  // ASCII: one byte
+    {0xFF61, 0xFF9F, 1},  // half-width katakana: one byte
+    // Full-width in the game's font, inside the half-width Latin-1 block.
+    {0x0080, 0x009F, 2},  // C1 controls (Windows decodes the byte 0x80 to U+0080)
+    {0x00A2, 0x00A3, 2},  // ¢ £
+    {0x00A5, 0x00A5, 2},  // ¥
+    {0x00A7, 0x00A8, 2},  // § ¨
+    {0x00AC, 0x00AC, 2},  // ¬
+    {0x00B0, 0x00B1, 2},  // ° ±
+    {0x00B4, 0x00B4, 2},  // ´
+    {0x00B6, 0x00B6, 2},  // ¶
+    {0x00D7, 0x00D7, 2},  // ×
+    {0x00F7, 0x00F7, 2},  // ÷
+    // The Latin letters of Latin-1 and Latin Extended-A ("é", "ü", "ß",
+    // "œ", "ł"), which the game's font draws half-width.
+    {0x00A0, 0x017F, 1},
+    // The second half of a UTF-16 surrogate pair: the pair counts on its
+    // first half and is drawn as one character.
+    {0xDC00, 0xDFFF, 0},
+};
+
+}  // namespace
+
 int CharacterUnits(wchar_t c) {
     const auto code = static_cast<std::uint32_t>(c);
-    if (code <= 0x7F || (code >= 0xFF61 && code <= 0xFF9F)) {
-        return 1;
+    for (const UnitRange& range : UNIT_TABLE) {
+        if (code >= range.first && code <= range.last) return range.units;
     }
     return 2;
 }
@@ -70,6 +106,8 @@ std::vector<int> LayOutLines(std::wstring& text, int lineCapacity) {
         }
         units += CharacterUnits(text[end]);
         ++end;
+        // The second half of a surrogate pair stays with the first.
+        while (end < text.size() && CharacterUnits(text[end]) == 0) ++end;
         if (units >= fullWidth) {
             if (end < text.size() && IsHangingMark(text[end])) {
                 ++end;
@@ -163,7 +201,9 @@ std::vector<TermArea> BuildTermAreas(const PageLayout& page, const PageTerms& te
         const int top = textTop + metrics.height * static_cast<int>(line);
         int units = 0;
         for (int i = 0; i < page.lineLengths[line] && index < page.text.size(); ++i, ++index) {
-            if (owner[index] >= 0) {
+            // The second half of a surrogate pair is drawn with the first
+            // and has no area of its own.
+            if (owner[index] >= 0 && CharacterUnits(page.text[index]) != 0) {
                 const std::wstring& term = *termOf[static_cast<std::size_t>(owner[index])];
                 const int left = textLeft + metrics.averageCharWidth * units;
                 const TextRect rect{left, top, left + 2 * metrics.averageCharWidth, top + metrics.height};

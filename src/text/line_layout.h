@@ -4,9 +4,10 @@
 // Pure computation over the font's metrics; drawing (text.h) and the owners'
 // hit testing call it.
 //
-// Units: widths are counted in Shift_JIS bytes ("units"); one unit is the
-// font's average character width in pixels. Positions inside a page are
-// character indices (UTF-16 code units on Windows).
+// Units: widths are counted in half-width cells ("units"), which for text
+// that code page 932 holds are its bytes; one unit is the font's average
+// character width in pixels. Positions inside a page are character indices
+// (UTF-16 code units on Windows).
 
 #include <cstdint>
 #include <map>
@@ -48,11 +49,18 @@ struct TextGeometry {
 // line per page instead of never ending.
 TextGeometry ComputeTextGeometry(const FontMetrics& metrics, int top, int left, int bottom, int right);
 
-// The number of bytes the character takes in code page 932: 1 for ASCII
-// (U+0000-U+007F) and half-width katakana (U+FF61-U+FF9F), 2 for every other
-// character. Characters that code page 932 cannot encode are counted 2 as
-// well; the scenario and the glossary are decoded from code page 932, so
-// they do not occur in practice.
+// The cells the character takes. A character that code page 932 holds
+// takes its bytes there: 1 for ASCII (U+0000-U+007F) and half-width katakana
+// (U+FF61-U+FF9F), 2 for all others (kana, kanji, full-width forms, the
+// Greek and Cyrillic letters it has), so a Shift_JIS scenario lays out by
+// its bytes. Of the characters only a Unicode-form text holds, the Latin
+// letters of Latin-1 and Latin Extended-A ("é", "ü", "ß", "œ"), which the
+// game's font draws half-width, take 1; the second half of a UTF-16
+// surrogate pair takes 0 (the pair is one character, counted on its first
+// half, and no line breaks inside it); everything else takes 2: symbols
+// such as "✓", emoji and other characters outside the Basic Multilingual
+// Plane (one 32-bit wchar_t on the host), and the characters the font
+// lacks, which it draws as a full-width box.
 int CharacterUnits(wchar_t c);
 
 // ",", ".", "，", "．", "、", "。": a line full up to one of these takes it
@@ -74,7 +82,8 @@ struct PageLayout {
 //   full line followed by a break does not leave an empty line.
 // - A line ends once its width reaches 2 x lineCapacity - 1 units, so it
 //   holds lineCapacity full-width or 2 x lineCapacity - 1 half-width
-//   characters; a hanging mark right after a full line joins it.
+//   characters; a hanging mark right after a full line joins it, and a
+//   surrogate pair is never split.
 // - Empty lines at the very end of the text are dropped, so trailing breaks
 //   never make an empty page; a page keeps at least one (possibly empty)
 //   line.
@@ -113,7 +122,8 @@ struct TermArea {
 // left edge plus the units before it on its line; records of one term that
 // touch on the same line are merged, so the full-width characters of one
 // occurrence on one line make one area. Half-width characters overlap their
-// neighbours and stay one area each.
+// neighbours and stay one area each; the second half of a surrogate pair
+// has none of its own.
 std::vector<TermArea> BuildTermAreas(const PageLayout& page, const PageTerms& terms, const FontMetrics& metrics,
                                      int textLeft, int textTop);
 

@@ -217,25 +217,36 @@ std::vector<TextRun> CTextLayout::VisibleRuns() const {
     }
     const PageLayout& page = GetPage(currentPage);
     const PageTerms& terms = GetPageTerms(currentPage);
-    const int shown = typing != 0 ? revealed : static_cast<int>(page.text.size());
+    const int length = static_cast<int>(page.text.size());
+    int shown = typing != 0 ? revealed : length;
+    // Half a surrogate pair would draw as a stray box: the second half
+    // (the only character of no width) comes with the first.
+    while (shown < length && CharacterUnits(page.text[static_cast<std::size_t>(shown)]) == 0) ++shown;
     const std::vector<int>& owner = pageCharacterTerms[static_cast<std::size_t>(currentPage)];
     int lineStart = 0;
     for (std::size_t line = 0; line < page.lineLengths.size() && lineStart < shown; ++line) {
-        const int length = std::min(page.lineLengths[line], shown - lineStart);
+        const int lineLength = std::min(page.lineLengths[line], shown - lineStart);
         const int y = geometry.textRect.top + metrics.height * static_cast<int>(line);
         if (terms.empty()) {
-            if (length > 0) {
-                runs.push_back(TextRun{
-                    geometry.textRect.left, y,
-                    page.text.substr(static_cast<std::size_t>(lineStart), static_cast<std::size_t>(length)), false});
+            if (lineLength > 0) {
+                runs.push_back(
+                    TextRun{geometry.textRect.left, y,
+                            page.text.substr(static_cast<std::size_t>(lineStart), static_cast<std::size_t>(lineLength)),
+                            false});
             }
         } else {
+            // One run per character, a surrogate pair in one (see above).
             int units = 0;
-            for (int i = lineStart; i < lineStart + length; ++i) {
-                const wchar_t c = page.text[static_cast<std::size_t>(i)];
-                runs.push_back(TextRun{geometry.textRect.left + metrics.averageCharWidth * units, y, std::wstring(1, c),
-                                       owner[static_cast<std::size_t>(i)] >= 0});
-                units += CharacterUnits(c);
+            const int lineEnd = lineStart + lineLength;
+            for (int i = lineStart; i < lineEnd;) {
+                int next = i + 1;
+                while (next < lineEnd && CharacterUnits(page.text[static_cast<std::size_t>(next)]) == 0) ++next;
+                runs.push_back(
+                    TextRun{geometry.textRect.left + metrics.averageCharWidth * units, y,
+                            page.text.substr(static_cast<std::size_t>(i), static_cast<std::size_t>(next - i)),
+                            owner[static_cast<std::size_t>(i)] >= 0});
+                units += CharacterUnits(page.text[static_cast<std::size_t>(i)]);
+                i = next;
             }
         }
         lineStart += page.lineLengths[line];

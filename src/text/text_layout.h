@@ -64,9 +64,10 @@ public:
     void AdvanceFrame();
     void AdvanceFrame(bool& toggle);
     // What this frame shows of the current page, in drawing order: while
-    // typing the first `revealed` characters, else all of them. A page
-    // without terms gives one run per line; a page with terms one run per
-    // character, each placed by its units from the line start.
+    // typing the first `revealed` characters (the whole surrogate pair when
+    // `revealed` falls inside one), else all of them. A page without terms
+    // gives one run per line; a page with terms one run per character (a
+    // surrogate pair is one), each placed by its units from the line start.
     std::vector<TextRun> VisibleRuns() const;
     // The rectangles to outline: the hovered term areas, only once the page
     // is whole.

@@ -27,8 +27,8 @@ public:
     // `findings`.
     static std::unique_ptr<CGameFiles> FromArchives(const std::wstring& images, const std::wstring& sounds,
                                                     std::vector<Finding>& findings);
-    // A text that is not UTF-8 or holds a character with no Shift_JIS form
-    // is added to `findings` at its line and column and left out.
+    // A text that is not UTF-8 is added to `findings` at its line and
+    // column and left out.
     static std::unique_ptr<CGameFiles> FromSources(const std::wstring& folder, std::vector<Finding>& findings);
 
     // An entry's bytes; nothing when there is no such entry.

@@ -35,8 +35,8 @@ public:
 };
 
 // The fixed table: every character is as wide as the layout counts it (its
-// Shift_JIS bytes times the average character width), as in a fixed-pitch
-// font.
+// units, CharacterUnits, times the average character width), as in a
+// fixed-pitch font.
 class CFixedMessageFont final : public IMessageFont {
 public:
     static constexpr FontMetrics WINE_IPAGOTHIC{29, 14, 39};

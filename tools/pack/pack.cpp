@@ -14,6 +14,7 @@
 #include "resource/archive_writer.h"
 #include "resource/codepage.h"
 #include "resource/safe_file.h"
+#include "resource/stored_text.h"
 #include "tools/common/load_check.h"
 #include "tools/pack/convert_sources.h"
 
@@ -259,7 +260,7 @@ std::optional<std::string> ReadPackSource(const PackSource& source, TextConversi
     if (source.form != E_SOURCE_FORM::TEXT) {
         return bytes;
     }
-    return ShiftJisFromUtf8Text(bytes, source.shown, fault);
+    return StoredTextFromUtf8(bytes, source.shown, fault);
 }
 
 namespace {
@@ -353,7 +354,8 @@ std::string PackUsage() {
            "\n"
            "A file DIR/IMG/BASE.bmp is stored as \"./IMG/BASE.bmp\". A file whose name ends in \".utf8\"\n"
            "is converted from UTF-8 to Shift_JIS and stored without that ending\n"
-           "(IMG/script.scr.utf8 becomes \"./IMG/script.scr\").\n"
+           "(IMG/script.scr.utf8 becomes \"./IMG/script.scr\"); a text with a character that\n"
+           "Shift_JIS lacks is stored as the byte 0xFF followed by its UTF-8.\n"
            "Pictures in IMG/ become BMPs the game reads: IMG/NAME.png is stored as \"./IMG/NAME.bmp\"\n"
            "(a PNG with transparency also makes the mask the game pairs it with, unless that mask\n"
            "is a file of its own), and a BMP the game cannot read (RLE, OS/2, ...) is rewritten.\n"

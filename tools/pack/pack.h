@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "resource/archive_writer.h"
+#include "resource/stored_text.h"
 
 // Runs one command line (without the program name). `out` and `err` receive
 // UTF-8 text for standard output and standard error.
@@ -27,22 +28,23 @@ std::string PackUsage();
 
 // create [--no-check] OUT.dat DIR: every file under `folder` becomes the
 // entry "./" + its path below `folder` with "/" between the names, in key
-// order. A file whose name ends in ".utf8" is converted from UTF-8 to
-// Shift_JIS and stored without that ending. Unless `checkTexts` is false, a
-// scenario ("./IMG/script.scr") or glossary ("./IMG/Dictionary.dic") that
-// the game could not load is refused: each fault goes to `err` as
-// "FILE:LINE:COLUMN: error: text" and nothing is written. The archive is
-// written to a temporary file beside `output` and renamed over it only when
-// complete, so a failure leaves any earlier `output` as it was. An existing
-// `output` inside `folder` is not packed into itself. `out` receives a
-// one-line summary.
+// order. A file whose name ends in ".utf8" is converted from UTF-8 to its
+// stored form (resource/stored_text.h: Shift_JIS, or the Unicode form for a
+// text that Shift_JIS cannot hold) and stored without that ending. Unless
+// `checkTexts` is false, a scenario ("./IMG/script.scr") or glossary
+// ("./IMG/Dictionary.dic") that the game could not load is refused: each
+// fault goes to `err` as "FILE:LINE:COLUMN: error: text" and nothing is
+// written. The archive is written to a temporary file beside `output` and
+// renamed over it only when complete, so a failure leaves any earlier
+// `output` as it was. An existing `output` inside `folder` is not packed
+// into itself. `out` receives a one-line summary.
 bool PackFolder(const std::wstring& output, const std::wstring& folder, std::string& out, std::string& err,
                 bool checkTexts = true);
 
 // How a file becomes its entry.
 enum class E_SOURCE_FORM {
     AS_IS,  // stored as it is
-    TEXT,  // a ".utf8" text, stored as Shift_JIS
+    TEXT,  // a ".utf8" text, stored in its stored form (Shift_JIS or Unicode)
     PNG,  // "IMG/NAME.png", stored as the BMP "./IMG/NAME.bmp"
     BMP,  // a picture in IMG/: as it is, or as a BMP the engine reads
     WAV,  // a clip outside IMG/ ("NAME.wav", "NAME.ogg"): stored as 16-bit

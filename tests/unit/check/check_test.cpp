@@ -249,8 +249,24 @@ TEST(Check, SourcesFolderIsCheckedWithItsOwnFilesLinesAndColumns) {
     EXPECT_EQ(check("@BGM[1][./BGM/a.wav]\r\n@MESSAGE[NONE][\xE3\x82\xBDx\r\ny]\r\n").out, "");
     EXPECT_EQ(check("@VOICE[./VOICE/w.wav]\r\n@MESSAGE[\xE3\x82\xBD][\xE3\x82\xBD]\r\n").out,
               shown + ":1:8: error: the sound archive has no \"./VOICE/w.wav\": nothing is heard\n");
-    const Result thai = check("@MESSAGE[NONE][\xE3\x82\xBD]\n@MESSAGE[A][\xE0\xB8\x81]\n");  // no Shift_JIS form
-    EXPECT_EQ(thai.out.substr(0, thai.out.find(" error")), shown + ":2:13:");
+    // Characters without a Shift_JIS form are fine (the Thai ก, é, ✓, an
+    // emoji) and measured as drawn: "é" is half-width, so eight fill 112 of
+    // the name box's 116 pixels and nine do not fit. Bytes that are not
+    // UTF-8 are the fault, at their place.
+    const auto e = [](int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i) text += "\xC3\xA9";
+        return text;
+    };
+    EXPECT_EQ(check("@MESSAGE[NONE][\xE3\x82\xBD\xE0\xB8\x81 caf\xC3\xA9 \xE2\x9C\x93 \xF0\x9F\x98\x80]\n@MESSAGE[" +
+                    e(8) + "][x]\n")
+                  .out,
+              "");
+    EXPECT_EQ(check("@MESSAGE[NONE][\xE3\x82\xBD]\n@MESSAGE[" + e(9) + "][x]\n").out,
+              shown + ":2:10: error: the name \"" + e(9) +
+                  "\" is 126 pixels wide; the name box shows 116 and cuts the rest\n");
+    const Result broken = check("@MESSAGE[NONE][\xE3\x82\xBD]\n@MESSAGE[A][\xC3]\n");  // "é" cut short
+    EXPECT_EQ(broken.out.substr(0, broken.out.find(" error")), shown + ":2:13:");
 
     // Pictures and clips are read as the packer converts them and named by
     // the author's files (one finding each, no "missing" besides); the last
@@ -284,6 +300,33 @@ TEST(CheckDump, TextThatCannotBeLoadedGivesItsFindings) {
     EXPECT_EQ(RunChecker({L"--dump-glossary", archive}).err,
               WideToUtf8(archive) + "(./IMG/Dictionary.dic):0:0: error: missing\n");
     EXPECT_EQ(RunChecker({L"--dump-glossary", dir.Write("tiny.utf8", "/").wstring()}).out, "--\n");
+}
+
+// The dumps read a text beyond Shift_JIS as the game does, from the author's
+// UTF-8 and from the Unicode form in an archive: "é", "ë", "✓", an emoji.
+TEST(CheckDump, ShowsTextBeyondShiftJis) {
+    const CScratchDir dir;
+    const std::string script = "@MESSAGE[Zo\xC3\xAB][caf\xC3\xA9$\xE2\x9C\x93\xF0\x9F\x98\x80]\r\n";
+    const std::string glossary =
+        "@ITEM\ntitle{caf\xC3\xA9},\nreading{\xE3\x81\x8B},\nenglish{Caf\xC3\xA9},\ngloss{"
+        "\xC3\x9F$\xC3\xBC},\n}\n";
+    const std::string scriptDump =
+        "0\t1\t@MESSAGE\t@MESSAGE[Zo\xC3\xAB][caf\xC3\xA9$\xE2\x9C\x93\xF0\x9F\x98\x80]\\r\tZo\xC3\xAB\tcaf\xC3\xA9 "
+        "\xE2\x9C\x93\xF0\x9F\x98\x80\n";
+    const std::string glossaryDump =
+        "caf\xC3\xA9\t\xE3\x81\x8B\tCaf\xC3\xA9\t\xC3\x9F \xC3\xBC\n--\n\xE3\x81\x8B\tcaf\xC3\xA9\n";
+    const std::wstring archive =
+        dir.Write("IMG.dat", *BuildArchiveImage({{L"./IMG/script.scr", "\xFF" + script},  // the Unicode form
+                                                 {L"./IMG/Dictionary.dic", "\xFF" + glossary}}))
+            .wstring();
+    for (const std::wstring& file : {archive, dir.Write("script.scr.utf8", script).wstring()}) {
+        const Result r = RunChecker({L"--dump-script", file});
+        EXPECT_EQ(std::tuple(r.status, r.out, r.err), std::tuple(0, scriptDump, std::string())) << WideToUtf8(file);
+    }
+    for (const std::wstring& file : {archive, dir.Write("Dictionary.dic.utf8", glossary).wstring()}) {
+        const Result r = RunChecker({L"--dump-glossary", file});
+        EXPECT_EQ(std::tuple(r.status, r.out, r.err), std::tuple(0, glossaryDump, std::string())) << WideToUtf8(file);
+    }
 }
 
 TEST(Check, BadArgumentsShowTheUsageWithStatusTwo) {

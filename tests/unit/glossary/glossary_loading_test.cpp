@@ -91,6 +91,23 @@ TEST(Glossary, EachLineFollowsItsRule) {
     EXPECT_EQ(capture.Texts(E_REPORT_LEVEL::FATAL), std::vector<std::wstring>{L"Cannot open .dic file"});
 }
 
+// An entry beginning with 0xFF is UTF-8 after it, read with the same rules.
+// Titles and readings order as UTF-16 does on every build: the emoji (a
+// surrogate pair) before the full-width "！" (U+FF01).
+TEST(Glossary, ReadsTheUnicodeFormAndOrdersAsUtf16) {
+    // The mark, then the entries.
+    const auto unicode = [](const std::string& entries) { return std::string(1, '\xFF').append(entries); };
+    CReportCapture capture;
+    EXPECT_EQ(Load(unicode(Entry("title{caf\xC3\xA9}", "reading{\xE3\x81\x8B}", "english{Caf\xC3\xA9}",
+                                 "gloss{\xE2\x9C\x93$ok}"))),
+              L"caf\u00E9:\u304B:Caf\u00E9:\u2713 ok;|caf\u00E9;");
+    const std::string emoji = "\xF0\x9F\x98\x80", bang = "\xEF\xBC\x81";  // 😀, ！
+    EXPECT_EQ(Load(unicode(Entry("title{" + bang + "}", "reading{y}") + Entry("title{" + emoji + "}", "reading{x}") +
+                           Entry("title{A}", "reading{" + bang + "}") + Entry("title{B}", "reading{" + emoji + "}"))),
+              L"A:\uFF01:E:G;B:\U0001F600:E:G;\U0001F600:x:E:G;\uFF01:y:E:G;|\U0001F600;\uFF01;B;A;");
+    EXPECT_EQ(capture.Count(E_REPORT_LEVEL::FATAL), 0);
+}
+
 // The authoring tools' source: loading resumes at the next "@ITEM" (the
 // faulty line itself when it is one) and records where each entry and fault
 // stood.

@@ -68,32 +68,4 @@ TEST(ArchiveWriter, WritingStopsAtAnEntryOfAnotherSize) {
     }
 }
 
-// A leading byte-order mark is dropped; line ends and NULs are kept.
-TEST(Utf8Text, IsConvertedToShiftJisKeepingLineEnds) {
-    // "こんにちは" CR LF "日本" LF, half-width "ｱ", NUL, "x".
-    const std::string text =
-        "\xEF\xBB\xBF\u3053\u3093\u306B\u3061\u306F\r\n\u65E5\u672C\n\uFF71" + std::string(1, '\0') + "x";
-    EXPECT_EQ(ShiftJisFromUtf8Text(text, L"f"),
-              std::string("\x82\xB1\x82\xF1\x82\xC9\x82\xBF\x82\xCD\r\n\x93\xFA\x96\x7B\n\xB1\0x", 20));
-}
-
-// Columns count characters, not bytes; the byte-order mark is none.
-TEST(Utf8Text, ErrorNamesFileLineAndColumn) {
-    const std::pair<std::string, const wchar_t*> cases[] = {
-        {"ab\ncd\u0E01e", L"line 2, column 3: the character U+0E01 has no Shift_JIS form."},
-        {"\n\n\u65E5\u672C\u0E01", L"line 3, column 3: the character U+0E01 has no Shift_JIS form."},
-        {"\xEF\xBB\xBF\u0E01", L"line 1, column 1: the character U+0E01 has no Shift_JIS form."},
-        {"ab\U0001F600", L"line 1, column 3: the character U+1F600 has no Shift_JIS form."},  // one character
-        // The wave dash has no form of its own: code page 932 has only the
-        // full-width tilde, which would read back as another character.
-        {"x\u301C", L"line 1, column 2: the character U+301C has no Shift_JIS form."},
-        {"\u65E5\n\u672C\xFF", L"line 2, column 2: the text is not valid UTF-8."},
-    };
-    for (const auto& [utf8, message] : cases) {
-        CReportCapture capture;
-        EXPECT_FALSE(ShiftJisFromUtf8Text(utf8, L"IMG/s.utf8").has_value()) << utf8;
-        EXPECT_EQ(Errors(capture), std::vector<std::wstring>{L"\"IMG/s.utf8\", " + std::wstring(message) + L"\n"});
-    }
-}
-
 }  // namespace

@@ -68,6 +68,39 @@ TEST(Script, KeepsTheCommandLinesAfterSpaceRemovalAndJoinsOpenMessages) {
     EXPECT_EQ(capture.Texts(E_REPORT_LEVEL::FATAL), Lines{L"Cannot open script file"});
 }
 
+// An entry beginning with 0xFF is UTF-8 after it, read line by line with
+// the same rules; without the mark the same bytes are Shift_JIS.
+TEST(Script, ReadsTheUnicodeFormWithTheSameRules) {
+    const std::pair<std::string, Lines> cases[] = {
+        // é, ë, ✓ and the ideographic space (removed) in UTF-8; CR LF.
+        {"\xFF@MESSAGE[Zo\xC3\xAB][caf\xC3\xA9$\xE2\x9C\x93\xE3\x80\x80!]\r\n@VOICE[v]",
+         {L"@MESSAGE[Zo\u00EB][caf\u00E9$\u2713!]\r", L"@VOICE[v]"}},
+        // A message goes on over the next line; the emoji is whole.
+        {"\xFF@MESSAGE[a][\xF0\x9F\x98\x80\r\n\xC3\x9F]\n", {L"@MESSAGE[a][\U0001F600\u00DF]"}},
+        {"\xFF", {}},
+        // Without the mark: Shift_JIS, where C3 and A9 are the half-width
+        // katakana ﾃ and ｩ.
+        {"@MESSAGE[a][caf\xC3\xA9]", {L"@MESSAGE[a][caf\uFF83\uFF69]"}},
+    };
+    for (const auto& [text, lines] : cases) {
+        CReportCapture capture;
+        EXPECT_EQ(Load(text)->lines, lines) << text;
+        EXPECT_EQ(capture.Count(E_REPORT_LEVEL::FATAL), 0) << text;
+    }
+    const auto script = Load(cases[0].first);
+    ASSERT_TRUE(script->Step());
+    EXPECT_EQ(std::tuple(script->speakerName, script->messageText),
+              std::tuple(std::wstring(L"Zo\u00EB"), std::wstring(L"caf\u00E9 \u2713!")));
+
+    // Columns count characters: the emoji is one, also where wchar_t is a
+    // UTF-16 unit. The unfinished message's "[" is column 12.
+    CReportCapture capture;
+    ScriptSource source;
+    Load("\xFF@MESSAGE[\xF0\x9F\x98\x80][\xC3\xA9\n", &source);
+    ASSERT_EQ(source.faults.size(), 1u);
+    EXPECT_EQ(std::tuple(source.faults[0].at.line, source.faults[0].at.column), std::tuple(1, 12));
+}
+
 // The authoring tools' source: where each character of a line stood, and
 // every fault; the tools read on after one, taking each line with "@" on its
 // own and dropping the broken messages.

@@ -4,6 +4,7 @@
 #include <tuple>
 #include <vector>
 
+#include "resource/codepage.h"
 #include "text/line_layout.h"
 #include "text/text_layout.h"
 
@@ -34,6 +35,57 @@ TEST(Characters, WidthsAndHangingMarks) {
     for (const wchar_t c : std::wstring(L",.\uFF0C\uFF0E\u3001\u3002+-/\uFF0B\uFF0D\uFF0F\u3000\u3003"))
         seen += IsHangingMark(c) ? L"h" : L"-";
     EXPECT_EQ(seen, L"122112hhhhhh--------");
+}
+
+// Every character that code page 932 decodes to counts as it always did, so
+// a Shift_JIS scenario lays out as before: a two-byte character 2, a
+// one-byte one 1, except the bytes code page 932 leaves undefined (0x80,
+// 0xA0, 0xFD to 0xFF), which count 2 where the platform decodes them at all.
+TEST(Characters, ThoseOfCodePage932KeepTheirCount) {
+    const auto check = [](const std::string& bytes, int expected) {
+        const std::wstring decoded = DecodeShiftJis(bytes);
+        if (decoded.size() != 1 || decoded[0] == L'\uFFFD') return 0;
+        EXPECT_EQ(CharacterUnits(decoded[0]), expected)
+            << std::hex << static_cast<unsigned>(static_cast<unsigned char>(bytes[0])) << " U+"
+            << static_cast<unsigned>(decoded[0]);
+        return 1;
+    };
+    int decoded = 0;
+    const auto isLead = [](int b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
+    for (int b = 1; b <= 0xFF; ++b) {
+        if (isLead(b)) continue;  // half a character (Windows decodes it as its default "・")
+        const bool undefined = b == 0x80 || b == 0xA0 || b >= 0xFD;
+        decoded += check(std::string(1, static_cast<char>(b)), undefined ? 2 : 1);
+    }
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!isLead(lead)) continue;
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            decoded += check(std::string{static_cast<char>(lead), static_cast<char>(trail)}, 2);
+        }
+    }
+    EXPECT_GT(decoded, 7000);  // the whole table was there to check
+}
+
+// The characters only a Unicode-form text holds: the Latin letters the
+// game's font draws half-width 1 ("é", "ü", "ß", "À", "œ", "ł"), the
+// full-width signs among them 2 ("¢", which has no Shift_JIS form, "§",
+// which has), everything else 2 (symbols, kanji beyond code page 932,
+// letters the font lacks: "ά", "Ђ", "ế"), like the Greek and Cyrillic of
+// code page 932 ("α", "Ж").
+TEST(Characters, ThoseBeyondCodePage932CountAsTheFontDrawsThem) {
+    const auto units = [](const std::wstring& text) {
+        std::wstring seen;
+        for (const wchar_t c : text) seen += std::to_wstring(CharacterUnits(c));
+        return seen;
+    };
+    EXPECT_EQ(units(L"\u00E9\u00FC\u00DF\u00C0\u0153\u0142\u00A0\u017F"), L"11111111");
+    EXPECT_EQ(units(L"\u00A2\u00A7\u00D7\u0180\u03AC\u0402\u1EBF\u2713\u2764\u4E02\u03B1\u0416"), L"222222222222");
+    // One character outside the Basic Multilingual Plane counts 2: one
+    // 32-bit wchar_t on the host, a surrogate pair counted on its first half
+    // on Windows.
+    int emoji = 0;
+    for (const wchar_t c : std::wstring(L"\U0001F600")) emoji += CharacterUnits(c);
+    EXPECT_EQ(emoji, 2);
 }
 
 // Pages joined by "|", the lines of a page by "/".
@@ -75,6 +127,12 @@ TEST(LineBreaking, LinesEndAtTwiceTheColumnsLessOneUnitAndForcedBreaks) {
         {L"あいうえおかきくけこ", 5, 2, L"あいうえお/かきくけこ"},
         {L"a\\\\\\\\\\\\", 5, 1, L"a"},
         {L"ab", 0, 0, L"a|b"},  // at least one column and one line a page
+        // Half-width letters beyond Shift_JIS fill a line as ASCII does.
+        {L"\u00E9\u00FC\u00DF\u00E9\u00FC\u00DF\u00E9\u00FC\u00DF\u00E9", 5, 9,
+         L"\u00E9\u00FC\u00DF\u00E9\u00FC\u00DF\u00E9\u00FC\u00DF/\u00E9"},
+        // A surrogate pair is never split, also where the line is full.
+        {L"\U0001F600\U0001F600", 1, 9, L"\U0001F600/\U0001F600"},
+        {L"\u3042\u3044\u3046\u3048\U0001F600\u304B", 5, 9, L"\u3042\u3044\u3046\u3048\U0001F600/\u304B"},
     };
     for (const auto& [text, columns, pageLines, laidOut] : cases) {
         EXPECT_EQ(Render(text, columns, pageLines), laidOut) << text;
@@ -115,6 +173,14 @@ TEST(TermAreas, TouchingCharactersOfOneTermOnOneLineMakeOneArea) {
     EXPECT_EQ(Areas(L"xab", 19, {{L"ab", {}}}), L"ab 78,439,106,468;ab 92,439,120,468;");  // half-width overlap
     // "xあ" / "あx": the first x's box ends where the second's begins, a line lower.
     EXPECT_EQ(Areas(L"xああx", 2, {{L"x", {}}}), L"x 64,439,92,468;x 92,468,120,497;");
+}
+
+// A character beyond Shift_JIS takes the units it is drawn in: a
+// half-width "é" 1, an emoji (a surrogate pair on Windows) 2, touching the
+// next character of its term.
+TEST(TermAreas, CharactersBeyondShiftJisTakeTheirUnits) {
+    EXPECT_EQ(Areas(L"\u00E9x", 19, {{L"x", {}}}), L"x 78,439,106,468;");
+    EXPECT_EQ(Areas(L"\U0001F600x", 19, {{L"\U0001F600x", {}}}), L"\U0001F600x 64,439,120,468;");
 }
 
 TEST(TermHover, OnlyPointsStrictlyInsideHoverAndEachChangeQueuesTheRectangleGrownByOne) {
@@ -210,6 +276,27 @@ TEST(Typing, TextRectangleChangesWhileTypingAndOutlinesWaitForTheWholePage) {
         runs += std::to_wstring(r.x) + L"," + std::to_wstring(r.y) + L" " + r.text + (r.term ? L"*;" : L";");
     }
     EXPECT_EQ(runs, L"64,439 a;78,439 か*;106,439 な*;134,439 か*;162,439 な*;64,468 b;78,468 か*;106,468 な*;");
+}
+
+// With terms each character is its own run: "é" takes one unit, an emoji
+// two and is never drawn in halves, neither while typing nor once whole.
+TEST(Typing, CharactersBeyondShiftJisAreDrawnWholeAtTheirUnits) {
+    CTextLayout text(GOTHIC, 425, 25, 575, 775);
+    const std::wstring message = L"caf\u00E9\U0001F600x";
+    text.SetText(true, {{L"x", {}}}, message);
+    bool toggle = false;
+    for (int guard = 0; guard < 40 && text.IsTyping(); ++guard) {
+        text.AdvanceFrame(toggle);
+        std::wstring shown;
+        for (const TextRun& r : text.VisibleRuns()) shown += r.text;
+        EXPECT_EQ(shown, message.substr(0, shown.size()));
+        ASSERT_FALSE(!shown.empty() && shown.back() >= 0xD800 && shown.back() <= 0xDBFF) << shown.size();
+    }
+    std::wstring runs;
+    for (const TextRun& r : text.VisibleRuns()) {
+        runs += std::to_wstring(r.x) + L" " + r.text + (r.term ? L"*;" : L";");
+    }
+    EXPECT_EQ(runs, L"64 c;78 a;92 f;106 \u00E9;120 \U0001F600;148 x*;");
 }
 
 // Each list line links the title written on it and nothing else: not the

@@ -8,6 +8,7 @@
 #include <string>
 #include <tuple>
 
+#include "scenario/script.h"
 #include "scene/ref_counted.h"
 #include "support/bmp_builder.h"
 #include "text/text_window.h"
@@ -104,6 +105,58 @@ TEST_F(TextWindow, ShownAgainThePageTypesAgainAndAnEmptyMessageInPlayIsDoneOnThe
     EXPECT_EQ(window->OnClick(term, 400, 500), 2);
     window->SetMessage(false, {}, L"NONE", L"");  // from the backlog
     EXPECT_EQ(window->OnClick(term, 400, 500), 0);
+}
+
+// A message stored in the scenario's Unicode form (0xFF, then UTF-8) shows
+// its "é": the font's "e" with an accent over it, half-width, so the "!"
+// after it stands one unit (14 pixels) on. "café" is a term, so each of its
+// characters is drawn on its own at its units, from (64, 439), antialiased
+// in the term colour.
+TEST_F(TextWindow, MessageInTheUnicodeFormShowsItsAccentedLetter) {
+    const std::string stored = "\xFF@MESSAGE[NONE][caf\xC3\xA9!]";
+    CScript script(Bytes(stored), stored.size());
+    ASSERT_TRUE(script.Step());
+    Show();
+    // The term ink in the fourth cell (x 106 to 119), row by row from the
+    // line's top, and the first column of the white "!". The ink is the red
+    // channel: antialiasing blends the term colour into the picture's blue or
+    // the black shadow, neither of which has any red.
+    const auto draw = [&](const std::wstring& text) {
+        window->SetMessage(false, {{text.substr(0, 4), {}}}, L"NONE", text);
+        Count(RECT{64, 439, 200, 468}, WHITE);
+        std::vector<std::vector<int>> rows;
+        for (int y = 439; y < 468; ++y) {
+            std::vector<int> row;
+            for (int x = 106; x < 120; ++x) row.push_back(Red(canvas.Pixel(x, y)));
+            rows.push_back(row);
+        }
+        int bang = 200;
+        for (int y = 439; y < 468; ++y) {
+            for (int x = 64; x < 200; ++x) {
+                if (canvas.Pixel(x, y) == WHITE) bang = std::min(bang, x);
+            }
+        }
+        return std::pair(rows, bang);
+    };
+    const auto inked = [](const std::vector<int>& row) {
+        return static_cast<int>(std::count_if(row.begin(), row.end(), [](int red) { return red > 0x30; }));
+    };
+    const auto [accented, accentedBang] = draw(script.messageText);
+    const auto [plain, plainBang] = draw(L"cafe!");
+    // The "e" begins at row `top`; above it the plain cell has no ink, the
+    // accented one its accent; from `top` down both are the same "e".
+    const std::size_t top = static_cast<std::size_t>(
+        std::find_if(plain.begin(), plain.end(), [&](const auto& row) { return inked(row) > 0; }) - plain.begin());
+    ASSERT_LT(top, plain.size());
+    int accent = 0;
+    for (std::size_t y = 0; y < top; ++y) accent += inked(accented[y]);
+    EXPECT_GT(accent, 3);
+    EXPECT_TRUE(std::equal(accented.begin() + static_cast<std::ptrdiff_t>(top), accented.end(),
+                           plain.begin() + static_cast<std::ptrdiff_t>(top)));
+    // "!" one unit after the fourth cell, as after the plain "e".
+    EXPECT_EQ(accentedBang, plainBang);
+    EXPECT_GE(accentedBang, 120);
+    EXPECT_LT(accentedBang, 134);
 }
 
 }  // namespace

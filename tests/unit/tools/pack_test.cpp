@@ -111,6 +111,28 @@ TEST(Pack, AFailedCreateNamesEachFaultAndLeavesTheOldArchive) {
     EXPECT_TRUE(FilesBelow(dir.path() / "out").empty());
 }
 
+// A text with characters that Shift_JIS lacks ("café", "ü", "✓", an emoji)
+// is packed in the Unicode form: 0xFF, then its UTF-8 without the
+// byte-order mark. A text that Shift_JIS holds stays Shift_JIS.
+TEST(Pack, TextsBeyondShiftJisAreStoredInTheUnicodeForm) {
+    CScratchDir dir;
+    const fs::path input = dir.path() / "in", archive = dir.path() / "IMG.dat";
+    WriteFile(input / "IMG" / "script.scr.utf8", "\xEF\xBB\xBF@MESSAGE[NONE][caf\xC3\xA9]\r\n");
+    WriteFile(input / "IMG" / "Dictionary.dic.utf8",
+              "@ITEM\ntitle{\xC3\xBC\xE2\x9C\x93\xF0\x9F\x98\x80},\nreading{r},\nenglish{e},\ngloss{g},\n}\n");
+    WriteFile(input / "IMG" / "note.txt.utf8", "\xE6\x97\xA5");  // 日
+    const PackRun run = Pack({L"create", Wide(archive), Wide(input)});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.errors.empty());
+    EXPECT_EQ(
+        ReadFileBytes(archive),
+        BuildArchiveImage(
+            {{L"./IMG/Dictionary.dic",
+              "\xFF@ITEM\ntitle{\xC3\xBC\xE2\x9C\x93\xF0\x9F\x98\x80},\nreading{r},\nenglish{e},\ngloss{g},\n}\n"},
+             {L"./IMG/note.txt", "\x93\xFA"},
+             {L"./IMG/script.scr", "\xFF@MESSAGE[NONE][caf\xC3\xA9]\r\n"}}));
+}
+
 // A scenario or glossary the game could not load is refused with its
 // faults, unless checking is turned off.
 TEST(Pack, TextsTheGameCouldNotLoadAreRefusedUnlessNotChecked) {
