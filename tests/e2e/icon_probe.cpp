@@ -1,28 +1,30 @@
-// Reads icons the way the shell and the task bar get them, for the
-// end-to-end tests, and prints each drawn over white:
+// Reads a program's icons the way Explorer extracts them (ExtractIconExW:
+// the large and the small one), for the end-to-end tests, and prints each
+// drawn over white:
 //
-//   icon_probe file PATH      the program's icons as Explorer extracts them
-//                             (ExtractIconExW: the large and the small one)
-//   icon_probe window TITLE   the icons of the top-level window captioned
-//                             TITLE: its class's (GetClassLongPtrW) and what
-//                             it answers to WM_GETICON
+//   icon_probe PATH
 //
-// Output, UTF-8: for each icon a line "NAME SIZE", then SIZE lines of SIZE
-// pixels as RRGGBB, separated by spaces; "NAME none" for an icon that is
-// missing or cannot be drawn. Exit status 0, or 2 for bad arguments and 1
-// when the file or the window is not found.
+// Output: for each icon a line "NAME SIZE", then SIZE lines of SIZE pixels
+// as RRGGBB, separated by spaces; "NAME none" for an icon that is missing or
+// cannot be drawn. Exit status 0, or 2 for bad arguments and 1 when the file
+// has no icon.
+//
+// A running window's icons cannot be read from here: under Wine an icon
+// handle is usable only in the process that made it, and GetClassLongPtrW
+// answers 0 for another process's class icon. The tests read what the game
+// itself hands the X server instead (_NET_WM_ICON).
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
-#include <string>
 
 #include "resource/gdi.h"
 
 namespace {
 
-// Draws `icon` at `size` over white and prints it; "none" when it cannot.
+// Draws `icon` at its own size over white and prints it; "none" when it
+// cannot.
 void PrintIcon(const char* name, HICON icon) {
     ICONINFO parts{};
     if (icon == nullptr || !GetIconInfo(icon, &parts)) {
@@ -58,40 +60,17 @@ void PrintIcon(const char* name, HICON icon) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: icon_probe file PATH | window TITLE\n");
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: icon_probe PATH\n");
         return 2;
     }
-    const std::wstring mode = argv[1];
-    if (mode == L"file") {
-        HICON large = nullptr, small = nullptr;
-        if (ExtractIconExW(argv[2], 0, &large, &small, 1) == 0) {
-            std::fprintf(stderr, "icon_probe: no icon in the file\n");
-            return 1;
-        }
-        const CIconHandle largeIcon(large), smallIcon(small);
-        PrintIcon("large", largeIcon.get());
-        PrintIcon("small", smallIcon.get());
-        return 0;
+    HICON large = nullptr, small = nullptr;
+    if (ExtractIconExW(argv[1], 0, &large, &small, 1) == 0) {
+        std::fprintf(stderr, "icon_probe: no icon in the file\n");
+        return 1;
     }
-    if (mode == L"window") {
-        const HWND window = FindWindowW(nullptr, argv[2]);
-        if (window == nullptr) {
-            std::fprintf(stderr, "icon_probe: no window with that caption\n");
-            return 1;
-        }
-        // The window's icons belong to the game: nothing here destroys them.
-        PrintIcon("class-big", reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON)));
-        PrintIcon("class-small", reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICONSM)));
-        DWORD_PTR answer = 0;
-        for (const auto& [name, which] :
-             {std::pair{"message-big", ICON_BIG}, std::pair{"message-small", ICON_SMALL2}}) {
-            answer = 0;
-            SendMessageTimeoutW(window, WM_GETICON, which, 0, SMTO_ABORTIFHUNG, 5000, &answer);
-            PrintIcon(name, reinterpret_cast<HICON>(answer));
-        }
-        return 0;
-    }
-    std::fprintf(stderr, "usage: icon_probe file PATH | window TITLE\n");
-    return 2;
+    const CIconHandle largeIcon(large), smallIcon(small);
+    PrintIcon("large", largeIcon.get());
+    PrintIcon("small", smallIcon.get());
+    return 0;
 }
