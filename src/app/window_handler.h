@@ -9,7 +9,10 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "app/screen_geometry.h"
+#include "resource/gdi.h"
 
 class CWindowHandler {
 public:
@@ -44,8 +47,14 @@ protected:
     // The mode change itself: style, position, size and geometry.
     int SwitchScreen(const ScreenSwitchStyle& style);
 
-    const wchar_t* caption = L"Ondrell ver. 1.20";
-    WNDCLASSW windowClass{};
+    // The program's own title (a game's copy of the engine carries it as a
+    // string resource), or DEFAULT_CAPTION.
+    std::wstring caption;
+    // The program's own icon at the two sizes the title bar and the task bar
+    // show; the window class refers to them while the window lives.
+    CIconHandle bigIcon;
+    CIconHandle smallIcon;
+    WNDCLASSEXW windowClass{};
     MSG message{};
     HWND window = nullptr;
     int clientWidth = 800;

@@ -2,10 +2,33 @@
 
 #include <map>
 
+#include "app/program_identity.h"
 #include "report/report.h"
 #include "report/report_owner.h"
 
 namespace {
+
+// The window class's name stays the same for every game; only the caption
+// is the game's.
+constexpr wchar_t WINDOW_CLASS_NAME[] = L"Ondrell ver. 1.20";
+
+// The title the program carries, or the engine's caption.
+std::wstring ProgramCaption(HINSTANCE module) {
+    // With no buffer (size 0), LoadStringW answers a read-only pointer into
+    // the resource and the string's length; the string has no terminating NUL.
+    const wchar_t* text = nullptr;
+    const int length = LoadStringW(module, TITLE_STRING_ID, reinterpret_cast<LPWSTR>(&text), 0);
+    if (length <= 0 || text == nullptr) return DEFAULT_CAPTION;
+    return std::wstring(text, static_cast<std::size_t>(length));
+}
+
+// The program's icon at the size the system metrics `widthMetric` and
+// `heightMetric` give; empty when the program carries none.
+CIconHandle ProgramIcon(HINSTANCE module, int widthMetric, int heightMetric) {
+    return CIconHandle(
+        static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(PROGRAM_ICON_ID), IMAGE_ICON,
+                                      GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR)));
+}
 
 // Window handle -> owner. Written once per window before its loop starts and
 // read only by the window thread; entries stay (the loop detaches routing).
@@ -37,18 +60,27 @@ CWindowHandler::CWindowHandler(int) {
     windowX = (GetSystemMetrics(SM_CXSCREEN) - outerWidth) / 2;
     windowY = (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2;
 
+    const HINSTANCE module = GetModuleHandleW(nullptr);
+    caption = ProgramCaption(module);
+    bigIcon = ProgramIcon(module, SM_CXICON, SM_CYICON);
+    smallIcon = ProgramIcon(module, SM_CXSMICON, SM_CYSMICON);
+    windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = ForwardingWindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    windowClass.hInstance = module;
+    // A program without an icon of its own (a test program) shows the
+    // system's.
+    windowClass.hIcon = bigIcon ? bigIcon.get() : LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    windowClass.hIconSm = smallIcon.get();
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = caption;
-    if (!RegisterClassW(&windowClass)) {
+    windowClass.lpszClassName = WINDOW_CLASS_NAME;
+    if (!RegisterClassExW(&windowClass)) {
         ReportFatalError(L"%ls", L"ウィンドウクラスの登録に失敗しました");
     }
-    window = CreateWindowExW(0, caption, caption, WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, windowX,
-                             windowY, outerWidth, outerHeight, nullptr, nullptr, windowClass.hInstance, nullptr);
+    window =
+        CreateWindowExW(0, WINDOW_CLASS_NAME, caption.c_str(), WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                        windowX, windowY, outerWidth, outerHeight, nullptr, nullptr, module, nullptr);
     if (!window) {
         ReportFatalError(L"%ls", L"ウィンドウの作成に失敗しました");
     }

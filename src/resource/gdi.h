@@ -109,6 +109,33 @@ using CFontHandle = CGdiObject<HFONT>;
 using CBrushHandle = CGdiObject<HBRUSH>;
 using CPenHandle = CGdiObject<HPEN>;
 
+// An icon loaded or made for this program alone (LoadImageW without
+// LR_SHARED, CreateIconIndirect): released with DestroyIcon.
+class CIconHandle {
+public:
+    CIconHandle() = default;
+    explicit CIconHandle(HICON icon) : icon_(icon) {}
+    CIconHandle(CIconHandle&& other) noexcept : icon_(std::exchange(other.icon_, nullptr)) {}
+    CIconHandle& operator=(CIconHandle&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            icon_ = std::exchange(other.icon_, nullptr);
+        }
+        return *this;
+    }
+    ~CIconHandle() { Reset(); }
+
+    HICON get() const { return icon_; }
+    explicit operator bool() const { return icon_ != nullptr; }
+    void Reset() {
+        if (icon_ && !DestroyIcon(icon_)) ReportError(L"DestroyIcon failed\n");
+        icon_ = nullptr;
+    }
+
+private:
+    HICON icon_ = nullptr;
+};
+
 // The face of every text the game draws, "ＭＳ ゴシック": full-width M and S,
 // an ordinary space, then katakana.
 inline constexpr const wchar_t* GAME_FONT_FACE = L"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF";

@@ -6,4 +6,4 @@ import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools/setup"))
-from wine_display import DEADLINE, ROOT, WINE, Display, Game, near, restart_wine, start_wine, wait_for, wine_env  # noqa: E402,F401
+from wine_display import DEADLINE, DEFAULT_CAPTION, ROOT, WINE, Display, Game, near, restart_wine, start_wine, wait_for, wine_env  # noqa: E402,F401

@@ -16,6 +16,7 @@
 #include "sound/wave_format.h"
 #include "tools/common/load_check.h"
 #include "tools/pack/pack.h"
+#include "tools/pack/program.h"
 
 namespace {
 
@@ -801,7 +802,8 @@ std::string CheckUsage() {
         "when the finding is about a whole file). --sources DIR reads a folder laid out like\n"
         "a game's sources: DIR/IMG/ (pictures, IMG/script.scr.utf8, IMG/Dictionary.dic.utf8)\n"
         "is the picture archive, every other folder of DIR (BGM/, VOICE/, ...) the sound\n"
-        "archive. Without SOUND.dat the music and voices are not looked for.\n"
+        "archive, DIR/game.ini and DIR/icon.png the program's title, name, version and icon.\n"
+        "Without SOUND.dat the music and voices are not looked for.\n"
         "  --werror  count warnings as errors\n"
         "\n";
     for (const DumpCommand& dump : DUMPS) {
@@ -879,6 +881,9 @@ int RunCheck(const std::vector<std::wstring>& args, std::string& out, std::strin
     const std::unique_ptr<IMessageFont> machineFont = font ? nullptr : MachineMessageFont();
     const std::vector<Finding> found = CheckGame(*files, font ? *font : *machineFont);
     findings.insert(findings.end(), found.begin(), found.end());
+    // The program's name and face: what the packer writes into the game's
+    // copy of the engine.
+    if (sources) ReadGameFace(*sources, findings);
     out += FormatFindings(findings, werror);
     out += files->ConversionSummary();
     return FindingsStatus(findings, werror);

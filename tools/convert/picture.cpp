@@ -56,28 +56,44 @@ std::uint8_t To8Bits(std::uint16_t value) { return static_cast<std::uint8_t>((va
 
 }  // namespace
 
-std::optional<Picture> DecodePng(std::string_view bytes, std::wstring& problem) {
+namespace {
+
+// The picture's samples as stb_image gives them: `channels` per pixel (1
+// grey, 2 grey and alpha, 3 RGB, 4 RGBA; a palette or a transparent colour
+// comes out as RGB or RGBA), each read as 8 bits.
+struct DecodedPng {
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    bool deep = false;  // 16-bit samples, kept for rounding
+    std::unique_ptr<void, CStbImageFree> pixels;
+
+    std::uint8_t Sample(std::size_t index) const {
+        return deep ? To8Bits(static_cast<const stbi_us*>(pixels.get())[index])
+                    : static_cast<const stbi_uc*>(pixels.get())[index];
+    }
+};
+
+std::optional<DecodedPng> LoadPng(std::string_view bytes, std::int32_t maxSide, const wchar_t* shownAs,
+                                  std::wstring& problem) {
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
     if (bytes.size() < 8 || bytes.compare(0, 8, "\x89PNG\r\n\x1A\n") != 0) {
         problem = L"not a PNG file (it does not start with the PNG signature)";
         return std::nullopt;
     }
     const int length = bytes.size() > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(bytes.size());
-    int width = 0, height = 0, channels = 0;
-    if (stbi_info_from_memory(data, length, &width, &height, &channels) &&
-        (width > BMP_MAX_SIDE || height > BMP_MAX_SIDE)) {
-        problem = std::to_wstring(width) + L" x " + std::to_wstring(height) + L" pixels: the game shows at most " +
-                  std::to_wstring(BMP_MAX_SIDE) + L" each way";
+    DecodedPng png;
+    if (stbi_info_from_memory(data, length, &png.width, &png.height, &png.channels) &&
+        (png.width > maxSide || png.height > maxSide)) {
+        problem = std::to_wstring(png.width) + L" x " + std::to_wstring(png.height) + L" pixels: " + shownAs +
+                  L" at most " + std::to_wstring(maxSide) + L" each way";
         return std::nullopt;
     }
-    // Loaded as stored (channels 1 grey, 2 grey and alpha, 3 RGB, 4 RGBA; a
-    // palette or a transparent colour comes out as RGB or RGBA), 16-bit
-    // samples kept for rounding.
-    const bool deep = stbi_is_16_bit_from_memory(data, length) != 0;
-    std::unique_ptr<void, CStbImageFree> pixels(
-        deep ? static_cast<void*>(stbi_load_16_from_memory(data, length, &width, &height, &channels, 0))
-             : static_cast<void*>(stbi_load_from_memory(data, length, &width, &height, &channels, 0)));
-    if (!pixels) {
+    png.deep = stbi_is_16_bit_from_memory(data, length) != 0;
+    png.pixels.reset(
+        png.deep ? static_cast<void*>(stbi_load_16_from_memory(data, length, &png.width, &png.height, &png.channels, 0))
+                 : static_cast<void*>(stbi_load_from_memory(data, length, &png.width, &png.height, &png.channels, 0)));
+    if (!png.pixels) {
         // The decoder names most faults in a word or two, but gives no reason
         // at all for a file cut short inside its header.
         const char* reason = stbi_failure_reason();
@@ -90,23 +106,47 @@ std::optional<Picture> DecodePng(std::string_view bytes, std::wstring& problem) 
         problem += L")";
         return std::nullopt;
     }
-    const auto sample = [&](std::size_t index) -> std::uint8_t {
-        return deep ? To8Bits(static_cast<const stbi_us*>(pixels.get())[index])
-                    : static_cast<const stbi_uc*>(pixels.get())[index];
-    };
+    return png;
+}
+
+}  // namespace
+
+std::optional<Picture> DecodePng(std::string_view bytes, std::wstring& problem) {
+    const std::optional<DecodedPng> png = LoadPng(bytes, BMP_MAX_SIDE, L"the game shows", problem);
+    if (!png) return std::nullopt;
     Picture picture;
-    picture.width = width;
-    picture.height = height;
-    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    picture.width = png->width;
+    picture.height = png->height;
+    const std::size_t count = static_cast<std::size_t>(png->width) * static_cast<std::size_t>(png->height);
+    const auto channels = static_cast<std::size_t>(png->channels);
     picture.rgb.resize(count * 3);
     const bool alpha = channels == 2 || channels == 4;
     if (alpha) picture.visible.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t at = i * static_cast<std::size_t>(channels);
+        const std::size_t at = i * channels;
         const bool grey = channels <= 2;
-        for (std::size_t c = 0; c < 3; ++c) picture.rgb[i * 3 + c] = sample(grey ? at : at + c);
+        for (std::size_t c = 0; c < 3; ++c) picture.rgb[i * 3 + c] = png->Sample(grey ? at : at + c);
         // Visible from half opacity up: 128 of 255, 32768 of 65535.
-        if (alpha) picture.visible[i] = sample(at + static_cast<std::size_t>(channels) - 1) >= 128;
+        if (alpha) picture.visible[i] = png->Sample(at + channels - 1) >= 128;
+    }
+    return picture;
+}
+
+std::optional<RgbaPicture> DecodePngRgba(std::string_view bytes, std::int32_t maxSide, std::wstring& problem) {
+    const std::optional<DecodedPng> png = LoadPng(bytes, maxSide, L"an icon has", problem);
+    if (!png) return std::nullopt;
+    RgbaPicture picture;
+    picture.width = png->width;
+    picture.height = png->height;
+    const std::size_t count = static_cast<std::size_t>(png->width) * static_cast<std::size_t>(png->height);
+    const auto channels = static_cast<std::size_t>(png->channels);
+    picture.rgba.resize(count * 4);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t at = i * channels;
+        const bool grey = channels <= 2;
+        for (std::size_t c = 0; c < 3; ++c) picture.rgba[i * 4 + c] = png->Sample(grey ? at : at + c);
+        const bool alpha = channels == 2 || channels == 4;
+        picture.rgba[i * 4 + 3] = alpha ? png->Sample(at + channels - 1) : 255;
     }
     return picture;
 }

@@ -32,6 +32,19 @@ struct Picture {
 std::optional<Picture> DecodePng(std::string_view bytes, std::wstring& problem);
 std::optional<Picture> DecodeBmp(std::string_view bytes, std::wstring& problem);
 
+// A picture with every step of its transparency, as an icon keeps it.
+struct RgbaPicture {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::vector<std::uint8_t> rgba;  // red, green, blue, alpha (255 opaque) per pixel, top row first
+};
+
+// Any PNG that DecodePng reads, with its alpha (255 without one; 16-bit
+// samples rounded to 8 bits). Nothing, with the reason in `problem`, when
+// the bytes are no PNG the decoder reads or the picture is wider or higher
+// than `maxSide` pixels.
+std::optional<RgbaPicture> DecodePngRgba(std::string_view bytes, std::int32_t maxSide, std::wstring& problem);
+
 // The picture as a 24-bit BMP. With `whiteWhereHidden`, every pixel that is
 // not visible is white: the masked blend ANDs the picture over what lies
 // beneath, so only white leaves that untouched.

@@ -17,6 +17,7 @@
 #include "resource/stored_text.h"
 #include "tools/common/load_check.h"
 #include "tools/pack/convert_sources.h"
+#include "tools/pack/program.h"
 
 namespace fs = std::filesystem;
 
@@ -351,6 +352,11 @@ std::string PackUsage() {
            "  ondrell-pack create [--no-check] OUT.dat DIR  pack every file under DIR into OUT.dat\n"
            "  ondrell-pack list FILE.dat                    print each entry's size in bytes, a TAB and its name\n"
            "  ondrell-pack extract FILE.dat DIR             write every entry into DIR\n"
+           "  ondrell-pack program ENGINE.exe DIR OUT.exe   write the game's program: ENGINE.exe with the\n"
+           "                                                title, version and icon of DIR/game.ini and DIR/icon.png\n"
+           "  ondrell-pack program-info DIR                 print the program's file name, the window's\n"
+           "                                                caption and game.ini's exe, one TAB-separated\n"
+           "                                                line each: program, title, exe\n"
            "\n"
            "A file DIR/IMG/BASE.bmp is stored as \"./IMG/BASE.bmp\". A file whose name ends in \".utf8\"\n"
            "is converted from UTF-8 to Shift_JIS and stored without that ending\n"
@@ -381,7 +387,18 @@ int RunPack(const std::vector<std::wstring>& args, std::string& out, std::string
         }
         if (command == L"list" && args.size() == 2) return ListArchive(args[1], out) ? 0 : 1;
         if (command == L"extract" && args.size() == 3) return ExtractArchive(args[1], args[2], out) ? 0 : 1;
-        if (command == L"create" || command == L"list" || command == L"extract") {
+        if (command == L"program" && args.size() == 4)
+            return WriteGameProgram(args[1], args[2], args[3], out, err) ? 0 : 1;
+        if (command == L"program-info" && args.size() == 2) {
+            std::vector<Finding> findings;
+            const GameFace face = ReadGameFace(args[1], findings);
+            err += FormatFindings(findings, false);
+            if (FindingsStatus(findings, false) > 1) return 1;
+            out += GameProgramInfo(face.ini);
+            return 0;
+        }
+        if (command == L"create" || command == L"list" || command == L"extract" || command == L"program" ||
+            command == L"program-info") {
             err += "ondrell-pack: wrong number of arguments for \"" + Utf8(command) + "\".\n";
         } else {
             err += "ondrell-pack: unknown command \"" + Utf8(command) + "\".\n";

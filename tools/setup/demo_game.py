@@ -35,13 +35,14 @@ NORMAL, FAST, INSTANT = 0, 1, 2
 
 # An author's game laid out the way `./play --game DIR` does it: the demo's
 # pictures and music with `script` and an empty glossary (UTF-8), plus
-# `sounds` ({"BGM/NAME.wav": bytes}). The checker must find nothing to say.
-# Returns the runnable folder.
-def author_game(work, script, sounds=None):
+# `files`, more files of the game's folder ({"BGM/NAME.wav": bytes,
+# "game.ini": bytes}). The checker must find nothing to say. Returns the
+# runnable folder.
+def author_game(work, script, files=None):
     sources = Path(work) / "mygame"
     shutil.copytree(IMG, sources / "IMG")
     shutil.copytree(SOUND_SRC / "BGM", sources / "BGM")
-    for name, data in (sounds or {}).items():
+    for name, data in (files or {}).items():
         (sources / name).parent.mkdir(parents=True, exist_ok=True)
         (sources / name).write_bytes(data)
     (sources / "IMG" / "script.scr.utf8").write_bytes(script.encode("utf-8"))

@@ -5,8 +5,9 @@
 
 The zip holds one folder, named like GAME_DIR, with every file of GAME_DIR,
 an empty SYS/ and README.txt (from release-readme.txt beside this script,
-with the folder's name filled in; UTF-8 with a byte-order mark and CR LF, so
-that every Notepad shows the Japanese). Names are stored as UTF-8 (the zip's
+with the folder's name and the program's filled in; UTF-8 with a byte-order
+mark and CR LF, so that every Notepad shows the Japanese). The program is
+the one .exe file directly in GAME_DIR. Names are stored as UTF-8 (the zip's
 flag for it is set), in name order, each with the date of the newest file in
 SOURCES (or GAME_DIR), so the same game gives the same zip. The zip is
 written beside OUT.zip and renamed over it when complete.
@@ -52,8 +53,11 @@ def main():
     game = os.path.abspath(args.game)
     name = os.path.basename(game)
     date = newest_time(args.dated_by or game)
+    programs = sorted(n for n in os.listdir(game) if n.lower().endswith(".exe"))
+    if len(programs) != 1:
+        sys.exit(f"release_zip.py: {game} must hold one program (.exe), not {len(programs)}")
     with open(os.path.join(HERE, "release-readme.txt"), encoding="utf-8") as f:
-        readme = "\ufeff" + f.read().replace("{name}", name).replace("\n", "\r\n")
+        readme = "\ufeff" + f.read().replace("{name}", name).replace("{program}", programs[0]).replace("\n", "\r\n")
 
     folders = {name, name + "/SYS"}
     files = {name + "/README.txt": readme.encode("utf-8")}

@@ -20,6 +20,8 @@ from PIL import Image
 ROOT = Path(__file__).resolve().parents[2]
 WINE = "/usr/lib/wine/wine64"
 DEADLINE = float(os.environ.get("ONDRELL_E2E_DEADLINE", "60"))
+# The game window's caption when the program carries no title of its own.
+DEFAULT_CAPTION = "Ondrell ver. 1.20"
 
 
 # Polls `probe` until it returns a truthy value, which it returns; fails
@@ -83,7 +85,8 @@ def restart_wine(env):
     subprocess.run(["wineserver", "-w"], env=env, capture_output=True)
 
 
-# One run of ondrell.exe in a fresh copy of the game folder, with `sys_files`
+# One run of the game's program (the one .exe file of the game folder) in a
+# fresh copy of the game folder, with `sys_files`
 # ({name: bytes}) in its SYS folder. With `record_dir`, what the game plays is
 # recorded there instead of sounding: ALSA's default device writes every byte
 # Wine hands it to "rec-RATE-CHANNELS.raw", one file per opening of the device
@@ -97,7 +100,7 @@ def restart_wine(env):
 # folder.
 class Game:
     def __init__(self, game_dir, display, sys_files=None, prefix=None, restart=True, record_dir=None, box_log=None,
-                 title="Ondrell ver. 1.20", prepare=None, env=None, working_dir=None):
+                 title=DEFAULT_CAPTION, prepare=None, env=None, working_dir=None):
         self.copied = working_dir is None
         self.dir = Path(tempfile.mkdtemp(prefix="ondrell-e2e-")) if self.copied else Path(game_dir).resolve()
         if self.copied:
@@ -121,7 +124,10 @@ class Game:
             restart_wine(self.env)
         with open(box_log or os.devnull, "w") as log:
             # Wine's drive Z: is the root of the Unix file system.
-            command = "ondrell.exe" if self.copied else "Z:" + str(self.dir / "ondrell.exe").replace("/", "\\")
+            programs = sorted(p.name for p in self.dir.iterdir() if p.suffix.lower() == ".exe")
+            assert len(programs) == 1, f"{game_dir} must hold one program, not {programs}"
+            self.program = programs[0]
+            command = self.program if self.copied else "Z:" + str(self.dir / self.program).replace("/", "\\")
             self.process = subprocess.Popen([WINE, command], cwd=working_dir or self.dir, env=self.env,
                                             stdout=subprocess.DEVNULL, stderr=log, start_new_session=True)
         self.window = title and wait_for("the game window", lambda: self.find_window(title))

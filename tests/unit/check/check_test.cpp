@@ -287,6 +287,42 @@ TEST(Check, SourcesFolderIsCheckedWithItsOwnFilesLinesAndColumns) {
                   "Converted 1 PNG picture.\n");
 }
 
+// game.ini and icon.png beside IMG/ are read as the packer reads them when
+// it writes the game's program: the faults in game.ini at their lines and
+// columns, an icon the PNG decoder cannot read as an error on the file.
+TEST(Check, SourcesGameIniAndIconAreCheckedAsThePackerReadsThem) {
+    const CScratchDir dir;
+    const Game game;
+    for (const auto& [key, bytes] : game.images) dir.Write("game" + WideToUtf8(key.substr(1)), bytes);
+    for (const auto& [key, bytes] : game.sounds) dir.Write("game" + WideToUtf8(key.substr(1)), bytes);
+    dir.Write("game/IMG/script.scr.utf8", game.script);
+    dir.Write("game/IMG/Dictionary.dic.utf8", game.glossary);
+    const std::string folder = WideToUtf8((dir.path() / "game").wstring());
+    const auto check = [&]() { return RunChecker({L"--sources", (dir.path() / "game").wstring()}); };
+
+    dir.Write("game/game.ini", "\xEF\xBB\xBF[game]\r\ntitle = \xE6\x98\x9F\r\nexe = hoshi\r\nversion = 1.0\r\n");
+    dir.Write("game/icon.png", MakePng(1, 1, 8, 6, std::string("\x01\x02\x03\x80", 4)));
+    const Result good = check();
+    EXPECT_EQ(good.out, "");
+    EXPECT_EQ(good.status, 0);
+
+    dir.Write("game/game.ini", "[game]\ntitle = T\nexe = COM3\nversion = 1.x\n[ extra ]\n");
+    dir.Write("game/icon.png", std::string("\x89PNG\r\n\x1A\n", 8) + "not the chunks of a PNG");
+    const Result bad = check();
+    EXPECT_EQ(bad.status, 2);
+    const std::string ini = folder + "/game.ini:";
+    EXPECT_EQ(bad.out.substr(0, bad.out.find(folder + "/icon.png")),
+              ini +
+                  "3:7: error: the program's name \"COM3\" cannot be a file name on Windows: \"COM3\" is the name of "
+                  "a device on Windows\n" +
+                  ini +
+                  "4:11: error: the version \"1.x\" is not 1 to 4 numbers from 0 to 65535 separated by dots, "
+                  "such as 1.0 or 2.1.3\n" +
+                  ini + "5:3: warning: unknown section \"extra\": its lines are ignored (game.ini has only [game])\n");
+    EXPECT_EQ(bad.out.substr(bad.out.find(folder + "/icon.png")),
+              folder + "/icon.png:0:0: error: a PNG file the decoder cannot read (first not IHDR)\n");
+}
+
 // A dump of a text the game could not load gives its findings and status 1.
 // A text short enough to live inside its string object once read freed
 // memory (found by fuzzing).
