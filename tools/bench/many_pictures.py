@@ -33,9 +33,10 @@ again S seconds later, when the still title has let go of the bitmaps it
 no longer draws (those not drawn for 5 s). The time from the window to the
 first frame is given apart: the game opens its window before it reads
 anything of its data, so that span holds all of the start-up that could
-grow with the archive, without the noise of starting a process. Memory is the game's resident
-set (VmRSS) and its private part (Private_Clean + Private_Dirty of
-/proc/PID/smaps_rollup). The load average is printed with every run.
+grow with the archive, without the noise of starting a process. Memory is
+the game's resident set (VmRSS) and its private part (Private_Clean +
+Private_Dirty of /proc/PID/smaps_rollup). The load average is printed with
+every run.
 
 The summary gives each figure of both games as median (min to max), the
 ratio of the 500-picture game's median to the demo's, and the median (min
