@@ -45,23 +45,23 @@ CArchive::CArchive(const std::uint8_t* data, std::size_t size) {
 }
 
 void CArchive::Load() {
-    ReadIndex();
-    PlaceEntries();
+    PlaceEntries(ReadIndex());
     loaded = 1;
 }
 
-void CArchive::ReadIndex() {
+CArchive::IndexTable CArchive::ReadIndex() {
+    IndexTable indexTable;
     // The index needs its count and the trailer behind it.
     const auto fileSize = static_cast<std::int64_t>(imageSize);
     if (fileSize < 2 * TRAILER_BYTES) {
         ReportFatalError(L"Damaged data file%ls: it is too short to hold an index.\n", source.c_str());
-        return;
+        return indexTable;
     }
     const std::int64_t indexEnd = fileSize - TRAILER_BYTES;
     const std::int32_t indexOffset = Int32At(image + indexEnd);
     if (indexOffset < 0 || static_cast<std::int64_t>(indexOffset) + 4 > indexEnd) {
         ReportFatalError(L"Damaged data file%ls: its index lies outside the file.\n", source.c_str());
-        return;
+        return indexTable;
     }
     entryCount = Int32At(image + indexOffset);
 
@@ -74,7 +74,7 @@ void CArchive::ReadIndex() {
         if (nameLength < 0 || nameLength > indexEnd - position - RECORD_HEAD_BYTES) {
             ReportFatalError(L"Damaged data file%ls: its index ends inside record %d of %d.\n", source.c_str(), i + 1,
                              entryCount);
-            return;
+            return indexTable;
         }
         const std::int32_t offset = Int32At(image + position);
         const std::int32_t size = Int32At(image + position + 4);
@@ -89,28 +89,32 @@ void CArchive::ReadIndex() {
         }
         indexTable.try_emplace(std::move(key), IndexRecord{offset, size});
     }
+    return indexTable;
 }
 
-void CArchive::PlaceEntries() {
+void CArchive::PlaceEntries(IndexTable index) {
     const std::int64_t sizeLimit = 2 * static_cast<std::int64_t>(imageSize) + EXTRA_SIZE_ALLOWANCE;
     std::int64_t placed = 0;
-    for (const auto& [key, record] : indexTable) {
+    while (!index.empty()) {
+        // Each index node is freed as its entry is made, and its key moves
+        // into the entry: a large index is never held twice.
+        auto node = index.extract(index.begin());
+        const IndexRecord record = node.mapped();
         if (placed + record.size > sizeLimit) {
             ReportFatalError(
                 L"Damaged data file%ls: its entries overlap far beyond the file's size; \"%ls\" and the "
                 L"entries after it are left out.\n",
-                source.c_str(), key.c_str());
+                source.c_str(), node.key().c_str());
             return;
         }
         placed += record.size;
-        dataTable.emplace(key, DataRecord{image + record.offset, record.size});
+        dataTable.emplace_hint(dataTable.end(), std::move(node.key()), DataRecord{image + record.offset, record.size});
     }
 }
 
 CArchive::~CArchive() {
     WriteDebugOutput(L"~CArchivev was called\n");
     dataTable.clear();
-    indexTable.clear();
     loaded = 0;
     // The mapping goes last, with nothing left pointing into it.
     file.reset();

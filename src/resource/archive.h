@@ -74,11 +74,16 @@ private:
         std::int32_t size;
     };
 
+    // The index as read, by key; needed only while the archive loads.
+    using IndexTable = std::map<std::wstring, IndexRecord>;
+
     // Reads the index from `image` and places every entry in it, whichever
     // way the image was obtained.
     void Load();
-    void ReadIndex();
-    void PlaceEntries();
+    IndexTable ReadIndex();
+    // Moves each record's key into the data table, so that a loaded archive
+    // holds one node and one key per entry.
+    void PlaceEntries(IndexTable index);
     const DataRecord* Find(const std::wstring& key) const;
 
     // " (PATH)" for a file, so that a report says which file is damaged;
@@ -91,7 +96,6 @@ private:
     std::vector<std::uint8_t> copy;
     const std::uint8_t* image = nullptr;
     std::size_t imageSize = 0;
-    std::map<std::wstring, IndexRecord> indexTable;
     std::map<std::wstring, DataRecord> dataTable;
 };
 

@@ -28,31 +28,41 @@ import argparse
 import benchlib
 
 
+def minimal_stages(program):
+    """(window, painted) in seconds of the plain window just started."""
+    program.wait_window()
+    window = program.since_start()
+    shown = program.wait_sample("the colour", lambda s: benchlib.near(s.getpixel((s.width // 2, 5)),
+                                                                    benchlib.MINIMAL_FILL))
+    return window, shown
+
+
 def minimal_run(session, exe):
     program = benchlib.Program(session, str(exe.parent), exe.name, benchlib.MINIMAL_TITLE)
     try:
-        program.wait_window()
-        window = program.since_start()
-        shown = program.wait_sample("the colour", lambda s: benchlib.near(s.getpixel((s.width // 2, 5)),
-                                                                        benchlib.MINIMAL_FILL))
-        return window, shown
+        return minimal_stages(program)
     finally:
         program.kill()
 
 
+def game_stages(program, title=None):
+    """(window, first frame, title shown) in seconds of the game just
+    started; with no `title` sample yet, the last is None and the still
+    title's sample comes back in its place. The game runs on."""
+    program.wait_window()
+    window = program.since_start()
+    first = program.wait_sample("the first frame", lambda s: s.getbbox() is not None)
+    if title is None:
+        return window, first, program.wait_still()
+    shown = program.wait_sample("the finished title", lambda s: s.tobytes() == title.tobytes())
+    return window, first, shown
+
+
 def game_run(session, folder, title=None):
-    """(window, first frame, title shown) in seconds; with no `title`
-    sample yet, the last is None and the still title's sample comes back
-    in its place."""
+    """game_stages of one run of the game in `folder`, ended at once."""
     program = benchlib.Program(session, folder, "ondrell.exe", benchlib.GAME_TITLE)
     try:
-        program.wait_window()
-        window = program.since_start()
-        first = program.wait_sample("the first frame", lambda s: s.getbbox() is not None)
-        if title is None:
-            return window, first, program.wait_still()
-        shown = program.wait_sample("the finished title", lambda s: s.tobytes() == title.tobytes())
-        return window, first, shown
+        return game_stages(program, title)
     finally:
         program.kill()
 
