@@ -1,9 +1,12 @@
 # A game of the tests' own, not the demo's shape: its story pictures have
 # names of their own (backgrounds from PNG and BMP, two characters from PNGs
 # with transparency and no mask files, thirty slides), the demo's story
-# pictures are gone, and the scenario shows both characters at once. Each
-# picture is seen where the scenario puts it, with the background showing
-# through the characters' hidden pixels.
+# pictures are gone, the scenario shows both characters at once and a
+# message with a letter Shift_JIS lacks, and game.ini gives it a Japanese
+# title and icon.png an icon. The window carries the title; each picture is
+# seen where the scenario puts it, with the background showing through the
+# characters' hidden pixels. (test_game_ini.py checks the icon and the
+# release's program.)
 
 import shutil
 import subprocess
@@ -15,6 +18,7 @@ from PIL import Image
 import gameplay as gp
 import harness
 
+TITLE = "星の図書館"
 SKY, ROOM = (70, 130, 200), (150, 110, 60)
 AKI, HARU = (230, 60, 90), (60, 200, 90)
 SLIDES = 30
@@ -52,8 +56,12 @@ def own_game(work):
         slide = Image.new("RGBA", SLIDE_SIZE, (0, 0, 0, 0))
         slide.paste(Image.new("RGBA", (SLIDE_SIZE[0] - 20, SLIDE_SIZE[1] - 20), slide_colour(k) + (255,)), (10, 10))
         slide.save(img / f"CARD{k:02d}.png")
+    (sources / "game.ini").write_text(f"[game]\ntitle = {TITLE}\nexe = hoshi\nversion = 1.0\n", encoding="utf-8")
+    icon = Image.new("RGBA", (64, 64), (220, 30, 40, 255))
+    icon.paste((20, 200, 60, 255), (16, 16, 48, 48))
+    icon.save(sources / "icon.png")
     script = ["@BGM[1][./BGM/BGM01.wav]", "@SCENE[1][SKY]", "@CHARACTER[1][l][AKI]", "@CHARACTER[2][r][HARU]",
-              "@MESSAGE[NONE][ふたり。]", "@SCENE[1][ROOM]", "@MESSAGE[NONE][へや。]"]
+              "@MESSAGE[NONE][ふたり。]", "@SCENE[1][ROOM]", "@MESSAGE[NONE][へや。カフェ$café。]"]
     for k in range(1, SLIDES + 1):
         script += [f"@SLIDE[1][CARD{k:02d}]", f"@MESSAGE[NONE][カード{k}。]"]
     (img / "script.scr.utf8").write_text("\n".join(script) + "\n", encoding="utf-8")
@@ -69,7 +77,11 @@ def own_game(work):
 
 class OwnGame(gp.GameTest):
     def test_own_pictures_by_name_and_two_characters_at_once(self):
-        game = self.start({"sys.dat": gp.settings(gp.INSTANT, draw_speed=gp.INSTANT)}, game_dir=own_game(self.scratch))
+        # The window is found by its caption, the title.
+        game = harness.Game(own_game(self.scratch), self.display,
+                            {"sys.dat": gp.settings(gp.INSTANT, draw_speed=gp.INSTANT)}, title=TITLE)
+        self.addCleanup(game.close)
+        self.assertEqual(game.program, "hoshi.exe")
         game.wait_still()
         gp.press_until(game, lambda: game.press(gp.TITLE_START),
                        lambda shot: harness.near(shot.getpixel((350, 200)), SKY), "the title to give way to the sky")
