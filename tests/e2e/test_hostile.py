@@ -69,9 +69,9 @@ class Hostile(gp.GameTest):
         cases = [  # archive, damage, what the box must say
             ("IMG.dat", lambda data: data[:len(data) // 2],
              r"^Damaged data file \(\./DATA/IMG\.dat\): its index lies outside the file\."),
-            # A picture the title registers at start-up, its header and rows noise.
-            ("IMG.dat", overwrite("./IMG/HAIKEI2.bmp", lambda size: noise.randbytes(size)),
-             r"\./IMG/HAIKEI2\.bmp"),
+            # A picture start-up registers, its header and rows noise.
+            ("IMG.dat", overwrite("./IMG/MENU_BASE.bmp", lambda size: noise.randbytes(size)),
+             r"\./IMG/MENU_BASE\.bmp"),
         ]
         for i, (name, damage, expected) in enumerate(cases):
             with self.subTest(name=name, expected=expected):

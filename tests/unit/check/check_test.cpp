@@ -128,6 +128,31 @@ TEST(Check, PicturesByNamePassClean) {
     EXPECT_EQ(r.status, 0);
 }
 
+// With an archive, the registry lists each picture the story can show by
+// its name, with the mask a character or slide takes: the demo table's,
+// NAME_MASK, or none. Start-up pictures and masks are no story pictures.
+TEST(CheckDump, RegistryListsTheArchivesStoryPictures) {
+    Game game;
+    for (const wchar_t* stem : {L"HERO", L"HERO_MASK", L"PLAIN"})
+        game.images[ImageEntryName(stem)] = MakeBmp24(1, 1, 0);
+    const CScratchDir dir;
+    game.Check(dir);
+    const Result r = RunChecker({L"--dump-registry", (dir.path() / "IMG.dat").wstring()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> story;
+    for (std::size_t at = r.out.find("\nstory\t"); at != std::string::npos; at = r.out.find("\nstory\t", at + 1)) {
+        story.push_back(r.out.substr(at + 1, r.out.find('\n', at + 1) - at - 1));
+    }
+    EXPECT_NE(std::find(story.begin(), story.end(), "story\tHERO\tHERO_MASK"), story.end());
+    EXPECT_NE(std::find(story.begin(), story.end(), "story\tPLAIN\t"), story.end());
+    EXPECT_NE(std::find(story.begin(), story.end(), "story\tCHAR1_2\tCHAR1_MASK"), story.end());
+    for (const std::string& row : story) {
+        EXPECT_EQ(row.find("_MASK\t"), std::string::npos) << row;
+        EXPECT_EQ(row.find("story\tTITLE\t"), std::string::npos) << row;
+    }
+    EXPECT_EQ(RunChecker({L"--dump-registry"}).out.find("\nstory\t"), std::string::npos);
+}
+
 // The fixture's game with one fault gives exactly that finding, at its place;
 // a scenario fault is followed by a message that shows the term.
 struct FindingCase {
