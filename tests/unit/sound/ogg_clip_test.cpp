@@ -45,8 +45,8 @@ OggClip DecodeExact(const std::vector<std::uint8_t>& bytes, std::uint64_t maxFra
 
 TEST(OggClip, MonoAndStereoGiveTheSamplesStbVorbisGives) {
     // Name, clip, rate, channels, frames (0.1 s, as sox rounds it).
-    const std::tuple<const char*, const std::vector<std::uint8_t>*, std::uint32_t, std::uint16_t, std::size_t>
-        cases[] = {
+    const std::tuple<const char*, const std::vector<std::uint8_t>*, std::uint32_t, std::uint16_t, std::size_t> cases[] =
+        {
             {"stereo", &ogg_fixture::STEREO, 22050, 2, 2205},
             {"mono", &ogg_fixture::MONO, 11025, 1, 1103},
         };
