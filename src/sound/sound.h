@@ -1,13 +1,18 @@
 #pragma once
-// A sound channel: one PCM WAV clip from the sound archive, played through
+// A sound channel: one clip from the sound archive, played through
 // the waveform output device as one header that spans the whole clip. The
 // game has two: the music channel, which loops, and the voice channel, which
 // plays each clip once.
 //
+// A clip is a PCM WAV, or an Ogg Vorbis stream (it starts with "OggS"), which
+// Open decodes whole to 16-bit PCM at the stream's rate (mono or stereo; more
+// channels are mixed down) and then plays exactly as a WAV clip.
+//
 // Volume (0 silent to 255 full) is applied to the samples, not the device:
-// the channel reads the clip's unscaled samples where they lie in the sound
+// the channel reads a WAV clip's unscaled samples where they lie in the sound
 // archive, through a view of their own each time (so that they do not stay
-// resident), and plays one copy of them scaled by volume / 255.
+// resident), or an Ogg clip's from the decoded block it keeps, and plays one
+// copy of them scaled by volume / 255.
 //
 // Threads and locks: the channel has no lock of its own. Every call, apart
 // from construction and destruction with the game object, is made with the
@@ -31,6 +36,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "resource/archive.h"
 #include "resource/mapped_file.h"
@@ -60,9 +66,10 @@ public:
     CSound(const CSound&) = delete;
     CSound& operator=(const CSound&) = delete;
 
-    // Loads the clip `clipName` and opens a device for its format that
-    // notifies `window`. 1 on success; 0 when the archive lacks the clip, the
-    // clip is not one the game plays or no device takes its format (the
+    // Loads the clip `clipName` (decoding an Ogg clip) and opens a device for
+    // its format that notifies `window`. 1 on success; 0 when the archive
+    // lacks the clip, the clip is not one the game plays (an Ogg clip the
+    // decoder cannot read among them) or no device takes its format (the
     // channel then stays closed and silent; nothing is reported). Nothing is
     // played yet, and the recorded volume is 0 although the samples are
     // unscaled: callers follow Open with SetVolume.
@@ -119,7 +126,9 @@ private:
     // The unscaled sample data, dataSize bytes where they lie in the sound
     // archive; read only through a view of their own (CMappedRange), when
     // the play buffer is filled or rescaled, so they are not kept resident.
+    // For an Ogg clip it points into `decoded` instead.
     const std::uint8_t* samples = nullptr;
+    std::vector<std::int16_t> decoded;  // an Ogg clip's unscaled samples; empty for a WAV
     CHeapBlock playBuffer;  // what the device plays: samples scaled by volume
     WAVEHDR header{};  // dwUser: 1 when the program stopped the output
     std::uint32_t dataSize = 0;

@@ -3,8 +3,10 @@
 #include <climits>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include "report/report.h"
+#include "sound/ogg_clip.h"
 #include "sound/wave_format.h"
 
 int ReadWaveFromMemory(const std::uint8_t* data, std::uint32_t size, WAVEFORMATEX& format, const std::uint8_t*& samples,
@@ -84,12 +86,35 @@ int CSound::Open(HWND window, const std::wstring& clipName) {
     const CMappedRange bytes = CMappedRange::Of(data, static_cast<std::size_t>(size));
     const std::uint8_t* parsed = nullptr;
     std::uint32_t parsedBytes = 0;
-    if (!ReadWaveFromMemory(bytes.data(), static_cast<std::uint32_t>(size), format, parsed, parsedBytes)) return 0;
+    std::vector<std::int16_t> pcm;
+    if (IsOggClip(bytes.data(), static_cast<std::size_t>(size))) {
+        // Decoded here, on the sound thread, as a WAV clip's samples are
+        // copied; a clip the decoder cannot read leaves the channel closed.
+        OggClip clip = DecodeOggClip(bytes.data(), static_cast<std::size_t>(size));
+        if (clip.problem != E_OGG_PROBLEM::NONE) return 0;
+        pcm = std::move(clip.samples);
+        format = WAVEFORMATEX{};
+        format.wFormatTag = WAVE_FORMAT_PCM;
+        format.nChannels = clip.channels;
+        format.nSamplesPerSec = clip.rate;
+        format.wBitsPerSample = 16;
+        format.nBlockAlign = static_cast<WORD>(clip.channels * 2);
+        format.nAvgBytesPerSec = clip.rate * format.nBlockAlign;
+        parsed = reinterpret_cast<const std::uint8_t*>(pcm.data());
+        parsedBytes = static_cast<std::uint32_t>(pcm.size() * sizeof(std::int16_t));
+    } else if (!ReadWaveFromMemory(bytes.data(), static_cast<std::uint32_t>(size), format, parsed, parsedBytes)) {
+        return 0;
+    }
     CHeapBlock played = CHeapBlock::Allocate(parsedBytes);
     if (!played) return 0;
     if (!device.Open(window, format)) return 0;
 
-    samples = data + (parsed - bytes.data());
+    if (pcm.empty()) {
+        samples = data + (parsed - bytes.data());
+    } else {
+        decoded = std::move(pcm);
+        samples = reinterpret_cast<const std::uint8_t*>(decoded.data());
+    }
     playBuffer = std::move(played);
     dataSize = parsedBytes;
     std::memcpy(playBuffer.get(), parsed, dataSize);
@@ -111,6 +136,7 @@ void CSound::SetVolume(std::uint8_t value) {
     if (!open) return;
     volume = value;
     if (device && samples && playBuffer) {
+        // A decoded clip's samples are on the heap and read where they are.
         const CMappedRange unscaled = CMappedRange::Of(samples, dataSize);
         ScaleSamples(unscaled.data(), playBuffer.get(), dataSize, format.wBitsPerSample, value);
     }
@@ -173,6 +199,7 @@ void CSound::Close() {
         device.Close();
         samples = nullptr;
         playBuffer.Reset();
+        std::vector<std::int16_t>().swap(decoded);
     }
     // The header no longer points into a buffer; a stale MM_WOM_DONE for it
     // finds it not done.

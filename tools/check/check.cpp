@@ -13,6 +13,7 @@
 #include "resource/bmp_layout.h"
 #include "resource/codepage.h"
 #include "settings/config_rules.h"
+#include "sound/ogg_clip.h"
 #include "sound/wave_format.h"
 #include "tools/common/load_check.h"
 #include "tools/pack/pack.h"
@@ -66,9 +67,37 @@ std::wstring SizeText(const BmpLayout& layout) {
 constexpr int CANVAS_WIDTH = 800;
 constexpr int CANVAS_HEIGHT = 600;
 
+// What keeps the game from playing an Ogg clip (an error), or what is odd
+// about it (a warning).
+std::optional<std::pair<E_SEVERITY, std::wstring>> OggClipProblem(std::string_view bytes) {
+    // Decoded as the sound thread decodes it when the clip opens.
+    const OggClip clip = DecodeOggClip(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    switch (clip.problem) {
+    case E_OGG_PROBLEM::NONE:
+        break;
+    case E_OGG_PROBLEM::NOT_OGG:
+        return std::pair{E_SEVERITY::ERROR_, std::wstring(L"not an Ogg file")};
+    case E_OGG_PROBLEM::UNREADABLE:
+        return std::pair{E_SEVERITY::ERROR_, L"an Ogg file the game cannot decode as Vorbis (decoder error " +
+                                                 std::to_wstring(clip.decoderError) + L"): it stays silent"};
+    case E_OGG_PROBLEM::TOO_LONG:
+        return std::pair{E_SEVERITY::ERROR_, L"an Ogg Vorbis clip longer than the game decodes (" +
+                                                 std::to_wstring(OGG_MAX_FRAMES) + L" samples per channel)"};
+    }
+    if (clip.cutOff) {
+        return std::pair{E_SEVERITY::WARNING, L"damaged or cut off after " +
+                                                  std::to_wstring(clip.samples.size() / clip.channels) +
+                                                  L" samples per channel (decoder error " +
+                                                  std::to_wstring(clip.decoderError) + L"); the rest is not heard"};
+    }
+    return std::nullopt;
+}
+
 // Why the sound channel cannot play a clip (an error), or what is odd about
-// it (a warning); nothing for a clip it plays.
+// it (a warning); nothing for a clip it plays. A clip that starts with the
+// Ogg capture pattern is decoded as Ogg Vorbis, any other walked as a WAV.
 std::optional<std::pair<E_SEVERITY, std::wstring>> ClipProblem(std::string_view bytes) {
+    if (IsOggClip(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size())) return OggClipProblem(bytes);
     const WaveLayout layout = ParseWave(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     const auto error = [](const wchar_t* text) { return std::pair{E_SEVERITY::ERROR_, std::wstring(text)}; };
     switch (layout.problem) {

@@ -2,12 +2,8 @@
 
 #include <cmath>
 #include <cstring>
-#include <memory>
 
 #include "resource/archive_writer.h"
-
-#define STB_VORBIS_HEADER_ONLY
-#include <stb_vorbis.h>
 
 namespace {
 
@@ -184,43 +180,6 @@ ClipReading DecodeWav(std::string_view text) {
     return reading;
 }
 
-ClipReading DecodeOgg(std::string_view text) {
-    ClipReading reading;
-    int error = 0;
-    const int length = text.size() > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(text.size());
-    const std::unique_ptr<stb_vorbis, void (*)(stb_vorbis*)> vorbis(
-        stb_vorbis_open_memory(reinterpret_cast<const unsigned char*>(text.data()), length, &error, nullptr),
-        stb_vorbis_close);
-    if (!vorbis) {
-        reading.problem = error == VORBIS_missing_capture_pattern || error == VORBIS_invalid_first_page
-                              ? L"not an Ogg Vorbis file"
-                              : L"an Ogg Vorbis file the decoder cannot read (error " + std::to_wstring(error) + L")";
-        return reading;
-    }
-    const stb_vorbis_info info = stb_vorbis_get_info(vorbis.get());
-    const auto channels = static_cast<std::size_t>(info.channels);
-    std::vector<std::int16_t> samples;
-    std::vector<short> frame(4096 * channels);
-    for (;;) {
-        const int got = stb_vorbis_get_frame_short_interleaved(vorbis.get(), info.channels, frame.data(),
-                                                               static_cast<int>(frame.size()));
-        if (got <= 0) break;
-        samples.insert(samples.end(), frame.begin(), frame.begin() + got * static_cast<std::ptrdiff_t>(channels));
-        if (samples.size() > MAX_SAMPLES) {
-            reading.problem = L"an Ogg Vorbis file too long for an archive";
-            return reading;
-        }
-    }
-    // At the end of a whole stream no error is left behind; a stream that
-    // stops early leaves one, and what came before it is kept.
-    if (const int late = stb_vorbis_get_error(vorbis.get()); late != VORBIS__no_error) {
-        reading.warning = L"damaged or cut off after " + std::to_wstring(samples.size() / channels) +
-                          L" samples per channel (decoder error " + std::to_wstring(late) + L"); the rest is left out";
-    }
-    reading.clip = MixDown(info.sample_rate, samples, SidesOfVorbisChannels(channels));
-    return reading;
-}
-
 std::string EncodeWav16(const Clip& clip) {
     const std::uint32_t block = clip.channels * 2u;
     const auto dataBytes = static_cast<std::uint32_t>(clip.samples.size() * 2);
@@ -261,56 +220,12 @@ std::vector<E_SIDE> SidesOfWaveChannels(std::uint32_t channelMask, std::size_t c
     return sides;
 }
 
-std::vector<E_SIDE> SidesOfVorbisChannels(std::size_t channels) {
-    using enum E_SIDE;
-    // Ogg Vorbis's channel orders: front left, centre, front right, then the
-    // surround channels left before right, the low-frequency channel last.
-    static const std::vector<E_SIDE> ORDERS[] = {
-        {},
-        {BOTH},
-        {LEFT, RIGHT},
-        {LEFT, BOTH, RIGHT},
-        {LEFT, RIGHT, LEFT, RIGHT},
-        {LEFT, BOTH, RIGHT, LEFT, RIGHT},
-        {LEFT, BOTH, RIGHT, LEFT, RIGHT, NEITHER},
-        {LEFT, BOTH, RIGHT, LEFT, RIGHT, BOTH, NEITHER},
-        {LEFT, BOTH, RIGHT, LEFT, RIGHT, LEFT, RIGHT, NEITHER},
-    };
-    if (channels < sizeof ORDERS / sizeof ORDERS[0]) return ORDERS[channels];
-    return std::vector<E_SIDE>(channels, BOTH);  // no order is defined beyond eight
-}
-
 Clip MixDown(std::uint32_t rate, const std::vector<std::int16_t>& samples, const std::vector<E_SIDE>& sides) {
     Clip clip;
     clip.rate = rate;
     const std::size_t channels = sides.size();
-    if (channels <= 2) {
-        clip.channels = static_cast<std::uint16_t>(channels);
-        clip.samples = samples;
-        return clip;
-    }
-    // Which channels each side takes; a side that would take none takes all.
-    std::vector<std::size_t> taken[2];
-    for (std::size_t c = 0; c < channels; ++c) {
-        if (sides[c] == E_SIDE::LEFT || sides[c] == E_SIDE::BOTH) taken[0].push_back(c);
-        if (sides[c] == E_SIDE::RIGHT || sides[c] == E_SIDE::BOTH) taken[1].push_back(c);
-    }
-    for (auto& side : taken) {
-        if (side.empty()) {
-            for (std::size_t c = 0; c < channels; ++c) side.push_back(c);
-        }
-    }
-    clip.channels = 2;
-    const std::size_t frames = samples.size() / channels;
-    clip.samples.resize(frames * 2);
-    for (std::size_t i = 0; i < frames; ++i) {
-        for (std::size_t s = 0; s < 2; ++s) {
-            std::int64_t sum = 0;
-            for (const std::size_t c : taken[s]) sum += samples[i * channels + c];
-            const auto count = static_cast<std::int64_t>(taken[s].size());
-            // The mean, rounded half away from zero.
-            clip.samples[i * 2 + s] = static_cast<std::int16_t>((sum >= 0 ? sum + count / 2 : sum - count / 2) / count);
-        }
-    }
+    clip.channels = static_cast<std::uint16_t>(channels <= 2 ? channels : 2);
+    if (channels == 0) return clip;
+    AppendMixedFrames(samples.data(), samples.size() / channels, sides, clip.samples);
     return clip;
 }

@@ -4,8 +4,8 @@
 //
 // Read: RIFF WAVE with integer samples of 8, 16, 24 or 32 bits or float
 // samples of 32 or 64 bits, with the plain or the extensible format header,
-// at any rate and with any number of channels; and Ogg Vorbis (through
-// stb_vorbis). Written: a RIFF WAVE of 16-bit PCM with a 16-byte "fmt "
+// at any rate and with any number of channels. (Ogg Vorbis clips are stored
+// as they are: the game decodes them, see sound/ogg_clip.h.) Written: a RIFF WAVE of 16-bit PCM with a 16-byte "fmt "
 // chunk and a "data" chunk, mono or stereo, at the clip's own rate.
 //
 // Sample conversion, rounding to the nearest 16-bit value and holding at the
@@ -14,16 +14,16 @@
 // 32767; not-a-number becomes 0). So 16-bit samples widened by any of these
 // come back exactly.
 //
-// Mixing down: mono and stereo stay as they are. From three channels up,
-// each channel goes to the left, the right, both sides or neither (the
-// low-frequency channel) by its speaker position, and each side is the mean
-// of its channels. A side no channel goes to takes the mean of all.
+// Mixing down: by the game's rule (sound/channel_mix.h), from the speaker
+// positions of the channel mask.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "sound/channel_mix.h"
 
 struct Clip {
     std::uint32_t rate = 0;  // frames per second
@@ -40,20 +40,15 @@ struct ClipReading {
 };
 
 ClipReading DecodeWav(std::string_view bytes);
-ClipReading DecodeOgg(std::string_view bytes);
 
 // The clip as a WAV file of 16-bit PCM.
 std::string EncodeWav16(const Clip& clip);
 
-// Which side a channel is heard on when channels are mixed down to stereo.
-enum class E_SIDE : std::uint8_t { LEFT, RIGHT, BOTH, NEITHER };
-
-// The sides of `channels` channels: from a WAV channel mask (bit 0 front
+// The sides of `channels` channels from a WAV channel mask (bit 0 front
 // left, 1 front right, 2 front centre, 3 low frequency, ...; the channels
 // take the set bits in order, and channels beyond them are heard on both
-// sides), or in Ogg Vorbis's fixed order for up to eight channels.
+// sides).
 std::vector<E_SIDE> SidesOfWaveChannels(std::uint32_t channelMask, std::size_t channels);
-std::vector<E_SIDE> SidesOfVorbisChannels(std::size_t channels);
 
 // Interleaved frames of `sides.size()` channels as stereo (three or more
 // channels) or unchanged (one or two).

@@ -1,8 +1,8 @@
-/* The PNG and Ogg Vorbis decoders the packer converts authors' files with:
- * Debian's stb_image and stb_vorbis (libstb-dev), compiled here from their
- * single-file sources so that the host build and the Windows build of the
- * tools carry the same decoder. Only what the packer uses is compiled: PNG
- * from memory, Vorbis from memory through the pull interface. */
+/* The PNG decoder the packer converts authors' pictures with: Debian's
+ * stb_image (libstb-dev), compiled here from its single-file source so that
+ * the host build and the Windows build of the tools carry the same decoder.
+ * Only PNG from memory is compiled. The Ogg Vorbis decoder is the game's own
+ * (src/sound/stb_vorbis.c). */
 
 #define STBI_ONLY_PNG
 #define STBI_NO_STDIO
@@ -10,7 +10,3 @@
 #define STBI_NO_HDR
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
-
-#define STB_VORBIS_NO_STDIO
-#define STB_VORBIS_NO_PUSHDATA_API
-#include <stb_vorbis.h>

@@ -114,7 +114,6 @@ public:
                 ConvertBmp(source);
                 break;
             case E_SOURCE_FORM::WAV:
-            case E_SOURCE_FORM::OGG:
                 ConvertClip(source);
                 break;
             default:
@@ -252,8 +251,7 @@ private:
             source.failed = true;
             return;
         }
-        const bool ogg = source.form == E_SOURCE_FORM::OGG;
-        const ClipReading reading = ogg ? DecodeOgg(*bytes) : DecodeWav(*bytes);
+        const ClipReading reading = DecodeWav(*bytes);
         if (!reading.clip) {
             Fail(source, reading.problem);
             return;
@@ -262,7 +260,7 @@ private:
         std::string wave = EncodeWav16(*reading.clip);
         if (wave == *bytes) return;  // already what the engine plays
         Store(source, std::move(wave));
-        ++(ogg ? tally_.ogg : tally_.wav);
+        ++tally_.wav;
     }
 
     // One mask per stem from the first picture that makes it; every other
@@ -323,7 +321,6 @@ std::string DescribeConversions(const ConversionTally& tally) {
     if (tally.bmp) parts.push_back(Count(tally.bmp, "BMP picture", "BMP pictures"));
     if (tally.masks) parts.push_back(Count(tally.masks, "mask made from transparency", "masks made from transparency"));
     if (tally.wav) parts.push_back(Count(tally.wav, "WAV clip", "WAV clips"));
-    if (tally.ogg) parts.push_back(Count(tally.ogg, "Ogg Vorbis clip", "Ogg Vorbis clips"));
     if (parts.empty()) return {};
     std::string line = "Converted ";
     for (std::size_t i = 0; i < parts.size(); ++i) {

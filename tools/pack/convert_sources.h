@@ -9,8 +9,8 @@
 //    names for it (visible where alpha >= 128), unless that mask is a file
 //    of its own; its hidden pixels are then stored white. Pictures that share
 //    a made mask must agree on it;
-//  - "NAME.wav" and "NAME.ogg" outside IMG/ become 16-bit PCM WAV under the
-//    same key.
+//  - "NAME.wav" outside IMG/ becomes 16-bit PCM WAV under the same key;
+//    "NAME.ogg" is stored as it is (the game decodes it).
 
 #include <string>
 #include <vector>
@@ -24,11 +24,10 @@ struct ConversionTally {
     int bmp = 0;  // BMPs the engine does not read as they are
     int masks = 0;  // masks made from transparency
     int wav = 0;  // WAV clips not already 16-bit PCM as the engine plays them
-    int ogg = 0;  // Ogg Vorbis clips
 };
 
 // One line such as "Converted 3 PNG pictures, 1 mask made from transparency
-// and 2 Ogg Vorbis clips.\n"; empty when nothing was converted.
+// and 2 WAV clips.\n"; empty when nothing was converted.
 std::string DescribeConversions(const ConversionTally& tally);
 
 // Converts the pictures and clips of `sources` (in key order, as

@@ -126,9 +126,8 @@ E_SOURCE_FORM FormOfKey(std::wstring& key) {
         }
         return EndsWithFolded(key, L".bmp") ? E_SOURCE_FORM::BMP : E_SOURCE_FORM::AS_IS;
     }
-    return EndsWithFolded(key, L".wav")   ? E_SOURCE_FORM::WAV
-           : EndsWithFolded(key, L".ogg") ? E_SOURCE_FORM::OGG
-                                          : E_SOURCE_FORM::AS_IS;
+    // An Ogg Vorbis clip is stored as it is: the game decodes it.
+    return EndsWithFolded(key, L".wav") ? E_SOURCE_FORM::WAV : E_SOURCE_FORM::AS_IS;
 }
 
 // The key of the file at `relative` (its names below the packed folder), or
@@ -365,8 +364,9 @@ std::string PackUsage() {
            "Pictures in IMG/ become BMPs the game reads: IMG/NAME.png is stored as \"./IMG/NAME.bmp\"\n"
            "(a PNG with transparency also makes the mask the game pairs it with, unless that mask\n"
            "is a file of its own), and a BMP the game cannot read (RLE, OS/2, ...) is rewritten.\n"
-           "Clips in the other folders (NAME.wav of any sample format, NAME.ogg) become 16-bit PCM\n"
-           "WAV under their own names. Every other file is stored as it is.\n"
+           "Clips in the other folders: NAME.wav of any sample format becomes 16-bit PCM WAV under\n"
+           "its own name; NAME.ogg is stored as it is (the game decodes it when it plays it).\n"
+           "Every other file is stored as it is.\n"
            "A scenario or glossary that the game could not load (an unfinished message, \"@\" in a\n"
            "continuation line, a malformed glossary entry) is refused with one line per fault,\n"
            "FILE:LINE:COLUMN: error: text, unless --no-check is given.\n"

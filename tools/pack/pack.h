@@ -47,8 +47,7 @@ enum class E_SOURCE_FORM {
     TEXT,  // a ".utf8" text, stored in its stored form (Shift_JIS or Unicode)
     PNG,  // "IMG/NAME.png", stored as the BMP "./IMG/NAME.bmp"
     BMP,  // a picture in IMG/: as it is, or as a BMP the engine reads
-    WAV,  // a clip outside IMG/ ("NAME.wav", "NAME.ogg"): stored as 16-bit
-    OGG,  //   PCM WAV under its own name
+    WAV,  // a clip outside IMG/ ("NAME.wav"): stored as 16-bit PCM WAV
     MASK,  // no file: a mask made from a PNG's transparency
 };
 

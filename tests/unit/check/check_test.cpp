@@ -12,6 +12,7 @@
 #include "support/png_builder.h"
 #include "support/test_support.h"
 #include "tools/check/check.h"
+#include "unit/sound/ogg_fixtures.h"
 
 namespace {
 
@@ -110,6 +111,18 @@ TEST(Check, TheGameOfTheFixtureAndTheBoundariesPassClean) {
     }
 }
 
+// Ogg Vorbis clips are played as they are stored, music and voice alike.
+TEST(Check, OggClipsThatDecodePassClean) {
+    Game game;
+    game.sounds[L"./BGM/a.ogg"] = std::string(ogg_fixture::STEREO.begin(), ogg_fixture::STEREO.end());
+    game.sounds[L"./VOICE/v.ogg"] = std::string(ogg_fixture::SIX.begin(), ogg_fixture::SIX.end());
+    game.script = "@BGM[1][./BGM/a.ogg]\n@VOICE[./VOICE/v.ogg]\n@MESSAGE[NONE][TERM]\n";
+    const CScratchDir dir;
+    const Result r = game.Check(dir);
+    EXPECT_EQ(r.out + r.err, "");
+    EXPECT_EQ(r.status, 0);
+}
+
 // Any picture of the archive shows by its name on every story layer, both
 // character slots included, masked by NAME_MASK, drawn whole as a
 // background; a picture as large as the screen is fine.
@@ -185,6 +198,12 @@ const FindingCase FINDING_CASES[] = {
     {"script.scr):1:9: error: ", "the sound archive has no \"./BGM/b.wav\"", "@BGM[1][./BGM/b.wav]\n"},
     {"script.scr):2:8: error: ", "\"./VOICE/v.wav\" is not PCM", nullptr,
      [](Game& g) { g.sounds[L"./VOICE/v.wav"] = Clip(3); }},
+    // An Ogg clip (known by its "OggS", whatever its name) cut inside its
+    // headers: the game cannot decode it and leaves it silent.
+    {"script.scr):2:8: error: ", "\"./VOICE/v.wav\" is an Ogg file the game cannot decode as Vorbis", nullptr,
+     [](Game& g) {
+         g.sounds[L"./VOICE/v.wav"] = std::string(ogg_fixture::STEREO.begin(), ogg_fixture::STEREO.begin() + 200);
+     }},
     {"script.scr):1:10: error: ", "the name \"ABCDEFGHI\" is 126 pixels wide", "@MESSAGE[ABCDEFGHI][x]\n"},
     {"script.scr):1:16: warning: ", "fills 4 pages",
      "@MESSAGE[NONE][x\\\\1\\\\2\\\\3\\\\4\\\\5\\\\6\\\\7\\\\8\\\\9\\\\10\\\\11\\\\12]\n"},

@@ -26,6 +26,8 @@
 #include "resource/archive.h"
 #include "resource/archive_writer.h"
 #include "settings/settings_sound.h"
+#include "ogg_fixtures.h"
+#include "sound/ogg_clip.h"
 #include "sound/sound.h"
 #include "wave_cases.h"
 
@@ -34,7 +36,9 @@ namespace {
 bool recording = false;  // false when not run through CTest
 std::filesystem::path folder;  // the recordings' folder, as Wine's drive Z: shows it
 
-std::filesystem::path RecordingFile(std::uint32_t rate) { return folder / ("rec-" + std::to_string(rate) + "-1.raw"); }
+std::filesystem::path RecordingFile(std::uint32_t rate, int channels = 1) {
+    return folder / ("rec-" + std::to_string(rate) + "-" + std::to_string(channels) + ".raw");
+}
 
 class RecorderEnvironment : public ::testing::Environment {
 public:
@@ -71,8 +75,8 @@ std::vector<std::int16_t> Scaled(const std::vector<std::int16_t>& samples, int v
 }
 
 // The recording at `rate`, with Wine's silent padding dropped.
-std::vector<std::int16_t> Played(std::uint32_t rate) {
-    std::ifstream in(RecordingFile(rate), std::ios::binary);
+std::vector<std::int16_t> Played(std::uint32_t rate, int channels = 1) {
+    std::ifstream in(RecordingFile(rate, channels), std::ios::binary);
     std::vector<std::int16_t> samples;
     std::int16_t sample = 0;  // little-endian, as the x86 reading it
     while (in.read(reinterpret_cast<char*>(&sample), 2)) {
@@ -178,6 +182,63 @@ TEST(SoundPlayback, MusicVolumeChangeResumesFromTheByteReachedThenLoopsFromTheSt
     const std::size_t rest = soft.size() - resumeSample;
     EXPECT_EQ(Matching(played, first, soft, resumeSample), rest) << "resumed at the wrong place";
     EXPECT_EQ(Matching(played, first + rest, soft, 0), soft.size());
+}
+
+// An Ogg Vorbis clip (stored under a ".wav" name: the channel knows it by
+// its content) is decoded when it opens and played exactly as a WAV clip:
+// the decoded samples, scaled by the volume, looping from the first sample.
+TEST(SoundPlayback, AnOggClipPlaysItsDecodedSamplesAtTheVolumeAndLoops) {
+    if (!recording) GTEST_SKIP() << "ONDRELL_SOUND_RECORDING is not set; run through CTest";
+    const WNDCLASSW windowClass{0, TestWindowProc, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"OggTest"};
+    RegisterClassW(&windowClass);
+    const HWND window = CreateWindowExW(0, L"OggTest", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    ASSERT_GT(waveOutGetNumDevs(), 0u) << "Wine found no ALSA output device";
+    // 0.1 s of stereo tone at 22050 Hz.
+    const std::vector<std::uint8_t>& ogg = ogg_fixture::STEREO;
+    const OggClip decoded = DecodeOggClip(ogg.data(), ogg.size());
+    ASSERT_EQ(decoded.problem, E_OGG_PROBLEM::NONE);
+    ASSERT_EQ(decoded.samples.size(), 2205u * 2);
+    const auto image = BuildArchiveImage(
+        {{L"./BGM/theme.wav", std::string(ogg.begin(), ogg.end())}, {L"./BGM/broken.ogg", "OggS but no more"}});
+    ASSERT_TRUE(image);
+    CScratchDir scratch;
+    CArchive archive(scratch.Write("SOUND.dat", *image).wstring());
+    std::filesystem::remove(RecordingFile(22050, 2));
+    CSound bgm(&archive);
+    // A clip the decoder cannot read leaves the channel closed and silent.
+    EXPECT_EQ(bgm.Open(window, L"./BGM/broken.ogg"), 0);
+    EXPECT_FALSE(bgm.IsOpen());
+    ASSERT_EQ(bgm.Open(window, L"./BGM/theme.wav"), 1);
+    EXPECT_EQ(bgm.GetFormat().wFormatTag, WAVE_FORMAT_PCM);
+    EXPECT_EQ(bgm.GetFormat().nChannels, 2);
+    EXPECT_EQ(bgm.GetFormat().nSamplesPerSec, 22050u);
+    EXPECT_EQ(bgm.GetFormat().wBitsPerSample, 16);
+    EXPECT_EQ(bgm.GetDataSize(), 2205u * 4);
+    music = &bgm;
+    restarts = 0;
+    bgm.SetVolume(200);
+    bgm.Play(1);
+    ASSERT_TRUE(PumpUntil([&] { return restarts >= 2; })) << "the music did not loop";
+    bgm.Stop();
+    PumpUntil([] { return false; }, 200);
+    bgm.Close();
+    music = nullptr;
+    DestroyWindow(window);
+
+    // The decoded samples at volume 200, silent ones dropped as the recording
+    // drops Wine's padding: two whole passes back to back, with no gap between
+    // (the third had just started when the channel stopped).
+    std::vector<std::int16_t> expected;
+    for (const std::int16_t s : Scaled(decoded.samples, 200)) {
+        if (s != 0) expected.push_back(s);
+    }
+    ASSERT_GT(expected.size(), 4000u);
+    const auto played = Played(22050, 2);
+    ASSERT_GE(played.size(), expected.size() * 2);
+    for (std::size_t pass = 0; pass < 2; ++pass) {
+        EXPECT_EQ(Matching(played, pass * expected.size(), expected, 0), expected.size()) << "pass " << pass;
+    }
 }
 
 }  // namespace
