@@ -49,10 +49,18 @@ void CBackground::Draw(HDC dest, const RECT& clip) {
                      CanvasPoint{r.left, r.top}, SRCCOPY)) {
         ReportFatalError(L"BitBlt failed at CBackground:Draw\n");
     }
-    // Before the first change currentKey is empty: only the base shows.
-    if (currentPicture != nullptr) {
+    // Before the first change currentKey is empty: only the base shows. A
+    // picture smaller than the base covers its own part, from the corner,
+    // and the base shows beside it (AlphaBlend refuses a source beyond its
+    // bitmap).
+    RECT part;
+    if (currentPicture != nullptr &&
+        IntersectDrawRects(r, RECT{0, 0, currentPicture->info.bmWidth, currentPicture->info.bmHeight}, part)) {
+        const int partWidth = part.right - part.left;
+        const int partHeight = part.bottom - part.top;
         CSelectGuard select(workDC.get(), currentPicture->Bitmap());
-        if (!AlphaBlend(dest, r.left, r.top, w, h, workDC.get(), r.left, r.top, w, h, blend)) {
+        if (!AlphaBlend(dest, part.left, part.top, partWidth, partHeight, workDC.get(), part.left, part.top, partWidth,
+                        partHeight, blend)) {
             ReportFatalError(L"AlphaBlnd failed at CBackground:Draw\n");
         }
     }

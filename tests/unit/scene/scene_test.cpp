@@ -7,6 +7,7 @@
 #include "scene/picture_layers.h"
 #include "scene/screen_mask.h"
 #include "support/bmp_builder.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -110,6 +111,27 @@ TEST(Character, FadesOutAtTheOldPlaceBlendedAndInAtTheNewOne) {
     EXPECT_EQ(Of(asked), (Rect{0, 0, 0, 0}));
     EXPECT_FALSE(character.IsAnimating());
     EXPECT_EQ(frame(), BLUE);  // idle, with the blend back at full opacity
+}
+
+// An author's background smaller than the base covers its own part, from
+// the corner; the base shows beside it, and nothing fails.
+TEST(Background, APictureSmallerThanTheBaseCoversItsOwnPart) {
+    const CReportCapture reports;
+    CBackground background(nullptr, 800, 600);
+    Register(background, L"BASE", 800, 600, GREY);
+    Register(background, L"SMALL", 300, 200, RED);
+    background.SetFadeStep(255);
+    background.SetPicture(L"SMALL");
+    CTestCanvas canvas(800, 600);
+    for (int guard = 0; guard < 10 && background.IsAnimating(); ++guard) {
+        background.Draw(canvas.dc(), background.GetDrawEvent());
+    }
+    EXPECT_EQ(canvas.Pixel(0, 0), RED);
+    EXPECT_EQ(canvas.Pixel(299, 199), RED);
+    EXPECT_EQ(canvas.Pixel(300, 100), GREY);
+    EXPECT_EQ(canvas.Pixel(100, 200), GREY);
+    EXPECT_EQ(canvas.Pixel(799, 599), GREY);
+    EXPECT_TRUE(reports.Texts(E_REPORT_LEVEL::FATAL).empty());
 }
 
 // A story layer finds a picture it was never given by its name, once,
