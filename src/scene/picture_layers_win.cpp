@@ -41,8 +41,6 @@ void CBackground::Draw(HDC dest, const RECT& clip) {
     if (!IntersectDrawRects(clip, drawRect, r)) {
         return;
     }
-    const int w = r.right - r.left;
-    const int h = r.bottom - r.top;
     // The base covers the whole area, so the picture is blended straight
     // onto it in the destination: the scene's surface would only hold a copy.
     if (!BlitPicture(dest, r, workDC.get(), baseEntry != nullptr ? *baseEntry : BitmapEntry{},
