@@ -64,38 +64,46 @@ std::size_t ReadSequence(std::string_view text, std::size_t i, char32_t& cp) {
 
 }  // namespace
 
-std::optional<std::wstring> Utf8ToWide(std::string_view text, std::size_t* failedAt) {
-    std::wstring out;
+namespace {
+
+// Decodes `text` into wide text. At a byte that starts no valid sequence,
+// `onBad(offset, out)` says whether to go on (after that one byte).
+template <typename OnBad>
+bool DecodeInto(std::string_view text, std::wstring& out, OnBad onBad) {
     out.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
         char32_t cp = 0;
         const std::size_t length = ReadSequence(text, i, cp);
         if (length == 0) {
-            if (failedAt) *failedAt = i;
-            return std::nullopt;
+            if (!onBad(i, out)) return false;
+            ++i;
+            continue;
         }
         AppendCodePoint(out, cp);
         i += length;
     }
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::wstring> Utf8ToWide(std::string_view text, std::size_t* failedAt) {
+    std::wstring out;
+    const bool whole = DecodeInto(text, out, [failedAt](std::size_t at, std::wstring&) {
+        if (failedAt) *failedAt = at;
+        return false;
+    });
+    if (!whole) return std::nullopt;
     return out;
 }
 
 std::wstring DecodeUtf8(std::string_view text) {
     std::wstring out;
-    out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        char32_t cp = 0;
-        const std::size_t length = ReadSequence(text, i, cp);
-        if (length == 0) {
-            out.push_back(L'\xFFFD');
-            ++i;
-        } else {
-            AppendCodePoint(out, cp);
-            i += length;
-        }
-    }
+    DecodeInto(text, out, [](std::size_t, std::wstring& decoded) {
+        decoded.push_back(L'\xFFFD');
+        return true;
+    });
     return out;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "resource/archive_writer.h"
+#include "resource/little_endian.h"
 
 namespace {
 
@@ -43,15 +44,6 @@ std::int16_t FromInteger(const std::uint8_t* p, std::size_t bytes) {
 std::int16_t FromFloat(double value) {
     if (std::isnan(value)) return 0;
     return Clamp16(static_cast<std::int64_t>(std::floor(std::max(-65536.0, std::min(65536.0, value * 32768.0)) + 0.5)));
-}
-
-void PutU16(std::string& out, std::uint32_t value) {
-    out.push_back(static_cast<char>(value & 0xFF));
-    out.push_back(static_cast<char>(value >> 8 & 0xFF));
-}
-void PutU32(std::string& out, std::uint32_t value) {
-    PutU16(out, value & 0xFFFF);
-    PutU16(out, value >> 16);
 }
 
 // The RIFF walk: where the first "fmt " and the first "data" chunk lie.

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "resource/bmp_layout.h"
+#include "resource/little_endian.h"
 
 #include <stb_image.h>
 
@@ -15,15 +16,6 @@ constexpr std::int32_t PIXELS_PER_METRE = 2835;  // 72 dots per inch
 struct CStbImageFree {
     void operator()(void* pixels) const { stbi_image_free(pixels); }
 };
-
-void PutU16(std::string& out, std::uint32_t value) {
-    out.push_back(static_cast<char>(value & 0xFF));
-    out.push_back(static_cast<char>(value >> 8 & 0xFF));
-}
-void PutU32(std::string& out, std::uint32_t value) {
-    PutU16(out, value & 0xFFFF);
-    PutU16(out, value >> 16);
-}
 
 // The file header and the 40-byte info header of a bottom-up BMP.
 std::string BmpHeaders(const Picture& picture, std::uint16_t bitCount, std::uint32_t colours,

@@ -26,15 +26,6 @@ namespace {
 constexpr std::wstring_view UTF8_SUFFIX = L".utf8";
 constexpr std::size_t COPY_CHUNK_BYTES = 1 << 16;
 
-// Windows paths are wide; the host's are UTF-8 bytes whatever the locale.
-fs::path PathFromWide(const std::wstring& text) {
-#ifdef _WIN32
-    return fs::path(text);
-#else
-    return fs::path(WideToUtf8(text));
-#endif
-}
-
 // A file or folder name as wide text; nothing for a host name that is not
 // UTF-8.
 std::optional<std::wstring> WideFromPath(const fs::path& path) {
@@ -169,6 +160,14 @@ std::optional<std::wstring> KeyOfFile(const std::vector<fs::path>& relative, con
 }
 
 }  // namespace
+
+fs::path PathFromWide(const std::wstring& text) {
+#ifdef _WIN32
+    return fs::path(text);
+#else
+    return fs::path(WideToUtf8(text));
+#endif
+}
 
 bool CollectPackSources(const fs::path& folder, const fs::path& output, std::vector<PackSource>& sources) {
     std::error_code error;

@@ -24,6 +24,10 @@
 // UTF-8 text for standard output and standard error.
 int RunPack(const std::vector<std::wstring>& args, std::string& out, std::string& err);
 
+// A path given as wide text: Windows paths are wide, the host's are UTF-8
+// bytes whatever the locale.
+std::filesystem::path PathFromWide(const std::wstring& text);
+
 std::string PackUsage();
 
 // create [--no-check] OUT.dat DIR: every file under `folder` becomes the

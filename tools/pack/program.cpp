@@ -5,6 +5,7 @@
 #include "app/program_identity.h"
 #include "resource/codepage.h"
 #include "resource/safe_file.h"
+#include "tools/pack/pack.h"
 #include "tools/pack/pe_resources.h"
 #include "tools/pack/program_resources.h"
 
@@ -15,14 +16,6 @@ namespace {
 constexpr std::size_t MAX_INI_BYTES = 1 << 20;
 constexpr std::size_t MAX_ICON_BYTES = 64 << 20;
 constexpr std::size_t MAX_PROGRAM_BYTES = 256 << 20;
-
-fs::path PathFromWide(const std::wstring& text) {
-#ifdef _WIN32
-    return fs::path(text);
-#else
-    return fs::path(WideToUtf8(text));
-#endif
-}
 
 std::wstring Joined(const std::wstring& folder, const wchar_t* name) {
     std::wstring path = folder;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/program_identity.h"
+#include "resource/little_endian.h"
 
 namespace {
 
@@ -15,32 +16,9 @@ constexpr std::size_t GROUP_ENTRY_BYTES = 14;  // as below, ending in the image'
 constexpr std::size_t GROUP_ENTRY_ID_AT = 12;
 constexpr std::uint32_t BITMAP_INFO_BYTES = 40;
 
-void PutU16(std::string& out, std::uint32_t value) {
-    out.push_back(static_cast<char>(value & 0xFF));
-    out.push_back(static_cast<char>(value >> 8 & 0xFF));
-}
-void PutU32(std::string& out, std::uint32_t value) {
-    PutU16(out, value & 0xFFFF);
-    PutU16(out, value >> 16);
-}
 std::uint16_t GetU16(std::string_view bytes, std::size_t at) {
     return static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1])
                                                                                  << 8);
-}
-
-// Wide text as UTF-16 units (wide text is UTF-32 on the host).
-std::u16string Utf16(std::wstring_view text) {
-    std::u16string out;
-    for (const wchar_t c : text) {
-        const auto code = static_cast<std::uint32_t>(c);
-        if (code >> 16 != 0) {
-            out.push_back(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(code));
-        }
-    }
-    return out;
 }
 
 void PutUtf16(std::string& out, std::u16string_view text) {
@@ -123,6 +101,20 @@ std::vector<std::vector<Cover>> Covers(std::int32_t length, std::int32_t size, d
 std::uint8_t Channel(double value) { return static_cast<std::uint8_t>(std::lround(std::clamp(value, 0.0, 255.0))); }
 
 }  // namespace
+
+std::u16string Utf16(std::wstring_view text) {
+    std::u16string out;
+    for (const wchar_t c : text) {
+        const auto code = static_cast<std::uint32_t>(c);
+        if (code >> 16 != 0) {
+            out.push_back(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(code));
+        }
+    }
+    return out;
+}
 
 RgbaPicture ScaleIcon(const RgbaPicture& picture, std::int32_t size) {
     RgbaPicture out;

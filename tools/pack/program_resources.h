@@ -42,6 +42,10 @@ RgbaPicture ScaleIcon(const RgbaPicture& picture, std::int32_t size);
 // this form at every size.
 std::string IconImageBytes(const RgbaPicture& square);
 
+// Wide text as UTF-16 units, as resources store it (wide text is UTF-32 on
+// the host).
+std::u16string Utf16(std::wstring_view text);
+
 // The version resource (VS_VERSIONINFO) with its fixed part (the numbers,
 // an application for 32-bit Windows) and US English Unicode strings:
 // FileDescription and ProductName the product's name, FileVersion and

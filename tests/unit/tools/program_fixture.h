@@ -90,17 +90,3 @@ std::optional<RgbaPicture> ReadIconImage(std::string_view bytes);
 // Expects the quadrant icon at `size` pixels: each quadrant's colour from
 // one pixel inside its edges.
 void ExpectQuadrants(const RgbaPicture& picture, int size);
-
-inline std::u16string U16(const std::wstring& text) {
-    std::u16string out;
-    for (const wchar_t c : text) {
-        const auto code = static_cast<std::uint32_t>(c);
-        if (code >> 16 != 0) {
-            out.push_back(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(code));
-        }
-    }
-    return out;
-}

@@ -304,7 +304,7 @@ TEST(PeResources, RoundTripOnTheEngine) {
     ASSERT_TRUE(game) << WideToUtf8(problem);
     const std::optional<ResourceTable> read = ReadPeResources(*game, problem);
     ASSERT_TRUE(read) << WideToUtf8(problem);
-    EXPECT_EQ(ReadTableString(*read, TITLE_STRING_ID), U16(TITLE));
+    EXPECT_EQ(ReadTableString(*read, TITLE_STRING_ID), Utf16(TITLE));
     // Everything up to the engine's end is the engine's, but for the headers.
     EXPECT_EQ(game->substr(4096, engine.size() - 4096), engine.substr(4096));
 
@@ -319,7 +319,7 @@ TEST(PeResources, RoundTripOnTheEngine) {
             ASSERT_TRUE(version);
             EXPECT_EQ(version->fileVersionMS, 2u << 16 | 5u);
             EXPECT_EQ(version->fileVersionLS, 1u << 16);
-            EXPECT_EQ(version->strings[u"ProductName"], U16(TITLE));
+            EXPECT_EQ(version->strings[u"ProductName"], Utf16(TITLE));
             EXPECT_EQ(version->strings[u"OriginalFilename"], u"hoshi.exe");
         }
         if (key.type.id == RESOURCE_GROUP_ICON) {
@@ -532,7 +532,7 @@ TEST(PackProgram, WritesTheGamesProgramFromItsFolder) {
     std::wstring problem;
     const std::optional<ResourceTable> read = ReadPeResources(ReadFileBytes(dir.path() / "out.exe"), problem);
     ASSERT_TRUE(read) << WideToUtf8(problem);
-    EXPECT_EQ(ReadTableString(*read, TITLE_STRING_ID), U16(TITLE));
+    EXPECT_EQ(ReadTableString(*read, TITLE_STRING_ID), Utf16(TITLE));
 
     // An error in either file writes nothing and says why; warnings are
     // shown and the program is written.
