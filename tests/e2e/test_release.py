@@ -5,11 +5,18 @@
 # with spaces and Japanese characters, and the game is started by its full
 # path from another working folder: it shows the character cut out by the
 # mask its PNG made, and keeps its save in its own SYS folder.
+# The demo released with `./play --release OUT.zip`: its music and voices
+# are stored as Ogg Vorbis, the scenario names them so, the checker finds no
+# fault in the unpacked data, and the first message's voice plays.
 
+import re
 import shutil
 import subprocess
 import unittest
+import wave
 import zipfile
+
+import numpy as np
 
 import gameplay as gp
 import harness
@@ -98,6 +105,101 @@ class Release(gp.GameTest):
         game.key("Return", window=game.exit_question())
         self.assertEqual(game.wait_exit(), 0)
 
+
+class DemoRelease(gp.GameTest):
+    def test_the_demo_is_released_with_ogg_clips_that_play(self):
+        release = self.scratch / "demo.zip"
+        result = subprocess.run([str(harness.ROOT / "play"), "--release", str(release)], stdout=subprocess.PIPE,
+                                stderr=subprocess.STDOUT)
+        output = result.stdout.decode("utf-8", "replace")
+        self.assertEqual(result.returncode, 0, output)
+        with zipfile.ZipFile(release) as archive:
+            self.assertEqual(sorted(archive.namelist()), [
+                "ondrell/", "ondrell/DATA/", "ondrell/DATA/IMG.dat", "ondrell/DATA/SOUND.dat", "ondrell/README.txt",
+                "ondrell/SYS/", "ondrell/ondrell.exe"])
+            archive.extractall(self.scratch)
+        game_dir = self.scratch / "ondrell"
+        data = game_dir / "DATA"
+        host = harness.ROOT / "build/host/tools"
+
+        # Every clip of the sound archive is an Ogg Vorbis stream, one for each
+        # WAV clip the demo generates.
+        listing = subprocess.run([str(host / "pack/ondrell-pack"), "list", str(data / "SOUND.dat")],
+                                 stdout=subprocess.PIPE, check=True, text=True).stdout
+        clips = sorted(line.split("\t", 1)[1] for line in listing.splitlines())
+        wav_clips = sorted(f"./{p.relative_to(gp.SOUND_SRC).with_suffix('.ogg').as_posix()}"
+                           for p in gp.SOUND_SRC.glob("*/*.wav"))
+        self.assertEqual(clips, wav_clips)
+        unpacked = self.scratch / "unpacked"
+        subprocess.run([str(host / "pack/ondrell-pack"), "extract", str(data / "SOUND.dat"), str(unpacked)],
+                       stdout=subprocess.DEVNULL, check=True)
+        for name in clips:
+            self.assertEqual((unpacked / name[2:]).read_bytes()[:4], b"OggS", name)
+
+        # The scenario names those clips and no WAV: every sound command of the
+        # released script, as the game reads it, is one of them.
+        script = subprocess.run([str(host / "check/ondrell-check"), "--dump-script", str(data / "IMG.dat")],
+                                stdout=subprocess.PIPE, check=True, text=True).stdout
+        named = set(re.findall(r"\./(?:BGM|VOICE)/[^\t\n\]]+", script))
+        self.assertTrue(named)
+        self.assertEqual(sorted(n for n in named if not n.endswith(".ogg")), [])
+        self.assertTrue(named <= set(clips), sorted(named - set(clips)))
+        self.assertIn("./VOICE/V001.ogg", named)
+
+        # The checker reads the released data as the game does (decoding each
+        # Ogg clip) and finds no fault.
+        check = subprocess.run([str(host / "check/ondrell-check"), str(data / "IMG.dat"), str(data / "SOUND.dat")],
+                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        self.assertNotIn(": error:", check.stdout)
+        self.assertLess(check.returncode, 2, check.stdout)
+
+        # The released game plays the first message's voice, decoded from its
+        # Ogg clip. The encoding is lossy, so the recording is compared with
+        # the demo's WAV voice by loudness, 20 ms at a time: the two follow
+        # each other, at the best of every shift between them.
+        volume = 128
+        game = self.start({"sys.dat": gp.settings(voice_volume=volume, draw_speed=gp.INSTANT)}, record=True,
+                          game_dir=game_dir)
+        gp.start_new_game(game)
+        with wave.open(str(gp.SOUND_SRC / "VOICE" / "V001.wav")) as clip:
+            samples = np.frombuffer(clip.readframes(clip.getnframes()), dtype="<i2")
+        voice = loudness(samples)
+
+        def first_voice():
+            files = gp.recordings(self.scratch, gp.VOICE_RATE)
+            frames = gp.played(files[0]) if files else []
+            return len(frames) >= np.count_nonzero(samples) * 9 // 10 and (files[0],)
+
+        (path,) = harness.wait_for("the first voice to play", first_voice, interval=0.2)
+        recorded = loudness(np.frombuffer(path.read_bytes(), dtype="<i2"))
+        self.assertGreater(follows(recorded, voice), 0.9)
+
+
+WINDOW = gp.VOICE_RATE // 50  # frames of mono voice in 20 ms
+
+
+# The root mean square of each 20 ms of mono samples, silence trimmed from
+# both ends.
+def loudness(samples):
+    samples = np.asarray(samples, dtype=np.float64).reshape(-1)
+    sounding = np.flatnonzero(samples)
+    samples = samples[sounding[0]:sounding[-1] + 1] if len(sounding) else samples[:0]
+    windows = samples[:len(samples) // WINDOW * WINDOW].reshape(-1, WINDOW)
+    return np.sqrt((windows**2).mean(axis=1))
+
+
+# How closely `recorded` follows `clip` (both loudness series): the best
+# correlation of the clip with the part of the recording it overlaps, over
+# shifts of up to half a second.
+def follows(recorded, clip):
+    best = -1.0
+    for shift in range(-25, 26):
+        a = clip[max(0, -shift):]
+        b = recorded[max(0, shift):]
+        length = min(len(a), len(b))
+        if length >= len(clip) // 2:
+            best = max(best, np.corrcoef(a[:length], b[:length])[0, 1])
+    return best
 
 if __name__ == "__main__":
     unittest.main()
