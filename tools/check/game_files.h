@@ -8,6 +8,7 @@
 // path below DIR; texts, pictures and clips converted as ondrell-pack
 // converts them. Files directly in DIR belong to neither.
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -28,8 +29,13 @@ public:
     static std::unique_ptr<CGameFiles> FromArchives(const std::wstring& images, const std::wstring& sounds,
                                                     std::vector<Finding>& findings);
     // A text that is not UTF-8 is added to `findings` at its line and
-    // column and left out.
-    static std::unique_ptr<CGameFiles> FromSources(const std::wstring& folder, std::vector<Finding>& findings);
+    // column and left out. The pictures of `interface`/IMG stand in for
+    // those the folder's IMG/ lacks, as ondrell-pack's `game` merges them
+    // (tools/pack/game_sources.h); findings about them name their files
+    // there.
+    static std::unique_ptr<CGameFiles> FromSources(const std::wstring& folder,
+                                                   const std::optional<std::filesystem::path>& interface,
+                                                   std::vector<Finding>& findings);
 
     // An entry's bytes; nothing when there is no such entry.
     std::optional<std::string_view> Image(const std::wstring& key) const;
