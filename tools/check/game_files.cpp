@@ -68,14 +68,15 @@ std::unique_ptr<CGameFiles> CGameFiles::FromSources(const std::wstring& folder,
     const CReportCollector reports;
     GameSources game;
     CollectGameSources(PathOf(folder), interface, game);
+    for (const PackSource& source : game.images) files->nameHints_.insert(source.key);
+    // Only what ondrell-pack's `game` packs, converted as it converts it;
+    // findings about them name the author's files.
+    KeepUsedSources(PathOf(folder), game, findings, files->conversions_);
     std::vector<PackSource> sources = std::move(game.images);
     std::move(game.sounds.begin(), game.sounds.end(), std::back_inserter(sources));
     const auto isImage = [](const PackSource& source) {
         return source.key.compare(0, IMAGE_PREFIX.size(), IMAGE_PREFIX) == 0;
     };
-    // The pictures and clips as the packer converts them; findings about
-    // them name the author's files.
-    ConvertPackSources(sources, findings, files->conversions_);
     for (PackSource& source : sources) {
         const bool image = isImage(source);
         TextConversionFault fault;
@@ -119,6 +120,7 @@ std::vector<std::wstring> CGameFiles::ImageKeys() const {
         if (key.rfind(L"./IMG/", 0) == 0) keys.insert(key);
     }
     for (const auto& [key, bytes] : images_) keys.insert(key);
+    keys.insert(nameHints_.begin(), nameHints_.end());
     return {keys.begin(), keys.end()};
 }
 

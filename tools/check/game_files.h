@@ -5,8 +5,9 @@
 // archives or from a folder of sources laid out like a game's: the files
 // under DIR/IMG/ are the picture archive's entries ("./IMG/..."), and the
 // files of every other folder of DIR are the sound archive's, keyed by their
-// path below DIR; texts, pictures and clips converted as ondrell-pack
-// converts them. Files directly in DIR belong to neither.
+// path below DIR; only what ondrell-pack's `game` packs, with the default
+// interface merged in, and converted as it converts it. Files directly in
+// DIR belong to neither.
 
 #include <filesystem>
 #include <map>
@@ -45,7 +46,8 @@ public:
     // converted; a finding says why, so it is not missing as well.
     bool IsUnreadable(const std::wstring& key) const { return unreadable_.count(key) != 0; }
     // Every key of the picture archive, those whose source could not be read
-    // included, in key order.
+    // included, in key order; from sources also the pictures the game does
+    // not use (a name the scenario misspells leaves its picture unused).
     std::vector<std::wstring> ImageKeys() const;
     // Where findings about the picture archive's entry `key` are shown, also
     // for an entry that is missing: "IMG.dat(./IMG/X.bmp)" or "DIR/IMG/X.bmp".
@@ -67,5 +69,6 @@ private:
     std::map<std::wstring, std::string> sounds_;
     std::map<std::wstring, std::wstring> shownImages_;
     std::set<std::wstring> unreadable_;
+    std::set<std::wstring> nameHints_;  // sources: every picture key of the folder and the defaults
     ConversionTally conversions_;
 };

@@ -115,8 +115,8 @@ bool CollectGameSources(const fs::path& folder, const std::optional<fs::path>& i
     return ok;
 }
 
-std::vector<std::wstring> KeepUsedSources(const fs::path& folder, GameSources& sources,
-                                          std::vector<Finding>& findings, ConversionTally& tally) {
+std::vector<std::wstring> KeepUsedSources(const fs::path& folder, GameSources& sources, std::vector<Finding>& findings,
+                                          ConversionTally& tally) {
     // The author's files, before anything is left out: key and path below
     // the folder.
     std::vector<std::pair<std::wstring, std::wstring>> authored;
@@ -158,13 +158,15 @@ std::vector<std::wstring> KeepUsedSources(const fs::path& folder, GameSources& s
 
     // What start-up reads in any case.
     std::set<std::wstring> fixed = {SCRIPT_ENTRY, GLOSSARY_ENTRY, TITLE_NAME_ENTRY};
-    for (const StartupLook& look : StartupLooks()) fixed.insert({ImageEntryName(look.picture), ImageEntryName(look.mask)});
+    for (const StartupLook& look : StartupLooks())
+        fixed.insert({ImageEntryName(look.picture), ImageEntryName(look.mask)});
     // The story pictures with every mask they might be drawn through: which
     // one is known only once the pictures' transparency has made its masks.
     std::set<std::wstring> candidates = fixed;
     for (const auto& [layer, name] : pictures) {
         candidates.insert(ImageEntryName(name));
-        if (layer != LAYER_BACKGROUND) candidates.insert({ImageEntryName(StoryMaskName(name)), ImageEntryName(name + L"_MASK")});
+        if (layer != LAYER_BACKGROUND)
+            candidates.insert({ImageEntryName(StoryMaskName(name)), ImageEntryName(name + L"_MASK")});
     }
     std::erase_if(sources.images, [&](const PackSource& source) { return candidates.count(source.key) == 0; });
     std::erase_if(sources.sounds, [&](const PackSource& source) { return clips.count(source.key) == 0; });

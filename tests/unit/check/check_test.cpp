@@ -312,9 +312,9 @@ TEST(Check, SourcesFolderIsCheckedWithItsOwnFilesLinesAndColumns) {
     const Result broken = check("@MESSAGE[NONE][\xE3\x82\xBD]\n@MESSAGE[A][\xC3]\n");  // "é" cut short
     EXPECT_EQ(broken.out.substr(0, broken.out.find(" error")), shown + ":2:13:");
 
-    // Pictures and clips are read as the packer converts them and named by
-    // the author's files (one finding each, no "missing" besides); the last
-    // line says what was converted.
+    // The pictures and clips the game uses are read as the packer converts
+    // them and named by the author's files (one finding each, no "missing"
+    // besides); the last line says what was converted.
     const auto image = [&](const char* name) { return WideToUtf8((dir.path() / "game" / "IMG" / name).wstring()); };
     std::filesystem::remove(dir.path() / "game" / "IMG" / "CHAR1_2.bmp");
     std::filesystem::remove(dir.path() / "game" / "IMG" / "CHAR1_3.bmp");
@@ -322,7 +322,9 @@ TEST(Check, SourcesFolderIsCheckedWithItsOwnFilesLinesAndColumns) {
     dir.Write("game/IMG/CHAR1_3.png", "not a picture");
     dir.Write("game/BGM/a.wav", "not a clip");
     const std::string clip = WideToUtf8((dir.path() / "game" / "BGM" / "a.wav").wstring());
-    EXPECT_EQ(check("@BGM[1][./BGM/a.wav]\n@MESSAGE[NONE][\xE3\x82\xBD]\n").out,
+    EXPECT_EQ(check("@BGM[1][./BGM/"
+                    "a.wav]\n@CHARACTER[1][l][CHAR1_2]\n@CHARACTER[2][r][CHAR1_3]\n@MESSAGE[NONE][\xE3\x82\xBD]\n")
+                  .out,
               clip + ":0:0: error: not a WAV file (no RIFF WAVE form)\n" + image("CHAR1_2.png") +
                   ":0:0: warning: the picture has transparency, but its mask CHAR1_MASK is the "
                   "file " +
