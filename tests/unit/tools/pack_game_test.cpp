@@ -50,9 +50,7 @@ void WriteTexts(const CScratchDir& dir, const std::string& game, const std::stri
 
 // An RGBA PNG of 2 x 1 pixels: the left one opaque red, the right one
 // transparent (alpha 0).
-std::string TwoPixelPngWithAlpha() {
-    return MakePng(2, 1, 8, 6, std::string("\xFF\x00\x00\xFF\x00\x00\x00\x00", 8));
-}
+std::string TwoPixelPngWithAlpha() { return MakePng(2, 1, 8, 6, std::string("\xFF\x00\x00\xFF\x00\x00\x00\x00", 8)); }
 
 struct PackRun {
     int status;
@@ -81,8 +79,8 @@ std::map<std::wstring, std::string> Entries(const fs::path& archive) {
     const CArchive read(Wide(archive));
     std::map<std::wstring, std::string> entries;
     for (const std::wstring& key : read.GetKeys()) {
-        entries[key] = std::string(reinterpret_cast<const char*>(read.GetData(key)),
-                                   static_cast<std::size_t>(read.GetSize(key)));
+        entries[key] =
+            std::string(reinterpret_cast<const char*>(read.GetData(key)), static_cast<std::size_t>(read.GetSize(key)));
     }
     return entries;
 }
@@ -96,7 +94,8 @@ std::set<std::wstring> Keys(const std::map<std::wstring, std::string>& entries) 
 // The keys of the interface pictures and masks start-up registers.
 std::set<std::wstring> InterfaceKeys() {
     std::set<std::wstring> keys;
-    for (const StartupLook& look : StartupLooks()) keys.insert({ImageEntryName(look.picture), ImageEntryName(look.mask)});
+    for (const StartupLook& look : StartupLooks())
+        keys.insert({ImageEntryName(look.picture), ImageEntryName(look.mask)});
     return keys;
 }
 
@@ -150,7 +149,9 @@ TEST(PackGame, TheDefaultTitleIsStoredWithTheGamesName) {
         {"hoshi", nullptr, "hoshi"},
         {"hoshi", "[game]\nexe = other\n", "hoshi"},  // no title: the folder's name
         // "Café ✓": é and ✓ lack Shift_JIS forms.
-        {"game", "[game]\ntitle = Caf\xC3\xA9 \xE2\x9C\x93\n", "\xFF" "Caf\xC3\xA9 \xE2\x9C\x93"},
+        {"game", "[game]\ntitle = Caf\xC3\xA9 \xE2\x9C\x93\n",
+         "\xFF"
+         "Caf\xC3\xA9 \xE2\x9C\x93"},
     };
     for (const Case& c : cases) {
         const CScratchDir dir;
@@ -205,11 +206,21 @@ TEST(PackGame, OnlyWhatTheGameUsesIsPacked) {
     dir.Write("game/BGM/theme.ogg", "OggS theme");  // Ogg is stored as it is
     dir.Write("game/BGM/quiet.ogg", "OggS quiet");
     dir.Write("game/VOICE/V001.wav",
-              CBytes().Raw("RIFF").U32(4 + 8 + 16 + 8 + 2).Raw("WAVE").Raw("fmt ").U32(16)
-                  .U16(1).U16(1)  // PCM, mono
-                  .U32(8000).U32(16000)  // samples and bytes per second
-                  .U16(2).U16(16)  // block align, bits per sample
-                  .Raw("data").U32(2).U16(1234)  // one sample
+              CBytes()
+                  .Raw("RIFF")
+                  .U32(4 + 8 + 16 + 8 + 2)
+                  .Raw("WAVE")
+                  .Raw("fmt ")
+                  .U32(16)
+                  .U16(1)
+                  .U16(1)  // PCM, mono
+                  .U32(8000)
+                  .U32(16000)  // samples and bytes per second
+                  .U16(2)
+                  .U16(16)  // block align, bits per sample
+                  .Raw("data")
+                  .U32(2)
+                  .U16(1234)  // one sample
                   .str());
     dir.Write("game/VOICE/V002.wav", "not a clip");
     dir.Write("game/readme.txt", "beside IMG/: in neither archive, not listed");
