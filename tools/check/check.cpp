@@ -15,6 +15,8 @@
 #include "settings/config_rules.h"
 #include "sound/ogg_clip.h"
 #include "sound/wave_format.h"
+#include "tools/common/game_uses.h"
+#include "tools/common/interface_folder.h"
 #include "tools/common/load_check.h"
 #include "tools/pack/pack.h"
 #include "tools/pack/program.h"
@@ -217,13 +219,6 @@ private:
             const auto has = [&](std::size_t v) { return v < record.values.size(); };
             const auto value = [&](std::size_t v) { return record.values[v]; };
             switch (record.command->command) {
-            case E_SCRIPT_COMMAND::BGM:
-                if (has(1) && script.bgmRequest != 0) CheckClip(shown, at(value(1).at), value(1).text);
-                break;
-            case E_SCRIPT_COMMAND::SCENE:
-                if (has(1) && script.sceneRequest != 0)
-                    CheckPicture(shown, at(value(1).at), LAYER_BACKGROUND, value(1).text);
-                break;
             case E_SCRIPT_COMMAND::CHARACTER: {
                 const std::int32_t slot = has(0) ? value(0).number : 0;
                 if (has(0) && slot != 1 && slot != 2) {
@@ -234,22 +229,23 @@ private:
                         L"the position must be l, c, r or i, not " + Quoted(value(1).text) +
                             L": the picture keeps the place it had");
                 }
-                if (has(2) && (slot == 1 || slot == 2)) {
-                    CheckPicture(shown, at(value(2).at), slot == 1 ? LAYER_CHARACTER1 : LAYER_CHARACTER2,
-                                 value(2).text);
-                }
                 break;
             }
-            case E_SCRIPT_COMMAND::VOICE:
-                if (has(0)) CheckClip(shown, at(value(0).at), value(0).text);
-                break;
             case E_SCRIPT_COMMAND::MESSAGE:
                 ++messages;
                 CheckMessage(shown, script, record, at(has(1) ? value(1).at : 0), at(has(0) ? value(0).at : 0));
                 break;
-            case E_SCRIPT_COMMAND::SLIDE:
-                if (has(1) && script.slideNumber != 0) CheckPicture(shown, at(value(1).at), LAYER_SLIDE, value(1).text);
+            default:
                 break;
+            }
+            // The pictures and clips the line has the game show or play.
+            if (const std::optional<ScenarioUse> use = UseOfStep(script, record)) {
+                const TextPosition where = at(value(use->value).at);
+                if (use->command == E_SCRIPT_COMMAND::BGM || use->command == E_SCRIPT_COMMAND::VOICE) {
+                    CheckClip(shown, where, use->name);
+                } else {
+                    CheckPicture(shown, where, use->layer, use->name);
+                }
             }
         }
         if (messages == 0 && loaded.findings.empty()) {
@@ -515,19 +511,9 @@ private:
         };
         constexpr const wchar_t* PICTURE_FAILURE = L"backGround SetBMP Failed";
         constexpr const wchar_t* BUTTON_FAILURE = L"menu SetBMP 3 Failed";
-        for (const PictureFiles& p : RegisteredPictures()) {
-            // Story pictures are checked where the scenario shows them.
-            if (!p.byName) use({p.owner, p.key, PICTURE_FAILURE}, p.picture, p.mask);
-        }
-        for (const ButtonFiles& b : RegisteredButtons()) {
-            for (const LookFiles* look : {&b.normal, &b.cover, &b.invalid}) {
-                use({b.owner, look->key, BUTTON_FAILURE}, look->picture, look->mask);
-            }
-        }
-        for (const SliderFiles& s : RegisteredSliders()) {
-            for (const LookFiles* look : {&s.bar, &s.knob, &s.invalid}) {
-                use({LAYER_CONFIG, look->key, BUTTON_FAILURE}, look->picture, look->mask);
-            }
+        // Story pictures are checked where the scenario shows them.
+        for (const StartupLook& look : StartupLooks()) {
+            use({look.owner, look.key, look.button ? BUTTON_FAILURE : PICTURE_FAILURE}, look.picture, look.mask);
         }
 
         std::map<std::wstring, BmpLayout> layouts;
@@ -821,7 +807,7 @@ const DumpCommand DUMPS[] = {
 std::string CheckUsage() {
     std::string text =
         "usage: ondrell-check [--werror] IMG.dat [SOUND.dat]\n"
-        "       ondrell-check [--werror] --sources DIR\n"
+        "       ondrell-check [--werror] --sources DIR [--interface IFACE]\n"
         "       ondrell-check --dump-script IMG.dat|FILE.utf8\n"
         "       ondrell-check --dump-glossary IMG.dat|FILE.utf8\n"
         "       ondrell-check --dump-registry [IMG.dat]\n"
@@ -832,6 +818,8 @@ std::string CheckUsage() {
         "a game's sources: DIR/IMG/ (pictures, IMG/script.scr.utf8, IMG/Dictionary.dic.utf8)\n"
         "is the picture archive, every other folder of DIR (BGM/, VOICE/, ...) the sound\n"
         "archive, DIR/game.ini and DIR/icon.png the program's title, name, version and icon.\n"
+        "An interface picture DIR/IMG/ lacks is taken from IFACE/IMG/ (IFACE: --interface, else\n"
+        "the folder \"interface\" beside ondrell-check), as ondrell-pack game packs it.\n"
         "Without SOUND.dat the music and voices are not looked for.\n"
         "  --werror  count warnings as errors\n"
         "\n";
@@ -884,6 +872,7 @@ int RunCheck(const std::vector<std::wstring>& args, std::string& out, std::strin
     }
     bool werror = false;
     std::optional<std::wstring> sources;
+    std::optional<std::wstring> interface;  // with --sources only
     std::vector<std::wstring> archives;
     bool valid = true;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -892,6 +881,9 @@ int RunCheck(const std::vector<std::wstring>& args, std::string& out, std::strin
         } else if (args[i] == L"--sources") {
             valid = valid && !sources && i + 1 < args.size();
             if (i + 1 < args.size()) sources = args[++i];
+        } else if (args[i] == L"--interface") {
+            valid = valid && !interface && i + 1 < args.size();
+            if (i + 1 < args.size()) interface = args[++i];
         } else if (args[i].compare(0, 1, L"-") == 0) {
             err += "ondrell-check: unknown option \"" + WideToUtf8(args[i]) + "\"\n\n";
             valid = false;
@@ -899,14 +891,17 @@ int RunCheck(const std::vector<std::wstring>& args, std::string& out, std::strin
             archives.push_back(args[i]);
         }
     }
-    if (!valid || (sources ? !archives.empty() : archives.empty() || archives.size() > 2)) {
+    if (!valid || (sources ? !archives.empty() : archives.empty() || archives.size() > 2 || interface)) {
         err += CheckUsage();
         return EXIT_USAGE;
     }
     std::vector<Finding> findings;
     const std::unique_ptr<CGameFiles> files =
-        sources ? CGameFiles::FromSources(*sources, findings)
-                : CGameFiles::FromArchives(archives[0], archives.size() == 2 ? archives[1] : L"", findings);
+        sources
+            ? CGameFiles::FromSources(
+                  *sources, DefaultInterfaceFolder(interface ? std::optional(PathFromWide(*interface)) : std::nullopt),
+                  findings)
+            : CGameFiles::FromArchives(archives[0], archives.size() == 2 ? archives[1] : L"", findings);
     const std::unique_ptr<IMessageFont> machineFont = font ? nullptr : MachineMessageFont();
     const std::vector<Finding> found = CheckGame(*files, font ? *font : *machineFont);
     findings.insert(findings.end(), found.begin(), found.end());

@@ -1,10 +1,12 @@
 #include "tools/check/game_files.h"
 
 #include <filesystem>
+#include <iterator>
 
 #include "resource/codepage.h"
 #include "tools/common/load_check.h"
 #include "tools/pack/convert_sources.h"
+#include "tools/pack/game_sources.h"
 #include "tools/pack/pack.h"
 
 namespace {
@@ -56,24 +58,25 @@ std::unique_ptr<CGameFiles> CGameFiles::FromArchives(const std::wstring& images,
     return files;
 }
 
-std::unique_ptr<CGameFiles> CGameFiles::FromSources(const std::wstring& folder, std::vector<Finding>& findings) {
+std::unique_ptr<CGameFiles> CGameFiles::FromSources(const std::wstring& folder,
+                                                    const std::optional<std::filesystem::path>& interface,
+                                                    std::vector<Finding>& findings) {
     std::unique_ptr<CGameFiles> files(new CGameFiles);
     files->imagePath_ = folder;
     files->fromSources_ = true;
     files->knowsSounds_ = true;
     const CReportCollector reports;
-    std::vector<PackSource> sources;
-    CollectPackSources(PathOf(folder), {}, sources);
+    GameSources game;
+    CollectGameSources(PathOf(folder), interface, game);
+    for (const PackSource& source : game.images) files->nameHints_.insert(source.key);
+    // Only what ondrell-pack's `game` packs, converted as it converts it;
+    // findings about them name the author's files.
+    KeepUsedSources(PathOf(folder), game, findings, files->conversions_);
+    std::vector<PackSource> sources = std::move(game.images);
+    std::move(game.sounds.begin(), game.sounds.end(), std::back_inserter(sources));
     const auto isImage = [](const PackSource& source) {
         return source.key.compare(0, IMAGE_PREFIX.size(), IMAGE_PREFIX) == 0;
     };
-    // "./NAME" lies directly in the folder: neither archive holds it.
-    std::erase_if(sources, [&](const PackSource& source) {
-        return !isImage(source) && source.key.find(L'/', 2) == std::wstring::npos;
-    });
-    // The pictures and clips as the packer converts them; findings about
-    // them name the author's files.
-    ConvertPackSources(sources, findings, files->conversions_);
     for (PackSource& source : sources) {
         const bool image = isImage(source);
         TextConversionFault fault;
@@ -117,6 +120,7 @@ std::vector<std::wstring> CGameFiles::ImageKeys() const {
         if (key.rfind(L"./IMG/", 0) == 0) keys.insert(key);
     }
     for (const auto& [key, bytes] : images_) keys.insert(key);
+    keys.insert(nameHints_.begin(), nameHints_.end());
     return {keys.begin(), keys.end()};
 }
 

@@ -5,9 +5,11 @@
 // archives or from a folder of sources laid out like a game's: the files
 // under DIR/IMG/ are the picture archive's entries ("./IMG/..."), and the
 // files of every other folder of DIR are the sound archive's, keyed by their
-// path below DIR; texts, pictures and clips converted as ondrell-pack
-// converts them. Files directly in DIR belong to neither.
+// path below DIR; only what ondrell-pack's `game` packs, with the default
+// interface merged in, and converted as it converts it. Files directly in
+// DIR belong to neither.
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -28,8 +30,13 @@ public:
     static std::unique_ptr<CGameFiles> FromArchives(const std::wstring& images, const std::wstring& sounds,
                                                     std::vector<Finding>& findings);
     // A text that is not UTF-8 is added to `findings` at its line and
-    // column and left out.
-    static std::unique_ptr<CGameFiles> FromSources(const std::wstring& folder, std::vector<Finding>& findings);
+    // column and left out. The pictures of `interface`/IMG stand in for
+    // those the folder's IMG/ lacks, as ondrell-pack's `game` merges them
+    // (tools/pack/game_sources.h); findings about them name their files
+    // there.
+    static std::unique_ptr<CGameFiles> FromSources(const std::wstring& folder,
+                                                   const std::optional<std::filesystem::path>& interface,
+                                                   std::vector<Finding>& findings);
 
     // An entry's bytes; nothing when there is no such entry.
     std::optional<std::string_view> Image(const std::wstring& key) const;
@@ -39,7 +46,8 @@ public:
     // converted; a finding says why, so it is not missing as well.
     bool IsUnreadable(const std::wstring& key) const { return unreadable_.count(key) != 0; }
     // Every key of the picture archive, those whose source could not be read
-    // included, in key order.
+    // included, in key order; from sources also the pictures the game does
+    // not use (a name the scenario misspells leaves its picture unused).
     std::vector<std::wstring> ImageKeys() const;
     // Where findings about the picture archive's entry `key` are shown, also
     // for an entry that is missing: "IMG.dat(./IMG/X.bmp)" or "DIR/IMG/X.bmp".
@@ -61,5 +69,6 @@ private:
     std::map<std::wstring, std::string> sounds_;
     std::map<std::wstring, std::wstring> shownImages_;
     std::set<std::wstring> unreadable_;
+    std::set<std::wstring> nameHints_;  // sources: every picture key of the folder and the defaults
     ConversionTally conversions_;
 };

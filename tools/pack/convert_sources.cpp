@@ -122,6 +122,7 @@ public:
         }
         // Added only now: the loop above holds pointers into the list.
         std::vector<PackSource> masks = MakeMasks();
+        std::erase_if(sources_, [&](const PackSource& source) { return replacedFallbacks_.count(source.key) != 0; });
         for (PackSource& mask : masks) sources_.push_back(std::move(mask));
         std::sort(sources_.begin(), sources_.end(),
                   [](const PackSource& a, const PackSource& b) { return a.key < b.key; });
@@ -159,7 +160,7 @@ private:
         const bool hasTransparency = picture->HasAlpha();
         const auto stem = StemOfKey(source.key);
         const std::set<std::wstring> masks = stem ? MasksOfPicture(*stem) : std::set<std::wstring>{};
-        if (std::optional<Picture> given = GivenMask(masks); given) {
+        if (std::optional<Picture> given = GivenMask(source, hasTransparency, masks); given) {
             // The mask file decides what is hidden, and there the stored
             // picture is white, whatever the transparency said.
             if (given->width == picture->width && given->height == picture->height) {
@@ -170,7 +171,11 @@ private:
         if (hasTransparency) {
             for (const std::wstring& mask : masks) {
                 const auto file = byKey_.find(ImageEntryName(mask));
-                if (file != byKey_.end()) {
+                if (file != byKey_.end() && file->second->fallback && !source.fallback) {
+                    // The author's own transparency replaces the default
+                    // picture's mask.
+                    replacedFallbacks_.insert(file->first);
+                } else if (file != byKey_.end()) {
                     Add(source, E_SEVERITY::WARNING,
                         L"the picture has transparency, but its mask " + mask + L" is the file " + file->second->shown +
                             L": the transparency is ignored");
@@ -206,7 +211,8 @@ private:
         const bool readsAsIs =
             ValidateBmp(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()).has_value();
         const auto stem = StemOfKey(source.key);
-        std::optional<Picture> given = GivenMask(stem ? MasksOfPicture(*stem) : std::set<std::wstring>{});
+        std::optional<Picture> given =
+            GivenMask(source, false, stem ? MasksOfPicture(*stem) : std::set<std::wstring>{});
         if (readsAsIs && !given) return;
         std::wstring problem;
         std::optional<Picture> picture = DecodeBmp(*bytes, problem);
@@ -229,12 +235,15 @@ private:
     // The first of `masks` given as a file (PNG or BMP) in its colours;
     // nothing when none is, or it cannot be read (the mask's own conversion
     // says why). A mask that is a picture of its own (the backgrounds' BASE)
-    // hides nothing.
-    std::optional<Picture> GivenMask(const std::set<std::wstring>& masks) {
+    // hides nothing, and a default interface mask gives way to the
+    // transparency of the author's own `picture`.
+    std::optional<Picture> GivenMask(const PackSource& picture, bool hasTransparency,
+                                     const std::set<std::wstring>& masks) {
         for (const std::wstring& mask : masks) {
             if (MasksOfPictures().count(mask) != 0) continue;
             const auto file = byKey_.find(ImageEntryName(mask));
             if (file == byKey_.end()) continue;
+            if (hasTransparency && file->second->fallback && !picture.fallback) continue;
             const PackSource& maskSource = *file->second;
             if (maskSource.form != E_SOURCE_FORM::PNG && maskSource.form != E_SOURCE_FORM::BMP) continue;
             const std::optional<std::string> bytes = ReadPackSource(maskSource);
@@ -306,6 +315,7 @@ private:
     ConversionTally& tally_;
     std::map<std::wstring, const PackSource*> byKey_;
     std::map<std::wstring, std::vector<MaskMaker>> makers_;  // by mask stem
+    std::set<std::wstring> replacedFallbacks_;  // keys of default masks that made masks replace
 };
 
 // "3 PNG pictures", "1 PNG picture".

@@ -8,7 +8,9 @@
 //  - a PNG with transparency makes the mask that the game's picture table
 //    names for it (visible where alpha >= 128), unless that mask is a file
 //    of its own; its hidden pixels are then stored white. Pictures that share
-//    a made mask must agree on it;
+//    a made mask must agree on it. The author's own picture with
+//    transparency makes its mask even where a default interface mask
+//    (PackSource::fallback) stands in: the made mask replaces that one;
 //  - "NAME.wav" outside IMG/ becomes 16-bit PCM WAV under the same key;
 //    "NAME.ogg" is stored as it is (the game decodes it).
 

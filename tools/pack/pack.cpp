@@ -15,8 +15,10 @@
 #include "resource/codepage.h"
 #include "resource/safe_file.h"
 #include "resource/stored_text.h"
+#include "tools/common/interface_folder.h"
 #include "tools/common/load_check.h"
 #include "tools/pack/convert_sources.h"
+#include "tools/pack/game_sources.h"
 #include "tools/pack/program.h"
 
 namespace fs = std::filesystem;
@@ -348,6 +350,9 @@ bool IsDeviceName(const std::wstring& name) {
 std::string PackUsage() {
     return "Usage:\n"
            "  ondrell-pack create [--no-check] OUT.dat DIR  pack every file under DIR into OUT.dat\n"
+           "  ondrell-pack game DIR OUT_DIR [--interface IFACE]\n"
+           "                                                pack the game in DIR into OUT_DIR/IMG.dat and\n"
+           "                                                OUT_DIR/SOUND.dat, only what the game uses\n"
            "  ondrell-pack list FILE.dat                    print each entry's size in bytes, a TAB and its name\n"
            "  ondrell-pack extract FILE.dat DIR             write every entry into DIR\n"
            "  ondrell-pack program ENGINE.exe DIR OUT.exe   write the game's program: ENGINE.exe with the\n"
@@ -370,6 +375,17 @@ std::string PackUsage() {
            "continuation line, a malformed glossary entry) is refused with one line per fault,\n"
            "FILE:LINE:COLUMN: error: text, unless --no-check is given.\n"
            "\n"
+           "game packs DIR/IMG/ into IMG.dat and every other folder of DIR into SOUND.dat (keys\n"
+           "relative to DIR: \"./VOICE/V001.wav\"), converted as above, but only what the game\n"
+           "uses: the scenario, the glossary, every interface picture, HAIKEI1 and STAFF when\n"
+           "there, each picture @SCENE, @CHARACTER and @SLIDE show with the mask it is drawn\n"
+           "through, and each clip of @BGM and @VOICE; one line lists the files left out.\n"
+           "An interface picture DIR/IMG/ lacks comes from IFACE/IMG/ (IFACE: --interface, else\n"
+           "the folder \"interface\" beside ondrell-pack); a picture of DIR/IMG/ in any format\n"
+           "replaces the default of that name. With the default title picture, the entry\n"
+           "\"./IMG/TITLE_NAME\" holds the game's title (game.ini's title, else DIR's name) as\n"
+           "a stored text.\n"
+           "\n"
            "Exit status: 0 done, 1 failed (the reason is printed), 2 bad arguments.\n";
 }
 
@@ -384,6 +400,21 @@ int RunPack(const std::vector<std::wstring>& args, std::string& out, std::string
         if (command == L"create" && args.size() == 4 && args[1] == L"--no-check") {
             return PackFolder(args[2], args[3], out, err, false) ? 0 : 1;
         }
+        if (command == L"game") {
+            std::vector<std::wstring> places;
+            std::optional<std::wstring> interface;
+            bool valid = true;
+            for (std::size_t i = 1; i < args.size(); ++i) {
+                if (args[i] == L"--interface" && i + 1 < args.size() && !interface) {
+                    interface = args[++i];
+                } else if (args[i].compare(0, 1, L"-") == 0) {
+                    valid = false;
+                } else {
+                    places.push_back(args[i]);
+                }
+            }
+            if (valid && places.size() == 2) return PackGame(places[0], places[1], interface, out, err) ? 0 : 1;
+        }
         if (command == L"list" && args.size() == 2) return ListArchive(args[1], out) ? 0 : 1;
         if (command == L"extract" && args.size() == 3) return ExtractArchive(args[1], args[2], out) ? 0 : 1;
         if (command == L"program" && args.size() == 4)
@@ -396,8 +427,8 @@ int RunPack(const std::vector<std::wstring>& args, std::string& out, std::string
             out += GameProgramInfo(face.ini);
             return 0;
         }
-        if (command == L"create" || command == L"list" || command == L"extract" || command == L"program" ||
-            command == L"program-info") {
+        if (command == L"create" || command == L"game" || command == L"list" || command == L"extract" ||
+            command == L"program" || command == L"program-info") {
             err += "ondrell-pack: wrong number of arguments for \"" + Utf8(command) + "\".\n";
         } else {
             err += "ondrell-pack: unknown command \"" + Utf8(command) + "\".\n";
@@ -407,29 +438,13 @@ int RunPack(const std::vector<std::wstring>& args, std::string& out, std::string
     return 2;
 }
 
-bool PackFolder(const std::wstring& outputText, const std::wstring& folderText, std::string& out, std::string& err,
-                bool checkTexts) {
-    const fs::path output = PathFromWide(outputText);
-    const fs::path folder = PathFromWide(folderText);
-    if (!output.has_filename()) {
-        ReportError(L"\"%ls\" names no file to write.\n", outputText.c_str());
-        return false;
-    }
+namespace {
 
-    // Everything is checked and every text converted before anything is
-    // written.
-    std::vector<PackSource> sources;
-    bool ok = CollectPackSources(folder, output, sources);
-    // Pictures and clips become what the engine reads; what stands in the
-    // way is listed the way the checker lists it.
-    std::vector<Finding> conversionFindings;
-    ConversionTally tally;
-    ConvertPackSources(sources, conversionFindings, tally);
-    err += FormatFindings(conversionFindings, false);
-    if (FindingsStatus(conversionFindings, false) > 1) {
-        err += "ondrell-pack: nothing was written: these files cannot be converted.\n";
-        return false;
-    }
+// Reads and converts the ".utf8" texts among converted `sources`, learns
+// every other file's size and, with `checkTexts`, refuses a scenario or
+// glossary the game could not load (its faults go to `err`). False after
+// saying why, or when `ok` says an earlier step has failed already.
+bool PrepareSources(std::vector<PackSource>& sources, std::string& err, bool checkTexts, bool ok = true) {
     std::vector<Finding> findings;
     for (PackSource& source : sources) {
         if (source.converted) {
@@ -460,6 +475,14 @@ bool PackFolder(const std::wstring& outputText, const std::wstring& folderText, 
             "same).\n";
         return false;
     }
+    return true;
+}
+
+// Writes the prepared `sources` as the archive `outputText`: to a temporary
+// file beside it, renamed over it when complete. `out` receives a one-line
+// summary.
+bool WriteSourcesArchive(const std::wstring& outputText, const std::vector<PackSource>& sources, std::string& out) {
+    const fs::path output = PathFromWide(outputText);
     std::vector<ArchiveEntrySize> sizes;
     for (const PackSource& source : sources) sizes.push_back({source.key, source.size});
     const std::optional<ArchiveLayout> layout = PlanArchive(sizes);
@@ -509,7 +532,71 @@ bool PackFolder(const std::wstring& outputText, const std::wstring& folderText, 
         return false;
     }
     out += "Packed " + std::to_string(layout->entries.size()) + " entries (" + std::to_string(layout->fileSize) +
-           " bytes) into \"" + Utf8(outputText) + "\".\n" + DescribeConversions(tally);
+           " bytes) into \"" + Utf8(outputText) + "\".\n";
+    return true;
+}
+
+// The conversions' findings go to `err`; false when one is an error.
+bool ConversionsPassed(const std::vector<Finding>& findings, std::string& err) {
+    err += FormatFindings(findings, false);
+    if (FindingsStatus(findings, false) > 1) {
+        err += "ondrell-pack: nothing was written: these files cannot be converted.\n";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool PackFolder(const std::wstring& outputText, const std::wstring& folderText, std::string& out, std::string& err,
+                bool checkTexts) {
+    const fs::path output = PathFromWide(outputText);
+    const fs::path folder = PathFromWide(folderText);
+    if (!output.has_filename()) {
+        ReportError(L"\"%ls\" names no file to write.\n", outputText.c_str());
+        return false;
+    }
+
+    // Everything is checked and every text converted before anything is
+    // written.
+    std::vector<PackSource> sources;
+    const bool collected = CollectPackSources(folder, output, sources);
+    // Pictures and clips become what the engine reads; what stands in the
+    // way is listed the way the checker lists it.
+    std::vector<Finding> conversionFindings;
+    ConversionTally tally;
+    ConvertPackSources(sources, conversionFindings, tally);
+    if (!ConversionsPassed(conversionFindings, err)) return false;
+    if (!PrepareSources(sources, err, checkTexts, collected)) return false;
+    if (!WriteSourcesArchive(outputText, sources, out)) return false;
+    out += DescribeConversions(tally);
+    return true;
+}
+
+bool PackGame(const std::wstring& folderText, const std::wstring& outputFolderText,
+              const std::optional<std::wstring>& interfaceText, std::string& out, std::string& err) {
+    const fs::path folder = PathFromWide(folderText);
+    std::optional<fs::path> given;
+    if (interfaceText) given = PathFromWide(*interfaceText);
+    const std::optional<fs::path> interface = DefaultInterfaceFolder(given);
+
+    // Both archives are checked and converted before either is written.
+    GameSources sources;
+    const bool collected = CollectGameSources(folder, interface, sources);
+    std::vector<Finding> conversionFindings;
+    ConversionTally tally;
+    const std::vector<std::wstring> leftOut = KeepUsedSources(folder, sources, conversionFindings, tally);
+    if (!ConversionsPassed(conversionFindings, err)) return false;
+    const bool imagesReady = PrepareSources(sources.images, err, true, collected);
+    if (!PrepareSources(sources.sounds, err, true, collected) || !imagesReady) return false;
+
+    std::wstring prefix = outputFolderText;
+    if (!prefix.empty() && prefix.back() != L'/' && prefix.back() != L'\\') prefix += L'/';
+    if (!WriteSourcesArchive(prefix + L"IMG.dat", sources.images, out) ||
+        !WriteSourcesArchive(prefix + L"SOUND.dat", sources.sounds, out)) {
+        return false;
+    }
+    out += DescribeConversions(tally) + DescribeLeftOut(leftOut);
     return true;
 }
 

@@ -45,6 +45,17 @@ std::string PackUsage();
 bool PackFolder(const std::wstring& output, const std::wstring& folder, std::string& out, std::string& err,
                 bool checkTexts = true);
 
+// game DIR OUT_DIR [--interface IFACE]: writes OUT_DIR/IMG.dat and
+// OUT_DIR/SOUND.dat as `create` writes them, from the game's folder with
+// the default interface merged in (game_sources.h: CollectGameSources),
+// holding only what the game uses (KeepUsedSources); the files left out are
+// neither converted nor stored, and `out` names them in one line. Both
+// archives are checked and converted before either is written. The default
+// interface is `interface`, else the folder "interface" beside the running
+// program (tools/common/interface_folder.h).
+bool PackGame(const std::wstring& folder, const std::wstring& outputFolder,
+              const std::optional<std::wstring>& interface, std::string& out, std::string& err);
+
 // How a file becomes its entry.
 enum class E_SOURCE_FORM {
     AS_IS,  // stored as it is
@@ -63,6 +74,7 @@ struct PackSource {
     E_SOURCE_FORM form = E_SOURCE_FORM::AS_IS;
     bool converted = false;  // the bytes to store are `text`, not the file's
     bool failed = false;  // a picture or clip that could not be converted
+    bool fallback = false;  // a default interface picture, standing in for one the author's folder lacks
     std::string text;  // the converted text, once read
     std::uint64_t size = 0;  // bytes stored, once known
 };

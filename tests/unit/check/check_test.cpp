@@ -12,6 +12,7 @@
 #include "support/png_builder.h"
 #include "support/test_support.h"
 #include "tools/check/check.h"
+#include "tools/common/game_uses.h"
 #include "unit/sound/ogg_fixtures.h"
 
 namespace {
@@ -312,9 +313,9 @@ TEST(Check, SourcesFolderIsCheckedWithItsOwnFilesLinesAndColumns) {
     const Result broken = check("@MESSAGE[NONE][\xE3\x82\xBD]\n@MESSAGE[A][\xC3]\n");  // "é" cut short
     EXPECT_EQ(broken.out.substr(0, broken.out.find(" error")), shown + ":2:13:");
 
-    // Pictures and clips are read as the packer converts them and named by
-    // the author's files (one finding each, no "missing" besides); the last
-    // line says what was converted.
+    // The pictures and clips the game uses are read as the packer converts
+    // them and named by the author's files (one finding each, no "missing"
+    // besides); the last line says what was converted.
     const auto image = [&](const char* name) { return WideToUtf8((dir.path() / "game" / "IMG" / name).wstring()); };
     std::filesystem::remove(dir.path() / "game" / "IMG" / "CHAR1_2.bmp");
     std::filesystem::remove(dir.path() / "game" / "IMG" / "CHAR1_3.bmp");
@@ -322,13 +323,49 @@ TEST(Check, SourcesFolderIsCheckedWithItsOwnFilesLinesAndColumns) {
     dir.Write("game/IMG/CHAR1_3.png", "not a picture");
     dir.Write("game/BGM/a.wav", "not a clip");
     const std::string clip = WideToUtf8((dir.path() / "game" / "BGM" / "a.wav").wstring());
-    EXPECT_EQ(check("@BGM[1][./BGM/a.wav]\n@MESSAGE[NONE][\xE3\x82\xBD]\n").out,
+    EXPECT_EQ(check("@BGM[1][./BGM/"
+                    "a.wav]\n@CHARACTER[1][l][CHAR1_2]\n@CHARACTER[2][r][CHAR1_3]\n@MESSAGE[NONE][\xE3\x82\xBD]\n")
+                  .out,
               clip + ":0:0: error: not a WAV file (no RIFF WAVE form)\n" + image("CHAR1_2.png") +
                   ":0:0: warning: the picture has transparency, but its mask CHAR1_MASK is the "
                   "file " +
                   image("CHAR1_MASK.bmp") + ": the transparency is ignored\n" + image("CHAR1_3.png") +
                   ":0:0: error: not a PNG file (it does not start with the PNG signature)\n"
                   "Converted 1 PNG picture.\n");
+}
+
+// A folder of only a script, a glossary, one background and one character
+// (a PNG whose transparency makes its mask) passes when the default
+// interface stands in for the rest; a default picture's fault is shown at
+// its own path. Without the defaults the interface pictures are missing.
+TEST(Check, SourcesWithTheDefaultInterfacePassWithOnlyTheAuthorsStory) {
+    const CScratchDir dir;
+    for (const StartupLook& look : StartupLooks()) {
+        dir.Write("iface/IMG/" + WideToUtf8(look.picture) + ".bmp", MakeBmp24(1, 1, 0x0000FFu));
+        dir.Write("iface/IMG/" + WideToUtf8(look.mask) + ".bmp", MakeBmp24(1, 1, 0xFFFFFFu));
+    }
+    dir.Write("game/IMG/script.scr.utf8", "@SCENE[1][ROOM]\n@CHARACTER[1][c][MIO]\n@MESSAGE[NONE][TERM]\n");
+    dir.Write("game/IMG/Dictionary.dic.utf8", Entry("TERM"));
+    dir.Write("game/IMG/ROOM.png", MakePng(1, 1, 8, 2, "\x10\x20\x30"));
+    // 2 x 1 RGBA: the left pixel opaque, the right one transparent.
+    dir.Write("game/IMG/MIO.png", MakePng(2, 1, 8, 6, std::string("\xFF\x00\x00\xFF\x00\x00\x00\x00", 8)));
+    const std::wstring game = (dir.path() / "game").wstring(), iface = (dir.path() / "iface").wstring();
+    const Result passed = RunChecker({L"--sources", game, L"--interface", iface});
+    EXPECT_EQ(passed.out, "Converted 2 PNG pictures and 1 mask made from transparency.\n");
+    EXPECT_EQ(passed.status, 0);
+
+    const Result alone = RunChecker({L"--sources", game});
+    EXPECT_EQ(alone.status, 2);
+    // A missing file is named where the author would put it.
+    EXPECT_NE(alone.out.find(WideToUtf8(game) + "/IMG/TITLE.bmp" +
+                             ":0:0: error: missing: the game stops with \"backGround SetBMP Failed\""),
+              std::string::npos);
+
+    dir.Write("iface/IMG/MENU_BASE.bmp", MakeBmp24(801, 1, 0x0000FFu));
+    const Result wide = RunChecker({L"--sources", game, L"--interface", iface});
+    EXPECT_EQ(wide.status, 2);
+    EXPECT_EQ(wide.out.substr(0, wide.out.find(" error")),
+              WideToUtf8((dir.path() / "iface" / "IMG" / "MENU_BASE.bmp").wstring()) + ":0:0:");
 }
 
 // game.ini and icon.png beside IMG/ are read as the packer reads them when
