@@ -38,6 +38,7 @@
 #include "app/screen_geometry.h"
 #include "app/screen_tables.h"
 #include "app/state_transitions.h"
+#include "app/title_picture.h"
 #include "app/window_handler.h"
 #include "glossary/dictionary.h"
 #include "glossary/glossary.h"
@@ -241,6 +242,9 @@ private:
     RefPtr<CSaveLoad> saveLoad;
     RefPtr<CArchive> imageArchive;
     RefPtr<CArchive> soundArchive;
+    // The title picture with the game's title written on it, when the
+    // archive names one; the title screen reads it while it lives.
+    std::unique_ptr<const TitledPicture> titledPicture;
     std::vector<RefPtr<CCharacter>> characters;
     // Drives bgm and voice from a thread of its own, so that no lock waits
     // for a sound device; goes before the channels.

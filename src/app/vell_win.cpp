@@ -225,8 +225,15 @@ void CVell::RegisterPictures() {
         if (files.byName) continue;  // found when the scenario names it
         CScene* owner = layers[files.owner].scene;
         if (owner == nullptr) continue;  // reported when the layers were built
-        const BmpImage picture = ImageFile(*imageArchive, files.picture);
-        const BmpImage mask = ImageFile(*imageArchive, files.mask);
+        BmpImage picture = ImageFile(*imageArchive, files.picture);
+        BmpImage mask = ImageFile(*imageArchive, files.mask);
+        if (files.owner == LAYER_TITLE && !titledPicture) {
+            titledPicture = TitledPictureOf(*imageArchive, picture, mask);
+            if (titledPicture) {
+                picture = titledPicture->Picture();
+                mask = titledPicture->Mask();
+            }
+        }
         if (!owner->SetBMP(files.key, picture.data, picture.size, mask.data, mask.size)) {
             // The old text first (authors know it), then which entries.
             ReportFatalError(

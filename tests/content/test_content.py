@@ -130,6 +130,46 @@ class Generated(unittest.TestCase):
                     self.assertEqual(self.picture(cover).shape, self.picture(normal).shape)
                     self.assertEqual(self.picture(invalid).shape, self.picture(normal).shape)
 
+    # --- the default interface ----------------------------------------------
+
+    def interface_files(self):
+        folder = os.path.join(self.outs[0], "interface", "IMG")
+        return folder, sorted(os.listdir(folder))
+
+    def test_the_default_interface_has_every_start_up_file_and_no_story_picture(self):
+        folder, names = self.interface_files()
+        self.assertEqual(names, sorted(registry.file_name(stem) for stem in registry.interface_stems()))
+        for story in ("HAIKEI1", "STAFF", "CHAR1_1", "CHAR1_MASK", "CHAR2_4", "SLIDE_1", "SLIDE_MASK"):
+            self.assertNotIn(registry.file_name(story), names)
+        for stem in ("BASE", "TITLE", "TITLE_BASE_MASK", "TITLE_START", "CONFIG_VOLUME_KNOB_MASK", "SAVELOAD_RETURN"):
+            self.assertIn(registry.file_name(stem), names)
+        # Everything but the title picture is the demo's: the buttons keep
+        # their labels, the base stays plain black.
+        for name in names:
+            if name in ("TITLE.bmp", "TITLE_BASE_MASK.bmp"):
+                continue
+            with open(os.path.join(folder, name), "rb") as f:
+                self.assertEqual(f.read(), self.images["./IMG/" + name], name)
+        self.assertTrue((self.picture("BASE") == 0).all())
+
+    def test_the_default_title_is_plain_and_opaque(self):
+        folder, _ = self.interface_files()
+        with open(os.path.join(folder, "TITLE.bmp"), "rb") as f:
+            title = bmpio.decode_bmp(f.read())
+        with open(os.path.join(folder, "TITLE_BASE_MASK.bmp"), "rb") as f:
+            mask = bmpio.decode_bmp(f.read())
+        self.assertEqual(title.shape, (600, 800, 3))
+        self.assertEqual(mask.shape, title.shape)
+        # No art and no words: every row is one colour (a gradient and bands
+        # across the whole width), unlike the demo's title with its leads and logo.
+        self.assertTrue((title == title[:, :1, :]).all(), "a row of the default title has two colours")
+        self.assertFalse((self.picture("TITLE") == self.picture("TITLE")[:, :1, :]).all())
+        # It covers the screen, so nothing of the background shows through.
+        self.assertTrue((mask == 255).all())
+        # Dark enough behind the white title the game writes on it, and not one colour.
+        self.assertLess(int(title[110:210].max()), 160)
+        self.assertGreater(len(np.unique(title.reshape(-1, 3), axis=0)), 10)
+
     # --- sounds, story and glossary ----------------------------------------
 
     def test_music_loops_without_a_jump(self):
@@ -162,6 +202,11 @@ class Generated(unittest.TestCase):
         for name in ("IMG.dat", "SOUND.dat"):
             first, second = (os.path.join(out, "DATA", name) for out in self.outs)
             self.assertTrue(filecmp.cmp(first, second, shallow=False), name + " differs between two runs")
+        first, second = (os.path.join(out, "interface", "IMG") for out in self.outs)
+        comparison = filecmp.dircmp(first, second)
+        self.assertEqual(comparison.left_only + comparison.right_only, [])
+        _, mismatch, errors = filecmp.cmpfiles(first, second, comparison.common_files, shallow=False)
+        self.assertEqual(mismatch + errors, [], "the default interface differs between two runs")
 
 
 def main():

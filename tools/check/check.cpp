@@ -710,7 +710,9 @@ int DumpGlossary(const std::wstring& path, std::string& out, std::string& err) {
 }
 
 // Every registration of the game with canvas positions, one per line:
-//   picture TAB layer TAB key TAB picture TAB mask
+//   picture TAB layer TAB key TAB picture TAB mask: registered at start-up
+//   named TAB layer TAB key TAB picture TAB mask: one of the demo's story
+//     pictures, registered when the scenario first names it
 //   button TAB layer TAB x TAB y TAB result, then key TAB picture TAB mask
 //     of the normal, cover and invalid looks
 //   slider TAB layer TAB x TAB y, then key TAB picture TAB mask of the bar,
@@ -736,7 +738,7 @@ std::string DumpRegistry(const CArchive* archive) {
         field(std::to_string(origin.y + y));
     };
     for (const PictureFiles& p : RegisteredPictures()) {
-        out += "picture";
+        out += p.byName ? "named" : "picture";
         field(Escape(LAYER_TABLE[p.owner].name));
         look({p.key, p.picture, p.mask});
         out += '\n';
@@ -828,13 +830,14 @@ std::string CheckUsage() {
     }
     text +=
         "--dump-registry: every picture, button and slider the game registers, one per line:\n"
-        "      picture TAB layer TAB key TAB picture TAB mask; button TAB layer TAB x TAB y\n"
-        "      TAB result; slider TAB layer TAB x TAB y; a button and a slider go on with key\n"
-        "      TAB picture TAB mask for each of their three looks. Positions are on the\n"
-        "      canvas, files are stems under ./IMG/. With IMG.dat, then story TAB picture\n"
-        "      TAB mask for each picture of it that a story layer shows by its name, with\n"
-        "      the mask a character or slide takes (empty: drawn whole, as a background\n"
-        "      always is).\n";
+        "      picture TAB layer TAB key TAB picture TAB mask (named instead of picture:\n"
+        "      one of the demo's story pictures, registered when the scenario names it);\n"
+        "      button TAB layer TAB x TAB y TAB result; slider TAB layer TAB x TAB y; a\n"
+        "      button and a slider go on with key TAB picture TAB mask for each of their\n"
+        "      three looks. Positions are on the canvas, files are stems under ./IMG/.\n"
+        "      With IMG.dat, then story TAB picture TAB mask for each picture of it that a\n"
+        "      story layer shows by its name, with the mask a character or slide takes\n"
+        "      (empty: drawn whole, as a background always is).\n";
     text +=
         "Dump fields are UTF-8; \"\\\" is written \"\\\\\", CR \"\\r\", LF \"\\n\" and TAB \"\\t\".\n"
         "\n"

@@ -7,6 +7,10 @@ OUTDIR/DATA/IMG.dat and OUTDIR/DATA/SOUND.dat.
 
 Layout written under OUTDIR (everything else in OUTDIR is left alone):
     img-src/IMG/*.bmp, img-src/IMG/script.scr.utf8, img-src/IMG/Dictionary.dic.utf8
+    interface/IMG/*.bmp: the default interface, every picture and mask the
+        game registers at start-up (none of the demo's story pictures), as
+        the demo has them but for the title picture TITLE and its mask: a
+        plain picture with a band where the game writes the game's title
     sound-src/BGM/*.wav, sound-src/VOICE/*.wav
     DATA/IMG.dat, DATA/SOUND.dat
 The packer stores img-src/IMG/BASE.bmp as "./IMG/BASE.bmp" and turns the
@@ -57,6 +61,7 @@ import music  # noqa: E402
 import pictures  # noqa: E402
 import registry  # noqa: E402
 import scenario  # noqa: E402
+import ui  # noqa: E402
 import voices  # noqa: E402
 
 CONTENT = os.path.join(ROOT, "content", "demo")
@@ -148,9 +153,11 @@ def generate(out, packer=DEFAULT_PACKER, checker=DEFAULT_CHECKER, jobs=None, use
 
     img_root = os.path.join(out, "img-src")
     sound_root = os.path.join(out, "sound-src")
+    interface_root = os.path.join(out, "interface")
     data_dir = os.path.join(out, "DATA")
     reset_dir(img_root)
     reset_dir(sound_root)
+    reset_dir(interface_root)
     os.makedirs(data_dir, exist_ok=True)
 
     jobs = jobs or os.cpu_count() or 1
@@ -168,6 +175,11 @@ def generate(out, packer=DEFAULT_PACKER, checker=DEFAULT_CHECKER, jobs=None, use
         for stem in registry.all_stems():
             write(os.path.join(img_root, "IMG", registry.file_name(stem)), bmpio.encode_bmp(images[stem]))
         log("pictures: %d files" % len(registry.all_stems()))
+        default_images = dict(images)
+        default_images["TITLE"], default_images["TITLE_BASE_MASK"] = ui.default_title_picture()
+        for stem in registry.interface_stems():
+            write(os.path.join(interface_root, "IMG", registry.file_name(stem)), bmpio.encode_bmp(default_images[stem]))
+        log("default interface: %d files" % len(registry.interface_stems()))
 
         for name, data in zip(music_names, music_results.get()):
             write(sound_path(sound_root, name), data)

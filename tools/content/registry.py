@@ -93,13 +93,18 @@ def _looks(fields, start):
     return [tuple(fields[i:i + 3]) for i in range(start, len(fields), 3)]
 
 
+# A picture registered at start-up, and one of the demo's story pictures,
+# registered when the scenario first names it.
+PICTURE_KINDS = ("picture", "named")
+
+
 def mask_groups():
     """[(mask stem, [picture stems drawn through it])], every file once as a
     picture where it is one, in the order the game registers them. BASE is
     its own group's mask and, for the screen mask, its own picture too."""
     groups = {}
     for kind, _, fields in _registrations():
-        looks = [fields] if kind == "picture" else _looks(fields, 3 if kind == "button" else 2)
+        looks = [fields] if kind in PICTURE_KINDS else _looks(fields, 3 if kind == "button" else 2)
         pairs = [look[1:3] for look in looks]
         for picture, mask in pairs:
             pictures = groups.setdefault(mask, [])
@@ -118,6 +123,22 @@ def all_stems():
         for stem in pictures + [mask]:
             if stem not in stems:
                 stems.append(stem)
+    return stems
+
+
+def interface_stems():
+    """Every file the game registers at start-up, the pictures and masks of
+    its screens, in the order it registers them: no story picture of the
+    demo and no mask only those are drawn through."""
+    stems = []
+    for kind, _, fields in _registrations():
+        if kind == "named":
+            continue
+        looks = [fields] if kind == "picture" else _looks(fields, 3 if kind == "button" else 2)
+        for _, picture, mask in looks:
+            for stem in (picture, mask):
+                if stem not in stems:
+                    stems.append(stem)
     return stems
 
 

@@ -7,6 +7,8 @@ disabled look to mark the chosen option (configuration choices, AUTO while
 automatic mode runs), which get the "selected" look instead.
 """
 
+import numpy as np
+
 from canvas import Canvas, mix
 import characters
 from registry import SIZES
@@ -263,3 +265,31 @@ def title_picture():
     with c.transform(446, -6, 0.56):
         characters.draw_bit(c)
     return c.masked()
+
+
+# Where the game centres the title it draws on a title picture of the
+# default set (./IMG/TITLE_NAME), in pixels from the top.
+TITLE_NAME_CENTRE_Y = 160
+
+
+def default_title_picture():
+    """The title picture of the default interface, for a game that brings
+    none: a calm gradient with a band where the game writes the game's title
+    and a band along the bottom, and nothing of the demo. Every row is one
+    colour; it covers the whole screen, so its mask is white everywhere."""
+    w, h = size_of("TITLE_BASE_MASK")
+    band = (TITLE_NAME_CENTRE_Y - 50, TITLE_NAME_CENTRE_Y + 50)
+    rows = []
+    for y in range(h):
+        colour = mix((50, 72, 126), (14, 22, 50), y / (h - 1))
+        if band[0] <= y < band[1]:
+            colour = mix(colour, (96, 128, 196), 0.3)
+        elif band[0] - 2 <= y < band[0] or band[1] <= y < band[1] + 2:
+            colour = mix(colour, ACCENT, 0.55)
+        elif y >= 541:
+            colour = mix((36, 54, 100), (14, 20, 44), (y - 541) / (h - 542))
+        elif y >= 538:
+            colour = ACCENT
+        rows.append(colour)
+    picture = np.repeat(np.array(rows, dtype=np.uint8)[:, np.newaxis, :], w, axis=1)
+    return picture, np.full((h, w, 3), 255, dtype=np.uint8)

@@ -167,6 +167,20 @@ TEST(CheckDump, RegistryListsTheArchivesStoryPictures) {
     EXPECT_EQ(RunChecker({L"--dump-registry"}).out.find("\nstory\t"), std::string::npos);
 }
 
+// The registry tells the pictures start-up registers (the interface's) from
+// the demo's story pictures, which are registered when the story names them.
+TEST(CheckDump, RegistryTellsStartUpPicturesFromTheDemosStoryPictures) {
+    const std::string out = "\n" + RunChecker({L"--dump-registry"}).out;
+    for (const char* row :
+         {"\npicture\tthe title screen\tTITLE_BASE\tTITLE\tTITLE_BASE_MASK\n",
+          "\npicture\tthe background\tBASE\tBASE\tBASE\n", "\nnamed\tthe background\tHAIKEI1\tHAIKEI1\tBASE\n",
+          "\nnamed\tcharacter slot 1\tCHAR1_1\tCHAR1_1\tCHAR1_MASK\n",
+          "\nnamed\tthe slide\tSLIDE_17\tSLIDE_17\tSLIDE_MASK\n"}) {
+        EXPECT_NE(out.find(row), std::string::npos) << row;
+    }
+    EXPECT_EQ(out.find("\npicture\tthe background\tHAIKEI1\t"), std::string::npos);
+}
+
 // The fixture's game with one fault gives exactly that finding, at its place;
 // a scenario fault is followed by a message that shows the term.
 struct FindingCase {
