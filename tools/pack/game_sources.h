@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "app/title_name.h"
 #include "tools/common/findings.h"
 #include "tools/pack/convert_sources.h"
 #include "tools/pack/pack.h"
 
-// The game's title as stored text (resource/stored_text.h), stored only when
-// the title picture comes from the default interface: the title screen
-// writes it over that picture.
-inline constexpr wchar_t TITLE_NAME_ENTRY[] = L"./IMG/TITLE_NAME";
+// TITLE_NAME_ENTRY (app/title_name.h) is stored only when the title picture
+// comes from the default interface: the title screen writes it over that
+// picture.
 
 struct GameSources {
     std::vector<PackSource> images;  // in key order
