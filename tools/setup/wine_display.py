@@ -130,7 +130,12 @@ class Game:
             command = self.program if self.copied else "Z:" + str(self.dir / self.program).replace("/", "\\")
             self.process = subprocess.Popen([WINE, command], cwd=working_dir or self.dir, env=self.env,
                                             stdout=subprocess.DEVNULL, stderr=log, start_new_session=True)
-        self.window = title and wait_for("the game window", lambda: self.find_window(title))
+        try:
+            self.window = title and wait_for("the game window", lambda: self.find_window(title))
+        except AssertionError as e:
+            # What the display shows instead (a box the game raised before its
+            # window, another caption) says why.
+            raise AssertionError(f"{e}; the process {'ended with ' + str(self.process.poll()) if self.process.poll() is not None else 'still runs'}; windows on the display: {self.window_names()}") from None
 
     def x(self, *args, check=True):
         # A tool waiting on a window that has gone (the game ended) must not
@@ -142,6 +147,12 @@ class Game:
         if check and result.returncode != 0:
             raise AssertionError(f"{args[0]} failed: {result.stderr.strip()}")
         return result.stdout
+
+    def window_names(self):
+        names = []
+        for window in self.x("xdotool", "search", "--name", ".", check=False).split():
+            names.append(self.x("xdotool", "getwindowname", window, check=False).strip())
+        return [name for name in names if name]
 
     def find_window(self, name):
         out = self.x("xdotool", "search", "--name", f"^{name}$", check=False).split()
