@@ -143,10 +143,16 @@ class Generated(unittest.TestCase):
             self.assertNotIn(registry.file_name(story), names)
         for stem in ("BASE", "TITLE", "TITLE_BASE_MASK", "TITLE_START", "CONFIG_VOLUME_KNOB_MASK", "SAVELOAD_RETURN"):
             self.assertIn(registry.file_name(stem), names)
-        # Everything but the title picture is the demo's: the buttons keep
-        # their labels, the base stays plain black.
+        # Everything but the title picture and the empty story layers is the
+        # demo's: the buttons keep their labels, the base stays plain black.
+        # The empty layers show nothing: none of the demo's mascot.
+        own = {registry.file_name(stem) for stem in ("TITLE", "TITLE_BASE_MASK", "CHAR_DUMMY", "CHAR_DUMMY_MASK",
+                                                      "SLIDE_DUMMY", "SLIDE_DUMMY_MASK")}
+        for stem in ("CHAR_DUMMY_MASK", "SLIDE_DUMMY_MASK"):
+            with open(os.path.join(folder, registry.file_name(stem)), "rb") as f:
+                self.assertTrue((bmpio.decode_bmp(f.read()) == 0).all(), stem)
         for name in names:
-            if name in ("TITLE.bmp", "TITLE_BASE_MASK.bmp"):
+            if name in own:
                 continue
             with open(os.path.join(folder, name), "rb") as f:
                 self.assertEqual(f.read(), self.images["./IMG/" + name], name)

@@ -177,6 +177,8 @@ def generate(out, packer=DEFAULT_PACKER, checker=DEFAULT_CHECKER, jobs=None, use
         log("pictures: %d files" % len(registry.all_stems()))
         default_images = dict(images)
         default_images["TITLE"], default_images["TITLE_BASE_MASK"] = ui.default_title_picture()
+        for layer in ("CHAR_DUMMY", "SLIDE_DUMMY"):
+            default_images[layer], default_images[layer + "_MASK"] = ui.default_empty_layer(layer + "_MASK")
         for stem in registry.interface_stems():
             write(os.path.join(interface_root, "IMG", registry.file_name(stem)), bmpio.encode_bmp(default_images[stem]))
         log("default interface: %d files" % len(registry.interface_stems()))

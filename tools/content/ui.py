@@ -293,3 +293,11 @@ def default_title_picture():
         rows.append(colour)
     picture = np.repeat(np.array(rows, dtype=np.uint8)[:, np.newaxis, :], w, axis=1)
     return picture, np.full((h, w, 3), 255, dtype=np.uint8)
+
+
+def default_empty_layer(mask_stem):
+    """The picture an empty story layer holds in the default interface: it
+    shows nothing (its mask is black and the picture white, as every hidden
+    pixel is stored), where the demo's show its mascot and a blank card."""
+    w, h = size_of(mask_stem)
+    return np.full((h, w, 3), 255, dtype=np.uint8), np.zeros((h, w, 3), dtype=np.uint8)
