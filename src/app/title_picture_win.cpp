@@ -55,8 +55,8 @@ std::string Encode(const Sheet& sheet) {
     info.bmiHeader = {sizeof info.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};  // top-down, blue green red x
     std::vector<std::uint8_t> quads(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
     CWindowDC screen(nullptr);
-    if (!screen ||
-        GetDIBits(screen.get(), sheet.bitmap.get(), 0, static_cast<UINT>(h), quads.data(), &info, DIB_RGB_COLORS) != h) {
+    if (!screen || GetDIBits(screen.get(), sheet.bitmap.get(), 0, static_cast<UINT>(h), quads.data(), &info,
+                             DIB_RGB_COLORS) != h) {
         return {};
     }
     constexpr std::uint32_t HEADERS = 14 + 40;
@@ -123,7 +123,8 @@ std::unique_ptr<const TitledPicture> DrawTitleName(BmpImage picture, BmpImage ma
             const CFontHandle font = MakeTitleFont(candidate);
             const CSelectGuard select(measure.get(), font.get());
             SIZE extent{};
-            if (!font || !GetTextExtentPoint32W(measure.get(), title.c_str(), static_cast<int>(title.size()), &extent)) {
+            if (!font ||
+                !GetTextExtentPoint32W(measure.get(), title.c_str(), static_cast<int>(title.size()), &extent)) {
                 return TITLE_NAME_MAX_WIDTH + 1;
             }
             return static_cast<int>(extent.cx);
@@ -135,7 +136,8 @@ std::unique_ptr<const TitledPicture> DrawTitleName(BmpImage picture, BmpImage ma
     // One line on TITLE_NAME_CENTRE_Y (the middle of a picture too low for
     // it), TITLE_NAME_MAX_WIDTH wide in the middle of the picture.
     const int width = pictureSheet->width;
-    const int centreY = pictureSheet->height >= 2 * TITLE_NAME_CENTRE_Y ? TITLE_NAME_CENTRE_Y : pictureSheet->height / 2;
+    const int centreY =
+        pictureSheet->height >= 2 * TITLE_NAME_CENTRE_Y ? TITLE_NAME_CENTRE_Y : pictureSheet->height / 2;
     const int boxWidth = width < TITLE_NAME_MAX_WIDTH ? width : TITLE_NAME_MAX_WIDTH;
     const RECT box{(width - boxWidth) / 2, centreY - height, (width - boxWidth) / 2 + boxWidth, centreY + height};
     // The mask takes the outline and the title in white: shown wherever the

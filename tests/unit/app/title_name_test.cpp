@@ -23,7 +23,10 @@ TEST(TitleName, IsTheFirstLineOfTheStoredTextOrNothing) {
         // Shift_JIS form: 星 90 AF, の 82 CC, 図 90 7D, 書 8F 91, 館 8A D9.
         {"Shift_JIS", "\x90\xAF\x82\xCC\x90\x7D\x8F\x91\x8A\xD9", L"\u661F\u306E\u56F3\u66F8\u9928"},
         // Unicode form: the mark FF, then "Café ✓" in UTF-8 (é C3 A9, ✓ E2 9C 93).
-        {"Unicode", "\xFF" "Caf\xC3\xA9 \xE2\x9C\x93", L"Caf\u00E9 \u2713"},
+        {"Unicode",
+         "\xFF"
+         "Caf\xC3\xA9 \xE2\x9C\x93",
+         L"Caf\u00E9 \u2713"},
         {"CR LF and a second line", "Hoshi\r\nsecond line\n", L"Hoshi"},
         {"spaces around it, an ideographic one too", "  \x81\x40Hoshi no Toshokan \t", L"Hoshi no Toshokan"},
         {"the longest", longest, std::wstring(TITLE_NAME_MAX_LENGTH, L'A')},
@@ -33,11 +36,17 @@ TEST(TitleName, IsTheFirstLineOfTheStoredTextOrNothing) {
         {"an empty first line", "\nHoshi", std::nullopt},
         {"a lead byte with no trail byte", "Hoshi\x81", std::nullopt},
         {"a byte that is no Shift_JIS", "Ho\xA0shi", std::nullopt},
-        {"bytes that are no UTF-8", "\xFF" "Caf\xC3", std::nullopt},
+        {"bytes that are no UTF-8",
+         "\xFF"
+         "Caf\xC3",
+         std::nullopt},
         {"the Unicode mark alone", "\xFF", std::nullopt},
         {"a control character inside", "Ho\x01shi", std::nullopt},
         {"a tab inside", "Ho\tshi", std::nullopt},
-        {"a C1 control in UTF-8", "\xFF" "Ho\xC2\x85shi", std::nullopt},
+        {"a C1 control in UTF-8",
+         "\xFF"
+         "Ho\xC2\x85shi",
+         std::nullopt},
         {"a NUL ends the text", std::string("Hoshi\0junk", 10), L"Hoshi"},
     };
     for (const auto& c : cases) {

@@ -162,7 +162,8 @@ TEST(TitlePicture, WithoutAReadableTitleThePictureIsShownAsItIs) {
     } games[] = {
         {"no entry", std::nullopt},
         {"empty", std::string()},
-        {"UTF-8 cut short", std::string("\xFF" "Caf\xC3")},
+        {"UTF-8 cut short", std::string("\xFF"
+                                        "Caf\xC3")},
         {"only spaces", std::string("  \r\n")},
         {"control characters", std::string("\x01\x02\x03")},
         {"far too long", std::string(5000, 'A')},
