@@ -117,6 +117,15 @@ class AuthorLoop(gp.GameTest):
         for command in ("goto 0", "goto x", "reload DATA", "jump 2"):
             self.assertEqual(self.send(command), 0, command)
         self.assertEqual(background(self.game.screenshot()), "HAIKEI3")
+        # While the exit question waits for the player, commands are refused.
+        self.game.close_box()
+        box = self.game.exit_question()
+        self.assertEqual(self.send("goto 1"), 0)
+        self.game.key("n", window=box)
+        harness.wait_for("the exit question to close", lambda: self.game.find_window("終了確認") is None)
+        self.assertEqual(background(self.game.screenshot()), "HAIKEI3")
+        self.assertEqual(self.send("goto 1"), 1)
+        self.wait_message(STORY, 1)
 
     def test_reload_shows_the_same_message_from_the_new_archives_in_the_same_window(self):
         self.run_game("--author", "--message", "3")
