@@ -24,7 +24,8 @@ bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 // "C:\..." (or "C:/...") and "\\server\share\..." name a folder wherever the
 // game runs from; anything else would depend on its current folder.
 bool IsAbsolutePath(std::wstring_view path) {
-    const bool drive = path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+    const bool drive = path.size() >= 3 &&
+                       ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
                        path[1] == L':' && IsSeparator(path[2]);
     const bool network = path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]) && !IsSeparator(path[2]);
     return drive || network;

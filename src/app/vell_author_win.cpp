@@ -81,8 +81,7 @@ bool CVell::OnAuthorCommand(const COPYDATASTRUCT* data) {
         ReportTrace(L"An author's command was not one the game takes: \"%ls\"\n", std::wstring(text).c_str());
         return false;
     }
-    const bool done =
-        command->kind == E_AUTHOR_COMMAND::GOTO ? GoToMessage(command->message) : Reload(command->folder);
+    const bool done = command->kind == E_AUTHOR_COMMAND::GOTO ? GoToMessage(command->message) : Reload(command->folder);
     if (done) SetForegroundWindow(window);
     return done;
 }
@@ -127,7 +126,8 @@ bool CVell::Reload(const std::wstring& folder) {
         if (held.Any() || !newImages->IsLoaded() || !newSounds->IsLoaded() || missing) {
             ReportTrace(L"The game's data was not reloaded from \"%ls\"; it goes on as it was\n", base.c_str());
             for (const std::wstring& text : held.Texts()) ReportTrace(L"%ls\n", text.c_str());
-            if (missing) ReportTrace(L"%ls is missing or not a picture the game reads\n", ImageEntryName(*missing).c_str());
+            if (missing)
+                ReportTrace(L"%ls is missing or not a picture the game reads\n", ImageEntryName(*missing).c_str());
             return false;
         }
     }

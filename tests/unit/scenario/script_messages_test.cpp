@@ -23,7 +23,7 @@ TEST(ScriptMessages, AnOrdinalFindsItsMessageClampedToTheFirstAndTheLast) {
         std::int32_t ordinal;
         std::int32_t line;
     } cases[] = {
-        {1, 2}, {2, 3}, {3, 6},  // each message
+        {1, 2}, {2, 3},          {3, 6},  // each message
         {4, 6}, {2147483647, 6},  // past the last: the last
         {0, 2}, {-5, 2},  // before the first: the first
     };
@@ -45,11 +45,11 @@ TEST(ScriptMessages, TheMessageOnScreenIsTheLastOneBeforeThePosition) {
         std::int32_t position;
         std::int32_t ordinal;
     } cases[] = {
-        {-1, 0}, {0, 0}, {2, 0},  // nothing shown yet
+        {-1, 0}, {0, 0},          {2, 0},  // nothing shown yet
         {3, 1},  // just after message 1
-        {4, 2}, {6, 2},  // after message 2, up to the line of message 3
-        {7, 3}, {8, 3},  // after message 3, to the end
-        {9, 3}, {2147483647, 3},  // past the end: clamped
+        {4, 2},  {6, 2},  // after message 2, up to the line of message 3
+        {7, 3},  {8, 3},  // after message 3, to the end
+        {9, 3},  {2147483647, 3},  // past the end: clamped
     };
     for (const auto& c : cases) EXPECT_EQ(MessageOrdinalBefore(LINES, c.position), c.ordinal) << c.position;
 }
