@@ -5,13 +5,35 @@
 // the game object is deleted.
 
 #include <windows.h>
+#include <shellapi.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "app/author_command.h"
 #include "app/game_folder.h"
 #include "app/instance_name.h"
 #include "app/single_instance.h"
 #include "app/vell.h"
+
+namespace {
+
+struct CLocalFree {
+    void operator()(LPWSTR* words) const { LocalFree(words); }
+};
+
+// The command line's words after the program's name, split as the system
+// splits them for every program; none when it cannot say.
+std::vector<std::wstring> CommandLineWords() {
+    int count = 0;
+    const std::unique_ptr<LPWSTR, CLocalFree> words(CommandLineToArgvW(GetCommandLineW(), &count));
+    std::vector<std::wstring> found;
+    for (int i = 1; words && i < count; ++i) found.emplace_back(words.get()[i]);
+    return found;
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     // "./DATA" and "./SYS" are the game's own, wherever it was started from.
@@ -25,7 +47,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     if (const CSingleInstance::E_CLAIM claim = instance.Claim(); claim != CSingleInstance::E_CLAIM::FIRST) {
         return claim == CSingleInstance::E_CLAIM::REFUSED ? 3 : 0;
     }
-    auto* game = new CVell(0, showCommand, key);
+    auto* game = new CVell(0, showCommand, key, ParseGameCommandLine(CommandLineWords()));
     instance.Publish(game->GetWindow());
     game->MessageLoop();
     delete game;

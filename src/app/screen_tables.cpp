@@ -42,3 +42,11 @@ const StateRow* FindStateRow(E_GameState state) {
 
 const StateRow* StateRowsBegin() { return std::begin(STATE_TABLE); }
 const StateRow* StateRowsEnd() { return std::end(STATE_TABLE); }
+
+bool ShowsStory(E_GameState state, E_GameState previous) {
+    const StateRow* row = FindStateRow(state);
+    if (row == nullptr || row->story == E_STORY::EMPTY) return false;
+    if (row->story == E_STORY::ACTIVATE) return true;
+    const StateRow* under = FindStateRow(previous);
+    return under != nullptr && under->story != E_STORY::EMPTY;
+}

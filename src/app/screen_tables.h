@@ -138,3 +138,10 @@ const StateRow* FindStateRow(E_GameState state);
 // Every row, for walking the table.
 const StateRow* StateRowsBegin();
 const StateRow* StateRowsEnd();
+
+// Whether a story is in play on `state` opened from `previous` (the
+// scenario stands at the message last shown): in the game and on the screens
+// opened over it, not on the title, the staff roll or the screens opened
+// from the title. A state that keeps the story layers is in play when the
+// screen it was opened from did not empty them.
+bool ShowsStory(E_GameState state, E_GameState previous);

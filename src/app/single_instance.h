@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "app/instance_name.h"
 #include "resource/kernel_handle.h"
 
 // The shared block. Both fields are written with interlocked operations and
@@ -30,6 +31,12 @@ struct SInstanceClaim {
     // earlier owner is told apart by the window's process.
     LONG64 window;
 };
+
+// The window of the game that runs from `folder` (its game folder, written
+// in any way that names it; see InstanceKey), read from that game's block:
+// null when no copy runs from it or its window is not shown yet. For an
+// authoring tool that sends the running game its commands. Any thread.
+HWND FindGameWindow(const std::wstring& folder);
 
 // The `owner` value naming `process` (a handle with at least
 // PROCESS_QUERY_LIMITED_INFORMATION) whose id is `processId`. The time bits

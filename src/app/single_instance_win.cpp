@@ -22,6 +22,11 @@ HWND OwnerWindow(const SInstanceClaim& claim, LONG64 owner) {
     return window;
 }
 
+struct CReadOnlyViewUnmapper {
+    void operator()(const SInstanceClaim* view) const { UnmapViewOfFile(view); }
+};
+using CReadOnlyClaimView = std::unique_ptr<const SInstanceClaim, CReadOnlyViewUnmapper>;
+
 void BringToFront(HWND window) {
     if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
     // On top of the other windows, then active. (A process the user has
@@ -60,6 +65,17 @@ bool HasEnded(const SOwnerProcess& process) {
 }
 
 }  // namespace
+
+HWND FindGameWindow(const std::wstring& folder) {
+    const std::wstring name = L"Local\\Ondrell." + InstanceKey(folder);
+    const CKernelHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str()));
+    if (!mapping) return nullptr;
+    const CReadOnlyClaimView claim(
+        static_cast<const SInstanceClaim*>(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, sizeof(SInstanceClaim))));
+    if (!claim) return nullptr;
+    const LONG64 owner = Read(claim->owner);
+    return owner == 0 ? nullptr : OwnerWindow(*claim, owner);
+}
 
 LONG64 InstanceOwnerOf(HANDLE process, DWORD processId) {
     FILETIME creation{}, exit{}, kernel{}, user{};

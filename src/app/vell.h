@@ -29,6 +29,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/author_command.h"
 #include "app/auto_mode_timer.h"
 #include "app/file_notice.h"
 #include "app/frame_times.h"
@@ -68,7 +69,9 @@ class CVell : public CWindowHandler {
 public:
     // `instanceKey` names this copy's game folder (InstanceKey): the locks
     // are named after it, so games in other folders never share them.
-    CVell(int ignored, int showCommand, const std::wstring& instanceKey);
+    // `commandLine` says whether this is an author's copy (author_command.h)
+    // and where its story starts.
+    CVell(int ignored, int showCommand, const std::wstring& instanceKey, const GameCommandLine& commandLine = {});
     ~CVell() override;
 
     LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -79,6 +82,9 @@ public:
     // title) and makes the screens match. Window thread, with the state lock
     // held (during start-up there is no lock yet).
     void ChangeState(E_GameState newState);
+    // The same with the entry step given instead of the one the change
+    // implies (an author's jump from the title to a message is no new game).
+    void ChangeState(E_GameState newState, E_ENTRY_STEP step);
     // Makes the screens match `state` as its row of the state table says;
     // takes the state lock itself.
     void ApplyState();
@@ -131,13 +137,19 @@ private:
         bool Create(HDC compatibleWith, int width, int height);
     };
 
-    // Start-up pieces, in the order they run.
+    // Start-up pieces, in the order they run. An author's reload runs
+    // BuildScenes and the registrations again, from the new archives.
     void CreateSurfaces();
+    void BuildSound();
     void BuildScenes();
     void RegisterPictures();
     void RegisterButtons();
     void RegisterSliders();
     void StartFrameThread();
+    // Releases every scene, from the top of the layer table down, and what
+    // only they use: the title picture. The pictures they registered go
+    // with them. With the frame thread stopped.
+    void ReleaseScenes();
 
     // Frame thread.
     static unsigned __stdcall FrameThread(void* game);
@@ -172,6 +184,9 @@ private:
     // showing or playing anything), then the saved message as it showed.
     // Called with the state lock held.
     void LoadSave(std::int32_t position);
+    // LoadSave's steps up to the message shown, leaving the state as it is.
+    // `position` stands just after the message to show, as a save's does.
+    void ReplayToMessage(std::int32_t position);
     bool OnConfigInput(UINT message, WPARAM wParam, LogicalPoint point);
     bool OnStaffInput(UINT message, WPARAM wParam, LogicalPoint point);
     // Shared steps of the game and backlog handlers.
@@ -200,6 +215,22 @@ private:
     // written (or has failed), for a session that is ending.
     void FinishWrites();
 
+    // Author mode (vell_author_win.cpp). An author's command from
+    // WM_COPYDATA: true when it was carried out. Window thread.
+    bool OnAuthorCommand(const COPYDATASTRUCT* data);
+    // Shows message `ordinal` (clamped to the scenario's messages) with the
+    // scene a load replays there, leaving whatever screen is open; false
+    // when the scenario holds no message. Window thread; takes the state
+    // lock itself.
+    bool GoToMessage(std::int32_t ordinal);
+    // Takes the archives in `folder` from now on: the scenario, the glossary
+    // and every picture, with the settings, the saves, the window and the
+    // music that has not changed kept; then shows again the message the
+    // story showed, or the title. False, with everything as it was, when the
+    // new archives cannot be read or lack what the game needs. Window thread,
+    // no lock held.
+    bool Reload(const std::wstring& folder);
+
     // Ends the program after the exit question was answered Yes: the frame
     // thread leaves its loop and is waited for before the window goes.
     void StopFrameThread();
@@ -209,6 +240,8 @@ private:
     bool OnWaveDone(HWAVEOUT device, WAVEHDR* header);
 
     int showCommand;
+    // An author's copy takes the commands of an authoring tool.
+    bool author = false;
     // When construction began, for the start-up note of the first frame.
     std::uint32_t constructionStart = 0;
     bool firstFrameNoted = false;

@@ -29,6 +29,13 @@ bool CVell::OnSaveLoadInput(UINT message, WPARAM, LogicalPoint point) {
 }
 
 void CVell::LoadSave(std::int32_t position) {
+    ReplayToMessage(position);
+    // A save at the very end of the scenario has no message to show: the
+    // game has gone back to the title instead, and stays there.
+    Transition(E_STATE_INPUT::SAVE_LOADED);
+}
+
+void CVell::ReplayToMessage(std::int32_t position) {
     // A save file may hold any position; one outside the scenario loads as
     // its end rather than stepping for ever.
     script->position = std::clamp(position, 0, script->lineCount);
@@ -42,7 +49,4 @@ void CVell::LoadSave(std::int32_t position) {
     backlog.Clear();
     ShowStoryScene(ReplayScene(*script, resumeAt));
     RunToNextMessage();
-    // A save at the very end of the scenario has no message to show: the
-    // game has gone back to the title instead, and stays there.
-    Transition(E_STATE_INPUT::SAVE_LOADED);
 }

@@ -21,8 +21,10 @@ bool CVell::OnWaveDone(HWAVEOUT device, WAVEHDR* header) {
     return true;
 }
 
-void CVell::ChangeState(E_GameState newState) {
-    switch (EntryStep(state, newState)) {
+void CVell::ChangeState(E_GameState newState) { ChangeState(newState, EntryStep(state, newState)); }
+
+void CVell::ChangeState(E_GameState newState, E_ENTRY_STEP step) {
+    switch (step) {
     case E_ENTRY_STEP::GLOSSARY_LIST:
         dictionary->ClearHistory();
         dictionary->Open(true, L"GLOSSLIST");
@@ -186,6 +188,9 @@ LRESULT CVell::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_FILE_NOTICE:
         ShowFileNotices(hwnd);
         return 0;
+    case WM_COPYDATA:
+        // A player's copy takes no command.
+        return author && OnAuthorCommand(reinterpret_cast<const COPYDATASTRUCT*>(lParam)) ? TRUE : FALSE;
     case WM_QUERYENDSESSION:
         // Windows may end the process as soon as the session ends: every
         // save and setting asked for is on the disk before it is told yes.

@@ -64,8 +64,8 @@ bool CVell::Surface::Create(HDC compatibleWith, int width, int height) {
     return true;
 }
 
-CVell::CVell(int ignored, int showCommand, const std::wstring& instanceKey)
-    : CWindowHandler(ignored), showCommand(showCommand), constructionStart(timeGetTime()) {
+CVell::CVell(int ignored, int showCommand, const std::wstring& instanceKey, const GameCommandLine& commandLine)
+    : CWindowHandler(ignored), showCommand(showCommand), author(commandLine.author), constructionStart(timeGetTime()) {
     CreateSurfaces();
 
     imageArchive = new CArchive(L"./DATA/IMG.dat");
@@ -77,6 +77,7 @@ CVell::CVell(int ignored, int showCommand, const std::wstring& instanceKey)
     script = new CScript(imageArchive->GetData(L"./IMG/script.scr"),
                          static_cast<std::size_t>(imageArchive->GetSize(L"./IMG/script.scr")));
 
+    BuildSound();
     BuildScenes();
     SetUpDiskWrites();
     // Data that can no longer be read ends the game, but a save on its way
@@ -104,6 +105,10 @@ CVell::CVell(int ignored, int showCommand, const std::wstring& instanceKey)
     // Without the locks the two threads would race over every scene.
     if (!stateMutex.Create(instanceKey) || !drawMutex.Create(instanceKey)) {
         ReportFatalError(L"CreateMutexW failed (error %lu)\n", static_cast<unsigned long>(GetLastError()));
+    }
+    // An author's copy may start in the story, before anything is drawn.
+    if (author && commandLine.startMessage) {
+        GoToMessage(*commandLine.startMessage);
     }
     StartFrameThread();
 }
@@ -139,16 +144,11 @@ CVell::~CVell() {
     back.bitmap.Reset();
     stateMutex.Close();
     drawMutex.Close();
+    backlog.Clear();
+    // The scenes, then what they drew and played from.
+    ReleaseScenes();
     glossary.clear();
     glossaryList.clear();
-    backlog.Clear();
-    // The scenes from the top of the layer table down, then what they drew
-    // and played from.
-    for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) {
-        if (layer->release) layer->release();
-        *layer = Layer{};
-    }
-    characters.clear();
     autoTimer = nullptr;
     script = nullptr;
     voice = nullptr;
@@ -183,6 +183,21 @@ void CVell::RebuildBackBuffer() {
     }
 }
 
+void CVell::ReleaseScenes() {
+    for (auto layer = layers.rbegin(); layer != layers.rend(); ++layer) {
+        if (layer->release) layer->release();
+        *layer = Layer{};
+    }
+    characters.clear();
+    titledPicture.reset();
+}
+
+void CVell::BuildSound() {
+    bgm = new CSound(soundArchive.get());
+    voice = new CSound(soundArchive.get());
+    soundPlayer = std::make_unique<CSoundPlayer>(window, *bgm, *voice);
+}
+
 void CVell::BuildScenes() {
     background = new CBackground(window, clientWidth, clientHeight);
     characters.emplace_back(new CCharacter(window, clientWidth, clientHeight));
@@ -195,9 +210,6 @@ void CVell::BuildScenes() {
                                            0, 0, 255);
     dictionary = new CDictionary(window, clientWidth, clientHeight, glossary, glossaryList);
     config = new CConfig(window, clientWidth, clientHeight, &settings);
-    bgm = new CSound(soundArchive.get());
-    voice = new CSound(soundArchive.get());
-    soundPlayer = std::make_unique<CSoundPlayer>(window, *bgm, *voice);
     slide = new CSlide(window, clientWidth, clientHeight);
     saveLoad = new CSaveLoad(window, clientWidth, clientHeight);
 

@@ -12,6 +12,8 @@ std::atomic<IReportSink*> installedSink{nullptr};
 // Boxes (or sinks standing in for them) showing now, and boxes ever opened.
 std::atomic<int> openAlerts{0};
 std::atomic<std::uint64_t> openedAlerts{0};
+// The innermost CHeldReports of this thread; null when none lives.
+thread_local CHeldReports* heldReports = nullptr;
 
 // Counts an alert as open from before it is shown until it is answered.
 class CAlertScope {
@@ -49,6 +51,10 @@ void Dispatch(E_REPORT_LEVEL level, const wchar_t* format, va_list args, bool ca
     wchar_t buffer[report_detail::BUFFER_CHARS];
     FormatReport(buffer, format, args);
     ReportPlatformDebugOutput(buffer);
+    if (level != E_REPORT_LEVEL::TRACE && heldReports != nullptr) {
+        HoldReport(*heldReports, buffer);
+        return;
+    }
     const CAlertScope alert(level != E_REPORT_LEVEL::TRACE);
     if (IReportSink* sink = installedSink.load()) {
         sink->Report(level, buffer);
@@ -62,6 +68,12 @@ void Dispatch(E_REPORT_LEVEL level, const wchar_t* format, va_list args, bool ca
 }
 
 }  // namespace
+
+void HoldReport(CHeldReports& held, const wchar_t* text) { held.texts.emplace_back(text); }
+
+CHeldReports::CHeldReports() : outer(heldReports) { heldReports = this; }
+
+CHeldReports::~CHeldReports() { heldReports = outer; }
 
 std::uint64_t ReportAlertMark() { return openedAlerts.load(); }
 

@@ -11,6 +11,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 enum class E_REPORT_LEVEL { TRACE, WARNING, ERROR_, FATAL };
 
@@ -36,6 +38,29 @@ void ReportFatalError(const wchar_t* format, ...);
 // the box is answered, so that the caller can let work that must not be cut
 // short finish first. The caller must never go on normally after it.
 void ReportFatalErrorBeforeEnd(const wchar_t* format, ...);
+
+// While one lives, the warnings, errors and fatal errors its own thread
+// reports are kept in it instead of being shown (or handed to the sink), and
+// a fatal error does not end the program: for work whose failure the caller
+// handles itself, such as an author's reload that keeps the game as it was
+// when the new data cannot be read. Traces and other threads' reports go on
+// as usual. A newer one on the same thread holds the reports until it goes.
+class CHeldReports {
+public:
+    CHeldReports();
+    ~CHeldReports();
+    CHeldReports(const CHeldReports&) = delete;
+    CHeldReports& operator=(const CHeldReports&) = delete;
+
+    // The texts held, in the order they were reported.
+    const std::vector<std::wstring>& Texts() const { return texts; }
+    bool Any() const { return !texts.empty(); }
+
+private:
+    friend void HoldReport(CHeldReports& held, const wchar_t* text);
+    CHeldReports* outer;
+    std::vector<std::wstring> texts;
+};
 
 // A warning, error or fatal box waits for the player, and a thread that
 // holds a lock while it shows one keeps that lock meanwhile. Lock waits ask

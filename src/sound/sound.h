@@ -88,6 +88,13 @@ public:
     void Stop();
     // Releases the device and the play buffer; forgets the clip.
     void Close();
+    // Reads its clips from `newArchive` (not owned; it must outlive the
+    // channel) from now on. A WAV clip still loaded reads its unscaled
+    // samples from the new archive's entry of the same name, which must hold
+    // the same bytes (the clip plays on undisturbed); the channel is closed
+    // when that entry's size differs or it is missing. Until the call the old
+    // archive must still exist.
+    void SwitchArchive(CArchive* newArchive);
 
     // The archive name of the loaded clip; empty when none is loaded.
     std::wstring GetName() const { return name; }

@@ -210,6 +210,20 @@ void CSound::Close() {
     resumeOffset = 0;
 }
 
+void CSound::SwitchArchive(CArchive* newArchive) {
+    // A decoded Ogg clip's samples are the channel's own.
+    if (open && decoded.empty() && samples != nullptr) {
+        const std::uint8_t* oldData = archive ? archive->GetData(name) : nullptr;
+        const std::uint8_t* newData = newArchive ? newArchive->GetData(name) : nullptr;
+        if (oldData == nullptr || newData == nullptr || archive->GetSize(name) != newArchive->GetSize(name)) {
+            Close();
+        } else {
+            samples = newData + (samples - oldData);
+        }
+    }
+    archive = newArchive;
+}
+
 bool CSound::IsMine(HWAVEOUT finishedDevice) const {
     return open && finishedDevice != nullptr && device.get() == finishedDevice;
 }

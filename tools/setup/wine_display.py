@@ -97,10 +97,10 @@ def restart_wine(env):
 # just before the start. `env` adds to the environment of the game and of
 # Wine's server, when the start restarts it. With `working_dir`, the game runs
 # in `game_dir` itself (no copy), started by its full Windows path from that
-# folder.
+# folder. `args` follow the program's name on its command line.
 class Game:
     def __init__(self, game_dir, display, sys_files=None, prefix=None, restart=True, record_dir=None, box_log=None,
-                 title=DEFAULT_CAPTION, prepare=None, env=None, working_dir=None):
+                 title=DEFAULT_CAPTION, prepare=None, env=None, working_dir=None, args=()):
         self.copied = working_dir is None
         self.dir = Path(tempfile.mkdtemp(prefix="ondrell-e2e-")) if self.copied else Path(game_dir).resolve()
         if self.copied:
@@ -128,7 +128,7 @@ class Game:
             assert len(programs) == 1, f"{game_dir} must hold one program, not {programs}"
             self.program = programs[0]
             command = self.program if self.copied else "Z:" + str(self.dir / self.program).replace("/", "\\")
-            self.process = subprocess.Popen([WINE, command], cwd=working_dir or self.dir, env=self.env,
+            self.process = subprocess.Popen([WINE, command, *args], cwd=working_dir or self.dir, env=self.env,
                                             stdout=subprocess.DEVNULL, stderr=log, start_new_session=True)
         try:
             self.window = title and wait_for("the game window", lambda: self.find_window(title))

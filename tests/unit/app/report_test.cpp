@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "support/test_support.h"
 
 namespace {
@@ -38,6 +40,37 @@ TEST(Report, MessageIsCutTo2047CharactersAndTheSinkIsRestoredAfterACapture) {
     ReportTrace(L"outer");
     ASSERT_EQ(outer.reports().size(), 1u);
     EXPECT_EQ(outer.reports()[0].text, L"outer");
+}
+
+// Held reports reach neither the sink nor a box: from a warning up, those
+// of the holding thread are kept in the innermost holder; traces and other
+// threads' reports pass as usual, and once the holder goes its thread's
+// reports do too.
+TEST(Report, HeldReportsAreKeptFromTheirThreadOnly) {
+    CReportCapture sink;
+    {
+        CHeldReports outer;
+        ReportFatalError(L"index %d", 3);
+        {
+            CHeldReports inner;
+            ReportWarning(L"w");
+            ReportError(L"e");
+            ReportTrace(L"t");
+            std::thread([] { ReportError(L"elsewhere"); }).join();
+            EXPECT_EQ(inner.Texts(), (std::vector<std::wstring>{L"w", L"e"}));
+        }
+        ReportError(L"outer again");
+        EXPECT_TRUE(outer.Any());
+        EXPECT_EQ(outer.Texts(), (std::vector<std::wstring>{L"index 3", L"outer again"}));
+    }
+    ReportError(L"after");
+    ASSERT_EQ(sink.reports().size(), 3u);
+    EXPECT_EQ(sink.reports()[0].text, L"t");
+    EXPECT_EQ(sink.reports()[1].level, E_REPORT_LEVEL::ERROR_);
+    EXPECT_EQ(sink.reports()[1].text, L"elsewhere");
+    EXPECT_EQ(sink.reports()[2].text, L"after");
+    const CHeldReports empty;
+    EXPECT_FALSE(empty.Any());
 }
 
 }  // namespace

@@ -32,4 +32,41 @@ TEST(StateTable, EveryRowSaysWhatItDoesWithEveryPanelAndEveryButtonLeadsToARow) 
     EXPECT_EQ(checked, 13);
 }
 
+// The story is in play in the game and on every screen opened over it, and
+// nowhere the title or the staff roll emptied it.
+TEST(StateTable, TheStoryIsInPlayInTheGameAndOnTheScreensOpenedOverIt) {
+    struct Case {
+        E_GameState state;
+        E_GameState previous;  // the screen it was opened from
+        bool inPlay;
+    };
+    const Case cases[] = {
+        {GAME, TITLE, true},  // a new game, and an author's jump from the title
+        {GAME, UNSET, true},
+        {GAME, MENU, true},
+        {ERASEWINDOW, GAME, true},
+        {MENU, GAME, true},
+        {MENU, MENU, true},  // the exit question answered No falls back onto itself
+        {BACKLOG, GAME, true},
+        {DICTIONARY, GAME, true},
+        {DICTIONARY, BACKLOG, true},
+        {DICTIONARY, MENU, true},
+        {SAVE, MENU, true},
+        {LOAD, MENU, true},
+        {CONFIG, MENU, true},
+        {TITLE, GAME, false},
+        {TITLE, UNSET, false},
+        {STAFF, TITLE, false},
+        {DICTIONARY, TITLE, false},
+        {LOAD, TITLE, false},
+        {CONFIG, TITLE, false},
+        {CONFIG, UNSET, false},  // nothing known under it
+        {static_cast<E_GameState>(3), GAME, false},  // no screen
+        {UNSET, GAME, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ShowsStory(c.state, c.previous), c.inPlay) << c.state << " from " << c.previous;
+    }
+}
+
 }  // namespace
