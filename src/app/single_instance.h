@@ -36,6 +36,12 @@ struct SInstanceClaim {
 // are 0 when the creation time cannot be read.
 LONG64 InstanceOwnerOf(HANDLE process, DWORD processId);
 
+// The window of the copy of the game that owns `folder` (a game folder: the
+// one holding DATA/ and SYS/), read from that copy's block without claiming
+// anything; null when no copy owns the folder or its owner shows no window
+// yet. For the author's tools, which send the game commands. Any thread.
+HWND FindGameWindow(const std::wstring& folder);
+
 class CSingleInstance {
 public:
     enum class E_CLAIM {

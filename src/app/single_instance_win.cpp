@@ -1,5 +1,6 @@
 #include "app/single_instance.h"
 
+#include "app/instance_name.h"
 #include "report/report.h"
 
 namespace {
@@ -67,7 +68,26 @@ LONG64 InstanceOwnerOf(HANDLE process, DWORD processId) {
     return static_cast<LONG64>(static_cast<ULONG64>(processId) << 32 | creationBits);
 }
 
-CSingleInstance::CSingleInstance(const std::wstring& key) : name_(L"Local\\Ondrell." + key) {}
+namespace {
+
+std::wstring ClaimName(const std::wstring& key) { return L"Local\\Ondrell." + key; }
+
+struct CReadViewUnmapper {
+    void operator()(const SInstanceClaim* view) const { UnmapViewOfFile(view); }
+};
+
+}  // namespace
+
+HWND FindGameWindow(const std::wstring& folder) {
+    const CKernelHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, ClaimName(InstanceKey(folder)).c_str()));
+    if (!mapping) return nullptr;
+    const std::unique_ptr<const SInstanceClaim, CReadViewUnmapper> view(
+        static_cast<const SInstanceClaim*>(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, sizeof(SInstanceClaim))));
+    if (!view) return nullptr;
+    return OwnerWindow(*view, Read(view->owner));
+}
+
+CSingleInstance::CSingleInstance(const std::wstring& key) : name_(ClaimName(key)) {}
 
 CSingleInstance::E_CLAIM CSingleInstance::Claim(DWORD waitMilliseconds) {
     mapping_ = CKernelHandle(
