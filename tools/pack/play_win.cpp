@@ -74,8 +74,8 @@ bool SendCommand(HWND window, const std::wstring& command) {
     data.cbData = static_cast<DWORD>(command.size() * sizeof(wchar_t));
     data.lpData = const_cast<wchar_t*>(command.data());
     DWORD_PTR result = FALSE;
-    const LRESULT sent = SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                                             SMTO_ABORTIFHUNG, COMMAND_TIMEOUT_MILLISECONDS, &result);
+    const LRESULT sent = SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                                             COMMAND_TIMEOUT_MILLISECONDS, &result);
     return sent != 0 && result == TRUE;
 }
 
@@ -103,8 +103,9 @@ HWND WaitForGameWindow(const std::wstring& playFolder, HANDLE process) {
 class CFolderWatch {
 public:
     explicit CFolderWatch(const fs::path& folder)
-        : folder_(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr)),
+        : folder_(CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr)),
           event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
           buffer_(CHANGE_BUFFER_BYTES / sizeof(DWORD)) {}
     ~CFolderWatch() {

@@ -68,8 +68,7 @@ TEST(MessageAtLine, TakesTheFirstMessageStartingAtOrAfterTheLine) {
         {12, E_RESULT::FOUND, 4},  // the last message, indented
         {13, E_RESULT::PAST_LAST, 0},  // after the last message
         {1000, E_RESULT::PAST_LAST, 0},  // past the end of the file
-        {0, E_RESULT::BAD_LINE, 0},
-        {-3, E_RESULT::BAD_LINE, 0},
+        {0, E_RESULT::BAD_LINE, 0},     {-3, E_RESULT::BAD_LINE, 0},
     };
     for (const auto& c : cases) {
         const MessageAtLine found = At(STORY, c.line);
