@@ -122,6 +122,20 @@ public:
 
     HANDLE event() const { return event_.get(); }
 
+    // Starts watching. Under Wine 8 the first read on a freshly started
+    // server reports no change made outside Wine (an editor's save on
+    // Linux): that read is cancelled at once and a second one started,
+    // which does. Nothing has been read from the folder yet, so nothing
+    // changed in between is missed.
+    bool Begin(DWORD& error) {
+        if (!Start(error)) return false;
+        CancelIoEx(folder_.get(), &overlapped_);
+        DWORD bytes = 0;
+        GetOverlappedResult(folder_.get(), &overlapped_, &bytes, TRUE);
+        reading_ = false;
+        return Start(error);
+    }
+
     // Starts the next read; false with the system's error.
     bool Start(DWORD& error) {
         if (!folder_ || !event_) {
@@ -283,6 +297,10 @@ private:
 
     int StartAndWatch(std::optional<int> message) {
         const LARGE_INTEGER started = Now();
+        // Watched before it is read: a save during the first pack reloads.
+        CFolderWatch watch(folder_);
+        DWORD watchError = 0;
+        const bool watching = watch.Begin(watchError);
         std::error_code error;
         fs::create_directories(playFolder_ / L"SYS", error);
         if (error) {
@@ -329,20 +347,19 @@ private:
         const CKernelHandle thread(info.hThread);
         char figure[32];
         std::snprintf(figure, sizeof figure, "%.2f", Seconds(started));
-        out_("Started " + Utf8(program.wstring()) + " in " + figure + " s; watching " + Utf8(folder_.wstring()) +
-             " for changes (close the game to stop).\n");
-        return Watch(process.get());
-    }
-
-    int Watch(HANDLE process) {
-        CFolderWatch watch(folder_);
-        DWORD error = 0;
-        if (!watch.Start(error)) {
-            err_("play: cannot watch \"" + Utf8(folder_.wstring()) + "\" for changes: " + Utf8(SystemText(error)) +
-                 "; the game runs without reloading.\n");
-            WaitForSingleObject(process, INFINITE);
+        if (!watching) {
+            err_("play: cannot watch \"" + Utf8(folder_.wstring()) + "\" for changes: " +
+                 Utf8(SystemText(watchError)) + "; the game runs without reloading.\n");
+            WaitForSingleObject(process.get(), INFINITE);
             return 0;
         }
+        out_("Started " + Utf8(program.wstring()) + " in " + figure + " s; watching " + Utf8(folder_.wstring()) +
+             " for changes (close the game to stop).\n");
+        return Watch(process.get(), watch);
+    }
+
+    int Watch(HANDLE process, CFolderWatch& watch) {
+        DWORD error = 0;
         std::vector<std::wstring> changed;
         bool overflowed = false;
         LARGE_INTEGER firstChange{};
