@@ -89,9 +89,9 @@ int wmain(int argc, wchar_t** argv) {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"FakeAuthorGame";
     RegisterClassW(&windowClass);
-    const HWND window = CreateWindowW(L"FakeAuthorGame", L"Ondrell ver. 1.20", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, 320, 200, nullptr, nullptr,
-                                      windowClass.hInstance, nullptr);
+    const HWND window =
+        CreateWindowW(L"FakeAuthorGame", L"Ondrell ver. 1.20", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
+                      CW_USEDEFAULT, 320, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
     if (window == nullptr) return 1;
     instance.Publish(window);
     Log(L"window");

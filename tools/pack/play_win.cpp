@@ -348,8 +348,8 @@ private:
         char figure[32];
         std::snprintf(figure, sizeof figure, "%.2f", Seconds(started));
         if (!watching) {
-            err_("play: cannot watch \"" + Utf8(folder_.wstring()) + "\" for changes: " +
-                 Utf8(SystemText(watchError)) + "; the game runs without reloading.\n");
+            err_("play: cannot watch \"" + Utf8(folder_.wstring()) + "\" for changes: " + Utf8(SystemText(watchError)) +
+                 "; the game runs without reloading.\n");
             WaitForSingleObject(process.get(), INFINITE);
             return 0;
         }
