@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "app/instance_name.h"
@@ -156,9 +157,10 @@ public:
         return true;
     }
 
-    // After the event: the paths that changed (below the folder), or
-    // `overflowed` when more changed than the buffer held.
-    void Collect(std::vector<std::wstring>& paths, bool& overflowed) {
+    // After the event: the paths that changed (below the folder), those
+    // among them that were made in `made`, or `overflowed` when more
+    // changed than the buffer held.
+    void Collect(std::vector<std::wstring>& paths, std::set<std::wstring>& made, bool& overflowed) {
         DWORD bytes = 0;
         reading_ = false;
         if (!GetOverlappedResult(folder_.get(), &overlapped_, &bytes, FALSE) || bytes == 0) {
@@ -169,6 +171,8 @@ public:
         for (DWORD offset = 0;;) {
             const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(base + offset);
             paths.emplace_back(info->FileName, info->FileNameLength / sizeof(wchar_t));
+            if (info->Action == FILE_ACTION_ADDED || info->Action == FILE_ACTION_RENAMED_NEW_NAME)
+                made.insert(paths.back());
             if (info->NextEntryOffset == 0) break;
             offset += info->NextEntryOffset;
         }
@@ -361,6 +365,7 @@ private:
     int Watch(HANDLE process, CFolderWatch& watch) {
         DWORD error = 0;
         std::vector<std::wstring> changed;
+        std::set<std::wstring> made;
         bool overflowed = false;
         LARGE_INTEGER firstChange{};
         for (;;) {
@@ -373,7 +378,7 @@ private:
             }
             if (woke == WAIT_OBJECT_0 + 1) {
                 std::vector<std::wstring> paths;
-                watch.Collect(paths, overflowed);
+                watch.Collect(paths, made, overflowed);
                 for (std::wstring& path : paths) {
                     if (!IsEditorNoise(path)) changed.push_back(std::move(path));
                 }
@@ -391,8 +396,15 @@ private:
                 return 0;
             }
             // Quiet for QUIET_MILLISECONDS: the saves are whole.
+            // A file made and gone again within the burst was an editor's
+            // temporary one ("sedX1b2c3", renamed over the file it wrote).
+            std::erase_if(changed, [&](const std::wstring& path) {
+                std::error_code missing;
+                return made.count(path) != 0 && !fs::exists(folder_ / path, missing);
+            });
             Reload(process, overflowed ? std::vector<std::wstring>{} : changed, firstChange);
             changed.clear();
+            made.clear();
             overflowed = false;
         }
     }
