@@ -1,5 +1,6 @@
 #include "app/single_instance.h"
 
+#include "app/instance_name.h"
 #include "report/report.h"
 
 namespace {
@@ -64,11 +65,12 @@ bool HasEnded(const SOwnerProcess& process) {
     return process.gone || (process.handle && WaitForSingleObject(process.handle.get(), 0) == WAIT_OBJECT_0);
 }
 
+std::wstring ClaimName(const std::wstring& key) { return L"Local\\Ondrell." + key; }
+
 }  // namespace
 
 HWND FindGameWindow(const std::wstring& folder) {
-    const std::wstring name = L"Local\\Ondrell." + InstanceKey(folder);
-    const CKernelHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str()));
+    const CKernelHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, ClaimName(InstanceKey(folder)).c_str()));
     if (!mapping) return nullptr;
     const CReadOnlyClaimView claim(
         static_cast<const SInstanceClaim*>(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, sizeof(SInstanceClaim))));
@@ -83,7 +85,7 @@ LONG64 InstanceOwnerOf(HANDLE process, DWORD processId) {
     return static_cast<LONG64>(static_cast<ULONG64>(processId) << 32 | creationBits);
 }
 
-CSingleInstance::CSingleInstance(const std::wstring& key) : name_(L"Local\\Ondrell." + key) {}
+CSingleInstance::CSingleInstance(const std::wstring& key) : name_(ClaimName(key)) {}
 
 CSingleInstance::E_CLAIM CSingleInstance::Claim(DWORD waitMilliseconds) {
     mapping_ = CKernelHandle(

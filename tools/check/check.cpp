@@ -898,20 +898,30 @@ int RunCheck(const std::vector<std::wstring>& args, std::string& out, std::strin
         err += CheckUsage();
         return EXIT_USAGE;
     }
+    if (sources) return CheckSources(*sources, interface, werror, out, font);
     std::vector<Finding> findings;
     const std::unique_ptr<CGameFiles> files =
-        sources
-            ? CGameFiles::FromSources(
-                  *sources, DefaultInterfaceFolder(interface ? std::optional(PathFromWide(*interface)) : std::nullopt),
-                  findings)
-            : CGameFiles::FromArchives(archives[0], archives.size() == 2 ? archives[1] : L"", findings);
+        CGameFiles::FromArchives(archives[0], archives.size() == 2 ? archives[1] : L"", findings);
+    const std::unique_ptr<IMessageFont> machineFont = font ? nullptr : MachineMessageFont();
+    const std::vector<Finding> found = CheckGame(*files, font ? *font : *machineFont);
+    findings.insert(findings.end(), found.begin(), found.end());
+    out += FormatFindings(findings, werror);
+    return FindingsStatus(findings, werror);
+}
+
+int CheckSources(const std::wstring& folder, const std::optional<std::wstring>& interface, bool werror,
+                 std::string& out, const IMessageFont* font, CConversionCache* cache, std::string* conversions) {
+    std::vector<Finding> findings;
+    const std::unique_ptr<CGameFiles> files = CGameFiles::FromSources(
+        folder, DefaultInterfaceFolder(interface ? std::optional(PathFromWide(*interface)) : std::nullopt), findings,
+        cache);
     const std::unique_ptr<IMessageFont> machineFont = font ? nullptr : MachineMessageFont();
     const std::vector<Finding> found = CheckGame(*files, font ? *font : *machineFont);
     findings.insert(findings.end(), found.begin(), found.end());
     // The program's name and face: what the packer writes into the game's
     // copy of the engine.
-    if (sources) ReadGameFace(*sources, findings);
+    ReadGameFace(folder, findings);
     out += FormatFindings(findings, werror);
-    out += files->ConversionSummary();
+    (conversions ? *conversions : out) += files->ConversionSummary();
     return FindingsStatus(findings, werror);
 }

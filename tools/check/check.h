@@ -7,6 +7,7 @@
 // run it in-process on both builds; main.cpp hands over the arguments and
 // prints what comes back.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,5 +37,14 @@ std::vector<Finding> CheckGame(const CGameFiles& files, const IMessageFont& font
 // with the machine's font. Answers the exit status.
 int RunCheck(const std::vector<std::wstring>& args, std::string& out, std::string& err,
              const IMessageFont* font = nullptr);
+
+// `ondrell-check [--werror] --sources DIR [--interface IFACE]`: the
+// findings go to `out`, then the conversions' line (to `conversions` when
+// given); answers the exit status. `interface` as given (the default
+// beside the program without it); `cache` as ConvertPackSources takes it.
+// Shared with `ondrell-pack play`.
+int CheckSources(const std::wstring& folder, const std::optional<std::wstring>& interface, bool werror,
+                 std::string& out, const IMessageFont* font = nullptr, CConversionCache* cache = nullptr,
+                 std::string* conversions = nullptr);
 
 std::string CheckUsage();

@@ -60,7 +60,7 @@ std::unique_ptr<CGameFiles> CGameFiles::FromArchives(const std::wstring& images,
 
 std::unique_ptr<CGameFiles> CGameFiles::FromSources(const std::wstring& folder,
                                                     const std::optional<std::filesystem::path>& interface,
-                                                    std::vector<Finding>& findings) {
+                                                    std::vector<Finding>& findings, CConversionCache* cache) {
     std::unique_ptr<CGameFiles> files(new CGameFiles);
     files->imagePath_ = folder;
     files->fromSources_ = true;
@@ -71,7 +71,7 @@ std::unique_ptr<CGameFiles> CGameFiles::FromSources(const std::wstring& folder,
     for (const PackSource& source : game.images) files->nameHints_.insert(source.key);
     // Only what ondrell-pack's `game` packs, converted as it converts it;
     // findings about them name the author's files.
-    KeepUsedSources(PathOf(folder), game, findings, files->conversions_);
+    KeepUsedSources(PathOf(folder), game, findings, files->conversions_, cache);
     std::vector<PackSource> sources = std::move(game.images);
     std::move(game.sounds.begin(), game.sounds.end(), std::back_inserter(sources));
     const auto isImage = [](const PackSource& source) {

@@ -33,10 +33,10 @@ public:
     // column and left out. The pictures of `interface`/IMG stand in for
     // those the folder's IMG/ lacks, as ondrell-pack's `game` merges them
     // (tools/pack/game_sources.h); findings about them name their files
-    // there.
+    // there. `cache`: as ConvertPackSources takes it.
     static std::unique_ptr<CGameFiles> FromSources(const std::wstring& folder,
                                                    const std::optional<std::filesystem::path>& interface,
-                                                   std::vector<Finding>& findings);
+                                                   std::vector<Finding>& findings, CConversionCache* cache = nullptr);
 
     // An entry's bytes; nothing when there is no such entry.
     std::optional<std::string_view> Image(const std::wstring& key) const;

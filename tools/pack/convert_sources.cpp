@@ -7,6 +7,7 @@
 
 #include "app/registry.h"
 #include "resource/bmp_layout.h"
+#include "tools/pack/conversion_cache.h"
 #include "tools/convert/clip.h"
 #include "tools/convert/picture.h"
 
@@ -99,8 +100,9 @@ struct MaskMaker {
 
 class CConversion {
 public:
-    CConversion(std::vector<PackSource>& sources, std::vector<Finding>& findings, ConversionTally& tally)
-        : sources_(sources), findings_(findings), tally_(tally) {
+    CConversion(std::vector<PackSource>& sources, std::vector<Finding>& findings, ConversionTally& tally,
+                CConversionCache* cache)
+        : sources_(sources), findings_(findings), tally_(tally), cache_(cache) {
         for (const PackSource& source : sources_) byKey_.emplace(source.key, &source);
     }
 
@@ -144,30 +146,54 @@ private:
         source.converted = true;
     }
 
+    // The cache's entry for `source`'s file; null without a cache.
+    CConversionCache::Entry* Cached(const PackSource& source) { return cache_ ? cache_->Find(source.file) : nullptr; }
+
+    // The picture in `source`'s file (PNG or BMP, by its form), decoded or
+    // taken from the cache; null when the file cannot be read (reported).
+    std::shared_ptr<const CConversionCache::Decoded> Decode(const PackSource& source, CConversionCache::Entry* entry,
+                                                            const std::optional<std::string>& read = std::nullopt) {
+        if (entry && entry->decoded) return entry->decoded;
+        std::optional<std::string> bytes = read;
+        if (!bytes) bytes = ReadPackSource(source);
+        if (!bytes) return nullptr;
+        auto decoded = std::make_shared<CConversionCache::Decoded>();
+        decoded->picture = source.form == E_SOURCE_FORM::PNG ? DecodePng(*bytes, decoded->problem)
+                                                             : DecodeBmp(*bytes, decoded->problem);
+        if (entry) entry->decoded = decoded;
+        if (cache_) ++cache_->converted;
+        return decoded;
+    }
+
     void ConvertPng(PackSource& source) {
-        const std::optional<std::string> bytes = ReadPackSource(source);
-        if (!bytes) {
+        CConversionCache::Entry* entry = Cached(source);
+        const bool reused = entry && entry->decoded;
+        const std::shared_ptr<const CConversionCache::Decoded> decoded = Decode(source, entry);
+        if (!decoded) {
             source.failed = true;
             return;
         }
-        std::wstring problem;
-        std::optional<Picture> picture = DecodePng(*bytes, problem);
-        if (!picture) {
-            Fail(source, problem);
+        if (!decoded->picture) {
+            Fail(source, decoded->problem);
             return;
         }
+        if (reused) ++cache_->reused;
+        // A copy only where a mask file changes what is hidden.
+        std::optional<Picture> hidden;
         bool makesMask = false;
-        const bool hasTransparency = picture->HasAlpha();
+        const bool hasTransparency = decoded->picture->HasAlpha();
         const auto stem = StemOfKey(source.key);
         const std::set<std::wstring> masks = stem ? MasksOfPicture(*stem) : std::set<std::wstring>{};
         if (std::optional<Picture> given = GivenMask(source, hasTransparency, masks); given) {
             // The mask file decides what is hidden, and there the stored
             // picture is white, whatever the transparency said.
-            if (given->width == picture->width && given->height == picture->height) {
-                HideWhereMaskIsDark(*picture, *given);
+            if (given->width == decoded->picture->width && given->height == decoded->picture->height) {
+                hidden = *decoded->picture;
+                HideWhereMaskIsDark(*hidden, *given);
                 makesMask = true;
             }
         }
+        const Picture* picture = hidden ? &*hidden : &*decoded->picture;
         if (hasTransparency) {
             for (const std::wstring& mask : masks) {
                 const auto file = byKey_.find(ImageEntryName(mask));
@@ -198,37 +224,59 @@ private:
                 makers_[mask].push_back({&source, std::move(visibility)});
             }
         }
-        Store(source, EncodePictureBmp(*picture, makesMask));
+        Store(source, Encoded(entry, *picture, makesMask, hidden.has_value()));
         ++tally_.png;
     }
 
+    // The picture as stored, encoded or taken from the cache (where no mask
+    // file changed what it hides).
+    std::string Encoded(CConversionCache::Entry* entry, const Picture& picture, bool whiten, bool hiddenByMaskFile) {
+        if (!entry || hiddenByMaskFile) return EncodePictureBmp(picture, whiten);
+        const auto known = entry->encoded.find(whiten);
+        if (known != entry->encoded.end()) return known->second;
+        return entry->encoded.emplace(whiten, EncodePictureBmp(picture, whiten)).first->second;
+    }
+
     void ConvertBmp(PackSource& source) {
-        const std::optional<std::string> bytes = ReadPackSource(source);
-        if (!bytes) {
-            source.failed = true;
-            return;
+        CConversionCache::Entry* entry = Cached(source);
+        std::optional<std::string> bytes;
+        bool readsAsIs = false;
+        if (entry && entry->bmpReadsAsIs) {
+            readsAsIs = *entry->bmpReadsAsIs;
+            ++cache_->reused;
+        } else {
+            bytes = ReadPackSource(source);
+            if (!bytes) {
+                source.failed = true;
+                return;
+            }
+            readsAsIs = ValidateBmp(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()).has_value();
+            if (entry) entry->bmpReadsAsIs = readsAsIs;
         }
-        const bool readsAsIs =
-            ValidateBmp(reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()).has_value();
         const auto stem = StemOfKey(source.key);
         std::optional<Picture> given =
             GivenMask(source, false, stem ? MasksOfPicture(*stem) : std::set<std::wstring>{});
         if (readsAsIs && !given) return;
-        std::wstring problem;
-        std::optional<Picture> picture = DecodeBmp(*bytes, problem);
-        if (!picture) {
-            if (!readsAsIs) Fail(source, problem);
+        const std::shared_ptr<const CConversionCache::Decoded> decoded = Decode(source, entry, bytes);
+        if (!decoded) {
+            source.failed = true;
             return;
         }
+        if (!decoded->picture) {
+            if (!readsAsIs) Fail(source, decoded->problem);
+            return;
+        }
+        std::optional<Picture> hidden;
         bool whiten = false;
-        if (given && given->width == picture->width && given->height == picture->height) {
-            HideWhereMaskIsDark(*picture, *given);
-            whiten = DarkensWhereHidden(*picture);
+        if (given && given->width == decoded->picture->width && given->height == decoded->picture->height) {
+            hidden = *decoded->picture;
+            HideWhereMaskIsDark(*hidden, *given);
+            whiten = DarkensWhereHidden(*hidden);
         }
         // A BMP the game reads whose hidden pixels are white already is
         // stored as it is.
         if (readsAsIs && !whiten) return;
-        Store(source, EncodePictureBmp(*picture, whiten));
+        Store(source, Encoded(entry, hidden ? *hidden : *decoded->picture, whiten, hidden.has_value()));
         ++tally_.bmp;
     }
 
@@ -246,29 +294,44 @@ private:
             if (hasTransparency && file->second->fallback && !picture.fallback) continue;
             const PackSource& maskSource = *file->second;
             if (maskSource.form != E_SOURCE_FORM::PNG && maskSource.form != E_SOURCE_FORM::BMP) continue;
-            const std::optional<std::string> bytes = ReadPackSource(maskSource);
-            if (!bytes) return std::nullopt;
-            std::wstring problem;
-            return maskSource.form == E_SOURCE_FORM::PNG ? DecodePng(*bytes, problem) : DecodeBmp(*bytes, problem);
+            const std::shared_ptr<const CConversionCache::Decoded> decoded = Decode(maskSource, Cached(maskSource));
+            if (!decoded) return std::nullopt;
+            return decoded->picture;
         }
         return std::nullopt;
     }
 
     void ConvertClip(PackSource& source) {
-        const std::optional<std::string> bytes = ReadPackSource(source);
-        if (!bytes) {
-            source.failed = true;
+        CConversionCache::Entry* entry = Cached(source);
+        CConversionCache::Clip converted;
+        if (entry && entry->clip) {
+            converted = *entry->clip;
+            ++cache_->reused;
+        } else {
+            const std::optional<std::string> bytes = ReadPackSource(source);
+            if (!bytes) {
+                source.failed = true;
+                return;
+            }
+            const ClipReading reading = DecodeWav(*bytes);
+            if (reading.clip) {
+                converted.warning = reading.warning;
+                std::string wave = EncodeWav16(*reading.clip);
+                // Nothing to store when it is already what the engine plays.
+                if (wave != *bytes) converted.wave = std::move(wave);
+            } else {
+                converted.problem = reading.problem;
+            }
+            if (entry) entry->clip = converted;
+            if (cache_) ++cache_->converted;
+        }
+        if (!converted.problem.empty()) {
+            Fail(source, converted.problem);
             return;
         }
-        const ClipReading reading = DecodeWav(*bytes);
-        if (!reading.clip) {
-            Fail(source, reading.problem);
-            return;
-        }
-        if (!reading.warning.empty()) Add(source, E_SEVERITY::WARNING, reading.warning);
-        std::string wave = EncodeWav16(*reading.clip);
-        if (wave == *bytes) return;  // already what the engine plays
-        Store(source, std::move(wave));
+        if (!converted.warning.empty()) Add(source, E_SEVERITY::WARNING, converted.warning);
+        if (!converted.wave) return;
+        Store(source, std::move(*converted.wave));
         ++tally_.wav;
     }
 
@@ -313,6 +376,7 @@ private:
     std::vector<PackSource>& sources_;
     std::vector<Finding>& findings_;
     ConversionTally& tally_;
+    CConversionCache* cache_;
     std::map<std::wstring, const PackSource*> byKey_;
     std::map<std::wstring, std::vector<MaskMaker>> makers_;  // by mask stem
     std::set<std::wstring> replacedFallbacks_;  // keys of default masks that made masks replace
@@ -339,6 +403,7 @@ std::string DescribeConversions(const ConversionTally& tally) {
     return line + ".\n";
 }
 
-void ConvertPackSources(std::vector<PackSource>& sources, std::vector<Finding>& findings, ConversionTally& tally) {
-    CConversion(sources, findings, tally).Run();
+void ConvertPackSources(std::vector<PackSource>& sources, std::vector<Finding>& findings, ConversionTally& tally,
+                        CConversionCache* cache) {
+    CConversion(sources, findings, tally, cache).Run();
 }

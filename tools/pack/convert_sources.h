@@ -20,6 +20,8 @@
 #include "tools/common/findings.h"
 #include "tools/pack/pack.h"
 
+class CConversionCache;
+
 // How many files conversion changed, by kind.
 struct ConversionTally {
     int png = 0;  // PNG pictures
@@ -39,4 +41,7 @@ std::string DescribeConversions(const ConversionTally& tally);
 // left in key order. Each problem becomes a finding on the author's file: an
 // error for a file that cannot be converted or masks that disagree, a
 // warning for a cut-off clip or a transparency that a mask file overrides.
-void ConvertPackSources(std::vector<PackSource>& sources, std::vector<Finding>& findings, ConversionTally& tally);
+// With `cache`, a file unchanged since it was last converted through it is
+// not read or converted again (conversion_cache.h); the result is the same.
+void ConvertPackSources(std::vector<PackSource>& sources, std::vector<Finding>& findings, ConversionTally& tally,
+                        CConversionCache* cache = nullptr);

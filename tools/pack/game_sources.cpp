@@ -116,7 +116,7 @@ bool CollectGameSources(const fs::path& folder, const std::optional<fs::path>& i
 }
 
 std::vector<std::wstring> KeepUsedSources(const fs::path& folder, GameSources& sources, std::vector<Finding>& findings,
-                                          ConversionTally& tally) {
+                                          ConversionTally& tally, CConversionCache* cache) {
     // The author's files, before anything is left out: key and path below
     // the folder.
     std::vector<std::pair<std::wstring, std::wstring>> authored;
@@ -170,8 +170,8 @@ std::vector<std::wstring> KeepUsedSources(const fs::path& folder, GameSources& s
     }
     std::erase_if(sources.images, [&](const PackSource& source) { return candidates.count(source.key) == 0; });
     std::erase_if(sources.sounds, [&](const PackSource& source) { return clips.count(source.key) == 0; });
-    ConvertPackSources(sources.images, findings, tally);
-    ConvertPackSources(sources.sounds, findings, tally);
+    ConvertPackSources(sources.images, findings, tally, cache);
+    ConvertPackSources(sources.sounds, findings, tally, cache);
 
     // Each story picture keeps the one mask the game draws it through.
     std::set<std::wstring> present;

@@ -49,9 +49,11 @@ std::wstring GameTitle(const std::filesystem::path& folder);
 // layer with the mask it is drawn through (app/registry.h
 // FindStoryPicture), and every clip of @BGM and @VOICE. Answers the
 // author's files left out, as paths relative to `folder` with "/" between
-// the names, sorted; the default interface's are not listed.
+// the names, sorted; the default interface's are not listed. `cache`: as
+// ConvertPackSources takes it.
 std::vector<std::wstring> KeepUsedSources(const std::filesystem::path& folder, GameSources& sources,
-                                          std::vector<Finding>& findings, ConversionTally& tally);
+                                          std::vector<Finding>& findings, ConversionTally& tally,
+                                          CConversionCache* cache = nullptr);
 
 // "Left out 3 files the game does not use: BGM/old.ogg, IMG/SPARE.png,
 // VOICE/V001.wav.\n": the first LEFT_OUT_SHOWN paths, then "and N more";

@@ -360,6 +360,10 @@ std::string PackUsage() {
            "  ondrell-pack program-info DIR                 print the program's file name, the window's\n"
            "                                                caption and game.ini's exe, one TAB-separated\n"
            "                                                line each: program, title, exe\n"
+           "  ondrell-pack play DIR [--line N] [--out PLAYDIR] [--engine ENGINE.exe] [--interface IFACE]\n"
+           "                                                check, pack and start the game for its author,\n"
+           "                                                and reload it on every saved change (Windows;\n"
+           "                                                ondrell-pack play --help says more)\n"
            "\n"
            "A file DIR/IMG/BASE.bmp is stored as \"./IMG/BASE.bmp\". A file whose name ends in \".utf8\"\n"
            "is converted from UTF-8 to Shift_JIS and stored without that ending\n"
@@ -574,7 +578,8 @@ bool PackFolder(const std::wstring& outputText, const std::wstring& folderText, 
 }
 
 bool PackGame(const std::wstring& folderText, const std::wstring& outputFolderText,
-              const std::optional<std::wstring>& interfaceText, std::string& out, std::string& err) {
+              const std::optional<std::wstring>& interfaceText, std::string& out, std::string& err,
+              CConversionCache* cache) {
     const fs::path folder = PathFromWide(folderText);
     std::optional<fs::path> given;
     if (interfaceText) given = PathFromWide(*interfaceText);
@@ -585,7 +590,7 @@ bool PackGame(const std::wstring& folderText, const std::wstring& outputFolderTe
     const bool collected = CollectGameSources(folder, interface, sources);
     std::vector<Finding> conversionFindings;
     ConversionTally tally;
-    const std::vector<std::wstring> leftOut = KeepUsedSources(folder, sources, conversionFindings, tally);
+    const std::vector<std::wstring> leftOut = KeepUsedSources(folder, sources, conversionFindings, tally, cache);
     if (!ConversionsPassed(conversionFindings, err)) return false;
     const bool imagesReady = PrepareSources(sources.images, err, true, collected);
     if (!PrepareSources(sources.sounds, err, true, collected) || !imagesReady) return false;

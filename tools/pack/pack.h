@@ -20,6 +20,8 @@
 #include "resource/archive_writer.h"
 #include "resource/stored_text.h"
 
+class CConversionCache;
+
 // Runs one command line (without the program name). `out` and `err` receive
 // UTF-8 text for standard output and standard error.
 int RunPack(const std::vector<std::wstring>& args, std::string& out, std::string& err);
@@ -52,9 +54,11 @@ bool PackFolder(const std::wstring& output, const std::wstring& folder, std::str
 // neither converted nor stored, and `out` names them in one line. Both
 // archives are checked and converted before either is written. The default
 // interface is `interface`, else the folder "interface" beside the running
-// program (tools/common/interface_folder.h).
+// program (tools/common/interface_folder.h). `cache`: as
+// ConvertPackSources takes it (convert_sources.h).
 bool PackGame(const std::wstring& folder, const std::wstring& outputFolder,
-              const std::optional<std::wstring>& interface, std::string& out, std::string& err);
+              const std::optional<std::wstring>& interface, std::string& out, std::string& err,
+              CConversionCache* cache = nullptr);
 
 // How a file becomes its entry.
 enum class E_SOURCE_FORM {
