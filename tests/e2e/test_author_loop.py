@@ -1,77 +1,102 @@
-# `ondrell-pack play` under Wine, with a stand-in for the game
-# (fake_author_game.exe, given as --engine): the tool checks, packs and starts
-# the game in author mode, watches the folder and, after a saved edit of the
-# script, packs a new generation folder and sends "reload FOLDER", whose
-# archives already hold the edit; an edit that breaks the script prints the
-# checker's finding and sends nothing; a second `play --line N` sends
-# "goto K" to the running game and starts no second program; when the game
-# ends, the tool ends with 0.
+# The author's loop with the real game, as `./play --game DIR --line N` runs
+# it: `ondrell-pack.exe play` under Wine checks and packs an author's folder,
+# starts the game in author mode at the message on line N (its background,
+# character, slide and music as the story has them there), and reloads it on
+# every saved edit: an edit to an earlier line's background shows at the same
+# message in the same window; a broken edit prints the checker's finding and
+# leaves the game as it was; a second `play --line` moves the running game
+# and opens no second window; a save made before the edits loads after them.
+# When the game ends, the tool ends with 0.
 
 import os
 import queue
 import shutil
 import subprocess
-import tempfile
 import threading
 import unittest
-from pathlib import Path
 
+import numpy as np
+from PIL import Image
+
+import gameplay as gp
 import harness
 
 INTERFACE = harness.ROOT / "build/content/interface"
-# Line 1 a remark; message 1 on line 2, message 2 over lines 3 and 4,
-# message 3 on line 5.
-SCRIPT = "// はじまり\n@MESSAGE[NONE][ひとつめ]\n@MESSAGE[NONE][ふたつめ\nのつづき]\n@MESSAGE[NONE][みっつめ]\n"
-EDITED = SCRIPT.replace("みっつめ", "かきかえた")
-BROKEN = SCRIPT + "@MESSAGE[NONE][とじない\n"
-FIXED = SCRIPT.replace("ひとつめ", "なおした")
-GLOSSARY = "// 用語はまだない\n"
+CAPTION = harness.DEFAULT_CAPTION
+ROOM, SKY, GRASS, AKI, CARD = (150, 110, 60), (70, 130, 200), (60, 170, 70), (230, 60, 90), (240, 220, 40)
+AKI_SHOWN = (40, 60, 260, 360)  # the opaque part of the character's picture at place l
+CARD_AT, CARD_SIZE = (30, 30), (300, 200)
+ON_BACKGROUND, ON_AKI, ON_CARD = (600, 300), (150, 300), (200, 100)
+SCRIPT = [
+    "// はじめての本",               # 1
+    "@BGM[1][./BGM/theme.wav]",       # 2
+    "@SCENE[1][ROOM]",                # 3
+    "@MESSAGE[NONE][ひとつめ。]",      # 4: message 1
+    "@SCENE[1][SKY]",                 # 5
+    "@CHARACTER[1][l][AKI]",          # 6
+    "@SLIDE[1][CARD]",                # 7
+    "@MESSAGE[NONE][ふたつめ。]",      # 8: message 2
+    "@SLIDE[0][]",                    # 9
+    "@MESSAGE[NONE][みっつめ、ながいぶん。]",  # 10: message 3
+    "@MESSAGE[NONE][よっつめ。]",      # 11: message 4
+]
 
 
 def z(path):
     return "Z:" + str(path).replace("/", "\\")
 
 
-class AuthorLoop(unittest.TestCase):
-    def setUp(self):
-        self.display = harness.Display()
-        self.addCleanup(self.display.close)
-        self.scratch = Path(tempfile.mkdtemp(prefix="ondrell-e2e-play-"))
-        self.addCleanup(shutil.rmtree, self.scratch, True)
-        self.env = harness.wine_env(self.display)
-        harness.restart_wine(self.env)
-        self.addCleanup(harness.restart_wine, self.env)
-        self.game = self.scratch / "mygame"
-        (self.game / "IMG").mkdir(parents=True)
-        self.write_script(SCRIPT)
-        (self.game / "IMG/Dictionary.dic.utf8").write_text(GLOSSARY, encoding="utf-8")
-        self.play_dir = self.scratch / "play"
-        self.log = self.scratch / "game.log"
-        self.env["ONDRELL_FAKE_GAME_LOG"] = z(self.log)
+# The game that `play` started, driven like one the harness starts.
+class Attached(harness.Game):
+    def __init__(self, env, window, scratch, tool):
+        self.env, self.window, self.dir, self.process, self.copied = env, window, scratch, tool, False
 
-    def write_script(self, text):
+
+class AuthorLoop(gp.GameTest):
+    def write_script(self, lines):
         # As an editor saves: a temporary file renamed over the old one.
-        temporary = self.game / "IMG/.script.scr.utf8.swp"
-        temporary.write_text(text, encoding="utf-8")
-        temporary.replace(self.game / "IMG/script.scr.utf8")
+        temporary = self.sources / "IMG/.script.scr.utf8.swp"
+        temporary.write_text("\n".join(lines) + "\n", encoding="utf-8")
+        temporary.replace(self.sources / "IMG/script.scr.utf8")
+
+    def author_folder(self):
+        self.sources = self.scratch / "mygame"
+        img = self.sources / "IMG"
+        img.mkdir(parents=True)
+        for name, colour in (("ROOM", ROOM), ("SKY", SKY), ("GRASS", GRASS)):
+            Image.new("RGB", (800, 600), colour).save(img / f"{name}.png")
+        aki = Image.new("RGBA", (300, 500), (0, 0, 0, 0))
+        aki.paste(AKI + (255,), AKI_SHOWN)
+        aki.save(img / "AKI.png")
+        Image.new("RGB", CARD_SIZE, CARD).save(img / "CARD.png")
+        (img / "Dictionary.dic.utf8").write_text("// 用語はまだない\n", encoding="utf-8")
+        (self.sources / "BGM").mkdir()
+        (self.sources / "BGM/theme.wav").write_bytes(gp.tone(1.0))
+        self.write_script(SCRIPT)
 
     def play(self, *extra):
-        return [harness.WINE, os.environ["ONDRELL_PACK_EXE"], "play", z(self.game), "--out", z(self.play_dir),
-                "--engine", os.environ["ONDRELL_FAKE_GAME"], "--interface", z(INTERFACE), *extra]
+        return [harness.WINE, os.environ["ONDRELL_PACK_EXE"], "play", z(self.sources), "--out", z(self.play_dir),
+                "--engine", z(os.environ["ONDRELL_ENGINE_EXE"]), "--interface", z(INTERFACE), *extra]
 
-    def events(self):
-        return self.log.read_text(encoding="utf-8").splitlines() if self.log.exists() else []
-
-    def test_reloads_after_an_edit_refuses_a_broken_one_and_a_second_play_sends_goto(self):
-        tool = subprocess.Popen(self.play("--line", "3"), env=self.env, stdout=subprocess.PIPE,
-                                stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL, text=True, encoding="utf-8")
+    def test_start_at_a_line_edit_a_broken_edit_a_second_play_and_an_old_save(self):
+        self.author_folder()
+        self.play_dir = self.scratch / "play"
+        (self.play_dir / "SYS").mkdir(parents=True)
+        (self.play_dir / "SYS/sys.dat").write_bytes(gp.settings(gp.INSTANT, draw_speed=gp.INSTANT))
+        env = dict(harness.wine_env(self.display))
+        (self.scratch / "asoundrc").write_text(
+            "pcm.!default {\n  type file\n  slave { pcm { type null } }\n"
+            f"  file \"{self.scratch}/rec-%r-%c.raw\"\n  format \"raw\"\n  truncate false\n}}\n")
+        env.update(ALSA_CONFIG_PATH=str(self.scratch / "asoundrc"), WINEDLLOVERRIDES="mscoree,mshtml,winepulse.drv=")
+        harness.restart_wine(env)
+        self.addCleanup(harness.restart_wine, env)
+        tool = subprocess.Popen(self.play("--line", "5"), env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                stdin=subprocess.DEVNULL, text=True, encoding="utf-8")
         self.addCleanup(lambda: tool.poll() is None and tool.kill())
-        lines = queue.Queue()
-        output = []
+        lines, output = queue.Queue(), []
         threading.Thread(target=lambda: [lines.put(line) for line in tool.stdout], daemon=True).start()
 
-        # The `count`-th line of the tool's output holding `what`.
-        def wait_line(what, count=1):
+        def wait_line(what, count=1):  # the `count`-th line of the tool's output holding `what`
             def probe():
                 while not lines.empty():
                     output.append(lines.get().rstrip("\n"))
@@ -79,64 +104,79 @@ class AuthorLoop(unittest.TestCase):
                 return found[count - 1] if len(found) >= count else None
             return harness.wait_for(f"line {count} with {what!r} (so far: {output!r})", probe)
 
-        # The scenario the game last read (its kana stored as Shift_JIS).
-        def script_read():
-            return Path(str(self.log) + ".script").read_bytes().decode("cp932")
+        def windows():
+            return subprocess.run(["xdotool", "search", "--name", f"^{CAPTION}$"], env=env, capture_output=True,
+                                  text=True).stdout.split()
 
-        # Started for its author at message 2 (line 3 opens it), from the play
-        # folder's ./DATA.
+        def scene(shot, background, character=True, card=False):
+            return (harness.near(shot.getpixel(ON_BACKGROUND), background)
+                    and harness.near(shot.getpixel(ON_AKI), AKI if character else background)
+                    and harness.near(shot.getpixel(ON_CARD), CARD if card else AKI if character else background))
+
+        # Line 5 lies before message 2: it shows, skipping the title, with the
+        # sky, the character and the card, and the music plays.
         wait_line("watching")
-        harness.wait_for("the game's window", lambda: "window" in self.events())
-        self.assertEqual(self.events()[0], "start --author --message 2")
-        self.assertTrue((self.play_dir / "DATA/IMG.dat").is_file())
-        self.assertTrue((self.play_dir / "DATA/SOUND.dat").is_file())
-        self.assertTrue((self.play_dir / "SYS").is_dir())
+        game = Attached(env, harness.wait_for("the game window", lambda: (windows() or [None])[0]), self.scratch, tool)
+        harness.wait_for("message 2's scene", lambda: scene(game.screenshot(), SKY, card=True))
+        message2 = gp.wait_text(game, what="message 2")
+        harness.wait_for("the music", lambda: gp.recordings(self.scratch, gp.MUSIC_RATE) and len(
+            gp.played(gp.recordings(self.scratch, gp.MUSIC_RATE)[0])) > 0)
+        window, place = game.window, game.geometry()
 
-        # A saved edit: one reload, naming a new generation folder whose
-        # archive holds the edit; the folder the game read before is gone.
-        self.write_script(EDITED)
-        reloaded = wait_line("Reloaded in ")
-        self.assertRegex(reloaded, r"^Reloaded in \d+\.\d\d s: IMG/script\.scr\.utf8 changed$")
-        commands = [e for e in self.events() if e.startswith("command ")]
-        self.assertEqual(commands, ["command reload " + z(self.play_dir / "DATA.1")])
-        self.assertIn("かきかえた", script_read())
-        self.assertFalse((self.play_dir / "DATA").exists())
-        self.assertTrue((self.play_dir / "DATA.1/IMG.dat").is_file())
+        # On to message 3 (the card hidden), saved into slot 1.
+        message3 = gp.next_page(game, message2)
+        harness.wait_for("message 3's scene", lambda: scene(game.screenshot(), SKY))
+        menu = gp.open_menu(game)
+        game.press(gp.MENU_SAVE)
+        saves = gp.changes(game, menu, what="the save screen")
+        game.press(gp.FRAME1)
+        save = self.play_dir / "SYS/save0.dat"
+        harness.wait_for("save0.dat", lambda: save.is_file() and save.stat().st_size == gp.SAVE_SIZE)
+        game.wait_still()
+        game.click(*gp.SAVE_RETURN)
+        gp.changes(game, saves, what="the menu again")
+        game.click(*gp.ASIDE, 3)
+        harness.wait_for("message 3 again", lambda: scene(game.screenshot(), SKY) and gp.same_text(
+            game.screenshot(), message3))
 
-        # A broken edit: the checker's finding, the game left alone.
-        self.write_script(BROKEN)
-        finding = wait_line("error:")
-        self.assertIn("script.scr.utf8:6:", finding)
+        # An earlier line's background edited: message 3 shows on the grass,
+        # in the same window at the same place, with no restart.
+        edited = SCRIPT[:4] + ["@SCENE[1][GRASS]"] + SCRIPT[5:]
+        self.write_script(edited)
+        self.assertRegex(wait_line("Reloaded in "), r"^Reloaded in \d+\.\d\d s: IMG/script\.scr\.utf8 changed$")
+        shot = harness.wait_for("message 3 on the grass", lambda: (lambda s: scene(s, GRASS) and gp.same_text(
+            s, message3) and s)(game.screenshot()))
+        self.assertEqual((windows(), game.geometry()), ([window], place))
+
+        # A broken edit: the finding, and the game as it was.
+        self.write_script(edited + ["@MESSAGE[NONE][とじない"])
+        self.assertIn("script.scr.utf8:12:", wait_line("error:"))
         wait_line("not reloaded")
-        # Fixed again: the next reload is the second one of the run.
-        self.write_script(FIXED)
-        wait_line("Reloaded in ", 2)
-        commands = [e for e in self.events() if e.startswith("command ")]
-        self.assertEqual(commands[1:], ["command reload " + z(self.play_dir / "DATA.2")])
-        self.assertIn("なおした", script_read())
-        self.assertFalse((self.play_dir / "DATA.1").exists())
+        self.assertTrue(gp.stays(game, shot, 1.0, area=gp.SCREEN))
 
-        # A second play with a line: "goto 3" for line 4 (inside message 2:
-        # the next one), the running game
-        # brought forward, no second program started; it ends at once.
-        second = subprocess.run(self.play("--line", "4"), env=self.env, capture_output=True, text=True,
+        # A second play with a line: the running game goes to message 4 (line
+        # 11), in its one window, and the second play ends at once.
+        self.write_script(edited)
+        wait_line("Reloaded in ", 2)
+        second = subprocess.run(self.play("--line", "11"), env=env, capture_output=True, text=True,
                                 encoding="utf-8", timeout=harness.DEADLINE)
         self.assertEqual(second.returncode, 0, second.stdout + second.stderr)
-        self.assertEqual([e for e in self.events() if e.startswith("command ")][-1], "command goto 3")
-        self.assertEqual([e for e in self.events() if e.startswith("start ")], ["start --author --message 2"])
-        self.assertNotIn("second", self.events())
-        # Past the last message: said, and nothing sent.
-        past = subprocess.run(self.play("--line", "6"), env=self.env, capture_output=True, text=True,
-                              encoding="utf-8", timeout=harness.DEADLINE)
-        self.assertEqual(past.returncode, 1)
-        self.assertIn("play: line 6 is past the last message (line 5)", past.stdout + past.stderr)
-        self.assertEqual([e for e in self.events() if e.startswith("command ")][-1], "command goto 3")
+        message4 = gp.wait_text(game, unlike=shot, what="message 4")
+        self.assertTrue(scene(message4, GRASS))
+        self.assertEqual(windows(), [window])
 
-        # The game ends: so does the tool, with 0.
-        window = harness.wait_for("the game's X window", lambda: subprocess.run(
-            ["xdotool", "search", "--name", "^Ondrell ver. 1.20$"], env=self.env, capture_output=True,
-            text=True).stdout.split())
-        subprocess.run(["xdotool", "key", "--window", window[0], "alt+F4"], env=self.env, check=True)
+        # The save made before the edits loads after them: message 3, its
+        # scene replayed by the edited story.
+        menu = gp.open_menu(game)
+        game.press(gp.MENU_LOAD)
+        gp.changes(game, menu, what="the load screen")
+        game.press(gp.FRAME1)
+        harness.wait_for("the save's message on the grass", lambda: (lambda s: scene(s, GRASS) and gp.same_text(
+            s, message3))(game.screenshot()))
+
+        # The game ends through its exit question; so does the tool, with 0.
+        game.close_box()
+        game.key("Return", window=game.exit_question())
         self.assertEqual(tool.wait(timeout=harness.DEADLINE), 0)
         wait_line("The game has ended.")
 
