@@ -5,7 +5,8 @@
 # every saved edit: an edit to an earlier line's background shows at the same
 # message in the same window; a broken edit prints the checker's finding and
 # leaves the game as it was; a second `play --line` moves the running game
-# and opens no second window; a save made before the edits loads after them.
+# and opens no second window; a save made before the edits loads after them;
+# a title written into game.ini becomes the running window's caption.
 # When the game ends, the tool ends with 0.
 
 import os
@@ -173,6 +174,11 @@ class AuthorLoop(gp.GameTest):
         game.press(gp.FRAME1)
         harness.wait_for("the save's message on the grass", lambda: (lambda s: scene(s, GRASS) and gp.same_text(
             s, message3))(game.screenshot()))
+
+        # A title given in game.ini: the running window takes it as its caption.
+        (self.sources / "game.ini").write_text("[game]\ntitle = 星の図書館\n", encoding="utf-8")
+        wait_line("Reloaded in ", 3)
+        harness.wait_for("the new caption", lambda: game.x("xdotool", "getwindowname", window).strip() == "星の図書館")
 
         # The game ends through its exit question; so does the tool, with 0.
         game.close_box()

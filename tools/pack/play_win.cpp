@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "app/instance_name.h"
+#include "app/program_identity.h"
 #include "app/single_instance.h"
 #include "resource/codepage.h"
 #include "resource/kernel_handle.h"
@@ -436,6 +439,14 @@ private:
         fs::remove_all(previous, error);
         if (error) {
             err_("play: could not delete \"" + Utf8(previous.wstring()) + "\": " + error.message() + "\n");
+        }
+        // The caption is the program's own, written when it started; a new
+        // title in game.ini is given to the running window. The program's
+        // name and icon change at the next start.
+        if (changed.empty() || std::find(changed.begin(), changed.end(), L"game.ini") != changed.end()) {
+            std::vector<Finding> ignored;  // the check has shown them
+            const GameFace face = ReadGameFace(options_.folder, ignored);
+            SetWindowTextW(window, face.ini.title.value_or(DEFAULT_CAPTION).c_str());
         }
         cache_.ForgetUnused();
         out_(ReloadLine(Seconds(since), changed));
