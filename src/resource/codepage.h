@@ -4,6 +4,7 @@
 // the run-time's "japanese" locale, the host build with iconv's CP932.
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,3 +29,13 @@ std::string WideToUtf8(std::wstring_view text);
 // the end, an overlong form, a surrogate, a value past U+10FFFF) becomes
 // U+FFFD and decoding goes on after it. A NUL is decoded like any character.
 std::wstring DecodeUtf8(std::string_view text);
+
+// A path given as wide text: Windows paths are wide, the host's are UTF-8
+// bytes whatever the locale.
+inline std::filesystem::path PathFromWide(const std::wstring& text) {
+#ifdef _WIN32
+    return std::filesystem::path(text);
+#else
+    return std::filesystem::path(WideToUtf8(text));
+#endif
+}

@@ -23,19 +23,11 @@
 
 namespace {
 
-std::filesystem::path PathOf(const std::wstring& name) {
-#ifdef _WIN32
-    return std::filesystem::path(name);
-#else
-    return std::filesystem::path(WideToUtf8(name));
-#endif
-}
-
 // The whole file in one read into `kept` (grown to fit; kept between runs,
 // so that only the first read pays for fresh pages), or with no `kept` into
 // a new buffer; its size, or -1.
 long long ReadWhole(const std::wstring& name, std::vector<char>* kept) {
-    std::ifstream in(PathOf(name), std::ios::binary);
+    std::ifstream in(PathFromWide(name), std::ios::binary);
     in.seekg(0, std::ios::end);
     const long long size = static_cast<long long>(in.tellg());
     if (!in || size < 0) return -1;
@@ -58,17 +50,7 @@ int RunTool(const std::vector<std::wstring>& args) {
     WarnAboutBuild();
     int runs = 7;
     std::vector<std::wstring> files;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == L"--runs" && i + 1 < args.size()) {
-            runs = std::max(1, std::atoi(WideToUtf8(args[++i]).c_str()));
-        } else {
-            files.push_back(args[i]);
-        }
-    }
-    if (files.empty()) {
-        PrintErr("usage: archive_bench [--runs N] FILE...\n");
-        return 2;
-    }
+    if (!ParseRunsAndFiles(args, runs, files, "archive_bench [--runs N] FILE...")) return 2;
     std::vector<char> buffer;
     for (const std::wstring& file : files) {
         const long long size = ReadWhole(file, &buffer);

@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "resource/codepage.h"
 #include "tools/common/tool_main.h"
 
 struct Spread {
@@ -48,6 +50,22 @@ inline std::string FormatSpread(const Spread& s, double scale, int digits) {
     std::snprintf(text, sizeof text, "min %.*f, median %.*f, max %.*f", digits, s.min * scale, digits, s.median * scale,
                   digits, s.max * scale);
     return text;
+}
+
+// "[--runs N] FILE...": the files in order and N (at least 1; `runs` keeps
+// its default without the option). False, with the usage on standard error,
+// when no file is given.
+inline bool ParseRunsAndFiles(const std::vector<std::wstring>& args, int& runs, std::vector<std::wstring>& files,
+                              const char* usage) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == L"--runs" && i + 1 < args.size()) {
+            runs = std::max(1, std::atoi(WideToUtf8(args[++i]).c_str()));
+        } else {
+            files.push_back(args[i]);
+        }
+    }
+    if (files.empty()) PrintErr(std::string("usage: ") + usage + "\n");
+    return !files.empty();
 }
 
 inline void WarnAboutBuild() {

@@ -19,35 +19,13 @@
 #include "sound/ogg_clip.h"
 #include "tools/bench/bench_stats.h"
 
-namespace {
-
-std::filesystem::path PathOf(const std::wstring& name) {
-#ifdef _WIN32
-    return std::filesystem::path(name);
-#else
-    return std::filesystem::path(WideToUtf8(name));
-#endif
-}
-
-}  // namespace
-
 int RunTool(const std::vector<std::wstring>& args) {
     WarnAboutBuild();
     int runs = 7;
     std::vector<std::wstring> files;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == L"--runs" && i + 1 < args.size()) {
-            runs = std::max(1, std::atoi(WideToUtf8(args[++i]).c_str()));
-        } else {
-            files.push_back(args[i]);
-        }
-    }
-    if (files.empty()) {
-        PrintErr("usage: clip_bench [--runs N] FILE.ogg...\n");
-        return 2;
-    }
+    if (!ParseRunsAndFiles(args, runs, files, "clip_bench [--runs N] FILE.ogg...")) return 2;
     for (const std::wstring& file : files) {
-        std::ifstream in(PathOf(file), std::ios::binary);
+        std::ifstream in(PathFromWide(file), std::ios::binary);
         const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         OggClip clip = DecodeOggClip(bytes.data(), bytes.size());
         if (clip.problem != E_OGG_PROBLEM::NONE) {

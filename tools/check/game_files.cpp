@@ -36,14 +36,6 @@ std::unique_ptr<CArchive> ReadArchive(const std::wstring& path, std::vector<Find
     return archive;
 }
 
-std::filesystem::path PathOf(const std::wstring& text) {
-#ifdef _WIN32
-    return std::filesystem::path(text);
-#else
-    return std::filesystem::path(WideToUtf8(text));
-#endif
-}
-
 }  // namespace
 
 std::unique_ptr<CGameFiles> CGameFiles::FromArchives(const std::wstring& images, const std::wstring& sounds,
@@ -67,11 +59,11 @@ std::unique_ptr<CGameFiles> CGameFiles::FromSources(const std::wstring& folder,
     files->knowsSounds_ = true;
     const CReportCollector reports;
     GameSources game;
-    CollectGameSources(PathOf(folder), interface, game);
+    CollectGameSources(PathFromWide(folder), interface, game);
     for (const PackSource& source : game.images) files->nameHints_.insert(source.key);
     // Only what ondrell-pack's `game` packs, converted as it converts it;
     // findings about them name the author's files.
-    KeepUsedSources(PathOf(folder), game, findings, files->conversions_, cache);
+    KeepUsedSources(PathFromWide(folder), game, findings, files->conversions_, cache);
     std::vector<PackSource> sources = std::move(game.images);
     std::move(game.sounds.begin(), game.sounds.end(), std::back_inserter(sources));
     const auto isImage = [](const PackSource& source) {

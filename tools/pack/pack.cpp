@@ -163,14 +163,6 @@ std::optional<std::wstring> KeyOfFile(const std::vector<fs::path>& relative, con
 
 }  // namespace
 
-fs::path PathFromWide(const std::wstring& text) {
-#ifdef _WIN32
-    return fs::path(text);
-#else
-    return fs::path(WideToUtf8(text));
-#endif
-}
-
 bool CollectPackSources(const fs::path& folder, const fs::path& output, std::vector<PackSource>& sources) {
     std::error_code error;
     const fs::file_status folderStatus = fs::status(folder, error);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "resource/archive_writer.h"
+#include "resource/codepage.h"
 #include "resource/stored_text.h"
 
 class CConversionCache;
@@ -25,10 +26,6 @@ class CConversionCache;
 // Runs one command line (without the program name). `out` and `err` receive
 // UTF-8 text for standard output and standard error.
 int RunPack(const std::vector<std::wstring>& args, std::string& out, std::string& err);
-
-// A path given as wide text: Windows paths are wide, the host's are UTF-8
-// bytes whatever the locale.
-std::filesystem::path PathFromWide(const std::wstring& text);
 
 std::string PackUsage();
 
