@@ -3,6 +3,7 @@
 #include "tools/common/tool_main.h"
 #include "tools/pack/pack.h"
 #include "tools/pack/play.h"
+#include "tools/pack/release.h"
 
 int RunTool(const std::vector<std::wstring>& args) {
     if (args.size() == 2 && args[0] == L"play" && (args[1] == L"--help" || args[1] == L"-h")) {
@@ -23,7 +24,11 @@ int RunTool(const std::vector<std::wstring>& args) {
     }
     std::string out;
     std::string err;
-    const int status = RunPack(args, out, err);
+    const std::wstring command = args.empty() ? L"" : args[0];
+    const int status = command == L"check"     ? RunSourcesCheck(args, out, err)
+                       : command == L"release" ? RunRelease(args, out, err)
+                       : command == L"zip"     ? RunZip(args, out, err)
+                                               : RunPack(args, out, err);
     PrintOut(out);
     PrintErr(err);
     return status;
