@@ -1,0 +1,38 @@
+#include "tools/launcher/new_game.h"
+
+#include "resource/codepage.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Quoted(const fs::path& path) { return "\"" + WideToUtf8(path.wstring()) + "\""; }
+
+}  // namespace
+
+bool CopyStarter(const fs::path& starter, const fs::path& target, std::string& problem) {
+    std::error_code error;
+    if (!fs::is_directory(starter, error)) {
+        problem = "There is no starter game at " + Quoted(starter) + ".";
+        return false;
+    }
+    if (fs::exists(target, error)) {
+        if (!fs::is_directory(target, error)) {
+            problem = Quoted(target) + " is a file, not a folder.";
+            return false;
+        }
+        if (!fs::is_empty(target, error) || error) {
+            problem = Quoted(target) + " is not empty; choose a new or empty folder.";
+            return false;
+        }
+    } else if (!fs::create_directories(target, error)) {
+        problem = "Could not create " + Quoted(target) + ": " + error.message();
+        return false;
+    }
+    fs::copy(starter, target, fs::copy_options::recursive, error);
+    if (error) {
+        problem = "Could not copy the starter game into " + Quoted(target) + ": " + error.message();
+        return false;
+    }
+    return true;
+}
