@@ -6,7 +6,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Quoted(const fs::path& path) { return "\"" + WideToUtf8(path.wstring()) + "\""; }
+std::string Quoted(const fs::path& path) {
+    std::string quoted(1, '"');
+    quoted.append(WideToUtf8(path.wstring())).push_back('"');
+    return quoted;
+}
 
 }  // namespace
 
