@@ -89,8 +89,8 @@ int wmain() {
             const LRESULT length = SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote.get()));
             std::wstring text(TEXT_CHARS, L'\0');
             SIZE_T read = 0;
-            ReadProcessMemory(process.get(), remote.get() + sizeof(LVITEMW), text.data(),
-                              TEXT_CHARS * sizeof(wchar_t), &read);
+            ReadProcessMemory(process.get(), remote.get() + sizeof(LVITEMW), text.data(), TEXT_CHARS * sizeof(wchar_t),
+                              &read);
             text.resize(static_cast<std::size_t>(std::max<LRESULT>(0, std::min<LRESULT>(length, TEXT_CHARS))));
             line += L"\t" + text;
         }

@@ -10,8 +10,7 @@ bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 // The number `digits` holds (only digits, at most 9 of them), or nothing.
 std::optional<int> SmallNumber(std::wstring_view digits) {
-    if (digits.empty() || digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), IsDigit))
-        return std::nullopt;
+    if (digits.empty() || digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), IsDigit)) return std::nullopt;
     int value = 0;
     for (const wchar_t c : digits) value = value * 10 + (c - L'0');
     return value;

@@ -199,8 +199,8 @@ void RunChild(HWND window, std::shared_ptr<CStepQueue> queue, std::wstring comma
     CKernelHandle writer(writeEnd);
     // Only the child's end is inherited.
     SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
-    const CKernelHandle nothing(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
-                                            OPEN_EXISTING, 0, nullptr));
+    const CKernelHandle nothing(
+        CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0, nullptr));
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -494,9 +494,9 @@ private:
         if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
             font_ = CFontHandle(CreateFontIndirectW(&metrics.lfMessageFont));
         const auto make = [&](DWORD exStyle, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id) {
-            const HWND control = CreateWindowExW(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10,
-                                                 10, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                                 instance_, nullptr);
+            const HWND control =
+                CreateWindowExW(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, window_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
             if (font_) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
             return control;
         };
@@ -722,8 +722,8 @@ private:
         // A relative path is relative to the game's folder, where the tools run.
         const fs::path file = fs::path(folder_) / fs::path(row.file);
         const auto [editor, program] = FindEditor();
-        std::wstring commandLine = EditorCommandLine(editor, program, file.lexically_normal().wstring(), row.line,
-                                                     ShellPath());
+        std::wstring commandLine =
+            EditorCommandLine(editor, program, file.lexically_normal().wstring(), row.line, ShellPath());
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};

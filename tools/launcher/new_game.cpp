@@ -33,7 +33,21 @@ bool CopyStarter(const fs::path& starter, const fs::path& target, std::string& p
         problem = "Could not create " + Quoted(target) + ": " + error.message();
         return false;
     }
-    fs::copy(starter, target, fs::copy_options::recursive, error);
+    // One entry at a time: MinGW's fs::copy refuses a folder that exists.
+    for (fs::recursive_directory_iterator entry(starter, error), end; !error && entry != end; entry.increment(error)) {
+        const fs::path to = target / fs::relative(entry->path(), starter, error);
+        if (error) break;
+        if (entry->is_directory(error)) {
+            fs::create_directories(to, error);
+        } else if (!error) {
+            fs::copy_file(entry->path(), to, error);
+        }
+        if (error) {
+            problem =
+                "Could not copy the starter game into " + Quoted(target) + ": " + Quoted(to) + ": " + error.message();
+            return false;
+        }
+    }
     if (error) {
         problem = "Could not copy the starter game into " + Quoted(target) + ": " + error.message();
         return false;

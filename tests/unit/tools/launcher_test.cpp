@@ -21,14 +21,13 @@ TEST(LauncherRows, FindingLinesBecomeRowsAndOtherLinesNotes) {
         std::wstring text;
     } cases[] = {
         // A relative path, as `--sources mygame` prints it.
-        {L"mygame/IMG/script.scr.utf8:12:3: error: the message does not close", L"error",
-         L"mygame/IMG/script.scr.utf8", 12, 3, L"the message does not close"},
+        {L"mygame/IMG/script.scr.utf8:12:3: error: the message does not close", L"error", L"mygame/IMG/script.scr.utf8",
+         12, 3, L"the message does not close"},
         // A drive's colon belongs to the file.
         {L"Z:\\tmp\\my game\\IMG\\script.scr.utf8:4:1: warning: unused", L"warning",
          L"Z:\\tmp\\my game\\IMG\\script.scr.utf8", 4, 1, L"unused"},
         // A whole file: line and column 0.
-        {L"C:\\g\\IMG\\AKI.png:0:0: error: cannot be read", L"error", L"C:\\g\\IMG\\AKI.png", 0, 0,
-         L"cannot be read"},
+        {L"C:\\g\\IMG\\AKI.png:0:0: error: cannot be read", L"error", L"C:\\g\\IMG\\AKI.png", 0, 0, L"cannot be read"},
         // Japanese in the path and the text.
         {L"C:\\\u30b2\u30fc\u30e0\\IMG\\script.scr.utf8:7:2: error: \u3068\u3058\u306a\u3044", L"error",
          L"C:\\\u30b2\u30fc\u30e0\\IMG\\script.scr.utf8", 7, 2, L"\u3068\u3058\u306a\u3044"},
@@ -115,9 +114,16 @@ TEST(LauncherCommandLines, LineNumbersAreWholeNumbersFromOne) {
         std::wstring text;
         std::optional<int> line;
     } cases[] = {
-        {L"1", 1},         {L"42", 42},   {L" 7 ", 7},          {L"999999999", 999999999},
-        {L"0", std::nullopt}, {L"", std::nullopt}, {L"-3", std::nullopt}, {L"1.5", std::nullopt},
-        {L"12a", std::nullopt}, {L"1000000000", std::nullopt},  // past 9 digits
+        {L"1", 1},
+        {L"42", 42},
+        {L" 7 ", 7},
+        {L"999999999", 999999999},
+        {L"0", std::nullopt},
+        {L"", std::nullopt},
+        {L"-3", std::nullopt},
+        {L"1.5", std::nullopt},
+        {L"12a", std::nullopt},
+        {L"1000000000", std::nullopt},  // past 9 digits
     };
     for (const auto& c : cases) EXPECT_EQ(ParseLineNumber(c.text), c.line) << std::string(c.text.begin(), c.text.end());
 }
