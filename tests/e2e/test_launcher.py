@@ -7,9 +7,10 @@
 #   - A folder named on its command line is checked at once: the script's
 #     error is a row (kind, file, line, text), the status counts it, and
 #     the folder is remembered in %APPDATA%\Ondrell\launcher.ini.
-#   - Alt+P on a good folder plays it: the game's window opens, the buttons
-#     are disabled while it runs, and the launcher is ready again when the
-#     game ends.
+#   - Alt+P on a good folder plays it: the game's window opens at its title,
+#     the buttons are disabled while it runs, and the launcher is ready
+#     again when the game ends. Alt+L and line 3 in its dialog start the
+#     game at that line's message, its background shown with no title.
 #   - Alt+N makes a new game from the kit's starter in a folder named in the
 #     save dialog, opens and checks it; Alt+P then plays it.
 
@@ -28,6 +29,14 @@ INTERFACE = harness.ROOT / "build/content/interface"
 CAPTION = "Ondrell Launcher"
 # The controls' numbers (tools/launcher/launcher_ids.h).
 PLAY, NEW_GAME = "103", "106"
+ROOM = (150, 110, 60)  # the test games' background
+ABOVE_MESSAGES = (400, 40)  # a point the message window never covers
+
+
+# The default title picture's colour there: what a play from the start shows.
+def title_plain():
+    with Image.open(INTERFACE / "IMG/TITLE.bmp") as image:
+        return image.convert("RGB").getpixel(ABOVE_MESSAGES)
 
 
 def z(path):
@@ -39,7 +48,7 @@ def z(path):
 def write_game(folder, lines, title=None):
     img = folder / "IMG"
     img.mkdir(parents=True)
-    Image.new("RGB", (800, 600), (150, 110, 60)).save(img / "ROOM.png")
+    Image.new("RGB", (800, 600), ROOM).save(img / "ROOM.png")
     (img / "script.scr.utf8").write_text("\n".join(lines) + "\n", encoding="utf-8")
     (img / "Dictionary.dic.utf8").write_text("// 用語はまだない\n", encoding="utf-8")
     if title:
@@ -114,9 +123,19 @@ class Launcher(unittest.TestCase):
         self.x("xdotool", "windowactivate", "--sync", self.window, check=False)
         self.x("xdotool", "key", "--window", self.window, name)
 
-    def play_and_end(self, title):
-        self.key("alt+p")
+    # Plays with Alt+P, or from `line` through "Play from line"; `shown`
+    # (the game's window) runs while the game is up.
+    def play_and_end(self, title, line=None, shown=None):
+        if line is None:
+            self.key("alt+p")
+        else:
+            self.key("alt+l")
+            dialog = harness.wait_for("the line dialog", lambda: self.find("Play from line"))
+            self.x("xdotool", "type", "--window", dialog, "--delay", "30", str(line))
+            self.x("xdotool", "key", "--window", dialog, "Return")
         game = harness.wait_for(f"the game's window {title!r}", lambda: self.find(title), deadline=harness.DEADLINE * 2)
+        if shown:
+            shown(game)
         # While the game runs nothing else can start.
         running = self.wait_shown("the buttons disabled", lambda s: s["buttons"] and not any(s["buttons"].values()))
         self.assertIn("watching", running["status"])
@@ -151,7 +170,20 @@ class Launcher(unittest.TestCase):
                    title="Launcher Play")
         self.start(z(folder))
         self.wait_shown("a clean check", lambda s: s["status"] == "Checked: no findings.")
-        self.play_and_end("Launcher Play")
+        self.play_and_end("Launcher Play", shown=lambda game: self.wait_pixel(game, title_plain()))
+        # From line 3, the second message: the story's background at once,
+        # with no title screen.
+        self.play_and_end("Launcher Play", line=3, shown=lambda game: self.wait_pixel(game, ROOM))
+
+    def wait_pixel(self, game, colour):
+        shot = self.scratch / "shot.png"
+
+        def probe():
+            if subprocess.run(["import", "-window", game, str(shot)], env=self.env, capture_output=True).returncode:
+                return False
+            with Image.open(shot) as image:
+                return harness.near(image.convert("RGB").getpixel(ABOVE_MESSAGES), colour, 12)
+        harness.wait_for(f"{colour} at {ABOVE_MESSAGES} in the game", probe)
 
     def test_a_new_game_from_the_starter_then_played(self):
         write_game(self.kit / "starter", ["@SCENE[1][ROOM]", "@MESSAGE[NONE][はじめまして。]"], title="Starter Game")
