@@ -33,3 +33,5 @@ E_FILE_PROBLEM DiagnoseFileFailure(const std::wstring& path, unsigned long windo
 // The system's own description of `windowsError`, without its line break;
 // empty when it has none.
 std::wstring SystemErrorText(unsigned long windowsError);
+// The same, or "error N" when the system has no words for it.
+std::wstring SystemErrorTextOrNumber(unsigned long windowsError);

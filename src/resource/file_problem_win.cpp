@@ -25,3 +25,8 @@ std::wstring SystemErrorText(unsigned long windowsError) {
     }
     return text;
 }
+
+std::wstring SystemErrorTextOrNumber(unsigned long windowsError) {
+    std::wstring text = SystemErrorText(windowsError);
+    return text.empty() ? L"error " + std::to_wstring(windowsError) : text;
+}

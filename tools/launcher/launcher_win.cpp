@@ -20,8 +20,10 @@
 #include <vector>
 
 #include "resource/codepage.h"
+#include "resource/file_problem.h"
 #include "resource/gdi.h"
 #include "resource/kernel_handle.h"
+#include "tools/common/interface_folder.h"
 #include "tools/launcher/launcher_ids.h"
 #include "tools/launcher/launcher_logic.h"
 #include "tools/launcher/new_game.h"
@@ -118,31 +120,6 @@ private:
     HDROP drop_;
 };
 
-std::wstring SystemText(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length ? std::wstring(text, length) : L"error " + std::to_wstring(error);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
-        message.pop_back();
-    return message;
-}
-
-fs::path ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return fs::path(path).parent_path();
-}
-
 // The buttons, left to right, with what they do; Alt and the letter after
 // "&" presses one (the accelerator table is made from this table).
 enum class E_ACTION { FOLDER, CHECK, PLAY, PLAY_LINE, RELEASE, NEW_GAME };
@@ -188,7 +165,7 @@ void RunChild(HWND window, std::shared_ptr<CStepQueue> queue, std::wstring comma
         PostMessageW(window, WM_STEP_LINES, 0, 0);
     };
     const auto fail = [&](const std::wstring& what) {
-        post(what + L": " + SystemText(GetLastError()));
+        post(what + L": " + SystemErrorTextOrNumber(GetLastError()));
         PostMessageW(window, WM_STEP_DONE, static_cast<WPARAM>(-1), 0);
     };
 
@@ -242,7 +219,7 @@ std::optional<fs::path> AskForPath(HWND owner, bool save, const wchar_t* title, 
                           : CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileDialog,
                                              reinterpret_cast<void**>(dialog.put()));
     if (FAILED(result)) {
-        problem = L"The file dialog could not be shown: " + SystemText(static_cast<DWORD>(result));
+        problem = L"The file dialog could not be shown: " + SystemErrorTextOrNumber(static_cast<DWORD>(result));
         return std::nullopt;
     }
     FILEOPENDIALOGOPTIONS options = 0;
@@ -268,7 +245,7 @@ std::optional<fs::path> AskForPath(HWND owner, bool save, const wchar_t* title, 
     CCoTaskText path;
     if (FAILED(result) || FAILED(dialog->GetResult(item.put())) ||
         FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, path.put()))) {
-        problem = L"The file dialog failed: " + SystemText(static_cast<DWORD>(result));
+        problem = L"The file dialog failed: " + SystemErrorTextOrNumber(static_cast<DWORD>(result));
         return std::nullopt;
     }
     return fs::path(path.get());
@@ -366,7 +343,7 @@ std::wstring WriteSettings(const LauncherSettings& settings) {
         if (!out) return L"Could not write " + temporary.wstring() + L"; the folder is not remembered.";
     }
     if (!MoveFileExW(temporary.c_str(), path->c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return L"Could not replace " + path->wstring() + L": " + SystemText(GetLastError());
+        return L"Could not replace " + path->wstring() + L": " + SystemErrorTextOrNumber(GetLastError());
     return L"";
 }
 
@@ -559,7 +536,9 @@ private:
             return;
         }
         case E_ACTION::CHECK:
-            Start(E_STEP::CHECK, CheckCommandLine((ProgramFolder() / L"ondrell-check.exe").wstring(), folder_),
+            Start(E_STEP::CHECK,
+                  CheckCommandLine((RunningProgramFolder().value_or(fs::path()) / L"ondrell-check.exe").wstring(),
+                                   folder_),
                   L"Checking " + folder_ + L"\u2026");
             return;
         case E_ACTION::PLAY:
@@ -568,7 +547,7 @@ private:
         case E_ACTION::PLAY_LINE: {
             const INT_PTR line = DialogBoxParamW(instance_, MAKEINTRESOURCEW(IDD_LINE), window_, LineDialogProc, 0);
             if (line > 0) Play(static_cast<int>(line));
-            if (line < 0) SetStatus(L"The line dialog could not be shown: " + SystemText(GetLastError()));
+            if (line < 0) SetStatus(L"The line dialog could not be shown: " + SystemErrorTextOrNumber(GetLastError()));
             return;
         }
         case E_ACTION::RELEASE:
@@ -598,7 +577,9 @@ private:
     }
 
     void Play(std::optional<int> line) {
-        Start(E_STEP::PLAY, PlayCommandLine((ProgramFolder() / L"ondrell-pack.exe").wstring(), folder_, line),
+        Start(E_STEP::PLAY,
+              PlayCommandLine((RunningProgramFolder().value_or(fs::path()) / L"ondrell-pack.exe").wstring(), folder_,
+                              line),
               line ? L"Checking, packing and starting the game at line " + std::to_wstring(*line) + L"\u2026"
                    : L"Checking, packing and starting the game\u2026");
     }
@@ -613,7 +594,8 @@ private:
             return;
         }
         Start(E_STEP::RELEASE,
-              ReleaseCommandLine((ProgramFolder() / L"ondrell-pack.exe").wstring(), folder_, zip->wstring()),
+              ReleaseCommandLine((RunningProgramFolder().value_or(fs::path()) / L"ondrell-pack.exe").wstring(), folder_,
+                                 zip->wstring()),
               L"Releasing into " + zip->wstring() + L"\u2026");
         releaseZip_ = zip->wstring();
     }
@@ -627,7 +609,7 @@ private:
             return;
         }
         std::string copyProblem;
-        if (!CopyStarter(ProgramFolder() / L"starter", *target, copyProblem)) {
+        if (!CopyStarter(RunningProgramFolder().value_or(fs::path()) / L"starter", *target, copyProblem)) {
             SetStatus(DecodeUtf8(copyProblem));
             return;
         }
@@ -729,7 +711,7 @@ private:
         PROCESS_INFORMATION info{};
         if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                             folder_.c_str(), &startup, &info)) {
-            SetStatus(L"Could not open the editor (" + commandLine + L"): " + SystemText(GetLastError()));
+            SetStatus(L"Could not open the editor (" + commandLine + L"): " + SystemErrorTextOrNumber(GetLastError()));
             return;
         }
         const CKernelHandle process(info.hProcess);

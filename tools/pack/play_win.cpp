@@ -13,6 +13,7 @@
 #include "app/program_identity.h"
 #include "app/single_instance.h"
 #include "resource/codepage.h"
+#include "resource/file_problem.h"
 #include "resource/kernel_handle.h"
 #include "resource/stored_text.h"
 #include "tools/check/check.h"
@@ -38,18 +39,6 @@ constexpr UINT COMMAND_TIMEOUT_MILLISECONDS = 10000;
 constexpr DWORD CHANGE_BUFFER_BYTES = 64 * 1024;
 
 std::string Utf8(const std::wstring& text) { return WideToUtf8(text); }
-
-std::wstring SystemText(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length ? std::wstring(text, length) : L"error " + std::to_wstring(error);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
-        message.pop_back();
-    return message;
-}
 
 double Seconds(LARGE_INTEGER from) {
     LARGE_INTEGER now, frequency;
@@ -346,8 +335,8 @@ private:
         PROCESS_INFORMATION info{};
         if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                             playFolder_.c_str(), &startup, &info)) {
-            err_("play: could not start \"" + Utf8(program.wstring()) + "\": " + Utf8(SystemText(GetLastError())) +
-                 "\n");
+            err_("play: could not start \"" + Utf8(program.wstring()) +
+                 "\": " + Utf8(SystemErrorTextOrNumber(GetLastError())) + "\n");
             return 1;
         }
         const CKernelHandle process(info.hProcess);
@@ -355,8 +344,8 @@ private:
         char figure[32];
         std::snprintf(figure, sizeof figure, "%.2f", Seconds(started));
         if (!watching) {
-            err_("play: cannot watch \"" + Utf8(folder_.wstring()) + "\" for changes: " + Utf8(SystemText(watchError)) +
-                 "; the game runs without reloading.\n");
+            err_("play: cannot watch \"" + Utf8(folder_.wstring()) + "\" for changes: " +
+                 Utf8(SystemErrorTextOrNumber(watchError)) + "; the game runs without reloading.\n");
             WaitForSingleObject(process.get(), INFINITE);
             return 0;
         }
@@ -387,14 +376,14 @@ private:
                 }
                 if ((overflowed || !changed.empty()) && !pending) firstChange = Now();
                 if (!watch.Start(error)) {
-                    err_("play: stopped watching for changes: " + Utf8(SystemText(error)) + "\n");
+                    err_("play: stopped watching for changes: " + Utf8(SystemErrorTextOrNumber(error)) + "\n");
                     WaitForSingleObject(process, INFINITE);
                     return 0;
                 }
                 continue;
             }
             if (woke != WAIT_TIMEOUT) {
-                err_("play: waiting for changes failed: " + Utf8(SystemText(GetLastError())) + "\n");
+                err_("play: waiting for changes failed: " + Utf8(SystemErrorTextOrNumber(GetLastError())) + "\n");
                 WaitForSingleObject(process, INFINITE);
                 return 0;
             }
