@@ -146,16 +146,15 @@ void CStoryFlow::Fault(E_STORY_FAULT kind, std::int32_t line, const std::wstring
                       name.c_str(), text.c_str());
         break;
     case E_STORY_FAULT::MISSING_LABEL:
-        ReportError(L"Scenario command %d: no line marks the label \"%ls\": %ls\n", number, name.c_str(),
-                    text.c_str());
+        ReportError(L"Scenario command %d: no line marks the label \"%ls\": %ls\n", number, name.c_str(), text.c_str());
         break;
     case E_STORY_FAULT::MISSING_VALUE:
-        ReportError(L"Scenario command %d: a value is missing; the command does nothing: %ls\n", number,
-                    text.c_str());
+        ReportError(L"Scenario command %d: a value is missing; the command does nothing: %ls\n", number, text.c_str());
         break;
     case E_STORY_FAULT::BAD_COMPARISON:
-        ReportError(L"Scenario command %d: the comparison must be =, !=, <, >, <= or >=; the command does nothing: %ls\n",
-                    number, text.c_str());
+        ReportError(
+            L"Scenario command %d: the comparison must be =, !=, <, >, <= or >=; the command does nothing: %ls\n",
+            number, text.c_str());
         break;
     case E_STORY_FAULT::CHOICE_COUNT:
         ReportError(L"Scenario command %d: a choice set holds 2 to 6 choices: %ls\n", number, text.c_str());
@@ -235,9 +234,8 @@ E_STORY_STOP CStoryFlow::Advance() {
                 break;
             case E_SCRIPT_COMMAND::ADD: {
                 const std::int64_t sum = static_cast<std::int64_t>(Flag(flow->name)) + flow->number;
-                flags_[flow->name] = static_cast<std::int32_t>(
-                    std::clamp<std::int64_t>(sum, std::numeric_limits<std::int32_t>::min(),
-                                             std::numeric_limits<std::int32_t>::max()));
+                flags_[flow->name] = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+                    sum, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
                 break;
             }
             case E_SCRIPT_COMMAND::IF:

@@ -25,8 +25,8 @@ std::wstring Describe(const std::map<std::wstring, std::int32_t>& flags) {
 }
 
 std::wstring Describe(const std::vector<StoryFault>& faults) {
-    static const wchar_t* const kinds[] = {L"TWICE", L"MISSING_LABEL", L"MISSING_VALUE",
-                                           L"BAD_COMPARISON", L"CHOICE_COUNT", L"LOOP"};
+    static const wchar_t* const kinds[] = {L"TWICE",          L"MISSING_LABEL", L"MISSING_VALUE",
+                                           L"BAD_COMPARISON", L"CHOICE_COUNT",  L"LOOP"};
     std::wstring text;
     for (const StoryFault& fault : faults) {
         text += (text.empty() ? L"" : L" ") + std::wstring(kinds[static_cast<int>(fault.kind)]) + L"@" +
@@ -156,11 +156,8 @@ TEST(StoryFlow, CarriesOutEachCommand) {
          L"stays END / ",
          L"MISSING_VALUE@0 MISSING_VALUE@1 BAD_COMPARISON@2 BAD_COMPARISON@3"},
         // A loop that never reaches a message stops once it has taken more steps
-    // than there are lines (5 + 1), on the line it stood on.
-        {"@MESSAGE[A][one]\n@LABEL[a]\n@ADD[n][1]\n@JUMP[a]\n@MESSAGE[A][never]\n",
-         {},
-         L"one LOOP / n=3",
-         L"LOOP@3"},
+        // than there are lines (5 + 1), on the line it stood on.
+        {"@MESSAGE[A][one]\n@LABEL[a]\n@ADD[n][1]\n@JUMP[a]\n@MESSAGE[A][never]\n", {}, L"one LOOP / n=3", L"LOOP@3"},
         // A choice set of one and of seven are reported; seven offers its first six.
         {"@MESSAGE[A][q]\n@CHOICE[only][e]\n@MESSAGE[A][r]\n@CHOICE[1][e]\n@CHOICE[2][e]\n@CHOICE[3][e]\n"
          "@CHOICE[4][e]\n@CHOICE[5][e]\n@CHOICE[6][e]\n@CHOICE[7][e]\n@MESSAGE[A][skipped]\n@LABEL[e]\n"
@@ -206,14 +203,29 @@ TEST(StoryFlow, ComparesAtEveryBoundary) {
         std::int32_t number;
         bool holds;
     } cases[] = {
-        {4, "=", 5, false},           {5, "=", 5, true},          {6, "=", 5, false},
-        {4, "!=", 5, true},           {5, "!=", 5, false},        {6, "!=", 5, true},
-        {4, "<", 5, true},            {5, "<", 5, false},         {6, "<", 5, false},
-        {4, ">", 5, false},           {5, ">", 5, false},         {6, ">", 5, true},
-        {4, "<=", 5, true},           {5, "<=", 5, true},         {6, "<=", 5, false},
-        {4, ">=", 5, false},          {5, ">=", 5, true},         {6, ">=", 5, true},
-        {-1, "<", 0, true},           {0, "<", -1, false},        {-2147483647 - 1, "<", 2147483647, true},
-        {2147483647, ">=", 2147483647, true}, {2147483647, ">", -2147483647 - 1, true},
+        {4, "=", 5, false},
+        {5, "=", 5, true},
+        {6, "=", 5, false},
+        {4, "!=", 5, true},
+        {5, "!=", 5, false},
+        {6, "!=", 5, true},
+        {4, "<", 5, true},
+        {5, "<", 5, false},
+        {6, "<", 5, false},
+        {4, ">", 5, false},
+        {5, ">", 5, false},
+        {6, ">", 5, true},
+        {4, "<=", 5, true},
+        {5, "<=", 5, true},
+        {6, "<=", 5, false},
+        {4, ">=", 5, false},
+        {5, ">=", 5, true},
+        {6, ">=", 5, true},
+        {-1, "<", 0, true},
+        {0, "<", -1, false},
+        {-2147483647 - 1, "<", 2147483647, true},
+        {2147483647, ">=", 2147483647, true},
+        {2147483647, ">", -2147483647 - 1, true},
     };
     for (const auto& c : cases) {
         const std::string text = "@SET[f][" + std::to_string(c.flag) + "]\n@IF[f][" + c.op + "][" +
@@ -289,8 +301,8 @@ TEST(ReplayStory, ComesBackToEveryMessageOfAPlayWithItsSceneAndFlags) {
             }
             TakeSceneRequests(script, scene);
             script.messagePending = script.voicePending = 0;
-            stops.push_back({flow.Place(), scene, flow.Flags(), script.position, script.speakerName,
-                             script.messageText});
+            stops.push_back(
+                {flow.Place(), scene, flow.Flags(), script.position, script.speakerName, script.messageText});
         }
         EXPECT_EQ(next, picks.size());
         for (const Snapshot& expected : stops) {
