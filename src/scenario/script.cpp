@@ -116,6 +116,14 @@ const std::vector<ScriptCommandSpec>& ScriptCommands() {
         {L"@VOICE", E_SCRIPT_COMMAND::VOICE, {{WORD, L"voice name"}}},
         {L"@MESSAGE", E_SCRIPT_COMMAND::MESSAGE, {{WORD, L"speaker"}, {WORD, L"text"}}},
         {L"@SLIDE", E_SCRIPT_COMMAND::SLIDE, {{NUMBER, L"number"}, {WORD, L"slide name"}}},
+        {L"@LABEL", E_SCRIPT_COMMAND::LABEL, {{WORD, L"label name"}}},
+        {L"@JUMP", E_SCRIPT_COMMAND::JUMP, {{WORD, L"label name"}}},
+        {L"@CHOICE", E_SCRIPT_COMMAND::CHOICE, {{WORD, L"choice text"}, {WORD, L"label name"}}},
+        {L"@SET", E_SCRIPT_COMMAND::SET, {{WORD, L"flag name"}, {NUMBER, L"number"}}},
+        {L"@ADD", E_SCRIPT_COMMAND::ADD, {{WORD, L"flag name"}, {NUMBER, L"number"}}},
+        {L"@IF",
+         E_SCRIPT_COMMAND::IF,
+         {{WORD, L"flag name"}, {WORD, L"comparison"}, {NUMBER, L"number"}, {WORD, L"label name"}}},
     };
     return commands;
 }
@@ -266,6 +274,13 @@ bool CScript::Step(StepRecord* record) {
         if (has(0)) slideNumber = values[0].number;
         if (has(1)) slideName = values[1].text;
         break;
+    case E_SCRIPT_COMMAND::LABEL:
+    case E_SCRIPT_COMMAND::JUMP:
+    case E_SCRIPT_COMMAND::CHOICE:
+    case E_SCRIPT_COMMAND::SET:
+    case E_SCRIPT_COMMAND::ADD:
+    case E_SCRIPT_COMMAND::IF:
+        break;  // the story interpreter carries them out from the record
     }
     if (record) record->values = values;
     return true;

@@ -40,10 +40,13 @@
 
 #include "scene/character_position.h"
 
-// The six commands, in the order Step tries their keywords, with the values
-// each reads after its keyword. One table serves the interpreter and the
-// authoring tools' findings.
-enum class E_SCRIPT_COMMAND { BGM, SCENE, CHARACTER, VOICE, MESSAGE, SLIDE };
+// The commands, in the order Step tries their keywords, with the values each
+// reads after its keyword. One table serves the interpreter and the authoring
+// tools' findings. The first six fill the request fields below; the story
+// flow's commands (LABEL to IF) change no field: Step only reads their values
+// into its record, and the story interpreter (scenario/story_flow.h) carries
+// them out.
+enum class E_SCRIPT_COMMAND { BGM, SCENE, CHARACTER, VOICE, MESSAGE, SLIDE, LABEL, JUMP, CHOICE, SET, ADD, IF };
 enum class E_SCRIPT_VALUE { NUMBER, WORD };
 
 struct ScriptValueSpec {
@@ -71,7 +74,7 @@ struct ScriptValue {
 
 // What one Step read, for the authoring tools.
 struct StepRecord {
-    const ScriptCommandSpec* command = nullptr;  // null: the keyword is none of the six
+    const ScriptCommandSpec* command = nullptr;  // null: the keyword is none of the table's
     // The values read, in order. Fewer than the command reads when one could
     // not be read; that one and every later one leave their fields as they were.
     std::vector<ScriptValue> values;
@@ -148,7 +151,7 @@ public:
 
     // Executes the command line at `position` into the request fields and
     // moves on. False only when `position` equals `lineCount` (the end). A
-    // line whose keyword is none of the six is skipped with a trace naming it,
+    // line whose keyword is none of the table's is skipped with a trace naming it,
     // so stepping always ends. A message's text is emptied before it is read,
     // so "@MESSAGE[name][]" is an empty message. `record`, when given,
     // receives what the line held.

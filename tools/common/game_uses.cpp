@@ -53,6 +53,12 @@ std::optional<ScenarioUse> UseOfStep(const CScript& script, const StepRecord& re
         if (has(1) && script.slideNumber != 0) return use(LAYER_SLIDE, 1);
         break;
     case E_SCRIPT_COMMAND::MESSAGE:
+    case E_SCRIPT_COMMAND::LABEL:
+    case E_SCRIPT_COMMAND::JUMP:
+    case E_SCRIPT_COMMAND::CHOICE:
+    case E_SCRIPT_COMMAND::SET:
+    case E_SCRIPT_COMMAND::ADD:
+    case E_SCRIPT_COMMAND::IF:
         break;
     }
     return std::nullopt;
