@@ -1,6 +1,6 @@
 #pragma once
 // The game's screens and requests. Title and menu buttons carry these values
-// as their results. 3 and 9 have no screen.
+// as their results. 9 has no screen.
 
 #include <cstdint>
 
@@ -8,6 +8,7 @@ enum E_GameState : std::int32_t {
     TITLE = 0,
     ERASEWINDOW = 1,
     GAME = 2,
+    CHOICE = 3,  // the game with a choice set waiting: its buttons over the message
     MENU = 4,
     BACKLOG = 5,
     DICTIONARY = 6,

@@ -180,6 +180,14 @@ std::vector<SliderFiles> MakeSliders() {
 
 }  // namespace
 
+const std::vector<PictureFiles>& ChoicePictures() {
+    static const std::vector<PictureFiles> pictures = {
+        {LAYER_CHOICE, L"CHOICE", L"CHOICE", L"CHOICE_MASK"},
+        {LAYER_CHOICE, L"CHOICE_COVER", L"CHOICE_COVER", L"CHOICE_COVER_MASK"},
+    };
+    return pictures;
+}
+
 const std::vector<PictureFiles>& RegisteredPictures() {
     static const std::vector<PictureFiles> pictures = MakePictures();
     return pictures;

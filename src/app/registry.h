@@ -59,6 +59,10 @@ struct SliderFiles {
 };
 
 const std::vector<PictureFiles>& RegisteredPictures();
+// The choice buttons' two looks, "CHOICE" and "CHOICE_COVER" (the pointer on
+// it), each with its mask. Registered at start-up when the archive has them:
+// only a game whose scenario offers choices needs them.
+const std::vector<PictureFiles>& ChoicePictures();
 const std::vector<ButtonFiles>& RegisteredButtons();
 const std::vector<SliderFiles>& RegisteredSliders();
 

@@ -10,7 +10,7 @@ constexpr E_SHOW S = E_SHOW::SHOW;
 constexpr E_SHOW H = E_SHOW::HIDE;
 
 // Columns: background, title, character 1, character 2, slide, message
-// window, screen mask, menu, configuration, glossary, save/load. The
+// window, choices, screen mask, menu, configuration, glossary, save/load. The
 // background and the story layers change through their own fields.
 // Whatever was shown below the glossary, such as the title or the menu,
 // stays; the music goes on looping while the player sets its volume; the
@@ -18,17 +18,18 @@ constexpr E_SHOW H = E_SHOW::HIDE;
 // once.
 // clang-format off
 const StateRow STATE_TABLE[] = {
-    {TITLE,       L"HAIKEI1", {K, S, K, K, K, H, H, H, H, H, H}, K, E_STORY::EMPTY,    E_ON_ENTER::RESET_SCENE,       E_INPUT::TITLE,       false},
-    {ERASEWINDOW, nullptr,    {K, H, K, K, K, H, H, H, H, H, H}, K, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::ERASEWINDOW, true},
-    {GAME,        nullptr,    {K, H, K, K, K, S, H, H, H, H, H}, H, E_STORY::ACTIVATE, E_ON_ENTER::NONE,              E_INPUT::GAME,        true},
-    {MENU,        nullptr,    {K, H, K, K, K, S, S, S, H, H, H}, K, E_STORY::KEEP,     E_ON_ENTER::CAPTURE_FROM_GAME, E_INPUT::MENU,        true},
-    {BACKLOG,     nullptr,    {K, K, K, K, K, S, H, H, H, H, H}, S, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::BACKLOG,     true},
-    {DICTIONARY,  nullptr,    {K, K, K, K, K, H, S, K, K, S, K}, K, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::DICTIONARY,  true},
-    {SAVE,        nullptr,    {K, K, K, K, K, K, S, K, K, K, S}, K, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::SAVE_LOAD,   true},
-    {LOAD,        nullptr,    {K, K, K, K, K, K, S, K, K, K, S}, K, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::SAVE_LOAD,   true},
-    {CONFIG,      nullptr,    {K, K, K, K, K, K, S, K, S, K, K}, K, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::CONFIG,      true},
-    {STAFF,       L"STAFF",   {K, H, K, K, K, H, H, H, H, H, H}, K, E_STORY::EMPTY,    E_ON_ENTER::NONE,              E_INPUT::STAFF,       false},
-    {EXITGAME,    nullptr,    {K, K, K, K, K, K, K, K, K, K, K}, K, E_STORY::KEEP,     E_ON_ENTER::REQUEST_EXIT,      E_INPUT::NONE,        false},
+    {TITLE,       L"HAIKEI1", {K, S, K, K, K, H, H, H, H, H, H, H}, K, E_STORY::EMPTY,    E_ON_ENTER::RESET_SCENE,       E_INPUT::TITLE,       false},
+    {ERASEWINDOW, nullptr,    {K, H, K, K, K, H, H, H, H, H, H, H}, K, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::ERASEWINDOW, true},
+    {GAME,        nullptr,    {K, H, K, K, K, S, H, H, H, H, H, H}, H, E_STORY::ACTIVATE, E_ON_ENTER::NONE,              E_INPUT::GAME,        true},
+    {CHOICE,      nullptr,    {K, H, K, K, K, S, S, H, H, H, H, H}, H, E_STORY::ACTIVATE, E_ON_ENTER::NONE,              E_INPUT::CHOICE,      true},
+    {MENU,        nullptr,    {K, H, K, K, K, S, H, S, S, H, H, H}, K, E_STORY::KEEP,     E_ON_ENTER::CAPTURE_FROM_GAME, E_INPUT::MENU,        true},
+    {BACKLOG,     nullptr,    {K, K, K, K, K, S, H, H, H, H, H, H}, S, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::BACKLOG,     true},
+    {DICTIONARY,  nullptr,    {K, K, K, K, K, H, K, S, K, K, S, K}, K, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::DICTIONARY,  true},
+    {SAVE,        nullptr,    {K, K, K, K, K, K, K, S, K, K, K, S}, K, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::SAVE_LOAD,   true},
+    {LOAD,        nullptr,    {K, K, K, K, K, K, K, S, K, K, K, S}, K, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::SAVE_LOAD,   true},
+    {CONFIG,      nullptr,    {K, K, K, K, K, K, K, S, K, S, K, K}, K, E_STORY::KEEP,     E_ON_ENTER::NONE,              E_INPUT::CONFIG,      true},
+    {STAFF,       L"STAFF",   {K, H, K, K, K, H, H, H, H, H, H, H}, K, E_STORY::EMPTY,    E_ON_ENTER::NONE,              E_INPUT::STAFF,       false},
+    {EXITGAME,    nullptr,    {K, K, K, K, K, K, K, K, K, K, K, K}, K, E_STORY::KEEP,     E_ON_ENTER::REQUEST_EXIT,      E_INPUT::NONE,        false},
 };
 // clang-format on
 

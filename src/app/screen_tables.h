@@ -20,6 +20,7 @@ enum E_LAYER : int {
     LAYER_CHARACTER2,
     LAYER_SLIDE,
     LAYER_MESSAGE_WINDOW,
+    LAYER_CHOICE,
     LAYER_SCREEN_MASK,
     LAYER_MENU,
     LAYER_CONFIG,
@@ -72,6 +73,8 @@ inline constexpr std::array<LayerTraits, LAYER_COUNT> LAYER_TABLE = {{
     {LAYER_CHARACTER2, L"character slot 2", E_LAYER_KIND::PICTURE, E_BACKGROUND_WAIT::ASK_AND_DRAW, false, true},
     {LAYER_SLIDE, L"the slide", E_LAYER_KIND::PICTURE, E_BACKGROUND_WAIT::ASK_AND_DRAW, false, true},
     {LAYER_MESSAGE_WINDOW, L"the message window", E_LAYER_KIND::PANEL, E_BACKGROUND_WAIT::DRAW, true, true},
+    // Hovers change on the window thread.
+    {LAYER_CHOICE, L"the choices", E_LAYER_KIND::PANEL, E_BACKGROUND_WAIT::DRAW, true, true},
     {LAYER_SCREEN_MASK, L"the screen mask", E_LAYER_KIND::PANEL, E_BACKGROUND_WAIT::NONE, false, true},
     {LAYER_MENU, L"the menu", E_LAYER_KIND::PANEL, E_BACKGROUND_WAIT::NONE, false, true},
     // The sliders draw the working copy that a drag changes.
@@ -113,6 +116,7 @@ enum class E_INPUT : std::uint8_t {
     TITLE,
     ERASEWINDOW,
     GAME,
+    CHOICE,
     MENU,
     BACKLOG,
     DICTIONARY,

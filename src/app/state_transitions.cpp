@@ -9,14 +9,16 @@ std::optional<E_GameState> NextState(E_GameState screen, E_GameState previous, E
     case E_STATE_INPUT::ERASE_WINDOW:
         if (screen == GAME) return ERASEWINDOW;
         break;
+    // A waiting choice set opens the menu, the backlog and the glossary as
+    // the game does; going back to the game comes back to the choices.
     case E_STATE_INPUT::OPEN_MENU:
-        if (screen == GAME) return MENU;
+        if (screen == GAME || screen == CHOICE) return MENU;
         break;
     case E_STATE_INPUT::OPEN_BACKLOG:
-        if (screen == GAME) return BACKLOG;
+        if (screen == GAME || screen == CHOICE) return BACKLOG;
         break;
     case E_STATE_INPUT::OPEN_TERM:
-        if (screen == GAME || screen == BACKLOG) return DICTIONARY;
+        if (screen == GAME || screen == CHOICE || screen == BACKLOG) return DICTIONARY;
         break;
     case E_STATE_INPUT::SAVE_LOADED:
         if (screen == LOAD) return GAME;

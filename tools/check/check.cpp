@@ -713,6 +713,8 @@ int DumpGlossary(const std::wstring& path, std::string& out, std::string& err) {
 //   picture TAB layer TAB key TAB picture TAB mask: registered at start-up
 //   named TAB layer TAB key TAB picture TAB mask: one of the demo's story
 //     pictures, registered when the scenario first names it
+//   choice TAB layer TAB key TAB picture TAB mask: a look of the choice
+//     buttons, registered at start-up when the archive has it
 //   button TAB layer TAB x TAB y TAB result, then key TAB picture TAB mask
 //     of the normal, cover and invalid looks
 //   slider TAB layer TAB x TAB y, then key TAB picture TAB mask of the bar,
@@ -743,6 +745,12 @@ std::string DumpRegistry(const CArchive* archive) {
         look({p.key, p.picture, p.mask});
         out += '\n';
     }
+    for (const PictureFiles& p : ChoicePictures()) {
+        out += "choice";
+        field(Escape(LAYER_TABLE[p.owner].name));
+        look({p.key, p.picture, p.mask});
+        out += '\n';
+    }
     for (const ButtonFiles& b : RegisteredButtons()) {
         out += "button";
         at(b.owner, b.x, b.y);
@@ -765,6 +773,7 @@ std::string DumpRegistry(const CArchive* archive) {
         fixed.insert(p.mask);
         if (!p.byName) fixed.insert(p.picture);
     }
+    for (const PictureFiles& p : ChoicePictures()) fixed.insert({p.picture, p.mask});
     for (const ButtonFiles& b : RegisteredButtons()) {
         for (const LookFiles* files : {&b.normal, &b.cover, &b.invalid}) fixed.insert({files->picture, files->mask});
     }

@@ -93,9 +93,10 @@ def _looks(fields, start):
     return [tuple(fields[i:i + 3]) for i in range(start, len(fields), 3)]
 
 
-# A picture registered at start-up, and one of the demo's story pictures,
-# registered when the scenario first names it.
-PICTURE_KINDS = ("picture", "named")
+# A picture registered at start-up, one of the demo's story pictures,
+# registered when the scenario first names it, and a look of the choice
+# buttons, registered at start-up when the archive has it.
+PICTURE_KINDS = ("picture", "named", "choice")
 
 
 def mask_groups():
@@ -134,7 +135,7 @@ def interface_stems():
     for kind, _, fields in _registrations():
         if kind == "named":
             continue
-        looks = [fields] if kind == "picture" else _looks(fields, 3 if kind == "button" else 2)
+        looks = [fields] if kind in ("picture", "choice") else _looks(fields, 3 if kind == "button" else 2)
         for _, picture, mask in looks:
             for stem in (picture, mask):
                 if stem not in stems:

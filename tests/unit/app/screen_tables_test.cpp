@@ -18,8 +18,8 @@ TEST(StateTable, EveryRowSaysWhatItDoesWithEveryPanelAndEveryButtonLeadsToARow) 
             EXPECT_TRUE(picture ? row->show[layer] == E_SHOW::KEEP : row->show[layer] != E_SHOW::UNSPECIFIED) << layer;
         }
     }
-    EXPECT_EQ(StateRowsEnd() - StateRowsBegin(), 11);
-    for (int value : {3, 9, 13, 14, -1, 15}) {  // values without a screen
+    EXPECT_EQ(StateRowsEnd() - StateRowsBegin(), 12);
+    for (int value : {9, 13, 14, -1, 15}) {  // values without a screen
         EXPECT_EQ(FindStateRow(static_cast<E_GameState>(value)), nullptr) << value;
     }
     // Six buttons on the title, seven in the menu.
@@ -45,6 +45,8 @@ TEST(StateTable, TheStoryIsInPlayInTheGameAndOnTheScreensOpenedOverIt) {
         {GAME, UNSET, true},
         {GAME, MENU, true},
         {ERASEWINDOW, GAME, true},
+        {CHOICE, GAME, true},
+        {MENU, CHOICE, true},
         {MENU, GAME, true},
         {MENU, MENU, true},  // the exit question answered No falls back onto itself
         {BACKLOG, GAME, true},
@@ -61,7 +63,7 @@ TEST(StateTable, TheStoryIsInPlayInTheGameAndOnTheScreensOpenedOverIt) {
         {LOAD, TITLE, false},
         {CONFIG, TITLE, false},
         {CONFIG, UNSET, false},  // nothing known under it
-        {static_cast<E_GameState>(3), GAME, false},  // no screen
+        {static_cast<E_GameState>(9), GAME, false},  // no screen
         {UNSET, GAME, false},
     };
     for (const Case& c : cases) {

@@ -23,6 +23,8 @@ const DesignRow DESIGN[] = {
     {TITLE, {CONFIG, NO, NO, NO, NO, NO, NO}},
     {ERASEWINDOW, {NO, NO, NO, NO, NO, GAME, NO}},
     {GAME, {NO, ERASEWINDOW, MENU, BACKLOG, DICTIONARY, NO, NO}},
+    // The choices wait: only the menu, the backlog and a term lead away.
+    {CHOICE, {NO, NO, MENU, BACKLOG, DICTIONARY, NO, NO}},
     {MENU, {CONFIG, NO, NO, NO, NO, GAME, NO}},
     {BACKLOG, {NO, NO, NO, NO, DICTIONARY, GAME, NO}},
     // The overlays go back to where they were opened from.
