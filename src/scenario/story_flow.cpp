@@ -255,6 +255,48 @@ E_STORY_STOP CStoryFlow::Advance() {
     }
 }
 
+bool CStoryFlow::ChoicesComeNext() const {
+    if (!choices_.empty()) return true;
+    if (script_.messagePending != 0) return false;
+    std::map<std::wstring, std::int32_t> flags = flags_;
+    const auto flag = [&flags](const std::wstring& name) {
+        const auto found = flags.find(name);
+        return found == flags.end() ? 0 : found->second;
+    };
+    std::int32_t line = script_.position;
+    // As Advance: more steps than lines means the story goes round.
+    for (std::int64_t steps = 0; steps <= static_cast<std::int64_t>(script_.lineCount); ++steps) {
+        const FlowLine* flow = FlowAt(line);
+        if (line < 0 || line >= script_.lineCount || flow == nullptr) return false;
+        if (flow->command == E_SCRIPT_COMMAND::CHOICE) return true;
+        std::int32_t next = line + 1;
+        if (flow->complete) {
+            switch (flow->command) {
+            case E_SCRIPT_COMMAND::JUMP:
+                next = After(flow->name, next);
+                break;
+            case E_SCRIPT_COMMAND::SET:
+                flags[flow->name] = flow->number;
+                break;
+            case E_SCRIPT_COMMAND::ADD:
+                flags[flow->name] = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+                    static_cast<std::int64_t>(flag(flow->name)) + flow->number,
+                    std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+                break;
+            case E_SCRIPT_COMMAND::IF:
+                if (flow->comparison && CompareStoryFlag(flag(flow->name), *flow->comparison, flow->number)) {
+                    next = After(flow->target, next);
+                }
+                break;
+            default:
+                break;
+            }
+        }
+        line = next;
+    }
+    return false;
+}
+
 bool CStoryFlow::Choose(std::size_t index) {
     if (index >= choices_.size()) return false;
     const StoryChoice chosen = choices_[index];

@@ -96,6 +96,13 @@ public:
     // message or a choice stops with a report naming the line it stood on.
     E_STORY_STOP Advance();
 
+    // Whether the story, stepped on from where the script stands, reaches a
+    // choice set before any other line: only labels, jumps, flags and
+    // conditions lie between (carried out on a copy of the flags). Changes
+    // nothing; the game asks it as a message shows, so the choices come with
+    // the message before them.
+    bool ChoicesComeNext() const;
+
     // Takes choice `index` of the waiting set: records it on the path and
     // goes on after its label. False, changing nothing, when no set waits or
     // `index` is not one of its choices.

@@ -262,6 +262,44 @@ TEST(StoryFlow, WaitsAtAChoiceSetUntilOneIsChosen) {
     EXPECT_EQ(flow.Place(), (StoryPlace{{1}, 1}));
 }
 
+// The game asks, as each message shows, whether its choices come next.
+TEST(StoryFlow, SeesAChoiceSetComingOnlyAcrossFlowLinesAndChangesNothing) {
+    struct Case {
+        const char* script;  // the message "q" first; its choices, if any, after it
+        bool comes;
+    };
+    const Case cases[] = {
+        {"@MESSAGE[A][q]\n@CHOICE[a][a]\n@CHOICE[b][a]\n@LABEL[a]\n", true},  // right after
+        {"@MESSAGE[A][q]\n@LABEL[l]\n@SET[n][2]\n@CHOICE[a][a]\n@CHOICE[b][a]\n@LABEL[a]\n", true},
+        {"@MESSAGE[A][q]\n@JUMP[c]\n@MESSAGE[A][skipped]\n@LABEL[c]\n@CHOICE[a][c]\n", true},  // across a jump
+        // A condition on a flag set on the way: taken, so the choices come.
+        {"@MESSAGE[A][q]\n@SET[n][1]\n@IF[n][=][1][c]\n@MESSAGE[A][x]\n@LABEL[c]\n@CHOICE[a][c]\n", true},
+        // Not taken: a message comes first.
+        {"@MESSAGE[A][q]\n@SET[n][2]\n@IF[n][=][1][c]\n@MESSAGE[A][x]\n@LABEL[c]\n@CHOICE[a][c]\n", false},
+        // A scene line first: the choices come with the scene, after a click.
+        {"@MESSAGE[A][q]\n@SCENE[1][R]\n@CHOICE[a][a]\n@LABEL[a]\n", false},
+        {"@MESSAGE[A][q]\n@MESSAGE[A][r]\n@CHOICE[a][a]\n", false},
+        {"@MESSAGE[A][q]\n", false},  // the end
+        {"@MESSAGE[A][q]\n@LABEL[l]\n@JUMP[l]\n", false},  // a loop: no choice ever
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        CScript script = Load(c.script);
+        CStoryFlow flow(script);
+        ASSERT_EQ(flow.Advance(), E_STORY_STOP::MESSAGE);
+        EXPECT_FALSE(flow.ChoicesComeNext());  // the message is not taken yet
+        script.messagePending = 0;
+        const std::int32_t position = script.position;
+        EXPECT_EQ(flow.ChoicesComeNext(), c.comes);
+        EXPECT_EQ(script.position, position);
+        EXPECT_TRUE(flow.Flags().empty());
+        if (c.comes) {
+            EXPECT_EQ(flow.Advance(), E_STORY_STOP::CHOICE);
+            EXPECT_TRUE(flow.ChoicesComeNext());  // still waiting
+        }
+    }
+}
+
 // What one stop of a play shows and holds, to compare a replay against.
 struct Snapshot {
     StoryPlace place;

@@ -9,8 +9,7 @@ namespace {
 TEST(ChoiceLayout, TheColumnIsCentredAboveTheMessageWindow) {
     // Two buttons: 2 * 48 + 12 = 108 high, (390 - 108) / 2 = 141 from the top;
     // (800 - 560) / 2 = 120 from the left.
-    EXPECT_EQ(ChoiceButtonRects(2, 560, 48),
-              (std::vector<ChoiceRect>{{120, 141, 680, 189}, {120, 201, 680, 249}}));
+    EXPECT_EQ(ChoiceButtonRects(2, 560, 48), (std::vector<ChoiceRect>{{120, 141, 680, 189}, {120, 201, 680, 249}}));
     // Six: 6 * 48 + 5 * 12 = 348 high, 21 from the top, the last ending at 369.
     const std::vector<ChoiceRect> six = ChoiceButtonRects(6, 560, 48);
     ASSERT_EQ(six.size(), 6u);
