@@ -50,7 +50,9 @@
 #include "save/save_load.h"
 #include "scenario/backlog.h"
 #include "scenario/script.h"
+#include "scenario/story_flow.h"
 #include "scenario/story_scene.h"
+#include "scene/choice_window.h"
 #include "scene/button_window.h"
 #include "scene/picture_layers.h"
 #include "scene/ref_counted.h"
@@ -92,9 +94,11 @@ public:
     // screen (state_transitions.h); false when it leads nowhere there.
     bool Transition(E_STATE_INPUT input, E_GameState button = UNSET);
 
-    // Steps the scenario to its next message and carries out what the
-    // commands asked. At the end of the scenario the game returns to the
-    // title. Called with the state lock held.
+    // Steps the story to its next message (or choice set) and carries out
+    // what the commands asked; a choice set that follows the message is
+    // offered with it. At the end of the scenario, or in a loop that reaches
+    // no message, the game returns to the title. Called with the state lock
+    // held.
     void RunToNextMessage();
     void ApplyScriptRequests();
     // Clears what the scenario put on screen and in the speakers; the
@@ -179,14 +183,32 @@ private:
     bool OnBacklogInput(UINT message, WPARAM wParam, LogicalPoint point);
     bool OnDictionaryInput(UINT message, WPARAM wParam, LogicalPoint point);
     bool OnSaveLoadInput(UINT message, WPARAM wParam, LogicalPoint point);
-    // Puts the game where a save stands: the scene as it was at the message
-    // before the saved one (the story replayed from its start without
-    // showing or playing anything), then the saved message as it showed.
-    // Called with the state lock held.
-    void LoadSave(std::int32_t position);
+    bool OnChoiceInput(UINT message, WPARAM wParam, LogicalPoint point);
+    // Puts the game where a save stands: the scene and the flags as they
+    // were at the message before the saved one (the story replayed from its
+    // start along the save's path, without showing or playing anything),
+    // then the saved message as it showed, with its choices if they waited.
+    // A save without a path, or one whose path the scenario no longer
+    // takes, goes by its position. Called with the state lock held.
+    void LoadSave(std::int32_t position, const std::optional<SavedStory>& saved);
     // LoadSave's steps up to the message shown, leaving the state as it is.
-    // `position` stands just after the message to show, as a save's does.
+    // `position` stands just after the message to show, as a save's does;
+    // the story takes the first choices that lead there.
     void ReplayToMessage(std::int32_t position);
+    // The same for a place of the story: false, with nothing shown, when the
+    // story does not lead there.
+    bool ReplayToPlace(const StoryPlace& place);
+    // Shows the choice set the story waits at, or the one that comes right
+    // after the message shown; switches to the choice screen when the game
+    // shows.
+    void OfferChoices();
+    // Takes choice `index` of the set shown and plays on.
+    void Choose(std::size_t index);
+    // What a save made now stores of the story besides its position: the
+    // place of the message shown and every flag; none before the first
+    // choice with no flag set, where the position alone says it all (and
+    // the file stays exactly as it always was).
+    std::optional<SavedStory> StoryToSave() const;
     bool OnConfigInput(UINT message, WPARAM wParam, LogicalPoint point);
     bool OnStaffInput(UINT message, WPARAM wParam, LogicalPoint point);
     // Shared steps of the game and backlog handlers.
@@ -268,6 +290,12 @@ private:
     RefPtr<CButtonWindow<E_GameState>> menu;
     RefPtr<CButtonWindow<E_GameState>> title;
     RefPtr<CScript> script;
+    // The story's labels, flags and choices over `script`; goes before it.
+    std::unique_ptr<CStoryFlow> flow;
+    // The line just after the message shown: what a save stores as its
+    // position, also while the choices after it wait.
+    std::int32_t shownMessageEnd = 0;
+    RefPtr<CChoiceWindow> choices;
     RefPtr<CDictionary> dictionary;
     RefPtr<CConfig> config;
     RefPtr<CSlide> slide;

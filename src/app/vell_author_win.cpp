@@ -108,6 +108,7 @@ bool CVell::Reload(const std::wstring& folder) {
     RefPtr<CArchive> newImages;
     RefPtr<CArchive> newSounds;
     RefPtr<CScript> newScript;
+    std::unique_ptr<CStoryFlow> newFlow;
     GlossaryMap newGlossary;
     GlossaryList newGlossaryList;
     {
@@ -121,6 +122,7 @@ bool CVell::Reload(const std::wstring& folder) {
                          newGlossaryList);
             newScript = new CScript(newImages->GetData(L"./IMG/script.scr"),
                                     static_cast<std::size_t>(newImages->GetSize(L"./IMG/script.scr")));
+            newFlow = std::make_unique<CStoryFlow>(*newScript);
             missing = MissingScreenPicture(*newImages);
         }
         if (held.Any() || !newImages->IsLoaded() || !newSounds->IsLoaded() || missing) {
@@ -136,7 +138,10 @@ bool CVell::Reload(const std::wstring& folder) {
     // the screen opened over the story), or the title. The music goes on
     // only when the new archive holds the very same clip.
     const bool inStory = ShowsStory(state, previousState);
-    const std::int32_t ordinal = inStory ? MessageOrdinalBefore(script->lines, script->position) : 0;
+    const std::int32_t ordinal = inStory ? MessageOrdinalBefore(script->lines, shownMessageEnd) : 0;
+    // The play comes back along its path when the new story still leads
+    // there, otherwise to the message with the same number.
+    const StoryPlace place = flow->Place();
     const bool musicKept = !story.musicName.empty() && SameEntry(*soundArchive, *newSounds, story.musicName);
 
     // Nothing may read the old archives once they are gone. The frame thread
@@ -162,6 +167,7 @@ bool CVell::Reload(const std::wstring& folder) {
         // references).
         ReleaseScenes();
         backlog.Clear();
+        flow = std::move(newFlow);
         script = newScript;
         glossary = std::move(newGlossary);
         glossaryList = std::move(newGlossaryList);
@@ -188,7 +194,7 @@ bool CVell::Reload(const std::wstring& folder) {
             // The new scenes show nothing yet; the music plays on only when
             // it was kept.
             if (!musicKept) story.musicName.clear();
-            ReplayToMessage(*line + 1);
+            if (!ReplayToPlace(place)) ReplayToMessage(*line + 1);
             ChangeState(GAME, E_ENTRY_STEP::NONE);
         } else {
             ChangeState(TITLE);

@@ -39,6 +39,9 @@ void CVell::ChangeState(E_GameState newState, E_ENTRY_STEP step) {
     case E_ENTRY_STEP::NONE:
         break;
     }
+    // While a choice set waits, the game is the choice screen: the screens
+    // opened over it, a load and an author's jump all come back to it.
+    if (newState == GAME && !flow->Choices().empty()) newState = CHOICE;
     if (newState != state) {
         previousState = state;
         state = newState;
@@ -64,7 +67,7 @@ void CVell::ApplyState() {
         ChangeState(TITLE);
         return;
     }
-    if (row->onEnter == E_ON_ENTER::CAPTURE_FROM_GAME && previousState == GAME) {
+    if (row->onEnter == E_ON_ENTER::CAPTURE_FROM_GAME && (previousState == GAME || previousState == CHOICE)) {
         // The save/load screen keeps what a later save stores: the game
         // picture of the last composed frame (taken from the back buffer at
         // the picture's place, so full screen gives the same 800 x 600
@@ -72,8 +75,11 @@ void CVell::ApplyState() {
         // frame thread from copying into the buffer meanwhile.
         CMutexLock drawLock(drawMutex);
         // A buffer left stale by a mode switch holds no picture to take yet.
+        // At a choice set the save is the message before it, whose load
+        // shows the choices again.
         saveLoad->CaptureForSave(backBufferStale ? nullptr : back.dc.get(), geometry.imageOffsetX,
-                                 geometry.imageOffsetY, script->position, script->messageText);
+                                 geometry.imageOffsetY, shownMessageEnd, script->messageText);
+        saveLoad->CaptureStory(StoryToSave());
     }
     if (row->backgroundPicture != nullptr) {
         background->SetPicture(row->backgroundPicture);
@@ -270,6 +276,9 @@ void CVell::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case E_INPUT::STAFF:
         acted = OnStaffInput(message, wParam, point);
+        break;
+    case E_INPUT::CHOICE:
+        acted = OnChoiceInput(message, wParam, point);
         break;
     case E_INPUT::NONE:
         break;

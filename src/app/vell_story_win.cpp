@@ -10,35 +10,63 @@
 bool CVell::StartNewGame() {
     // A message read ahead at the end of the last play-through would
     // otherwise be shown first and then again when its line is reached.
-    script->ClearRequests();
-    script->position = 0;
+    flow->Restart();
     backlog.Clear();
-    if (script->StepToNextMessage()) {
+    if (flow->Advance() == E_STORY_STOP::END) {
         // No message at all: the game stays on the title.
         ReportTrace(L"The scenario holds no message to play\n");
         return false;
     }
     ApplyScriptRequests();
+    OfferChoices();
     return true;
 }
 
 void CVell::RunToNextMessage() {
-    // After the last message the game goes back to the title; the first
-    // message, read ahead, waits until the next new game, which clears it.
-    if (script->StepToNextMessage()) {
+    // After the last message the game goes back to the title; so does a
+    // story that went round without a message (reported by the flow).
+    const E_STORY_STOP stop = flow->Advance();
+    if (stop == E_STORY_STOP::END || stop == E_STORY_STOP::LOOP) {
         ChangeState(TITLE);
         return;
     }
     ApplyScriptRequests();
+    OfferChoices();
+}
+
+void CVell::OfferChoices() {
+    if (!flow->ChoicesComeNext() || flow->Advance() != E_STORY_STOP::CHOICE) return;
+    std::vector<std::wstring> texts;
+    for (const StoryChoice& choice : flow->Choices()) texts.push_back(choice.text);
+    choices->SetChoices(std::move(texts));
+    // The game becomes the choice screen; a screen opened over it comes back
+    // to the choices (ChangeState).
+    if (state == GAME) ChangeState(CHOICE);
+}
+
+void CVell::Choose(std::size_t index) {
+    if (!flow->Choose(index)) return;
+    ChangeState(GAME);
+    RunToNextMessage();
+    textMayProceed = 0;
+}
+
+std::optional<SavedStory> CVell::StoryToSave() const {
+    const StoryPlace place = flow->Place();
+    if (place.path.empty() && flow->Flags().empty()) return std::nullopt;
+    return SavedStory{place.path, place.messagesSinceChoice, flow->Flags()};
 }
 
 void CVell::ApplyScriptRequests() {
     CScript& s = *script;
+    // At a choice set the message before it stays; only the scene changes
+    // that lie between them are carried out.
+    const bool message = s.messagePending != 0;
     const StorySceneChanges changed = TakeSceneRequests(s, story);
     if (changed.music) {
         soundPlayer->PlayMusic(story.musicName, settings.musicOn ? settings.musicVolume : 0);
     }
-    if (s.voicePending == 0) {
+    if (message && s.voicePending == 0) {
         s.voiceName.clear();
     }
     // At the fastest automatic speed the voices are skipped. A skipped voice
@@ -60,10 +88,11 @@ void CVell::ApplyScriptRequests() {
     if (changed.slide) {
         slide->SetPicture(story.slideName, story.slideNumber);
     }
-    if (s.messagePending != 0) {
-        textWindow->SetMessage(true, glossary, s.speakerName, s.messageText);
-        s.messagePending = 0;
-    }
+    if (!message) return;
+    textWindow->SetMessage(true, glossary, s.speakerName, s.messageText);
+    s.messagePending = 0;
+    shownMessageEnd = s.position;
+    // In the order read, along the path taken.
     backlog.Append({s.speakerName, s.messageText, s.voiceName});
 }
 

@@ -76,6 +76,7 @@ CVell::CVell(int ignored, int showCommand, const std::wstring& instanceKey, cons
                  static_cast<std::size_t>(imageArchive->GetSize(L"./IMG/Dictionary.dic")), glossary, glossaryList);
     script = new CScript(imageArchive->GetData(L"./IMG/script.scr"),
                          static_cast<std::size_t>(imageArchive->GetSize(L"./IMG/script.scr")));
+    flow = std::make_unique<CStoryFlow>(*script);
 
     BuildSound();
     BuildScenes();
@@ -150,6 +151,7 @@ CVell::~CVell() {
     glossary.clear();
     glossaryList.clear();
     autoTimer = nullptr;
+    flow.reset();
     script = nullptr;
     voice = nullptr;
     bgm = nullptr;
@@ -212,6 +214,7 @@ void CVell::BuildScenes() {
     config = new CConfig(window, clientWidth, clientHeight, &settings);
     slide = new CSlide(window, clientWidth, clientHeight);
     saveLoad = new CSaveLoad(window, clientWidth, clientHeight);
+    choices = new CChoiceWindow(window, clientWidth, clientHeight);
 
     BindLayer<LAYER_BACKGROUND>(background);
     BindLayer<LAYER_TITLE>(title);
@@ -219,6 +222,7 @@ void CVell::BuildScenes() {
     BindLayer<LAYER_CHARACTER2>(characters[1]);
     BindLayer<LAYER_SLIDE>(slide);
     BindLayer<LAYER_MESSAGE_WINDOW>(textWindow);
+    BindLayer<LAYER_CHOICE>(choices);
     BindLayer<LAYER_SCREEN_MASK>(screenMask);
     BindLayer<LAYER_MENU>(menu);
     BindLayer<LAYER_CONFIG>(config);
@@ -251,6 +255,17 @@ void CVell::RegisterPictures() {
             ReportFatalError(
                 L"backGround SetBMP Failed\n%ls or its mask %ls is missing or not a picture the game reads\n",
                 ImageEntryName(files.picture).c_str(), ImageEntryName(files.mask).c_str());
+        }
+    }
+    // The choice buttons' looks, when the archive has them: a game without
+    // choices needs none, and one without the pictures gets plain buttons.
+    for (const PictureFiles& files : ChoicePictures()) {
+        const BmpImage picture = ImageFile(*imageArchive, files.picture);
+        const BmpImage mask = ImageFile(*imageArchive, files.mask);
+        if (picture.data == nullptr || mask.data == nullptr) continue;
+        if (!choices->SetBMP(files.key, picture.data, picture.size, mask.data, mask.size)) {
+            ReportTrace(L"%ls or its mask %ls is not a picture the game reads; the choices are drawn plain\n",
+                        ImageEntryName(files.picture).c_str(), ImageEntryName(files.mask).c_str());
         }
     }
     // The story's layers show any picture of the archive by its name: it is
