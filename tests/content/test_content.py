@@ -130,6 +130,39 @@ class Generated(unittest.TestCase):
                     self.assertEqual(self.picture(cover).shape, self.picture(normal).shape)
                     self.assertEqual(self.picture(invalid).shape, self.picture(normal).shape)
 
+    def test_choice_buttons_are_plain_dark_under_white_text_and_brighter_under_the_pointer(self):
+        # The game writes each choice's text on these, white, 29 pixels high,
+        # centred, within 16 pixels of either end.
+        def luminance(rgb):
+            c = rgb.astype(np.float64) / 255
+            c = np.where(c <= 0.04045, c / 12.92, ((c + 0.055) / 1.055) ** 2.4)
+            return c @ np.array([0.2126, 0.7152, 0.0722])
+
+        bands = {}
+        for stem in ("CHOICE", "CHOICE_COVER"):
+            picture, mask = self.picture(stem), self.picture(stem + "_MASK")
+            with self.subTest(picture=stem):
+                # The size the game's column of buttons is laid out for.
+                self.assertEqual(picture.shape, (48, 560, 3))
+                self.assertEqual(mask.shape, picture.shape)
+                h, w = picture.shape[:2]
+                rows, columns = slice(h // 2 - 15, h // 2 + 15), slice(16, w - 16)
+                band = picture[rows, columns]
+                # Shown whole where the text goes.
+                self.assertTrue((mask[rows, columns] == 255).all())
+                # No label: every column of the text's band is the same.
+                self.assertTrue((band == band[:, :1]).all(), "the button carries a picture of its own there")
+                bands[stem] = luminance(band).mean()
+                # White text stays readable: a contrast of 4.5:1 at least.
+                contrast = 1.05 / (luminance(band) + 0.05)
+                self.assertGreaterEqual(contrast.min(), 4.5)
+                # Transparent corners: a rounded button.
+                self.assertTrue((mask[0, 0] == 0).all() and (mask[h - 1, w - 1] == 0).all())
+        self.assertGreater(bands["CHOICE_COVER"], bands["CHOICE"] * 1.3, "the pointer's look is not clearly brighter")
+        # The border too: the top edge's middle.
+        border = {stem: luminance(self.picture(stem)[0:2, 100:460]).mean() for stem in ("CHOICE", "CHOICE_COVER")}
+        self.assertGreater(border["CHOICE_COVER"], border["CHOICE"] * 1.3)
+
     # --- the default interface ----------------------------------------------
 
     def interface_files(self):
@@ -141,7 +174,8 @@ class Generated(unittest.TestCase):
         self.assertEqual(names, sorted(registry.file_name(stem) for stem in registry.interface_stems()))
         for story in ("HAIKEI1", "STAFF", "CHAR1_1", "CHAR1_MASK", "CHAR2_4", "SLIDE_1", "SLIDE_MASK"):
             self.assertNotIn(registry.file_name(story), names)
-        for stem in ("BASE", "TITLE", "TITLE_BASE_MASK", "TITLE_START", "CONFIG_VOLUME_KNOB_MASK", "SAVELOAD_RETURN"):
+        for stem in ("BASE", "TITLE", "TITLE_BASE_MASK", "TITLE_START", "CONFIG_VOLUME_KNOB_MASK", "SAVELOAD_RETURN",
+                     "CHOICE", "CHOICE_MASK", "CHOICE_COVER", "CHOICE_COVER_MASK"):
             self.assertIn(registry.file_name(stem), names)
         # Everything but the title picture and the empty story layers is the
         # demo's: the buttons keep their labels, the base stays plain black.

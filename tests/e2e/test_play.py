@@ -7,9 +7,9 @@
 # typing, "VOICE", the menu over the dimmed game; the instant message speed
 # put in force by Apply; the hidden message window, the backlog, a term
 # opening its entry, a two-page message, the automatic mode, a save loaded
-# from the menu and from the title, the story to its end and the exit
-# question. Everything the game plays is recorded and compared sample for
-# sample with the clips.
+# from the menu and from the title, the story to its quiz, a wrong and a
+# right answer, the quiz to its end and the exit question. Everything the
+# game plays is recorded and compared sample for sample with the clips.
 
 import time
 import unittest
@@ -24,7 +24,9 @@ import harness
 MUSIC_VOLUME, VOICE_VOLUME = 96, 200
 START = gp.settings(auto_speed=gp.FAST, draw_speed=gp.INSTANT, music_volume=MUSIC_VOLUME, voice_volume=VOICE_VOLUME)
 AUTO_PAUSE = 2.0  # seconds, the fast automatic speed
-MESSAGES = 58     # "@MESSAGE" lines of the story, each with its voice
+# The quiz at the story's end: the message each question follows, its
+# choices with the message each leads to, the right one's index.
+QUIZ = gp.quiz()
 # A click that finishes the typing leaves at most the page as it was when the
 # click came, one frame more, and the whole page: typing on by itself would
 # show a new state in every screenshot for seconds.
@@ -374,18 +376,51 @@ class Play(gp.GameTest):
             harness.wait_for("the voice of message 15", lambda: len(self.voices()) >= len(self.voiced) and len(
                 gp.played(self.voices()[len(self.voiced) - 1])) > 1000)
 
-        # Enter until the title shows. The pointer rests where "つづきから"
-        # was pressed on the title's last visit.
+        # Enter until the quiz's first question shows its buttons; Enter
+        # then changes nothing. The pointer rests where "つづきから" was
+        # pressed on the title's last visit.
         game.move(*gp.TITLE_LOAD)
         shot = gp.wait_text(game)
-        for presses in range(1, 3 * MESSAGES):
+        first_asked, first_choices, _ = QUIZ[0]
+        for presses in range(1, 3 * first_asked):
+            shot = gp.next_page(game, shot, probe=lambda s: "question" if gp.choices_shown(s, len(
+                first_choices)) else gp.has_lettering(s) and gp.text_key(s) != gp.text_key(shot) and s)
+            if shot == "question":
+                break
+        self.assertEqual(shot, "question", "the first question did not come")
+        self.assertGreaterEqual(presses, first_asked - 15)
+        self.voiced += list(range(16, first_asked + 1))
+        shot = game.wait_still()
+        game.key("Return")
+        self.assertTrue(gp.stays(game, shot, 2.0, gp.SCREEN), "Enter went past the question")
+
+        # A wrong answer (clicked) is explained and the question asked again;
+        # the right one (its number key) goes on. Only the first question is
+        # answered wrong once, so the ending is the one for two right at the
+        # first try. Then Enter to the title.
+        for number, (asked, choices, right) in enumerate(QUIZ):
+            if number == 0:
+                wrong = next(i for i in range(len(choices)) if i != right)
+                shot = gp.answer(game, shot, wrong, len(choices))
+                self.voiced.append(choices[wrong][1])
+                shot = gp.next_page(game, shot, probe=lambda s: gp.choices_shown(s, len(choices)) and s)
+                self.voiced.append(asked)
+            shot = gp.answer(game, shot, right, len(choices), by_key=True)
+            self.voiced.append(choices[right][1])
+            if number + 1 < len(QUIZ):
+                shot = gp.next_page(game, shot, probe=lambda s: gp.choices_shown(s, len(QUIZ[number + 1][1])) and s)
+                self.voiced.append(QUIZ[number + 1][0])
+        ending = []
+        while True:
             shot = gp.next_page(game, shot, probe=lambda s: "title" if gp.title_is_shown(s) else gp.has_lettering(
                 s) and gp.text_key(s) != gp.text_key(shot) and s)
             if shot == "title":
                 break
-        self.assertEqual(shot, "title", "the story did not end")
-        self.assertGreaterEqual(presses, MESSAGES - 15)
-        self.voiced += list(range(16, MESSAGES + 1))
+            ending.append(shot)
+            self.assertLess(len(ending), 3, "the story did not end")
+        # The ending for a score of 2 (">= 1", message 75), then the last message.
+        self.assertEqual(len(ending), 2)
+        self.voiced += [75, 76]
         # The title shown again has forgotten the hover of its last visit: a
         # click with no move onto the button loads nothing.
         title = game.wait_still()

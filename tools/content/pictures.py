@@ -144,6 +144,9 @@ def build_pictures():
     job(["SAVELOAD_RETURN_COVER", "SAVELOAD_RETURN_COVER_MASK"],
         lambda: ui.button("SAVELOAD_RETURN_COVER_MASK", "もどる", "cover"))
 
+    job(["CHOICE", "CHOICE_MASK"], lambda: ui.choice_button("CHOICE_MASK", "normal"))
+    job(["CHOICE_COVER", "CHOICE_COVER_MASK"], lambda: ui.choice_button("CHOICE_COVER_MASK", "cover"))
+
     return jobs
 
 

@@ -56,6 +56,10 @@ SIZES = {
     "CONFIG_APPLY_MASK": (150, 36),
     "CONFIG_VOLUME_MASK": (280, 24),
     "CONFIG_VOLUME_KNOB_MASK": (14, 24),
+    # The game stacks as many buttons of this size as a choice set holds and
+    # writes each choice's text on one.
+    "CHOICE_MASK": (560, 48),
+    "CHOICE_COVER_MASK": (560, 48),
 }
 for _stem in MENU_STEMS:
     SIZES[_stem + "_MASK"] = (250, 40)

@@ -10,7 +10,8 @@ the next "@VOICE" speaks."""
 import subprocess
 
 READING_PREFIX = "//よみ:"
-KEYWORDS = ["@BGM", "@SCENE", "@CHARACTER", "@VOICE", "@MESSAGE", "@SLIDE"]
+KEYWORDS = ["@BGM", "@SCENE", "@CHARACTER", "@VOICE", "@MESSAGE", "@SLIDE", "@LABEL", "@JUMP", "@CHOICE", "@SET", "@ADD",
+            "@IF"]
 _ESCAPES = {"\\": "\\", "r": "\r", "n": "\n", "t": "\t"}
 
 

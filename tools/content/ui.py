@@ -67,6 +67,32 @@ def frame_cover(mask_stem, colour=ACCENT, radius=8, markers=True):
     return c.masked(threshold=100)
 
 
+CHOICE_LOOKS = {
+    # fill top, fill bottom, border, inner line
+    "normal": ((50, 78, 138), (24, 40, 86), (150, 192, 244), (110, 150, 215)),
+    "cover": ((56, 108, 190), (32, 68, 140), (236, 248, 255), ACCENT),
+}
+
+
+def choice_button(mask_stem, look):
+    """A choice button without a label: the game writes each choice's text on
+    it, white, centred, so the fill stays dark behind the text in either
+    look; the cover is told apart by a brighter fill and a white border.
+    Every column between the rounded ends is the same, so no text of ours
+    competes with the game's."""
+    w, h = size_of(mask_stem)
+    top, bottom, border, inner = CHOICE_LOOKS[look]
+    c = Canvas(w, h)
+    radius = 12
+    c.rrect((0, 0, w, h), radius, border)
+    edge = 2.5 if look == "cover" else 1.5
+    c.rrect((edge, edge, w - edge, h - edge), radius - edge, top, gradient=(top, bottom, 0, h))
+    c.rrect((edge + 2, edge + 2, w - edge - 2, h / 2), radius - edge - 2, WHITE, opacity=0.08)
+    c.rrect_outline((edge + 3.5, edge + 3.5, w - edge - 3.5, h - edge - 3.5), radius - edge - 3, inner, 1,
+                    opacity=0.7 if look == "cover" else 0.45)
+    return c.masked()
+
+
 # --- message window ------------------------------------------------------
 
 def text_window():

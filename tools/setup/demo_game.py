@@ -145,6 +145,81 @@ TOUCHED = 110  # smallest channel of a pixel that a letter touches at all
 SAVE_SIZE = 33472
 
 
+# The choice buttons: a column of CHOICE pictures, each over the middle of
+# the canvas, the column centred in the height above the message window
+# (ChoiceButtonRects in src/scene/choice_layout.h, whose figures these are).
+CHOICE_AREA_BOTTOM, CHOICE_GAP = 390, 12
+SCRIPT = harness.ROOT / "content/demo/script.scr.utf8"
+
+
+# The rectangles (left, top, right, bottom, exclusive) of `count` buttons.
+def choice_rects(count):
+    width, height = size("CHOICE")
+    column = count * height + (count - 1) * CHOICE_GAP
+    top, left = max(0, (CHOICE_AREA_BOTTOM - column) // 2), max(0, (800 - width) // 2)
+    return [(left, top + i * (height + CHOICE_GAP), left + width, top + i * (height + CHOICE_GAP) + height)
+            for i in range(count)]
+
+
+def choice_centre(index, count):
+    left, top, right, bottom = choice_rects(count)[index]
+    return (left + right) // 2, (top + bottom) // 2
+
+
+# Whether `count` choice buttons show, each in its normal or its cover look:
+# a point of each left end, inside the button but outside the room of its
+# text (16 pixels from the edge), has the picture's colour.
+def choices_shown(shot, count):
+    looks = [load("CHOICE"), load("CHOICE_COVER")]
+    return all(any(harness.near(shot.getpixel((left + 8, (top + bottom) // 2)), look.getpixel((8, look.height // 2)))
+                   for look in looks) for left, top, _, bottom in choice_rects(count))
+
+
+# The demo's choice sets in story order, read from its scenario: for each,
+# the number of the message it follows (messages counted from 1 in the
+# order of the file, which is also the voices' order: message n speaks
+# VOICE/Vnnn.wav) and its choices as (text, number of the first message
+# after the choice's label). The demo's right answers lead to labels ending
+# in "_RIGHT"; the index of that choice comes last.
+@functools.lru_cache(maxsize=None)
+def quiz():
+    lines = [line.strip() for line in SCRIPT.read_text("utf-8").splitlines()]
+    messages, label_message, sets = 0, {}, []
+    pending_labels = []
+    for line in lines:
+        if line.startswith("@MESSAGE"):
+            messages += 1
+            for label in pending_labels:
+                label_message[label] = messages
+            pending_labels = []
+        elif line.startswith("@LABEL["):
+            pending_labels.append(line[len("@LABEL["):line.index("]")])
+        elif line.startswith("@CHOICE["):
+            text, label = line[len("@CHOICE["):-1].split("][")
+            if not sets or sets[-1][2]:
+                sets.append((messages, [], False))
+            sets[-1][1].append((text.replace("$", " "), label))
+            continue
+        if sets and not sets[-1][2]:
+            sets[-1] = (sets[-1][0], sets[-1][1], True)  # the set is complete
+    return [(asked, [(text, label_message[label]) for text, label in choices],
+             next(i for i, (_, label) in enumerate(choices) if label.endswith("_RIGHT")))
+            for asked, choices, _ in sets]
+
+
+# Picks choice `index` of `count` shown in `shot`, by a click on its button
+# or by its number key, and returns the next message once it is shown (see
+# next_page).
+def answer(game, shot, index, count, by_key=False):
+    def pick():
+        if by_key:
+            game.key(str(index + 1))
+        else:
+            game.press(choice_centre(index, count))
+    return next_page(game, shot, press=pick, probe=lambda s: not choices_shown(s, count) and has_lettering(
+        s) and text_key(s) != text_key(shot) and s)
+
+
 def array(shot, area):
     left, top, right, bottom = area
     return np.asarray(shot, dtype=np.int16)[top:bottom, left:right]
