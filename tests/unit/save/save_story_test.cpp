@@ -33,7 +33,8 @@ const std::string PIXELS = [] {
 
 // The fixed part every case below carries: position 77, the date
 // "2024/1/2 3:4", the caption "選択", the usual header and distinct pixels.
-const std::string FIXED = SaveFileBytes(77, TextField(u"2024/1/2 3:4"), TextField(u"\u9078\u629E"), 120, 90, 24, PIXELS);
+const std::string FIXED =
+    SaveFileBytes(77, TextField(u"2024/1/2 3:4"), TextField(u"\u9078\u629E"), 120, 90, 24, PIXELS);
 
 // The slot FIXED holds, with `story`.
 SaveSlot FixedSlot(std::optional<SavedStory> story) {
@@ -260,7 +261,8 @@ TEST(SaveStory, WriterLeavesOutWhatTheReaderWouldRefuse) {
         EXPECT_TRUE(Image(FixedSlot(story)) == FIXED) << story.path.size() << " choices, " << story.flags.size();
     }
 
-    const SavedStory odd{{1}, 1,
+    const SavedStory odd{{1},
+                         1,
                          {{L"", 1},
                           {std::wstring(256, L'x'), 2},
                           {std::wstring(L"a\0b", 3), 3},
@@ -301,7 +303,8 @@ TEST(SaveStory, FileOnDiskKeepsTheStory) {
 
     SavedStory largest;
     largest.path.assign(STORY_MAX_PATH, 3);
-    for (std::size_t i = 0; i < STORY_MAX_FLAGS; ++i) largest.flags[std::wstring(STORY_MAX_NAME_UNITS - 6, L'n') + std::to_wstring(100000 + i)] = 1;
+    for (std::size_t i = 0; i < STORY_MAX_FLAGS; ++i)
+        largest.flags[std::wstring(STORY_MAX_NAME_UNITS - 6, L'n') + std::to_wstring(100000 + i)] = 1;
     ASSERT_EQ(WriteSaveFile(folder.wstring(), 5, FixedSlot(largest)), 1);
     ASSERT_EQ(fs::file_size(folder / "save5.dat"), SAVE_FILE_MAX_BYTES);
     ASSERT_EQ(ReadSaveFile(folder.wstring(), 5, read), 0);
