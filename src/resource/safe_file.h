@@ -86,5 +86,8 @@ struct FileRead {
 };
 
 // Reads at most `limit` bytes from the start of the file at `path`; a longer
-// file gives its first `limit` bytes, a shorter one all of it.
+// file gives its first `limit` bytes, a shorter one all of it. Memory is
+// taken as the bytes arrive, READ_CHUNK_BYTES first and then doubling, never
+// `limit` up front.
 FileRead ReadFileStart(const std::wstring& path, std::size_t limit);
+inline constexpr std::size_t READ_CHUNK_BYTES = 64 * 1024;

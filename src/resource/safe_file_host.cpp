@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "resource/codepage.h"
@@ -59,10 +60,12 @@ FileRead ReadFileStart(const std::wstring& path, std::size_t limit) {
         read.failure = {L"open", static_cast<unsigned long>(errno)};
         return read;
     }
-    read.bytes.resize(limit);
     std::size_t filled = 0;
     while (filled < limit) {
-        const ssize_t got = ::read(file.get(), read.bytes.data() + filled, limit - filled);
+        // The buffer grows as the bytes come, so a generous bound (a save's
+        // largest story) costs a small file nothing.
+        if (filled == read.bytes.size()) read.bytes.resize(std::min(limit, std::max(READ_CHUNK_BYTES, 2 * filled)));
+        const ssize_t got = ::read(file.get(), read.bytes.data() + filled, read.bytes.size() - filled);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             read.result = E_FILE_READ::UNREADABLE;

@@ -94,10 +94,12 @@ FileRead ReadFileStart(const std::wstring& path, std::size_t limit) {
         read.failure = {L"CreateFileW", error};
         return read;
     }
-    read.bytes.resize(limit);
     std::size_t filled = 0;
     while (filled < limit) {
-        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(limit - filled, 1u << 30));
+        // The buffer grows as the bytes come, so a generous bound (a save's
+        // largest story) costs a small file nothing.
+        if (filled == read.bytes.size()) read.bytes.resize(std::min(limit, std::max(READ_CHUNK_BYTES, 2 * filled)));
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(read.bytes.size() - filled, 1u << 30));
         DWORD got = 0;
         if (!ReadFile(file.get(), read.bytes.data() + filled, wanted, &got, nullptr)) {
             read.result = E_FILE_READ::UNREADABLE;

@@ -7,9 +7,10 @@
 
 int ReadSaveFile(const std::wstring& folder, int index, SaveSlot& slot) {
     const std::wstring path = SaveFileName(folder, index);
-    // Never more than one record, however long the file.
-    // A file that cannot be read shows as an empty slot, as a missing one.
-    const FileRead read = ReadFileStart(path, SAVE_FILE_BYTES);
+    // Never more than the fixed part and the largest story extension,
+    // however long the file. A file that cannot be read shows as an empty
+    // slot, as a missing one.
+    const FileRead read = ReadFileStart(path, SAVE_FILE_MAX_BYTES);
     if (read.result != E_FILE_READ::READ) return 1;
     slot = ParseSaveFile(read.bytes.data(), read.bytes.size());
     return 0;

@@ -12,8 +12,8 @@
 // The game's save folder, relative to the working folder.
 inline constexpr const wchar_t* SAVE_FOLDER = L"./SYS";
 
-// Reads the file of slot `index` in `folder` into `slot` (at most 33472
-// bytes; see ParseSaveFile for short and damaged files). 0 when the file was
+// Reads the file of slot `index` in `folder` into `slot` (at most
+// SAVE_FILE_MAX_BYTES; see ParseSaveFile for short and damaged files). 0 when the file was
 // read; non-zero, with `slot` untouched and nothing reported, when there is
 // no such file (no save there yet) or it cannot be opened or read.
 int ReadSaveFile(const std::wstring& folder, int index, SaveSlot& slot);

@@ -9,8 +9,8 @@
 // together at opacity 228.
 //
 // Threads: construction runs on the window thread at start-up, before the
-// frame thread exists. Show, RefreshButtons, CaptureForSave, OnClick and the
-// button set's UpdateHover run on the window thread; GetDrawEvent and Draw
+// frame thread exists. Show, RefreshButtons, CaptureForSave, CaptureStory,
+// OnClick and the button set's UpdateHover run on the window thread; GetDrawEvent and Draw
 // on the frame thread; PutSlot on the game's disk thread. The game object
 // holds "MUTEX_VELL" around every one of them (Draw included), so a save
 // never rewrites a slot while it is drawn; WriteSlotFile alone runs without
@@ -23,6 +23,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "resource/gdi.h"
@@ -64,10 +65,15 @@ public:
     // text, and the 800 x 600 game picture whose top-left corner lies at
     // (sourceX, sourceY) of `source`, shrunk to 120 x 90. A failed shrink is
     // traced and keeps the previous picture; a null `source` keeps it too.
+    // Forgets the story of the previous capture.
     void CaptureForSave(HDC source, int sourceX, int sourceY, std::int32_t position, const std::wstring& text);
+    // The story's place at the capture (none outside a story), which a later
+    // save stores beside it. The game calls it right after CaptureForSave.
+    void CaptureStory(std::optional<SavedStory> story) { captureStory = std::move(story); }
     // A click at canvas point (x, y): -1 nothing more to do (also after a
     // save, successful or not), 0 leave the screen, 1 a save was chosen for
-    // loading (its position is now GetCapturePosition()).
+    // loading (its position is now GetCapturePosition(), its story
+    // GetCaptureStory()).
     int OnClick(int x, int y);
     // Saves the last capture into slot `index` (0 to 7): stamps a new record
     // with it and the local time and hands it to the save writer. The slot
@@ -97,6 +103,9 @@ public:
     // UpdateHover.
     // The captured position, or after a load click the chosen slot's.
     std::int32_t GetCapturePosition() const { return capturePosition; }
+    // The captured story, or after a load click the chosen slot's (none for
+    // a save without one).
+    std::optional<SavedStory> GetCaptureStory() const { return captureStory; }
     const SaveSlot& GetSlot(int index) const { return slots.at(static_cast<std::size_t>(index)); }
     int GetMode() const { return mode; }
 
@@ -133,6 +142,7 @@ private:
     const std::uint8_t* captureBits = nullptr;
     std::int32_t capturePosition = 0;
     std::wstring captureText;
+    std::optional<SavedStory> captureStory;
     std::array<SaveSlot, SAVE_SLOT_COUNT> slots;
     SaveWriter saveWriter;
 };

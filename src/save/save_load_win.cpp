@@ -93,6 +93,7 @@ void CSaveLoad::RefreshButtons() {
 void CSaveLoad::CaptureForSave(HDC source, int sourceX, int sourceY, std::int32_t position, const std::wstring& text) {
     capturePosition = position;
     captureText = text;
+    captureStory.reset();
     if (source == nullptr) return;
     SetStretchBltMode(captureDC.get(), COLORONCOLOR);
     if (!StretchBlt(captureDC.get(), 0, 0, THUMBNAIL_WIDTH, THUMBNAIL_HEIGHT, source, sourceX, sourceY, width, height,
@@ -114,6 +115,7 @@ int CSaveLoad::OnClick(int x, int y) {
                 return -1;
             }
             capturePosition = slot.scriptPosition;
+            captureStory = slot.story;
             RefreshButtons();
             return 1;
         }
@@ -180,7 +182,7 @@ void CSaveLoad::FillSlot(SaveSlot& slot) {
         GdiFlush();
         pixels = std::span<const std::uint8_t>(captureBits, THUMBNAIL_BYTES);
     }
-    slot = MakeSaveSlot(capturePosition, time, captureText, pixels);
+    slot = MakeSaveSlot(capturePosition, time, captureText, pixels, captureStory);
 }
 
 RECT CSaveLoad::GetDrawEvent() {

@@ -98,6 +98,28 @@ TEST(SafeFile, ReadsTheStartUpToItsBound) {
     }
 }
 
+// A file several times the first chunk: read whole under a far larger bound,
+// and cut exactly at a bound that falls inside a later chunk.
+TEST(SafeFile, ReadsFilesLongerThanOneChunk) {
+    CScratchDir scratch;
+    std::string bytes(5 * READ_CHUNK_BYTES + 123, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 31 / 7);
+    const std::wstring path = scratch.Write("big", bytes).wstring();
+    const struct {
+        std::size_t limit;
+        std::size_t bytes;  // what comes back
+    } cases[] = {
+        {64 * READ_CHUNK_BYTES, bytes.size()}, {bytes.size(), bytes.size()},
+        {bytes.size() - 1, bytes.size() - 1},  {3 * READ_CHUNK_BYTES + 7, 3 * READ_CHUNK_BYTES + 7},
+        {READ_CHUNK_BYTES, READ_CHUNK_BYTES},  {READ_CHUNK_BYTES + 1, READ_CHUNK_BYTES + 1},
+    };
+    for (const auto& c : cases) {
+        const FileRead read = ReadFileStart(path, c.limit);
+        ASSERT_EQ(read.result, E_FILE_READ::READ) << c.limit;
+        EXPECT_TRUE(std::string(read.bytes.begin(), read.bytes.end()) == bytes.substr(0, c.bytes)) << c.limit;
+    }
+}
+
 #ifdef _WIN32
 // Another program holds the target open without letting it be replaced (an
 // antivirus scan, a backup): the move is tried again for about a second. One

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "save/save_slot.h"
 #include "support/test_support.h"
 
 // A text field: 256 UTF-16LE units, NUL-padded.
@@ -31,4 +32,27 @@ inline std::string SaveFileBytes(std::int32_t position, const std::string& date,
         .U32(0)  // offset 1068: colour table entry
         .Raw(pixels)  // offset 1072: 90 rows of 360 bytes
         .str();
+}
+
+// The story extension's fields after the magic, the version and the length:
+// built by the tests field by field, then framed by StoryExtensionBytes.
+// A name of UTF-16 units, its length first.
+inline std::string StoryName(const std::u16string& units) {
+    CBytes name;
+    name.U16(static_cast<std::uint16_t>(units.size()));  // N: name length in units
+    for (const char16_t unit : units) name.U16(unit);  // the name, UTF-16LE
+    return name.str();
+}
+
+// The whole extension around `fields` (messagesSinceChoice to the last
+// flag): magic, version, the length of the rest, and the CRC-32 of all that.
+inline std::string StoryExtensionBytes(const std::string& fields, std::uint32_t version = 1) {
+    const std::string framed = CBytes()
+                                   .Raw("ONDS")  // +0: magic
+                                   .U32(version)  // +4: version
+                                   .U32(static_cast<std::uint32_t>(fields.size() + 4))  // +8: L, the CRC included
+                                   .Raw(fields)  // +12: messages, path, flags
+                                   .str();
+    const std::uint32_t crc = Crc32(reinterpret_cast<const std::uint8_t*>(framed.data()), framed.size());
+    return CBytes().Raw(framed).U32(crc).str();  // +8+L: CRC-32 of every byte before it
 }

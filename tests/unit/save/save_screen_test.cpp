@@ -170,6 +170,44 @@ TEST_F(SaveLoadScreen, LoadModeOffersTheFilesThatOpenAndANewShowingForgetsTheHov
     EXPECT_TRUE(fs::exists(folder / "save2.dat")) << "once the pointer moves onto it, the frame saves";
 }
 
+// The story's place captured with the picture goes into the file after the
+// fixed part; a capture without one saves none; a load click answers the
+// chosen file's story.
+TEST_F(SaveLoadScreen, SavedStoryIsInTheFileAndALoadClickAnswersIt) {
+    const SavedStory story{{1, 0, 4}, 2, {{L"\u597D\u611F\u5EA6", -3}, {L"route", 2}}};
+    {
+        RefPtr<CSaveLoad> screen = Build();
+        screen->CaptureForSave(canvas.dc(), 0, 0, 21, L"choice");
+        screen->CaptureStory(story);
+        ASSERT_TRUE(screen->SaveToSlot(4));
+        ASSERT_TRUE(screen->GetSlot(4).story);
+        EXPECT_TRUE(*screen->GetSlot(4).story == story) << "the slot shown holds it too";
+        screen->CaptureForSave(canvas.dc(), 0, 0, 22, L"no story");
+        EXPECT_FALSE(screen->GetCaptureStory()) << "a new capture forgets the story of the last";
+        ASSERT_TRUE(screen->SaveToSlot(5));
+    }
+    const std::string file = ReadFileBytes(folder / "save4.dat");
+    ASSERT_GT(file.size(), 33472u);
+    EXPECT_EQ(file.substr(0, 4), std::string("\x15\0\0\0", 4));  // scriptPosition 21
+    EXPECT_EQ(file.substr(33472, 4), "ONDS");
+    const SaveSlot read = ParseSaveFile(reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
+    ASSERT_TRUE(read.story);
+    EXPECT_TRUE(*read.story == story);
+    EXPECT_EQ(ReadFileBytes(folder / "save5.dat").size(), 33472u) << "no story: the file of old";
+
+    // A new screen reads the folder, as the game does when it starts.
+    scratch.Write("SYS/save0.dat", CBytes().I32(9).str());  // a short file of old
+    RefPtr<CSaveLoad> screen = Build();
+    ShowFully(*screen, CSaveLoad::LOAD_MODE);
+    ASSERT_EQ(Click(*screen, 4), 1);
+    EXPECT_EQ(screen->GetCapturePosition(), 21);
+    ASSERT_TRUE(screen->GetCaptureStory());
+    EXPECT_TRUE(*screen->GetCaptureStory() == story);
+    ASSERT_EQ(Click(*screen, 0), 1);
+    EXPECT_EQ(screen->GetCapturePosition(), 9);
+    EXPECT_FALSE(screen->GetCaptureStory()) << "the story of the slot loaded before is gone";
+}
+
 // A save that cannot be written whole changes nothing: the slot the player
 // sees stays, no half-made save is left, and the caller is told. (That the
 // file that was there stays whole is the settings file's test: both go
