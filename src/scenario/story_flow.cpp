@@ -64,11 +64,15 @@ bool CompareStoryFlag(std::int32_t flag, E_STORY_COMPARISON comparison, std::int
 CStoryFlow::CStoryFlow(CScript& script) : script_(script) {
     const std::int32_t count = script_.lineCount;
     flowLines_.resize(static_cast<std::size_t>(std::max(count, 0)));
+    messageLines_.resize(flowLines_.size());
     // Step reads the values; it changes no request field on a flow command,
     // so only the position has to be put back.
     const std::int32_t saved = script_.position;
     for (std::int32_t i = 0; i < count; ++i) {
         const ScriptCommandSpec* command = CommandOf(script_.lines[static_cast<std::size_t>(i)]);
+        if (command != nullptr && command->command == E_SCRIPT_COMMAND::MESSAGE) {
+            messageLines_[static_cast<std::size_t>(i)] = true;
+        }
         if (command == nullptr || !IsFlowCommand(command->command)) continue;
         script_.position = i;
         StepRecord record;
@@ -170,6 +174,11 @@ const CStoryFlow::FlowLine* CStoryFlow::FlowAt(std::int32_t line) const {
     if (line < 0 || static_cast<std::size_t>(line) >= flowLines_.size()) return nullptr;
     const std::optional<FlowLine>& flow = flowLines_[static_cast<std::size_t>(line)];
     return flow ? &*flow : nullptr;
+}
+
+bool CStoryFlow::IsMessageLine(std::int32_t line) const {
+    return line >= 0 && static_cast<std::size_t>(line) < messageLines_.size() &&
+           messageLines_[static_cast<std::size_t>(line)];
 }
 
 std::optional<std::int32_t> CStoryFlow::LabelLine(const std::wstring& name) const {

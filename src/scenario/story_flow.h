@@ -121,7 +121,6 @@ public:
     // The line a label marks (its first), or none.
     std::optional<std::int32_t> LabelLine(const std::wstring& name) const;
 
-private:
     // One flow command as Step read it; only the values of its kind are set.
     struct FlowLine {
         E_SCRIPT_COMMAND command;
@@ -132,9 +131,15 @@ private:
         std::optional<E_STORY_COMPARISON> comparison;
         std::int32_t number = 0;
     };
-
-    void Fault(E_STORY_FAULT kind, std::int32_t line, const std::wstring& name);
+    // The flow command on script line `line`, or null for any other line
+    // (and for a line out of range).
     const FlowLine* FlowAt(std::int32_t line) const;
+    // Whether stepping script line `line` reads a message (its keyword is
+    // @MESSAGE); false out of range.
+    bool IsMessageLine(std::int32_t line) const;
+
+private:
+    void Fault(E_STORY_FAULT kind, std::int32_t line, const std::wstring& name);
     // Where the story goes on after the label `name`: the line after it, or
     // `fallback` when no line marks it.
     std::int32_t After(const std::wstring& name, std::int32_t fallback) const;
@@ -142,6 +147,7 @@ private:
 
     CScript& script_;
     std::vector<std::optional<FlowLine>> flowLines_;  // per script line
+    std::vector<bool> messageLines_;  // per script line
     std::map<std::wstring, std::int32_t> labels_;
     std::vector<StoryFault> faults_;
     std::map<std::wstring, std::int32_t> flags_;

@@ -1,0 +1,201 @@
+#include "scenario/story_reach.h"
+
+#include <algorithm>
+#include <limits>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+
+namespace {
+
+using Flags = std::map<std::wstring, std::int32_t>;
+
+// The line after the label `name`, or `fallback` when no line marks it: where
+// the interpreter goes on.
+std::int32_t After(const CStoryFlow& flow, const std::wstring& name, std::int32_t fallback) {
+    const std::optional<std::int32_t> label = flow.LabelLine(name);
+    return label ? *label + 1 : fallback;
+}
+
+bool IsChoiceLine(const CStoryFlow& flow, std::int32_t line) {
+    const CStoryFlow::FlowLine* command = flow.FlowAt(line);
+    return command != nullptr && command->command == E_SCRIPT_COMMAND::CHOICE;
+}
+
+// The line of the label `name` (a play goes on after it, so it counts as
+// reached), or `fallback` when no line marks it.
+std::int32_t Landing(const CStoryFlow& flow, const std::wstring& name, std::int32_t fallback) {
+    const std::optional<std::int32_t> label = flow.LabelLine(name);
+    return label ? *label : fallback;
+}
+
+// The line after the run of @CHOICE lines that starts at `first`.
+std::int32_t ChoiceSetEnd(const CStoryFlow& flow, std::int32_t first) {
+    std::int32_t end = first;
+    while (IsChoiceLine(flow, end)) ++end;
+    return end;
+}
+
+// Where each choice the set at `first` offers goes on, in order.
+std::vector<std::int32_t> ChoiceTargets(const CStoryFlow& flow, std::int32_t first) {
+    const std::int32_t end = ChoiceSetEnd(flow, first);
+    std::vector<std::int32_t> targets;
+    for (std::int32_t line = first; line < end && targets.size() < MAX_STORY_CHOICES; ++line) {
+        targets.push_back(After(flow, flow.FlowAt(line)->target, end));
+    }
+    return targets;
+}
+
+// One play walked as CStoryFlow::Advance walks it, but over the flow's tables
+// alone, so that a play can be copied at a choice set instead of replayed.
+struct Walk {
+    enum class E_OUTCOME { REACHED, CHOICE, DEAD_END };
+    std::int32_t position = 0;
+    Flags flags;
+    std::int32_t messagesSinceChoice = 0;
+
+    // Goes on to the message on `goal`, a choice set (the position then stands
+    // on its first line) or the end of the play (the scenario's end, or a
+    // loop that Advance would stop).
+    E_OUTCOME Run(const CStoryFlow& flow, std::int32_t goal) {
+        const std::int32_t count = flow.Script().lineCount;
+        const std::int64_t bound = static_cast<std::int64_t>(count) + 1;
+        for (std::int64_t steps = 1;; ++steps) {
+            const std::int32_t line = position;
+            if (line < 0 || line >= count || steps > bound) return E_OUTCOME::DEAD_END;
+            const CStoryFlow::FlowLine* command = flow.FlowAt(line);
+            std::int32_t next = line + 1;
+            if (command == nullptr) {
+                position = next;
+                if (flow.IsMessageLine(line)) {
+                    ++messagesSinceChoice;
+                    if (line == goal) return E_OUTCOME::REACHED;
+                    steps = 0;  // Advance counts its steps afresh after each message
+                }
+                continue;
+            }
+            if (command->command == E_SCRIPT_COMMAND::CHOICE) return E_OUTCOME::CHOICE;
+            if (command->complete) {
+                switch (command->command) {
+                case E_SCRIPT_COMMAND::JUMP:
+                    next = After(flow, command->name, next);
+                    break;
+                case E_SCRIPT_COMMAND::SET:
+                    flags[command->name] = command->number;
+                    break;
+                case E_SCRIPT_COMMAND::ADD: {
+                    const auto found = flags.find(command->name);
+                    const std::int64_t sum =
+                        static_cast<std::int64_t>(found == flags.end() ? 0 : found->second) + command->number;
+                    flags[command->name] = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+                        sum, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+                    break;
+                }
+                case E_SCRIPT_COMMAND::IF: {
+                    const auto found = flags.find(command->name);
+                    const std::int32_t flag = found == flags.end() ? 0 : found->second;
+                    if (command->comparison && CompareStoryFlag(flag, *command->comparison, command->number)) {
+                        next = After(flow, command->target, next);
+                    }
+                    break;
+                }
+                default:
+                    break;
+                }
+            }
+            position = next;
+        }
+    }
+};
+
+// A choice set on the way of the play being explored.
+struct Branch {
+    Flags flags;  // as they stood at the set
+    std::vector<std::int32_t> targets;  // where each of its choices goes on
+    std::size_t next = 0;  // the choice to try next
+};
+
+}  // namespace
+
+std::optional<StoryPlace> FirstPlaceAtLine(CStoryFlow& flow, std::int32_t line) {
+    flow.Restart();
+    if (!flow.IsMessageLine(line)) return std::nullopt;
+    std::set<std::pair<std::int32_t, Flags>> seen;  // choice sets explored, with the flags met there
+    std::vector<Branch> branches;  // the path being explored, one entry per choice taken or to take
+    Walk walk;
+    for (;;) {
+        const Walk::E_OUTCOME outcome = walk.Run(flow, line);
+        if (outcome == Walk::E_OUTCOME::REACHED) {
+            StoryPlace place;
+            for (const Branch& branch : branches) place.path.push_back(static_cast<std::int32_t>(branch.next - 1));
+            place.messagesSinceChoice = walk.messagesSinceChoice;
+            // The real interpreter has the last word on where the play leads.
+            const bool leads = ReplayStory(flow, place).has_value() && flow.Script().position == line + 1;
+            flow.Restart();
+            if (!leads) return std::nullopt;
+            return place;
+        }
+        if (outcome == Walk::E_OUTCOME::CHOICE && !seen.contains({walk.position, walk.flags})) {
+            if (seen.size() == STORY_REACH_CHOICE_SET_BOUND) return std::nullopt;
+            seen.insert({walk.position, walk.flags});
+            branches.push_back({walk.flags, ChoiceTargets(flow, walk.position), 0});
+        }
+        // On with the next choice not yet tried, from the deepest set that has one.
+        while (!branches.empty() && branches.back().next == branches.back().targets.size()) branches.pop_back();
+        if (branches.empty()) return std::nullopt;
+        Branch& branch = branches.back();
+        walk.position = branch.targets[branch.next++];
+        walk.flags = branch.flags;
+        walk.messagesSinceChoice = 0;
+    }
+}
+
+std::vector<bool> ReachableLines(const CStoryFlow& flow) {
+    const std::int32_t count = flow.Script().lineCount;
+    std::vector<bool> reached(static_cast<std::size_t>(std::max(count, 0)), false);
+    std::vector<std::int32_t> pending;  // reached lines whose ways on are not yet followed
+    const auto reach = [&](std::int32_t line) {
+        if (line < 0 || line >= count || reached[static_cast<std::size_t>(line)]) return;
+        reached[static_cast<std::size_t>(line)] = true;
+        pending.push_back(line);
+    };
+    reach(0);
+    while (!pending.empty()) {
+        const std::int32_t line = pending.back();
+        pending.pop_back();
+        const CStoryFlow::FlowLine* command = flow.FlowAt(line);
+        // A command lacking a value does nothing, but a choice lacking one
+        // still belongs to its set.
+        if (command == nullptr || (!command->complete && command->command != E_SCRIPT_COMMAND::CHOICE)) {
+            reach(line + 1);
+            continue;
+        }
+        switch (command->command) {
+        case E_SCRIPT_COMMAND::JUMP:
+            reach(Landing(flow, command->name, line + 1));
+            break;
+        case E_SCRIPT_COMMAND::IF:
+            reach(line + 1);
+            if (command->comparison) reach(Landing(flow, command->target, line + 1));
+            break;
+        case E_SCRIPT_COMMAND::CHOICE: {
+            // Only a set's first line is entered from elsewhere (a label's line
+            // is never a choice); the set's lines are all met together.
+            if (IsChoiceLine(flow, line - 1)) break;
+            const std::int32_t end = ChoiceSetEnd(flow, line);
+            for (std::int32_t member = line; member < end; ++member) {
+                reach(member);
+                if (member - line < static_cast<std::int32_t>(MAX_STORY_CHOICES)) {
+                    reach(Landing(flow, flow.FlowAt(member)->target, end));
+                }
+            }
+            break;
+        }
+        default:
+            reach(line + 1);
+            break;
+        }
+    }
+    return reached;
+}

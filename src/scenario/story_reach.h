@@ -1,0 +1,35 @@
+#pragma once
+// Which plays of the branching story reach a line: the place of the first
+// play that shows a given message (for the author's tools and the game's
+// author mode), and the lines some play can reach by the script's shape
+// alone (for the checker). Pure; the caller holds whatever lock guards the
+// flow and its script ("MUTEX_VELL" in the game).
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "scenario/story_flow.h"
+
+// How many choice sets FirstPlaceAtLine explores before it gives up.
+inline constexpr std::size_t STORY_REACH_CHOICE_SET_BOUND = 10000;
+
+// The place of the first play that reaches the message on script line `line`
+// (an index into script.lines): choices tried in script order, depth first,
+// each set's first choice first; a choice set met again with the same flags
+// is not explored twice; at most STORY_REACH_CHOICE_SET_BOUND choice sets
+// visited. The place's last message is that one (so ReplayStory(flow, place)
+// stands just after it). None when no play within the bound reaches it or the
+// line holds no message. A play that goes round without a message or a
+// choice is abandoned there without a report. Leaves the flow restarted.
+std::optional<StoryPlace> FirstPlaceAtLine(CStoryFlow& flow, std::int32_t line);
+
+// Which lines some play can reach, by the script's shape alone (every choice
+// and both ways of an @IF taken), one entry per script line: from line 0, on
+// to the next line, a jump to its label's line (and so the next), an @IF to
+// both, a choice set to each of the labels it offers (never past the set).
+// Where a label is missing the interpreter's fallback is followed (the next
+// line; after the set for a choice). Every line of a reached choice set
+// counts as reached.
+std::vector<bool> ReachableLines(const CStoryFlow& flow);
