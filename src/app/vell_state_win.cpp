@@ -271,6 +271,7 @@ void CVell::HandleInput(UINT message, WPARAM wParam, LPARAM lParam) {
     case E_INPUT::STAFF:
         acted = OnStaffInput(message, wParam, point);
         break;
+    case E_INPUT::CHOICE:
     case E_INPUT::NONE:
         break;
     }
