@@ -89,7 +89,8 @@ protected:
         for (int y = 0; y < 600; ++y) {
             for (int x = 0; x < 800; ++x) {
                 bool covered = false;
-                for (const RECT& r : inside) covered = covered || (x >= r.left && x < r.right && y >= r.top && y < r.bottom);
+                for (const RECT& r : inside)
+                    covered = covered || (x >= r.left && x < r.right && y >= r.top && y < r.bottom);
                 if (!covered && canvas.Pixel(x, y) != BACKGROUND) ++changed;
             }
         }
@@ -198,10 +199,14 @@ TEST_F(ChoiceWindow, APointPicksTheButtonStrictlyAroundIt) {
     const int x = (a.left + a.right) / 2, y = (a.top + a.bottom) / 2;
     const std::optional<std::size_t> none, first(0), second(1);
     const std::pair<POINT, std::optional<std::size_t>> cases[] = {
-        {{a.left, y}, none},          {{a.left + 1, y}, first},  {{a.right - 1, y}, first}, {{a.right, y}, none},
-        {{x, a.top}, none},           {{x, a.top + 1}, first},   {{x, a.bottom - 1}, first}, {{x, a.bottom}, none},
-        {{x, a.bottom + 5}, none},    {{x, b.top}, none},        {{x, b.top + 1}, second},  {{x, b.bottom - 1}, second},
-        {{x, b.bottom}, none},        {{a.left + 1, a.top + 1}, first}, {{a.left, a.top}, none}, {{0, 0}, none},
+        {{a.left, y}, none},        {{a.left + 1, y}, first},
+        {{a.right - 1, y}, first},  {{a.right, y}, none},
+        {{x, a.top}, none},         {{x, a.top + 1}, first},
+        {{x, a.bottom - 1}, first}, {{x, a.bottom}, none},
+        {{x, a.bottom + 5}, none},  {{x, b.top}, none},
+        {{x, b.top + 1}, second},   {{x, b.bottom - 1}, second},
+        {{x, b.bottom}, none},      {{a.left + 1, a.top + 1}, first},
+        {{a.left, a.top}, none},    {{0, 0}, none},
     };
     for (const auto& [p, expected] : cases) {
         EXPECT_EQ(window.ChoiceAt(p.x, p.y), expected) << p.x << "," << p.y;
@@ -279,7 +284,8 @@ TEST_F(ChoiceWindow, WithoutPicturesPlainButtonsAreDrawnAndAnswer) {
     EXPECT_EQ(std::count_if(traces.begin(), traces.end(),
                             [](const std::wstring& t) { return t.find(L"CHOICE") != std::wstring::npos; }),
               1);
-    const std::vector<ChoiceRect> layout = ChoiceButtonRects(2, CChoiceWindow::PLAIN_WIDTH, CChoiceWindow::PLAIN_HEIGHT);
+    const std::vector<ChoiceRect> layout =
+        ChoiceButtonRects(2, CChoiceWindow::PLAIN_WIDTH, CChoiceWindow::PLAIN_HEIGHT);
     Show();
     const RECT second = window.ButtonRect(1);
     EXPECT_TRUE(window.UpdateHover(second.left + 1, second.top + 1));
