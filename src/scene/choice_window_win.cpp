@@ -138,7 +138,7 @@ void CChoiceWindow::DrawButton(HDC surface, std::size_t index) {
 
 void CChoiceWindow::DrawPlainButton(HDC surface, const RECT& button, bool cover) {
     FillWithColour(surface, button, PLAIN_FRAME);
-    const RECT inside{button.left + PLAIN_FRAME_WIDTH, button.top + PLAIN_FRAME_WIDTH,
-                      button.right - PLAIN_FRAME_WIDTH, button.bottom - PLAIN_FRAME_WIDTH};
+    const RECT inside{button.left + PLAIN_FRAME_WIDTH, button.top + PLAIN_FRAME_WIDTH, button.right - PLAIN_FRAME_WIDTH,
+                      button.bottom - PLAIN_FRAME_WIDTH};
     FillWithColour(surface, inside, cover ? PLAIN_COVER_FILL : PLAIN_FILL);
 }

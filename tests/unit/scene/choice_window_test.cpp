@@ -89,7 +89,8 @@ protected:
         for (int y = 0; y < 600; ++y) {
             for (int x = 0; x < 800; ++x) {
                 bool covered = false;
-                for (const RECT& r : inside) covered = covered || (x >= r.left && x < r.right && y >= r.top && y < r.bottom);
+                for (const RECT& r : inside)
+                    covered = covered || (x >= r.left && x < r.right && y >= r.top && y < r.bottom);
                 if (!covered && canvas.Pixel(x, y) != BACKGROUND) ++changed;
             }
         }
@@ -186,6 +187,15 @@ TEST_F(ChoiceWindow, OnlyTheHoveredButtonTakesTheCoverLook) {
     EXPECT_EQ(Of(window.GetDrawEvent()), (Rect{0, 0, 0, 0}));
     DrawAll();
     for (std::size_t k = 0; k < 3; ++k) ExpectLook(k, NAVY);
+
+    // Hiding forgets the hover: shown again, no button has the cover look
+    // until the pointer moves onto one.
+    EXPECT_TRUE(window.UpdateHover(x, one.top + 5));
+    window.SetShow(false);
+    EXPECT_EQ(window.Hovered(), std::nullopt);
+    Show();
+    DrawAll();
+    ExpectLook(1, NAVY);
 }
 
 // A point on a button's edge, or in the gap between two buttons, picks
@@ -198,10 +208,14 @@ TEST_F(ChoiceWindow, APointPicksTheButtonStrictlyAroundIt) {
     const int x = (a.left + a.right) / 2, y = (a.top + a.bottom) / 2;
     const std::optional<std::size_t> none, first(0), second(1);
     const std::pair<POINT, std::optional<std::size_t>> cases[] = {
-        {{a.left, y}, none},          {{a.left + 1, y}, first},  {{a.right - 1, y}, first}, {{a.right, y}, none},
-        {{x, a.top}, none},           {{x, a.top + 1}, first},   {{x, a.bottom - 1}, first}, {{x, a.bottom}, none},
-        {{x, a.bottom + 5}, none},    {{x, b.top}, none},        {{x, b.top + 1}, second},  {{x, b.bottom - 1}, second},
-        {{x, b.bottom}, none},        {{a.left + 1, a.top + 1}, first}, {{a.left, a.top}, none}, {{0, 0}, none},
+        {{a.left, y}, none},        {{a.left + 1, y}, first},
+        {{a.right - 1, y}, first},  {{a.right, y}, none},
+        {{x, a.top}, none},         {{x, a.top + 1}, first},
+        {{x, a.bottom - 1}, first}, {{x, a.bottom}, none},
+        {{x, a.bottom + 5}, none},  {{x, b.top}, none},
+        {{x, b.top + 1}, second},   {{x, b.bottom - 1}, second},
+        {{x, b.bottom}, none},      {{a.left + 1, a.top + 1}, first},
+        {{a.left, a.top}, none},    {{0, 0}, none},
     };
     for (const auto& [p, expected] : cases) {
         EXPECT_EQ(window.ChoiceAt(p.x, p.y), expected) << p.x << "," << p.y;
@@ -263,6 +277,10 @@ TEST_F(ChoiceWindow, ALongTextStaysInsideItsButton) {
     EXPECT_GE(inButton.right, r.right - CHOICE_TEXT_MARGIN - 30);
     EXPECT_GE(inButton.top, r.top);
     EXPECT_LT(inButton.bottom, r.bottom);
+    // It ends in an ellipsis, not in a glyph cut at the room's edge: the last
+    // 12 columns hold dots on the baseline, nothing in the upper half.
+    const Box end = TextBox(canvas, RECT{inButton.right - 11, r.top, inButton.right + 1, r.bottom});
+    EXPECT_GT(end.top, (r.top + r.bottom) / 2);
     ExpectBackgroundOutside({window.ButtonRect(0), r});
     ExpectLook(1, NAVY);  // the corners keep the picture
 }
@@ -279,7 +297,8 @@ TEST_F(ChoiceWindow, WithoutPicturesPlainButtonsAreDrawnAndAnswer) {
     EXPECT_EQ(std::count_if(traces.begin(), traces.end(),
                             [](const std::wstring& t) { return t.find(L"CHOICE") != std::wstring::npos; }),
               1);
-    const std::vector<ChoiceRect> layout = ChoiceButtonRects(2, CChoiceWindow::PLAIN_WIDTH, CChoiceWindow::PLAIN_HEIGHT);
+    const std::vector<ChoiceRect> layout =
+        ChoiceButtonRects(2, CChoiceWindow::PLAIN_WIDTH, CChoiceWindow::PLAIN_HEIGHT);
     Show();
     const RECT second = window.ButtonRect(1);
     EXPECT_TRUE(window.UpdateHover(second.left + 1, second.top + 1));
@@ -312,7 +331,7 @@ TEST_F(ChoiceWindow, WithoutPicturesPlainButtonsAreDrawnAndAnswer) {
 // nothing is drawn.
 TEST_F(ChoiceWindow, FadesInAndOutOverTheButtonsArea) {
     RegisterPictures();
-    window.SetChoices({L"", L""});
+    window.SetChoices({L"\u53E3\u53E3", L""});  // "口口": text on the first button
     const RECT a = window.ButtonRect(0), b = window.ButtonRect(1);
     const Rect area{a.left, a.top, b.right, b.bottom};
     const auto frames = [&](std::initializer_list<int> alphas) {
@@ -326,11 +345,31 @@ TEST_F(ChoiceWindow, FadesInAndOutOverTheButtonsArea) {
     window.Draw(canvas.dc(), window.GetDrawEvent());  // the first frame, at 60
     EXPECT_NEAR(Red(canvas.Pixel(a.left, a.top)), 0x10 * 60 / 255, 1);
     EXPECT_NEAR(Blue(canvas.Pixel(a.left, a.top)), 0x80 * 60 / 255, 2);
+    int brightest = 0;  // the text's white, blended with its button
+    for (int y = a.top; y < a.bottom; ++y) {
+        for (int x = a.left; x < a.right; ++x) brightest = std::max(brightest, Red(canvas.Pixel(x, y)));
+    }
+    EXPECT_NEAR(brightest, 60, 2);
     EXPECT_EQ(Frames(window), frames({120, 180, 240, 255, 255}));
     window.SetShow(false);
     EXPECT_EQ(Frames(window), frames({195, 135, 75, 15, 0, 0}));
     DrawAll();
     ExpectBackgroundOutside({});
+}
+
+// A smaller set given while the panel fades: the next frame also redraws
+// where the old buttons stood, so none is left on the canvas.
+TEST_F(ChoiceWindow, ASetReplacedDuringTheFadeRedrawsTheOldButtons) {
+    RegisterPictures();
+    window.SetChoices({L"1", L"2", L"3", L"4", L"5", L"6"});
+    const RECT first = window.ButtonRect(0), last = window.ButtonRect(5);
+    window.SetShow(true);
+    window.GetDrawEvent();
+    window.SetChoices({L"1", L"2"});
+    ASSERT_TRUE(window.IsAnimating());
+    EXPECT_EQ(Of(window.GetDrawEvent()), (Rect{first.left, first.top, last.right, last.bottom}));
+    EXPECT_EQ(Of(window.GetDrawEvent()), (Rect{window.ButtonRect(0).left, window.ButtonRect(0).top,
+                                               window.ButtonRect(1).right, window.ButtonRect(1).bottom}));
 }
 
 }  // namespace
