@@ -187,6 +187,15 @@ TEST_F(ChoiceWindow, OnlyTheHoveredButtonTakesTheCoverLook) {
     EXPECT_EQ(Of(window.GetDrawEvent()), (Rect{0, 0, 0, 0}));
     DrawAll();
     for (std::size_t k = 0; k < 3; ++k) ExpectLook(k, NAVY);
+
+    // Hiding forgets the hover: shown again, no button has the cover look
+    // until the pointer moves onto one.
+    EXPECT_TRUE(window.UpdateHover(x, one.top + 5));
+    window.SetShow(false);
+    EXPECT_EQ(window.Hovered(), std::nullopt);
+    Show();
+    DrawAll();
+    ExpectLook(1, NAVY);
 }
 
 // A point on a button's edge, or in the gap between two buttons, picks
@@ -268,6 +277,10 @@ TEST_F(ChoiceWindow, ALongTextStaysInsideItsButton) {
     EXPECT_GE(inButton.right, r.right - CHOICE_TEXT_MARGIN - 30);
     EXPECT_GE(inButton.top, r.top);
     EXPECT_LT(inButton.bottom, r.bottom);
+    // It ends in an ellipsis, not in a glyph cut at the room's edge: the last
+    // 12 columns hold dots on the baseline, nothing in the upper half.
+    const Box end = TextBox(canvas, RECT{inButton.right - 11, r.top, inButton.right + 1, r.bottom});
+    EXPECT_GT(end.top, (r.top + r.bottom) / 2);
     ExpectBackgroundOutside({window.ButtonRect(0), r});
     ExpectLook(1, NAVY);  // the corners keep the picture
 }
@@ -318,7 +331,7 @@ TEST_F(ChoiceWindow, WithoutPicturesPlainButtonsAreDrawnAndAnswer) {
 // nothing is drawn.
 TEST_F(ChoiceWindow, FadesInAndOutOverTheButtonsArea) {
     RegisterPictures();
-    window.SetChoices({L"", L""});
+    window.SetChoices({L"\u53E3\u53E3", L""});  // "口口": text on the first button
     const RECT a = window.ButtonRect(0), b = window.ButtonRect(1);
     const Rect area{a.left, a.top, b.right, b.bottom};
     const auto frames = [&](std::initializer_list<int> alphas) {
@@ -332,11 +345,31 @@ TEST_F(ChoiceWindow, FadesInAndOutOverTheButtonsArea) {
     window.Draw(canvas.dc(), window.GetDrawEvent());  // the first frame, at 60
     EXPECT_NEAR(Red(canvas.Pixel(a.left, a.top)), 0x10 * 60 / 255, 1);
     EXPECT_NEAR(Blue(canvas.Pixel(a.left, a.top)), 0x80 * 60 / 255, 2);
+    int brightest = 0;  // the text's white, blended with its button
+    for (int y = a.top; y < a.bottom; ++y) {
+        for (int x = a.left; x < a.right; ++x) brightest = std::max(brightest, Red(canvas.Pixel(x, y)));
+    }
+    EXPECT_NEAR(brightest, 60, 2);
     EXPECT_EQ(Frames(window), frames({120, 180, 240, 255, 255}));
     window.SetShow(false);
     EXPECT_EQ(Frames(window), frames({195, 135, 75, 15, 0, 0}));
     DrawAll();
     ExpectBackgroundOutside({});
+}
+
+// A smaller set given while the panel fades: the next frame also redraws
+// where the old buttons stood, so none is left on the canvas.
+TEST_F(ChoiceWindow, ASetReplacedDuringTheFadeRedrawsTheOldButtons) {
+    RegisterPictures();
+    window.SetChoices({L"1", L"2", L"3", L"4", L"5", L"6"});
+    const RECT first = window.ButtonRect(0), last = window.ButtonRect(5);
+    window.SetShow(true);
+    window.GetDrawEvent();
+    window.SetChoices({L"1", L"2"});
+    ASSERT_TRUE(window.IsAnimating());
+    EXPECT_EQ(Of(window.GetDrawEvent()), (Rect{first.left, first.top, last.right, last.bottom}));
+    EXPECT_EQ(Of(window.GetDrawEvent()), (Rect{window.ButtonRect(0).left, window.ButtonRect(0).top,
+                                               window.ButtonRect(1).right, window.ButtonRect(1).bottom}));
 }
 
 }  // namespace
