@@ -153,8 +153,8 @@ TEST(FirstPlaceAtLine, FindsNothingWhereNoPlayLeads) {
         std::int32_t line;
         const char* place;
     } cases[] = {
-        {0, "none"}, {1, "+1"}, {2, "none"}, {3, "none"}, {4, "none"},   {6, "+2"},
-        {9, "none"}, {-1, "none"}, {11, "none"}, {10, "none"},
+        {0, "none"}, {1, "+1"},   {2, "none"},  {3, "none"},  {4, "none"},
+        {6, "+2"},   {9, "none"}, {-1, "none"}, {11, "none"}, {10, "none"},
     };
     for (const auto& c : cases) EXPECT_EQ(Reach(script, c.line), c.place) << c.line;
 }
