@@ -903,6 +903,48 @@ int DumpScript(const std::wstring& path, std::string& out, std::string& err) {
         }
         out += "\n";
     }
+    // The story's flow, as its interpreter reads it; nothing for a script
+    // without flow commands. Lines by their index; a label no line marks
+    // leaves the line the story goes on at empty.
+    const CStoryFlow flow(script);
+    std::string rows;
+    const auto goesOn = [&flow](const std::wstring& label) {
+        const std::optional<std::int32_t> line = flow.LabelLine(label);
+        return line ? std::to_string(*line + 1) : std::string();
+    };
+    for (std::int32_t i = 0; i < script.lineCount; ++i) {
+        const CStoryFlow::FlowLine* command = flow.FlowAt(i);
+        if (command == nullptr || !command->complete) continue;
+        const std::string index = std::to_string(i);
+        switch (command->command) {
+        case E_SCRIPT_COMMAND::LABEL:
+            rows += "label\t" + index + "\t" + Escape(command->name);
+            break;
+        case E_SCRIPT_COMMAND::JUMP:
+            rows += "jump\t" + index + "\t" + Escape(command->name) + "\t" + goesOn(command->name);
+            break;
+        case E_SCRIPT_COMMAND::CHOICE:
+            rows += "choice\t" + index + "\t" + Escape(command->text) + "\t" + Escape(command->target) + "\t" +
+                    goesOn(command->target);
+            break;
+        case E_SCRIPT_COMMAND::SET:
+        case E_SCRIPT_COMMAND::ADD:
+            rows += (command->command == E_SCRIPT_COMMAND::SET ? "set\t" : "add\t") + index + "\t" +
+                    Escape(command->name) + "\t" + std::to_string(command->number);
+            break;
+        case E_SCRIPT_COMMAND::IF: {
+            static const char* const ops[] = {"=", "!=", "<", ">", "<=", ">="};
+            rows += "if\t" + index + "\t" + Escape(command->name) + "\t" +
+                    (command->comparison ? ops[static_cast<int>(*command->comparison)] : "") + "\t" +
+                    std::to_string(command->number) + "\t" + Escape(command->target) + "\t" + goesOn(command->target);
+            break;
+        }
+        default:
+            continue;
+        }
+        rows += "\n";
+    }
+    if (!rows.empty()) out += "--\n" + rows;
     return 0;
 }
 
@@ -1025,7 +1067,13 @@ const DumpCommand DUMPS[] = {
     {L"--dump-script",
      "the scenario's command lines as the game reads them, one per line:\n"
      "      index TAB source line TAB keyword (empty if unknown) TAB command line, then TAB\n"
-     "      and each value the command reads (a message's text with \"$\" as a space)",
+     "      and each value the command reads (a message's text with \"$\" as a space);\n"
+     "      then, when the story has flow commands, a line \"--\" and one line for each\n"
+     "      (by its index; \"goes on at\" is the index after the label, empty when no line\n"
+     "      marks it): label TAB index TAB name; jump TAB index TAB label TAB goes on at;\n"
+     "      choice TAB index TAB text as shown TAB label TAB goes on at; set or add TAB\n"
+     "      index TAB flag TAB number; if TAB index TAB flag TAB comparison TAB number TAB\n"
+     "      label TAB goes on at (a command lacking a value does nothing and is left out)",
      DumpScript},
     {L"--dump-glossary",
      "every glossary entry in title order (title TAB reading TAB english TAB gloss),\n"

@@ -639,6 +639,41 @@ TEST(CheckDump, ShowsTextBeyondShiftJis) {
     }
 }
 
+// After the command lines, the flow as the interpreter reads it; a script
+// without flow commands gives the command lines alone.
+TEST(CheckDump, ShowsTheStorysFlowAfterTheCommandLines) {
+    const CScratchDir dir;
+    const std::string script =
+        "@MESSAGE[A][q]\n"  // 0
+        "@CHOICE[Go$on][on]\n"  // 1: "$" shown as a space
+        "@CHOICE[Lost][nowhere]\n"  // 2: no line marks the label
+        "@LABEL[on]\n"  // 3
+        "@SET[n][-2]\n"  // 4
+        "@ADD[n][5]\n"  // 5
+        "@IF[n][>=][3][on]\n"  // 6
+        "@IF[n][==][3][on]\n"  // 7: no comparison
+        "@JUMP\n"  // 8: lacks its label, left out
+        "@JUMP[on]\n";  // 9
+    const Result r = RunChecker({L"--dump-script", dir.Write("script.scr.utf8", script).wstring()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::size_t flow = r.out.find("--\n");
+    ASSERT_NE(flow, std::string::npos) << r.out;
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "0\t1\t@MESSAGE\t@MESSAGE[A][q]\tA\tq");
+    EXPECT_EQ(std::count(r.out.begin(), r.out.begin() + static_cast<std::ptrdiff_t>(flow), '\n'), 10);
+    EXPECT_EQ(r.out.substr(flow),
+              "--\n"
+              "choice\t1\tGo on\ton\t4\n"
+              "choice\t2\tLost\tnowhere\t\n"
+              "label\t3\ton\n"
+              "set\t4\tn\t-2\n"
+              "add\t5\tn\t5\n"
+              "if\t6\tn\t>=\t3\ton\t4\n"
+              "if\t7\tn\t\t3\ton\t4\n"
+              "jump\t9\ton\t4\n");
+    const Result plain = RunChecker({L"--dump-script", dir.Write("plain.utf8", "@MESSAGE[A][q]\n").wstring()});
+    EXPECT_EQ(plain.out, "0\t1\t@MESSAGE\t@MESSAGE[A][q]\tA\tq\n");
+}
+
 TEST(Check, BadArgumentsShowTheUsageWithStatusTwo) {
     for (const std::vector<std::wstring>& args : {std::vector<std::wstring>{},
                                                   {L"--dump-script"},
