@@ -151,6 +151,35 @@ std::optional<StoryPlace> FirstPlaceAtLine(CStoryFlow& flow, std::int32_t line) 
     }
 }
 
+std::vector<std::int32_t> StoryWaysOn(const CStoryFlow& flow, std::int32_t line) {
+    const CStoryFlow::FlowLine* command = flow.FlowAt(line);
+    // A command lacking a value does nothing, but a choice lacking one
+    // still belongs to its set.
+    if (command == nullptr || (!command->complete && command->command != E_SCRIPT_COMMAND::CHOICE)) {
+        return {line + 1};
+    }
+    switch (command->command) {
+    case E_SCRIPT_COMMAND::JUMP:
+        return {Landing(flow, command->name, line + 1)};
+    case E_SCRIPT_COMMAND::IF:
+        if (!command->comparison) return {line + 1};
+        return {line + 1, Landing(flow, command->target, line + 1)};
+    case E_SCRIPT_COMMAND::CHOICE: {
+        // Only a set's first line is entered from elsewhere: a label's line
+        // is never a choice.
+        if (IsChoiceLine(flow, line - 1)) return {};
+        const std::int32_t end = ChoiceSetEnd(flow, line);
+        std::vector<std::int32_t> ways;
+        for (std::int32_t member = line; member < end && ways.size() < MAX_STORY_CHOICES; ++member) {
+            ways.push_back(Landing(flow, flow.FlowAt(member)->target, end));
+        }
+        return ways;
+    }
+    default:
+        return {line + 1};
+    }
+}
+
 std::vector<bool> ReachableLines(const CStoryFlow& flow) {
     const std::int32_t count = flow.Script().lineCount;
     std::vector<bool> reached(static_cast<std::size_t>(std::max(count, 0)), false);
@@ -164,38 +193,11 @@ std::vector<bool> ReachableLines(const CStoryFlow& flow) {
     while (!pending.empty()) {
         const std::int32_t line = pending.back();
         pending.pop_back();
-        const CStoryFlow::FlowLine* command = flow.FlowAt(line);
-        // A command lacking a value does nothing, but a choice lacking one
-        // still belongs to its set.
-        if (command == nullptr || (!command->complete && command->command != E_SCRIPT_COMMAND::CHOICE)) {
-            reach(line + 1);
-            continue;
+        // A choice set's lines are all met together.
+        if (IsChoiceLine(flow, line)) {
+            for (std::int32_t member = line; IsChoiceLine(flow, member); ++member) reach(member);
         }
-        switch (command->command) {
-        case E_SCRIPT_COMMAND::JUMP:
-            reach(Landing(flow, command->name, line + 1));
-            break;
-        case E_SCRIPT_COMMAND::IF:
-            reach(line + 1);
-            if (command->comparison) reach(Landing(flow, command->target, line + 1));
-            break;
-        case E_SCRIPT_COMMAND::CHOICE: {
-            // Only a set's first line is entered from elsewhere (a label's line
-            // is never a choice); the set's lines are all met together.
-            if (IsChoiceLine(flow, line - 1)) break;
-            const std::int32_t end = ChoiceSetEnd(flow, line);
-            for (std::int32_t member = line; member < end; ++member) {
-                reach(member);
-                if (member - line < static_cast<std::int32_t>(MAX_STORY_CHOICES)) {
-                    reach(Landing(flow, flow.FlowAt(member)->target, end));
-                }
-            }
-            break;
-        }
-        default:
-            reach(line + 1);
-            break;
-        }
+        for (const std::int32_t way : StoryWaysOn(flow, line)) reach(way);
     }
     return reached;
 }

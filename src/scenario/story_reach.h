@@ -25,6 +25,16 @@ inline constexpr std::size_t STORY_REACH_CHOICE_SET_BOUND = 10000;
 // choice is abandoned there without a report. Leaves the flow restarted.
 std::optional<StoryPlace> FirstPlaceAtLine(CStoryFlow& flow, std::int32_t line);
 
+// The lines a play may go on to from script line `line`, by the script's
+// shape alone: the next line; a jump's label line (a play goes on after it,
+// so the label line counts as met); an @IF's next line and label line; from
+// the first line of a choice set, the label line of each choice it offers
+// (the line after the set for a missing label), never past the set; nothing
+// from the set's later lines (met with its first). A label no line marks is
+// followed as the interpreter follows it (the next line). `lineCount` stands
+// for the end of the story.
+std::vector<std::int32_t> StoryWaysOn(const CStoryFlow& flow, std::int32_t line);
+
 // Which lines some play can reach, by the script's shape alone (every choice
 // and both ways of an @IF taken), one entry per script line: from line 0, on
 // to the next line, a jump to its label's line (and so the next), an @IF to

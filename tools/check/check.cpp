@@ -12,6 +12,9 @@
 #include "app/registry.h"
 #include "resource/bmp_layout.h"
 #include "resource/codepage.h"
+#include "scenario/story_flow.h"
+#include "scenario/story_reach.h"
+#include "scene/choice_layout.h"
 #include "settings/config_rules.h"
 #include "sound/ogg_clip.h"
 #include "sound/wave_format.h"
@@ -64,6 +67,10 @@ std::wstring NearestNames(const std::wstring& name, const std::vector<std::wstri
 std::wstring SizeText(const BmpLayout& layout) {
     return std::to_wstring(layout.width) + L" x " + std::to_wstring(layout.height < 0 ? -layout.height : layout.height);
 }
+
+// The width of a choice button, in pixels, when the check has no CHOICE
+// picture to measure: the demo's.
+constexpr int DEFAULT_CHOICE_WIDTH = 560;
 
 // The screen every picture is drawn on, in pixels.
 constexpr int CANVAS_WIDTH = 800;
@@ -199,11 +206,12 @@ private:
                                         MessageWindowGeometry::TEXT_BOTTOM, MessageWindowGeometry::TEXT_RIGHT);
         int messages = 0;
         const CReportCollector traces;
+        std::vector<StepRecord> records(script.lines.size());
         for (std::size_t i = 0; i < script.lines.size(); ++i) {
             const std::wstring& line = script.lines[i];
             const std::vector<TextPosition>& positions = loaded.source.positions[i];
             const auto at = [&](std::size_t index) { return positions[std::min(index, positions.size() - 1)]; };
-            StepRecord record;
+            StepRecord& record = records[i];
             const int tracesBefore = traces.traces();
             script.messagePending = 0;
             script.Step(&record);
@@ -252,6 +260,212 @@ private:
             Add(shown, {}, E_SEVERITY::ERROR_,
                 L"no message: a new game finds nothing to show and stays on the title screen");
         }
+        // The flow's own reports are made findings below.
+        const CStoryFlow flow(script);
+        CheckStory(shown, flow, loaded.source, records);
+    }
+
+    // --- the branching story ---------------------------------------------
+
+    // Labels, choice sets, conditions and the ways a play can take through
+    // the script. `records` holds what stepping each line read.
+    void CheckStory(const std::wstring& shown, const CStoryFlow& flow, const ScriptSource& source,
+                    const std::vector<StepRecord>& records) {
+        const auto count = static_cast<std::int32_t>(records.size());
+        // Where value `v` of line `line` stands (the line's start without it).
+        const auto at = [&](std::int32_t line, std::size_t v) {
+            const std::vector<TextPosition>& positions = source.positions[static_cast<std::size_t>(line)];
+            const std::vector<ScriptValue>& values = records[static_cast<std::size_t>(line)].values;
+            const std::size_t index = v < values.size() ? values[v].at : 0;
+            return positions[std::min(index, positions.size() - 1)];
+        };
+        const auto start = [&](std::int32_t line) { return source.positions[static_cast<std::size_t>(line)][0]; };
+        const auto isChoice = [&](std::int32_t line) {
+            const CStoryFlow::FlowLine* command = flow.FlowAt(line);
+            return command != nullptr && command->command == E_SCRIPT_COMMAND::CHOICE;
+        };
+
+        for (const StoryFault& fault : flow.Faults()) {
+            const CStoryFlow::FlowLine* command = flow.FlowAt(fault.line);
+            switch (fault.kind) {
+            case E_STORY_FAULT::LABEL_MARKED_TWICE: {
+                const std::int32_t first = flow.LabelLine(fault.name).value_or(fault.line);
+                Add(shown, at(fault.line, 0), E_SEVERITY::ERROR_,
+                    L"the label " + Quoted(fault.name) + L" is marked again; the one at line " +
+                        std::to_wstring(at(first, 0).line) + L" counts");
+                break;
+            }
+            case E_STORY_FAULT::MISSING_LABEL: {
+                const E_SCRIPT_COMMAND kind = command->command;
+                const wchar_t* consequence = kind == E_SCRIPT_COMMAND::JUMP     ? L"the jump does nothing"
+                                             : kind == E_SCRIPT_COMMAND::CHOICE ? L"the choice goes on after its set"
+                                                                                : L"the condition never jumps";
+                Add(shown,
+                    at(fault.line, kind == E_SCRIPT_COMMAND::JUMP ? 0
+                                   : kind == E_SCRIPT_COMMAND::IF ? 3
+                                                                  : 1),
+                    E_SEVERITY::ERROR_, L"no line marks the label " + Quoted(fault.name) + L": " + consequence);
+                break;
+            }
+            case E_STORY_FAULT::BAD_COMPARISON:
+                Add(shown, at(fault.line, 1), E_SEVERITY::ERROR_,
+                    L"the comparison " + Quoted(records[static_cast<std::size_t>(fault.line)].values[1].text) +
+                        L" is none of =, !=, <, >, <=, >=: the condition never jumps");
+                break;
+            case E_STORY_FAULT::CHOICE_COUNT: {
+                std::int32_t end = fault.line;
+                while (isChoice(end)) ++end;
+                const std::int32_t size = end - fault.line;
+                Add(shown, start(fault.line), E_SEVERITY::ERROR_,
+                    L"a choice set of " + std::to_wstring(size) + (size == 1 ? L" choice" : L" choices") +
+                        L": a set offers 2 to " + std::to_wstring(MAX_STORY_CHOICES) +
+                        (size > static_cast<std::int32_t>(MAX_STORY_CHOICES)
+                             ? L"; the game offers the first " + std::to_wstring(MAX_STORY_CHOICES)
+                             : std::wstring()));
+                break;
+            }
+            case E_STORY_FAULT::MISSING_VALUE:  // said where the values are checked
+            case E_STORY_FAULT::NO_MESSAGE_LOOP:  // only found by playing; see the loops below
+                break;
+            }
+        }
+
+        const std::vector<bool> reached = ReachableLines(flow);
+        std::vector<std::vector<std::int32_t>> ways(static_cast<std::size_t>(count));
+        for (std::int32_t line = 0; line < count; ++line)
+            ways[static_cast<std::size_t>(line)] = StoryWaysOn(flow, line);
+
+        // A choice set with no message before it: on some way from the start
+        // or from a choice to the set, no message is shown.
+        std::vector<bool> fresh(static_cast<std::size_t>(count), false);
+        std::vector<std::int32_t> pending;
+        const auto markFresh = [&](std::int32_t line) {
+            if (line < 0 || line >= count || fresh[static_cast<std::size_t>(line)]) return;
+            fresh[static_cast<std::size_t>(line)] = true;
+            pending.push_back(line);
+        };
+        markFresh(0);
+        for (std::int32_t line = 0; line < count; ++line) {
+            if (!reached[static_cast<std::size_t>(line)] || !isChoice(line)) continue;
+            for (const std::int32_t way : ways[static_cast<std::size_t>(line)]) markFresh(way);
+        }
+        while (!pending.empty()) {
+            const std::int32_t line = pending.back();
+            pending.pop_back();
+            if (flow.IsMessageLine(line) || isChoice(line)) continue;
+            for (const std::int32_t way : ways[static_cast<std::size_t>(line)]) markFresh(way);
+        }
+        for (std::int32_t line = 0; line < count; ++line) {
+            if (fresh[static_cast<std::size_t>(line)] && isChoice(line) && !isChoice(line - 1)) {
+                Add(shown, start(line), E_SEVERITY::ERROR_,
+                    L"the choice set can be reached with no message shown since the start or the previous choice: "
+                    L"it needs a message before it to ask its question");
+            }
+        }
+
+        // A loop with no way out that holds no message and no choice: the
+        // lines from which no message, choice or end can be reached. Named at
+        // each line of it that goes back.
+        std::vector<std::vector<std::int32_t>> cameFrom(static_cast<std::size_t>(count));
+        std::vector<bool> leaves(static_cast<std::size_t>(count), false);
+        for (std::int32_t line = 0; line < count; ++line) {
+            bool exit = flow.IsMessageLine(line) || isChoice(line);
+            for (const std::int32_t way : ways[static_cast<std::size_t>(line)]) {
+                if (way < 0 || way >= count) {
+                    exit = true;
+                } else {
+                    cameFrom[static_cast<std::size_t>(way)].push_back(line);
+                }
+            }
+            if (exit) {
+                leaves[static_cast<std::size_t>(line)] = true;
+                pending.push_back(line);
+            }
+        }
+        while (!pending.empty()) {
+            const std::int32_t line = pending.back();
+            pending.pop_back();
+            for (const std::int32_t before : cameFrom[static_cast<std::size_t>(line)]) {
+                if (leaves[static_cast<std::size_t>(before)]) continue;
+                leaves[static_cast<std::size_t>(before)] = true;
+                pending.push_back(before);
+            }
+        }
+        for (std::int32_t line = 0; line < count; ++line) {
+            if (leaves[static_cast<std::size_t>(line)]) continue;
+            const std::vector<std::int32_t>& back = ways[static_cast<std::size_t>(line)];
+            if (std::any_of(back.begin(), back.end(), [line](std::int32_t way) { return way <= line; })) {
+                Add(shown, start(line), E_SEVERITY::ERROR_,
+                    L"the story goes round here for ever without a message or a choice: the game stops it with "
+                    L"an error");
+            }
+        }
+
+        // Lines no play reaches, once per run of them.
+        for (std::int32_t line = 0; line < count;) {
+            if (reached[static_cast<std::size_t>(line)]) {
+                ++line;
+                continue;
+            }
+            std::int32_t end = line;
+            while (end < count && !reached[static_cast<std::size_t>(end)]) ++end;
+            const std::int32_t run = end - line;
+            Add(shown, start(line), E_SEVERITY::WARNING,
+                run == 1 ? std::wstring(L"no play reaches this command line")
+                         : L"no play reaches the " + std::to_wstring(run) + L" command lines from here on");
+            line = end;
+        }
+
+        // Flags read by a condition that nothing sets: each named once, at
+        // the first condition that reads it.
+        std::set<std::wstring> set;
+        for (std::int32_t line = 0; line < count; ++line) {
+            const CStoryFlow::FlowLine* command = flow.FlowAt(line);
+            if (command != nullptr && command->complete &&
+                (command->command == E_SCRIPT_COMMAND::SET || command->command == E_SCRIPT_COMMAND::ADD)) {
+                set.insert(command->name);
+            }
+        }
+        for (std::int32_t line = 0; line < count; ++line) {
+            const CStoryFlow::FlowLine* command = flow.FlowAt(line);
+            if (command == nullptr || command->command != E_SCRIPT_COMMAND::IF || !command->complete) continue;
+            if (set.insert(command->name).second) {
+                Add(shown, at(line, 0), E_SEVERITY::WARNING,
+                    L"no @SET or @ADD sets the flag " + Quoted(command->name) + L": it always reads 0");
+            }
+        }
+
+        // The choice buttons: their pictures, and each text on its button.
+        std::optional<std::int32_t> firstChoice;
+        for (std::int32_t line = 0; line < count && !firstChoice; ++line) {
+            if (isChoice(line)) firstChoice = line;
+        }
+        if (!firstChoice) return;
+        int buttonWidth = DEFAULT_CHOICE_WIDTH;
+        for (const StartupLook& look : ScenarioLooks(flow.Script().lines)) {
+            for (const std::wstring& stem : {look.picture, look.mask}) {
+                const std::wstring entry = ImageEntryName(stem);
+                if (files_.Image(entry) || files_.IsUnreadable(entry)) continue;
+                Add(files_.ShownImage(entry), {}, E_SEVERITY::ERROR_,
+                    L"missing: the story offers choices (line " + std::to_wstring(at(*firstChoice, 0).line) +
+                        L") and the choice buttons are drawn with it");
+            }
+        }
+        if (const std::optional<BmpLayout> button = ReadablePicture(L"CHOICE", L"the choice buttons are not shown")) {
+            buttonWidth = button->width;
+        }
+        const int room = ChoiceTextRoom(buttonWidth);
+        for (std::int32_t line = *firstChoice; line < count; ++line) {
+            if (!isChoice(line)) continue;
+            const std::wstring& text = flow.FlowAt(line)->text;
+            const int width = font_.NameWidth(text);
+            if (width > room) {
+                Add(shown, at(line, 0), E_SEVERITY::ERROR_,
+                    L"the choice " + Quoted(text) + L" is " + std::to_wstring(width) + L" pixels wide; a button " +
+                        std::to_wstring(buttonWidth) + L" pixels wide holds " + std::to_wstring(room) +
+                        L" and cuts the rest");
+            }
+        }
     }
 
     // The values of one command as the interpreter read them. False when
@@ -295,8 +509,14 @@ private:
                 // Point at a trailing "[]" where the value was left out.
                 const std::size_t end = line.size() - (line.ends_with(L'\r') ? 1 : 0);
                 const std::size_t place = end >= 2 && line.compare(end - 2, 2, L"[]") == 0 ? end - 2 : record.stoppedAt;
-                Add(shown, at(place), E_SEVERITY::ERROR_,
-                    L"no " + std::wstring(missing.name) + L": the game keeps the one it read before");
+                const E_SCRIPT_COMMAND kind = syntax.command;
+                const bool flow = kind == E_SCRIPT_COMMAND::LABEL || kind == E_SCRIPT_COMMAND::JUMP ||
+                                  kind == E_SCRIPT_COMMAND::SET || kind == E_SCRIPT_COMMAND::ADD ||
+                                  kind == E_SCRIPT_COMMAND::IF;
+                const wchar_t* consequence = kind == E_SCRIPT_COMMAND::CHOICE ? L"the choice goes on after its set"
+                                             : flow                           ? L"the command does nothing"
+                                                    : L"the game keeps the one it read before";
+                Add(shown, at(place), E_SEVERITY::ERROR_, L"no " + std::wstring(missing.name) + L": " + consequence);
                 return false;
             }
         }
@@ -683,6 +903,48 @@ int DumpScript(const std::wstring& path, std::string& out, std::string& err) {
         }
         out += "\n";
     }
+    // The story's flow, as its interpreter reads it; nothing for a script
+    // without flow commands. Lines by their index; a label no line marks
+    // leaves the line the story goes on at empty.
+    const CStoryFlow flow(script);
+    std::string rows;
+    const auto goesOn = [&flow](const std::wstring& label) {
+        const std::optional<std::int32_t> line = flow.LabelLine(label);
+        return line ? std::to_string(*line + 1) : std::string();
+    };
+    for (std::int32_t i = 0; i < script.lineCount; ++i) {
+        const CStoryFlow::FlowLine* command = flow.FlowAt(i);
+        if (command == nullptr || !command->complete) continue;
+        const std::string index = std::to_string(i);
+        switch (command->command) {
+        case E_SCRIPT_COMMAND::LABEL:
+            rows += "label\t" + index + "\t" + Escape(command->name);
+            break;
+        case E_SCRIPT_COMMAND::JUMP:
+            rows += "jump\t" + index + "\t" + Escape(command->name) + "\t" + goesOn(command->name);
+            break;
+        case E_SCRIPT_COMMAND::CHOICE:
+            rows += "choice\t" + index + "\t" + Escape(command->text) + "\t" + Escape(command->target) + "\t" +
+                    goesOn(command->target);
+            break;
+        case E_SCRIPT_COMMAND::SET:
+        case E_SCRIPT_COMMAND::ADD:
+            rows += (command->command == E_SCRIPT_COMMAND::SET ? "set\t" : "add\t") + index + "\t" +
+                    Escape(command->name) + "\t" + std::to_string(command->number);
+            break;
+        case E_SCRIPT_COMMAND::IF: {
+            static const char* const ops[] = {"=", "!=", "<", ">", "<=", ">="};
+            rows += "if\t" + index + "\t" + Escape(command->name) + "\t" +
+                    (command->comparison ? ops[static_cast<int>(*command->comparison)] : "") + "\t" +
+                    std::to_string(command->number) + "\t" + Escape(command->target) + "\t" + goesOn(command->target);
+            break;
+        }
+        default:
+            continue;
+        }
+        rows += "\n";
+    }
+    if (!rows.empty()) out += "--\n" + rows;
     return 0;
 }
 
@@ -805,7 +1067,13 @@ const DumpCommand DUMPS[] = {
     {L"--dump-script",
      "the scenario's command lines as the game reads them, one per line:\n"
      "      index TAB source line TAB keyword (empty if unknown) TAB command line, then TAB\n"
-     "      and each value the command reads (a message's text with \"$\" as a space)",
+     "      and each value the command reads (a message's text with \"$\" as a space);\n"
+     "      then, when the story has flow commands, a line \"--\" and one line for each\n"
+     "      (by its index; \"goes on at\" is the index after the label, empty when no line\n"
+     "      marks it): label TAB index TAB name; jump TAB index TAB label TAB goes on at;\n"
+     "      choice TAB index TAB text as shown TAB label TAB goes on at; set or add TAB\n"
+     "      index TAB flag TAB number; if TAB index TAB flag TAB comparison TAB number TAB\n"
+     "      label TAB goes on at (a command lacking a value does nothing and is left out)",
      DumpScript},
     {L"--dump-glossary",
      "every glossary entry in title order (title TAB reading TAB english TAB gloss),\n"

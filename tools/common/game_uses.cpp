@@ -1,5 +1,7 @@
 #include "tools/common/game_uses.h"
 
+#include <algorithm>
+
 #include "app/registry.h"
 
 std::vector<StartupLook> StartupLooks() {
@@ -17,6 +19,20 @@ std::vector<StartupLook> StartupLooks() {
             looks.push_back({LAYER_CONFIG, look->key, look->picture, look->mask, true});
         }
     }
+    return looks;
+}
+
+std::vector<StartupLook> ScenarioLooks(const std::vector<std::wstring>& lines) {
+    const auto isChoice = [](const std::wstring& line) {
+        // The first keyword of the table the line starts with, as Step finds it.
+        for (const ScriptCommandSpec& syntax : ScriptCommands()) {
+            if (line.starts_with(syntax.keyword)) return syntax.command == E_SCRIPT_COMMAND::CHOICE;
+        }
+        return false;
+    };
+    std::vector<StartupLook> looks;
+    if (std::none_of(lines.begin(), lines.end(), isChoice)) return looks;
+    for (const PictureFiles& p : ChoicePictures()) looks.push_back({p.owner, p.key, p.picture, p.mask, false});
     return looks;
 }
 

@@ -25,6 +25,11 @@ struct StartupLook {
 // (the scenario names them).
 std::vector<StartupLook> StartupLooks();
 
+// The looks the story's own screens need besides start-up's: the choice
+// buttons' two looks (app/registry.h ChoicePictures) when one of the
+// scenario's command `lines` is a @CHOICE, else none.
+std::vector<StartupLook> ScenarioLooks(const std::vector<std::wstring>& lines);
+
 // The backgrounds the game's screens show by name (the title's HAIKEI1, the
 // staff screen's STAFF), from the state table; optional, each shown only
 // when the archive holds it.

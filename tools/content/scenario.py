@@ -50,6 +50,8 @@ class Scenario:
         self.messages = []     # (speaker, text as shown, voice name or None)
         self.voices = {}       # voice name -> (speaker, reading)
         for record in dump(check, "--dump-script", path):
+            if record == ["--"]:
+                break  # the story's flow follows the command lines
             number, keyword, line, values = int(record[1]), record[2], record[3], record[4:]
             if not keyword:
                 raise ScenarioError("line %d: the game does not know the command %r" % (number, line))

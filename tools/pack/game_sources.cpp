@@ -128,6 +128,7 @@ std::vector<std::wstring> KeepUsedSources(const fs::path& folder, GameSources& s
 
     // What the scenario shows and plays, as the game's interpreter reads it.
     std::vector<std::pair<E_LAYER, std::wstring>> pictures;
+    std::vector<StartupLook> scenarioLooks;  // the choice buttons', when the story offers choices
     std::set<std::wstring> clips;
     const auto script = std::find_if(sources.images.begin(), sources.images.end(),
                                      [](const PackSource& source) { return source.key == SCRIPT_ENTRY; });
@@ -140,6 +141,7 @@ std::vector<std::wstring> KeepUsedSources(const fs::path& folder, GameSources& s
         if (bytes) {
             LoadedScenario loaded = LoadScenarioForCheck(*bytes, script->shown);
             CScript& scenario = *loaded.script;
+            scenarioLooks = ScenarioLooks(scenario.lines);
             for (std::size_t i = 0; i < scenario.lines.size(); ++i) {
                 StepRecord record;
                 scenario.messagePending = 0;
@@ -159,6 +161,8 @@ std::vector<std::wstring> KeepUsedSources(const fs::path& folder, GameSources& s
     // What start-up reads in any case.
     std::set<std::wstring> fixed = {SCRIPT_ENTRY, GLOSSARY_ENTRY, TITLE_NAME_ENTRY};
     for (const StartupLook& look : StartupLooks())
+        fixed.insert({ImageEntryName(look.picture), ImageEntryName(look.mask)});
+    for (const StartupLook& look : scenarioLooks)
         fixed.insert({ImageEntryName(look.picture), ImageEntryName(look.mask)});
     // The story pictures with every mask they might be drawn through: which
     // one is known only once the pictures' transparency has made its masks.

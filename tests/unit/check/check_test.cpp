@@ -92,6 +92,14 @@ struct Game {
     }
 };
 
+// The choice buttons' two looks and their masks, `width` x 2 pixels.
+void AddChoicePictures(Game& g, int width = 560) {
+    for (const PictureFiles& p : ChoicePictures()) {
+        g.images[ImageEntryName(p.picture)] = MakeBmp24(width, 2, 0x336699u);
+        g.images[ImageEntryName(p.mask)] = MakeBmp24(width, 2, 0xFFFFFFu);
+    }
+}
+
 // The fixture passes, and so does each finding's boundary.
 TEST(Check, TheGameOfTheFixtureAndTheBoundariesPassClean) {
     const char* const scripts[] = {
@@ -109,6 +117,81 @@ TEST(Check, TheGameOfTheFixtureAndTheBoundariesPassClean) {
         const Result r = game.Check(dir);
         EXPECT_EQ(r.out + r.err, "") << script;
         EXPECT_EQ(r.status, 0) << script;
+    }
+}
+
+// A branching story passes clean: two questions, a loop back to the first,
+// a flag set by one answer and read by a condition; a story without choices
+// needs no choice picture.
+TEST(Check, ABranchingStoryPassesClean) {
+    Game game;
+    AddChoicePictures(game);
+    game.script =
+        "@LABEL[ask]\n"
+        "@MESSAGE[NONE][TERM]\n"  // the question
+        "@CHOICE[Again][ask]\n"  // back to the question
+        "@CHOICE[Key][key]\n"
+        "@CHOICE[On][on]\n"
+        "@LABEL[key]\n"
+        "@ADD[keys][1]\n"
+        "@LABEL[on]\n"
+        "@MESSAGE[NONE][door]\n"
+        "@CHOICE[Open][open]\n"
+        "@CHOICE[Leave][end]\n"
+        "@LABEL[open]\n"
+        "@IF[keys][>=][1][inside]\n"
+        "@MESSAGE[NONE][locked]\n"
+        "@JUMP[end]\n"
+        "@LABEL[inside]\n"
+        "@MESSAGE[NONE][inside]\n"
+        "@LABEL[end]\n";
+    const CScratchDir dir;
+    const Result r = game.Check(dir);
+    EXPECT_EQ(r.out + r.err, "");
+    EXPECT_EQ(r.status, 0);
+}
+
+// A choice's text (with "$" as a space) may fill its button's width less a
+// 16-pixel margin each side; the button is as wide as the CHOICE picture, or
+// 560 pixels when that picture cannot be read. Half-width characters are 14
+// pixels wide in the fixed font table.
+TEST(Check, AChoiceTextWiderThanItsButtonIsFound) {
+    const struct {
+        std::string picture;  // CHOICE.bmp
+        std::string text;
+        std::string finding;  // the start of the one finding on script.scr, or "" for none
+    } cases[] = {
+        {MakeBmp24(144, 2, 0), std::string(8, 'a'), ""},  // 112 pixels: exactly the room of a 144-pixel button
+        {MakeBmp24(144, 2, 0), std::string(9, 'a'), ":2:9: error: the choice \"aaaaaaaaa\" is 126 pixels wide; "},
+        {MakeBmp24(144, 2, 0), "aaaa$aaa", ""},  // "$" is a space: eight characters
+        {MakeBmp24(144, 2, 0), "aaaa$aaaa", ":2:9: error: the choice \"aaaa aaaa\" is 126 pixels wide; "},
+        {"BM", std::string(37, 'a'), ""},  // 518 of the default button's 528
+        {"BM", std::string(38, 'a'), ":2:9: error: the choice \"" + std::string(38, 'a') + "\" is 532 pixels wide; "},
+    };
+    for (const auto& c : cases) {
+        Game game;
+        AddChoicePictures(game);
+        game.images[L"./IMG/CHOICE.bmp"] = c.picture;
+        game.script =
+            "@MESSAGE[NONE][TERM]\n"
+            "@CHOICE[" +
+            c.text +
+            "][e]\n"  // the text measured
+            "@CHOICE[b][e]\n"
+            "@LABEL[e]\n";
+        const CScratchDir dir;
+        const Result r = game.Check(dir);
+        std::string found;  // the script's findings, each from its line number on
+        for (std::size_t at = r.out.find("script.scr)"); at != std::string::npos;
+             at = r.out.find("script.scr)", at + 1)) {
+            found += r.out.substr(at + 11, r.out.find('\n', at) - at - 10);
+        }
+        if (c.finding.empty()) {
+            EXPECT_EQ(found, "") << c.text;
+        } else {
+            EXPECT_EQ(found.substr(0, c.finding.size()), c.finding) << found;
+            EXPECT_EQ(std::count(found.begin(), found.end(), '\n'), 1) << found;
+        }
     }
 }
 
@@ -246,6 +329,102 @@ const FindingCase FINDING_CASES[] = {
      [](Game& g) { g.images[L"./IMG/S30.bmp"] = "BM"; }},
     {"WIDE.bmp):0:0: error: ", "the picture is 801 x 1, larger than the 800 x 600 screen", "@SCENE[1][WIDE]\n",
      [](Game& g) { g.images[L"./IMG/WIDE.bmp"] = MakeBmp24(801, 1, 0xFFFFFFu); }},
+    // The branching story. Each script's lines carry what they are there for.
+    {"script.scr):1:7: error: ", "no line marks the label \"nowhere\": the jump does nothing", "@JUMP[nowhere]\n"},
+    {"script.scr):2:12: error: ", "no line marks the label \"gone\": the choice goes on after its set",
+     "@MESSAGE[NONE][q]\n"  // the question
+     "@CHOICE[a][gone]\n"  // no line marks "gone"
+     "@CHOICE[b][b]\n"
+     "@LABEL[b]\n",
+     [](Game& g) { AddChoicePictures(g); }},
+    {"script.scr):2:14: error: ", "no line marks the label \"gone\": the condition never jumps",
+     "@SET[n][1]\n"  // the flag is set
+     "@IF[n][=][1][gone]\n"},  // no line marks "gone"
+    {"script.scr):2:8: error: ", "the label \"x\" is marked again; the one at line 1 counts",
+     "@LABEL[x]\n"
+     "@LABEL[x]\n"},
+    {"script.scr):2:8: error: ", "the comparison \"==\" is none of =, !=, <, >, <=, >=: the condition never jumps",
+     "@SET[n][1]\n"
+     "@IF[n][==][1][x]\n"  // "==" is no comparison
+     "@LABEL[x]\n"},
+    {"script.scr):1:6: error: ", "no label name: the command does nothing", "@JUMP\n"},
+    {"script.scr):2:1: error: ", "a choice set of 1 choice: a set offers 2 to 6",
+     "@MESSAGE[NONE][q]\n"
+     "@CHOICE[only][e]\n"  // a set of one
+     "@LABEL[e]\n",
+     [](Game& g) { AddChoicePictures(g); }},
+    {"script.scr):2:1: error: ", "a choice set of 7 choices: a set offers 2 to 6; the game offers the first 6",
+     "@MESSAGE[NONE][q]\n"
+     "@CHOICE[1][e]\n@CHOICE[2][e]\n@CHOICE[3][e]\n@CHOICE[4][e]\n@CHOICE[5][e]\n@CHOICE[6][e]\n"
+     "@CHOICE[7][e]\n"  // the seventh
+     "@LABEL[e]\n",
+     [](Game& g) { AddChoicePictures(g); }},
+    {"script.scr):1:1: error: ", "the choice set can be reached with no message shown since the start",
+     "@CHOICE[a][e]\n"  // the story's first stop
+     "@CHOICE[b][e]\n"
+     "@LABEL[e]\n",
+     [](Game& g) { AddChoicePictures(g); }},
+    {"script.scr):5:1: error: ", "the choice set can be reached with no message shown since the start or the previous",
+     "@MESSAGE[NONE][q]\n"
+     "@CHOICE[a][c]\n"
+     "@CHOICE[b][c]\n"
+     "@LABEL[c]\n"  // straight on from the first set
+     "@CHOICE[x][e]\n"
+     "@CHOICE[y][e]\n"
+     "@LABEL[e]\n",
+     [](Game& g) { AddChoicePictures(g); }},
+    {"script.scr):8:1: error: ", "the choice set can be reached with no message shown",
+     "@MESSAGE[NONE][q]\n"
+     "@CHOICE[a][c]\n"
+     "@CHOICE[b][c]\n"
+     "@LABEL[c]\n"
+     "@IF[n][=][0][ask]\n"  // one way from the first set skips the message
+     "@MESSAGE[NONE][TERM]\n"
+     "@LABEL[ask]\n"
+     "@CHOICE[x][e]\n"
+     "@CHOICE[y][e]\n"
+     "@LABEL[e]\n@SET[n][1]\n",
+     [](Game& g) { AddChoicePictures(g); }},
+    {"script.scr):3:1: error: ", "the story goes round here for ever without a message or a choice", nullptr,
+     [](Game& g) {
+         g.script =
+             "@MESSAGE[NONE][TERM]\n"
+             "@LABEL[a]\n"
+             "@JUMP[a]\n";  // back to the label, with no way out
+     }},
+    {"script.scr):2:1: warning: ", "no play reaches the 3 command lines from here on",
+     "@JUMP[on]\n"  // always taken
+     "@MESSAGE[NONE][x]\n"
+     "@BGM[1][./BGM/a.wav]\n"
+     "@LABEL[unused]\n"  // no line jumps here
+     "@LABEL[on]\n"},
+    {"script.scr):2:1: warning: ", "no play reaches this command line",
+     "@JUMP[on]\n"
+     "@MESSAGE[NONE][x]\n"  // skipped
+     "@LABEL[on]\n"},
+    {"script.scr):1:5: warning: ", "no @SET or @ADD sets the flag \"n\": it always reads 0",
+     "@IF[n][=][1][x]\n"  // n is never set
+     "@IF[n][=][2][x]\n"  // named once
+     "@SET[m][1]\n"
+     "@LABEL[x]\n"},
+    {"CHOICE_COVER_MASK.bmp):0:0: error: ", "missing: the story offers choices (line 2)",
+     "@MESSAGE[NONE][q]\n"
+     "@CHOICE[a][e]\n"
+     "@CHOICE[b][e]\n"
+     "@LABEL[e]\n",
+     [](Game& g) {
+         AddChoicePictures(g);
+         g.images.erase(L"./IMG/CHOICE_COVER_MASK.bmp");
+     }},
+    {"CHOICE.bmp):0:0: error: ", "not a BMP the game reads",
+     "@MESSAGE[NONE][q]\n"
+     "@CHOICE[a][e]\n"
+     "@CHOICE[b][e]\n"
+     "@LABEL[e]\n",
+     [](Game& g) {
+         AddChoicePictures(g);
+         g.images[L"./IMG/CHOICE.bmp"] = "BM";
+     }},
     {"TALL.bmp):0:0: error: ", "the picture is 1 x 601, larger than the 800 x 600 screen", "@CHARACTER[1][c][TALL]\n",
      [](Game& g) {
          g.images[L"./IMG/TALL.bmp"] = MakeBmp24(1, 601, 0xFFFFFFu);
@@ -458,6 +637,41 @@ TEST(CheckDump, ShowsTextBeyondShiftJis) {
         const Result r = RunChecker({L"--dump-glossary", file});
         EXPECT_EQ(std::tuple(r.status, r.out, r.err), std::tuple(0, glossaryDump, std::string())) << WideToUtf8(file);
     }
+}
+
+// After the command lines, the flow as the interpreter reads it; a script
+// without flow commands gives the command lines alone.
+TEST(CheckDump, ShowsTheStorysFlowAfterTheCommandLines) {
+    const CScratchDir dir;
+    const std::string script =
+        "@MESSAGE[A][q]\n"  // 0
+        "@CHOICE[Go$on][on]\n"  // 1: "$" shown as a space
+        "@CHOICE[Lost][nowhere]\n"  // 2: no line marks the label
+        "@LABEL[on]\n"  // 3
+        "@SET[n][-2]\n"  // 4
+        "@ADD[n][5]\n"  // 5
+        "@IF[n][>=][3][on]\n"  // 6
+        "@IF[n][==][3][on]\n"  // 7: no comparison
+        "@JUMP\n"  // 8: lacks its label, left out
+        "@JUMP[on]\n";  // 9
+    const Result r = RunChecker({L"--dump-script", dir.Write("script.scr.utf8", script).wstring()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::size_t flow = r.out.find("--\n");
+    ASSERT_NE(flow, std::string::npos) << r.out;
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "0\t1\t@MESSAGE\t@MESSAGE[A][q]\tA\tq");
+    EXPECT_EQ(std::count(r.out.begin(), r.out.begin() + static_cast<std::ptrdiff_t>(flow), '\n'), 10);
+    EXPECT_EQ(r.out.substr(flow),
+              "--\n"
+              "choice\t1\tGo on\ton\t4\n"
+              "choice\t2\tLost\tnowhere\t\n"
+              "label\t3\ton\n"
+              "set\t4\tn\t-2\n"
+              "add\t5\tn\t5\n"
+              "if\t6\tn\t>=\t3\ton\t4\n"
+              "if\t7\tn\t\t3\ton\t4\n"
+              "jump\t9\ton\t4\n");
+    const Result plain = RunChecker({L"--dump-script", dir.Write("plain.utf8", "@MESSAGE[A][q]\n").wstring()});
+    EXPECT_EQ(plain.out, "0\t1\t@MESSAGE\t@MESSAGE[A][q]\tA\tq\n");
 }
 
 TEST(Check, BadArgumentsShowTheUsageWithStatusTwo) {

@@ -118,6 +118,23 @@ TEST(FirstPlaceAtLine, ComesBackToAQuestionOnlyOnceWithTheSameFlags) {
     EXPECT_EQ(Reach(quiz, 8), "1+1");
 }
 
+TEST(FirstPlaceAtLine, TriesEachChoiceWithTheFlagsItsSetHad) {
+    const std::vector<std::string> script = {
+        "@MESSAGE[A][q]",  // 0
+        "@CHOICE[Look][look]",  // 1
+        "@CHOICE[Go][go]",  // 2
+        "@LABEL[look]",  // 3
+        "@SET[looked][1]",  // 4: only the first answer sets it
+        "@MESSAGE[A][looked]",  // 5
+        "@JUMP[end]",  // 6
+        "@LABEL[go]",  // 7
+        "@IF[looked][=][1][end]",  // 8: never holds on this way
+        "@MESSAGE[A][unseen]",  // 9
+        "@LABEL[end]",  // 10
+    };
+    EXPECT_EQ(Reach(script, 9), "1+1");
+}
+
 TEST(FirstPlaceAtLine, FindsNothingWhereNoPlayLeads) {
     const std::vector<std::string> script = {
         "@BGM[1][theme]",  // 0: no message

@@ -244,6 +244,45 @@ TEST(PackGame, OnlyWhatTheGameUsesIsPacked) {
         << run.out;
 }
 
+// The choice buttons' pictures and masks are packed (from the author's
+// folder, else the default interface) only for a story that offers choices.
+TEST(PackGame, TheChoicePicturesArePackedOnlyForAStoryWithChoices) {
+    std::set<std::wstring> choiceKeys;
+    for (const PictureFiles& p : ChoicePictures())
+        choiceKeys.insert({ImageEntryName(p.picture), ImageEntryName(p.mask)});
+    ASSERT_EQ(choiceKeys.size(), 4u);
+    const struct {
+        const char* script;
+        bool packed;
+    } cases[] = {
+        {"@MESSAGE[NONE][TERM]\n", false},
+        // A remark that mentions the command is no command line.
+        {"@MESSAGE[NONE][TERM]\nnot @CHOICE[a][b]\n", false},
+        {"@MESSAGE[NONE][TERM]\n@CHOICE[Yes][y]\n@CHOICE[No][y]\n@LABEL[y]\n", true},
+    };
+    for (const auto& c : cases) {
+        const CScratchDir dir;
+        WriteInterface(dir);
+        for (const PictureFiles& p : ChoicePictures()) {
+            dir.Write("iface/IMG/" + WideToUtf8(p.picture) + ".bmp", MakeBmp24(1, 1, DEFAULT_BLUE));
+            dir.Write("iface/IMG/" + WideToUtf8(p.mask) + ".bmp", MakeBmp24(1, 1, 0xFFFFFFu));
+        }
+        // The author's own look wins over the default one.
+        dir.Write("game/IMG/CHOICE.bmp", MakeBmp24(2, 1, 0x808080u));
+        WriteTexts(dir, "game", c.script);
+        const PackRun run = PackGameIn(dir);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::map<std::wstring, std::string> entries = Entries(dir.path() / "out" / "IMG.dat");
+        for (const std::wstring& key : choiceKeys) EXPECT_EQ(entries.count(key), c.packed ? 1u : 0u) << c.script;
+        if (c.packed) {
+            EXPECT_EQ(entries.at(L"./IMG/CHOICE.bmp"), MakeBmp24(2, 1, 0x808080u));
+            EXPECT_EQ(entries.at(L"./IMG/CHOICE_COVER.bmp"), MakeBmp24(1, 1, DEFAULT_BLUE));
+        } else {
+            EXPECT_NE(run.out.find("IMG/CHOICE.bmp"), std::string::npos) << run.out;  // left out
+        }
+    }
+}
+
 // The line lists the first ten paths and counts the rest; nothing at all
 // when nothing was left out.
 TEST(PackGame, TheLeftOutLineShowsTenPathsAndCountsTheRest) {
