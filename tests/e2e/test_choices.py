@@ -78,12 +78,6 @@ class Choices(gp.GameTest):
     def setUpClass(cls):
         cls.work = Path(tempfile.mkdtemp(prefix="ondrell-e2e-choices-"))
         cls.game_dir = gp.author_game(cls.work, "\r\n".join(SCRIPT) + "\r\n")
-        width, height = gp.size("CHOICE")
-        # Where the game puts two buttons of the picture's size: one under
-        # the other, 12 pixels apart, centred above the message window.
-        top = (390 - (2 * height + 12)) // 2
-        cls.buttons = [((800 - width) // 2, top + i * (height + 12), (800 + width) // 2, top + i * (height + 12) + height)
-                       for i in range(2)]
 
     @classmethod
     def tearDownClass(cls):
@@ -96,22 +90,10 @@ class Choices(gp.GameTest):
         return self.game
 
     def centre(self, i):
-        left, top, right, bottom = self.buttons[i]
-        return (left + right) // 2, (top + bottom) // 2
+        return gp.choice_centre(i, 2)
 
-    # Whether the screenshot shows the choice buttons: the CHOICE picture
-    # through its mask over each button's middle row.
     def shows_choices(self, shot):
-        picture, mask = gp.load("CHOICE"), gp.load("CHOICE_MASK")
-        for left, top, right, bottom in self.buttons:
-            y = (bottom - top) // 2
-            # A pixel of the picture's left edge area, clear of the text.
-            for x in (6, 10, (right - left) - 10):
-                if mask.getpixel((x, y)) != (0, 0, 0):
-                    continue
-                if not harness.near(shot.getpixel((left + x, top + y)), picture.getpixel((x, y)), 12):
-                    return False
-        return True
+        return gp.choices_shown(shot, 2)
 
     # Waits until the message of `length` letters shows whole on
     # `backdrop` (and the choices with it when `choosing`).
