@@ -25,7 +25,10 @@ CScript Load(const std::vector<std::string>& lines) {
 std::string Describe(const std::optional<StoryPlace>& place) {
     if (!place) return "none";
     std::string text;
-    for (std::size_t i = 0; i < place->path.size(); ++i) text += (i ? "," : "") + std::to_string(place->path[i]);
+    for (std::size_t i = 0; i < place->path.size(); ++i) {
+        if (i) text += ',';
+        text += std::to_string(place->path[i]);
+    }
     return text + "+" + std::to_string(place->messagesSinceChoice);
 }
 
