@@ -109,11 +109,13 @@ struct Walk {
     }
 };
 
-// A choice set on the way of the play being explored.
-struct Branch {
-    Flags flags;  // as they stood at the set
-    std::vector<std::int32_t> targets;  // where each of its choices goes on
-    std::size_t next = 0;  // the choice to try next
+// A play waiting to be walked: where it goes on after the choice that
+// started it, with the flags it had there.
+struct Start {
+    std::int32_t position = 0;
+    Flags flags;
+    std::size_t parent = 0;  // the start whose walk met the set (none for the first)
+    std::int32_t choice = -1;  // the index of the choice taken there; -1 for the first
 };
 
 }  // namespace
@@ -121,14 +123,21 @@ struct Branch {
 std::optional<StoryPlace> FirstPlaceAtLine(CStoryFlow& flow, std::int32_t line) {
     flow.Restart();
     if (!flow.IsMessageLine(line)) return std::nullopt;
+    // Breadth first: every play of one choice is walked before any of two,
+    // each set's choices in script order. A question that counts its wrong
+    // answers has new flags at every visit, and a depth-first search would
+    // keep answering it wrongly; here the fewest choices win.
     std::set<std::pair<std::int32_t, Flags>> seen;  // choice sets explored, with the flags met there
-    std::vector<Branch> branches;  // the path being explored, one entry per choice taken or to take
-    Walk walk;
-    for (;;) {
+    std::vector<Start> starts(1);  // walked in order; each keeps the one it came from
+    for (std::size_t next = 0; next < starts.size(); ++next) {
+        Walk walk{starts[next].position, starts[next].flags, 0};
         const Walk::E_OUTCOME outcome = walk.Run(flow, line);
         if (outcome == Walk::E_OUTCOME::REACHED) {
             StoryPlace place;
-            for (const Branch& branch : branches) place.path.push_back(static_cast<std::int32_t>(branch.next - 1));
+            for (std::size_t at = next; starts[at].choice >= 0; at = starts[at].parent) {
+                place.path.push_back(starts[at].choice);
+            }
+            std::reverse(place.path.begin(), place.path.end());
             place.messagesSinceChoice = walk.messagesSinceChoice;
             // The real interpreter has the last word on where the play leads.
             const bool leads = ReplayStory(flow, place).has_value() && flow.Script().position == line + 1;
@@ -136,19 +145,15 @@ std::optional<StoryPlace> FirstPlaceAtLine(CStoryFlow& flow, std::int32_t line) 
             if (!leads) return std::nullopt;
             return place;
         }
-        if (outcome == Walk::E_OUTCOME::CHOICE && !seen.contains({walk.position, walk.flags})) {
-            if (seen.size() == STORY_REACH_CHOICE_SET_BOUND) return std::nullopt;
-            seen.insert({walk.position, walk.flags});
-            branches.push_back({walk.flags, ChoiceTargets(flow, walk.position), 0});
+        if (outcome != Walk::E_OUTCOME::CHOICE || seen.contains({walk.position, walk.flags})) continue;
+        if (seen.size() == STORY_REACH_CHOICE_SET_BOUND) return std::nullopt;
+        seen.insert({walk.position, walk.flags});
+        const std::vector<std::int32_t> targets = ChoiceTargets(flow, walk.position);
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            starts.push_back({targets[i], walk.flags, next, static_cast<std::int32_t>(i)});
         }
-        // On with the next choice not yet tried, from the deepest set that has one.
-        while (!branches.empty() && branches.back().next == branches.back().targets.size()) branches.pop_back();
-        if (branches.empty()) return std::nullopt;
-        Branch& branch = branches.back();
-        walk.position = branch.targets[branch.next++];
-        walk.flags = branch.flags;
-        walk.messagesSinceChoice = 0;
     }
+    return std::nullopt;
 }
 
 std::vector<std::int32_t> StoryWaysOn(const CStoryFlow& flow, std::int32_t line) {

@@ -16,8 +16,9 @@
 inline constexpr std::size_t STORY_REACH_CHOICE_SET_BOUND = 10000;
 
 // The place of the first play that reaches the message on script line `line`
-// (an index into script.lines): choices tried in script order, depth first,
-// each set's first choice first; a choice set met again with the same flags
+// (an index into script.lines): the play with the fewest choices, and among
+// those the one whose choices come first in the script (breadth first, each
+// set's first choice first); a choice set met again with the same flags
 // is not explored twice; at most STORY_REACH_CHOICE_SET_BOUND choice sets
 // visited. The place's last message is that one (so ReplayStory(flow, place)
 // stands just after it). None when no play within the bound reaches it or the
