@@ -83,10 +83,11 @@ class Choices(gp.GameTest):
     def tearDownClass(cls):
         shutil.rmtree(cls.work, ignore_errors=True)
 
-    def run_game(self, sys_files=None):
-        self.game = harness.Game(self.game_dir, self.display, {"sys.dat": INSTANT, **(sys_files or {})})
+    def run_game(self, sys_files=None, args=()):
+        self.game = harness.Game(self.game_dir, self.display, {"sys.dat": INSTANT, **(sys_files or {})}, args=args)
         self.addCleanup(self.game.close)
-        gp.wait_title(self.game)
+        if not args:
+            gp.wait_title(self.game)
         return self.game
 
     def centre(self, i):
@@ -197,6 +198,14 @@ class Choices(gp.GameTest):
         self.wait_message(9, "HAIKEI3")
         game.key("Return")
         self.wait_message(15, "HAIKEI3")
+
+    def test_an_author_start_inside_a_branch_takes_the_choices_that_lead_there(self):
+        # Message 5 (line 19) lies behind the right way: the game starts
+        # there as `play --line 19` starts it, with the flag that way set.
+        game = self.run_game(args=("--author", "--message", "5"))
+        self.wait_message(15, "HAIKEI3")
+        game.key("Return")
+        self.wait_message(18, "HAIKEI3")
 
 
 if __name__ == "__main__":

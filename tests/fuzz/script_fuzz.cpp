@@ -8,6 +8,7 @@
 #include "fuzz_support.h"
 #include "scenario/script.h"
 #include "scenario/story_flow.h"
+#include "scenario/story_reach.h"
 
 namespace {
 
@@ -36,6 +37,11 @@ void PlayStory(CScript& script) {
         if (stop == E_STORY_STOP::END || stop == E_STORY_STOP::LOOP) break;
         if (stop == E_STORY_STOP::MESSAGE) {
             script.messagePending = 0;
+            // The game's look ahead changes nothing, and says what comes.
+            const std::int32_t at = script.position;
+            const bool choices = flow.ChoicesComeNext();
+            FUZZ_CHECK(script.position == at && flow.Choices().empty());
+            if (choices) FUZZ_CHECK(flow.Advance() == E_STORY_STOP::CHOICE);
         } else {
             FUZZ_CHECK(!flow.Choices().empty() && flow.Choices().size() <= MAX_STORY_CHOICES);
             FUZZ_CHECK(flow.Choose(static_cast<std::size_t>(stops) % flow.Choices().size()));
@@ -48,6 +54,11 @@ void PlayStory(CScript& script) {
     const std::int32_t position = script.position;
     FUZZ_CHECK(ReplayStory(flow, place).has_value());
     FUZZ_CHECK(flow.Flags() == flags && script.position == position);
+    // The first play that reaches the message just shown arrives there.
+    const std::int32_t line = position - 1;
+    if (const std::optional<StoryPlace> first = FirstPlaceAtLine(flow, line)) {
+        FUZZ_CHECK(ReplayStory(flow, *first).has_value() && script.position == position);
+    }
 }
 
 }  // namespace

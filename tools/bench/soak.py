@@ -11,7 +11,9 @@ between two probes during a pass) to 20. The Wine prefix is
 ONDRELL_BENCH_PREFIX (default build/win/wine-prefix-e2e).
 
 Each pass starts a new game from the title, turns on automatic mode at the
-first message and waits for the title that follows the last one. The
+first message, answers each question of the quiz rightly with its number
+key (automatic mode stops at a choice, and is turned on again after it) and
+waits for the title that follows the last message. The
 message and automatic speeds are fast, the draw speed normal, so every fade
 runs. What Wine plays goes to ALSA's file plugin, one file per opening of the
 device; a pass must hold one voice recording per message, each the start of
@@ -49,8 +51,19 @@ MIB = 1024 * 1024
 
 
 def voices_in_order():
-    """The voice clip of every message of the story, in order."""
-    return [m.group(1).lstrip("./") for m in re.finditer(r"^@VOICE\[([^\]]+)\]", SCRIPT.read_text("utf-8"), re.M)]
+    """The voice clip of every message a pass plays, in order: the story up
+    to the quiz's first question, then each right answer's messages up to
+    the next question, and the ending for every answer right at the first
+    try (message 74) with the goodbye (76). Message n speaks the n-th clip
+    of the file."""
+    clips = [m.group(1).lstrip("./") for m in re.finditer(r"^@VOICE\[([^\]]+)\]", SCRIPT.read_text("utf-8"), re.M)]
+    sets = gp.quiz()
+    numbers = list(range(1, sets[0][0] + 1))
+    for i, (_, choices, right) in enumerate(sets):
+        after = choices[right][1]
+        numbers += range(after, (sets[i + 1][0] if i + 1 < len(sets) else after) + 1)
+    numbers += [74, 76]
+    return [clips[n - 1] for n in numbers]
 
 
 def probe(session, exe, title=benchlib.GAME_TITLE):
@@ -153,15 +166,27 @@ def main():
                 resident = []
                 next_probe = time.monotonic() + args.every
 
+                questions = gp.quiz()
+                asked = 0
+
                 def back_on_title():
-                    nonlocal next_probe
+                    nonlocal next_probe, asked
                     if game.process.poll() is not None:
                         raise SystemExit(f"the game ended with status {game.process.returncode} in pass {number}")
                     resident.append(game.memory())
                     if time.monotonic() >= next_probe:
                         samples.append(probe(session, exe))
                         next_probe = time.monotonic() + args.every
-                    return gp.title_is_shown(game.grab())
+                    shot = game.grab()
+                    if asked < len(questions):
+                        count, right = len(questions[asked][1]), questions[asked][2]
+                        if gp.choices_shown(shot, count):
+                            game.key(str(right + 1))
+                            harness.wait_for("the answer's message", lambda: not gp.choices_shown(game.grab(), count))
+                            asked += 1
+                            turn_on_auto(game)
+                            return False
+                    return gp.title_is_shown(shot)
                 harness.wait_for(f"the title after pass {number}", back_on_title, 3600, interval=1.0)
                 game.wait_still()
                 end = probe(session, exe)
