@@ -41,7 +41,10 @@ void PlayStory(CScript& script) {
             const std::int32_t at = script.position;
             const bool choices = flow.ChoicesComeNext();
             FUZZ_CHECK(script.position == at && flow.Choices().empty());
-            if (choices) FUZZ_CHECK(flow.Advance() == E_STORY_STOP::CHOICE);
+            if (choices) {
+                stop = flow.Advance();
+                FUZZ_CHECK(stop == E_STORY_STOP::CHOICE);
+            }
         } else {
             FUZZ_CHECK(!flow.Choices().empty() && flow.Choices().size() <= MAX_STORY_CHOICES);
             FUZZ_CHECK(flow.Choose(static_cast<std::size_t>(stops) % flow.Choices().size()));
