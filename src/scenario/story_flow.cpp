@@ -229,38 +229,12 @@ E_STORY_STOP CStoryFlow::Advance() {
             }
             continue;
         }
-        std::int32_t next = line + 1;
-        if (flow->complete) {
-            switch (flow->command) {
-            case E_SCRIPT_COMMAND::CHOICE:
-                CollectChoices();
-                return E_STORY_STOP::CHOICE;
-            case E_SCRIPT_COMMAND::JUMP:
-                next = After(flow->name, next);
-                break;
-            case E_SCRIPT_COMMAND::SET:
-                flags_[flow->name] = flow->number;
-                break;
-            case E_SCRIPT_COMMAND::ADD: {
-                const std::int64_t sum = static_cast<std::int64_t>(Flag(flow->name)) + flow->number;
-                flags_[flow->name] = static_cast<std::int32_t>(std::clamp<std::int64_t>(
-                    sum, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-                break;
-            }
-            case E_SCRIPT_COMMAND::IF:
-                if (flow->comparison && CompareStoryFlag(Flag(flow->name), *flow->comparison, flow->number)) {
-                    next = After(flow->target, next);
-                }
-                break;
-            default:
-                break;
-            }
-        } else if (flow->command == E_SCRIPT_COMMAND::CHOICE) {
-            // A choice lacking a value still belongs to its set.
+        // A choice lacking a value still belongs to its set.
+        if (flow->command == E_SCRIPT_COMMAND::CHOICE) {
             CollectChoices();
             return E_STORY_STOP::CHOICE;
         }
-        script_.position = next;
+        script_.position = CarryOut(*flow, line, flags_);
     }
 }
 
@@ -268,42 +242,46 @@ bool CStoryFlow::ChoicesComeNext() const {
     if (!choices_.empty()) return true;
     if (script_.messagePending != 0) return false;
     std::map<std::wstring, std::int32_t> flags = flags_;
-    const auto flag = [&flags](const std::wstring& name) {
-        const auto found = flags.find(name);
-        return found == flags.end() ? 0 : found->second;
-    };
     std::int32_t line = script_.position;
     // As Advance: more steps than lines means the story goes round.
     for (std::int64_t steps = 0; steps <= static_cast<std::int64_t>(script_.lineCount); ++steps) {
         const FlowLine* flow = FlowAt(line);
         if (line < 0 || line >= script_.lineCount || flow == nullptr) return false;
         if (flow->command == E_SCRIPT_COMMAND::CHOICE) return true;
-        std::int32_t next = line + 1;
-        if (flow->complete) {
-            switch (flow->command) {
-            case E_SCRIPT_COMMAND::JUMP:
-                next = After(flow->name, next);
-                break;
-            case E_SCRIPT_COMMAND::SET:
-                flags[flow->name] = flow->number;
-                break;
-            case E_SCRIPT_COMMAND::ADD:
-                flags[flow->name] = static_cast<std::int32_t>(std::clamp<std::int64_t>(
-                    static_cast<std::int64_t>(flag(flow->name)) + flow->number,
-                    std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-                break;
-            case E_SCRIPT_COMMAND::IF:
-                if (flow->comparison && CompareStoryFlag(flag(flow->name), *flow->comparison, flow->number)) {
-                    next = After(flow->target, next);
-                }
-                break;
-            default:
-                break;
-            }
-        }
-        line = next;
+        line = CarryOut(*flow, line, flags);
     }
     return false;
+}
+
+std::int32_t CStoryFlow::CarryOut(const FlowLine& command, std::int32_t line,
+                                  std::map<std::wstring, std::int32_t>& flags) const {
+    const std::int32_t next = line + 1;
+    // A command lacking a value does nothing.
+    if (!command.complete) return next;
+    const auto flag = [&flags](const std::wstring& name) {
+        const auto found = flags.find(name);
+        return found == flags.end() ? 0 : found->second;
+    };
+    switch (command.command) {
+    case E_SCRIPT_COMMAND::JUMP:
+        return After(command.name, next);
+    case E_SCRIPT_COMMAND::SET:
+        flags[command.name] = command.number;
+        break;
+    case E_SCRIPT_COMMAND::ADD:
+        flags[command.name] = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+            static_cast<std::int64_t>(flag(command.name)) + command.number, std::numeric_limits<std::int32_t>::min(),
+            std::numeric_limits<std::int32_t>::max()));
+        break;
+    case E_SCRIPT_COMMAND::IF:
+        if (command.comparison && CompareStoryFlag(flag(command.name), *command.comparison, command.number)) {
+            return After(command.target, next);
+        }
+        break;
+    default:
+        break;
+    }
+    return next;
 }
 
 bool CStoryFlow::Choose(std::size_t index) {

@@ -137,6 +137,11 @@ public:
     // Whether stepping script line `line` reads a message (its keyword is
     // @MESSAGE); false out of range.
     bool IsMessageLine(std::int32_t line) const;
+    // Carries out `command`, read on `line`, with `flags`, as a play reaching
+    // it does (a choice stops the play before it is carried out; here it
+    // does nothing): the line the story goes on at.
+    std::int32_t CarryOut(const FlowLine& command, std::int32_t line,
+                          std::map<std::wstring, std::int32_t>& flags) const;
 
 private:
     void Fault(E_STORY_FAULT kind, std::int32_t line, const std::wstring& name);

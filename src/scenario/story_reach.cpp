@@ -1,7 +1,6 @@
 #include "scenario/story_reach.h"
 
 #include <algorithm>
-#include <limits>
 #include <map>
 #include <set>
 #include <string>
@@ -65,9 +64,8 @@ struct Walk {
             const std::int32_t line = position;
             if (line < 0 || line >= count || steps > bound) return E_OUTCOME::DEAD_END;
             const CStoryFlow::FlowLine* command = flow.FlowAt(line);
-            std::int32_t next = line + 1;
             if (command == nullptr) {
-                position = next;
+                position = line + 1;
                 if (flow.IsMessageLine(line)) {
                     ++messagesSinceChoice;
                     if (line == goal) return E_OUTCOME::REACHED;
@@ -76,35 +74,7 @@ struct Walk {
                 continue;
             }
             if (command->command == E_SCRIPT_COMMAND::CHOICE) return E_OUTCOME::CHOICE;
-            if (command->complete) {
-                switch (command->command) {
-                case E_SCRIPT_COMMAND::JUMP:
-                    next = After(flow, command->name, next);
-                    break;
-                case E_SCRIPT_COMMAND::SET:
-                    flags[command->name] = command->number;
-                    break;
-                case E_SCRIPT_COMMAND::ADD: {
-                    const auto found = flags.find(command->name);
-                    const std::int64_t sum =
-                        static_cast<std::int64_t>(found == flags.end() ? 0 : found->second) + command->number;
-                    flags[command->name] = static_cast<std::int32_t>(std::clamp<std::int64_t>(
-                        sum, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-                    break;
-                }
-                case E_SCRIPT_COMMAND::IF: {
-                    const auto found = flags.find(command->name);
-                    const std::int32_t flag = found == flags.end() ? 0 : found->second;
-                    if (command->comparison && CompareStoryFlag(flag, *command->comparison, command->number)) {
-                        next = After(flow, command->target, next);
-                    }
-                    break;
-                }
-                default:
-                    break;
-                }
-            }
-            position = next;
+            position = flow.CarryOut(*command, line, flags);
         }
     }
 };
