@@ -211,8 +211,17 @@ private:
     std::optional<SavedStory> StoryToSave() const;
     bool OnConfigInput(UINT message, WPARAM wParam, LogicalPoint point);
     bool OnStaffInput(UINT message, WPARAM wParam, LogicalPoint point);
-    // Shared steps of the game and backlog handlers.
+    // Shared steps of the game, choice and backlog handlers.
     void Proceed();
+    // A click on the message: opens a hovered term or replays the voice;
+    // answers the click's code (message_input.h) for the rest.
+    int ClickMessage(int x, int y);
+    // The right button on a message: the rest of its typing or its next
+    // page, or the menu once it is read.
+    void RightButtonOnMessage();
+    // The wheel turned away from the player: the backlog, when it holds an
+    // older message.
+    void OpenBacklog();
     void ShowBacklogEntry(const BacklogEntry& entry);
     void ReplayVoice(const std::wstring& voiceName);
     void OpenTerm(const std::wstring& term);

@@ -39,29 +39,14 @@ bool CVell::OnChoiceInput(UINT message, WPARAM wParam, LogicalPoint point) {
         }
         // Beside the choices the message takes the click: a term, the
         // voice, or the rest of its typing; it never moves the story on.
-        std::wstring term;
-        switch (textWindow->OnClick(term, x, y)) {
-        case MESSAGE_CLICK_TERM:
-            OpenTerm(term);
-            break;
-        case MESSAGE_CLICK_VOICE:
-            ReplayVoice(script->voiceName);
-            break;
-        default:
-            break;
-        }
+        ClickMessage(x, y);
         return true;
     }
     case WM_RBUTTONDOWN:
-        if (textWindow->Proceed() == 1) {
-            Transition(E_STATE_INPUT::OPEN_MENU);
-        }
+        RightButtonOnMessage();
         return true;
     case WM_MOUSEWHEEL:
-        if (GET_WHEEL_DELTA_WPARAM(wParam) > 0 && backlog.Enter() == CBacklog::E_MOVE::SHOW) {
-            Transition(E_STATE_INPUT::OPEN_BACKLOG);
-            ShowBacklogEntry(backlog.Shown());
-        }
+        if (GET_WHEEL_DELTA_WPARAM(wParam) > 0) OpenBacklog();
         return true;
     default:
         return false;

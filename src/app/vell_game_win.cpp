@@ -34,6 +34,32 @@ void CVell::OpenTerm(const std::wstring& term) {
     textMayProceed = 0;
 }
 
+int CVell::ClickMessage(int x, int y) {
+    std::wstring term;
+    const int code = textWindow->OnClick(term, x, y);
+    if (code == MESSAGE_CLICK_TERM) {
+        OpenTerm(term);
+    } else if (code == MESSAGE_CLICK_VOICE) {
+        ReplayVoice(script->voiceName);
+    }
+    return code;
+}
+
+void CVell::RightButtonOnMessage() {
+    // The first right click finishes the typing or turns the page; on a
+    // finished message it opens the menu. The script does not move.
+    if (textWindow->Proceed() == 1) {
+        Transition(E_STATE_INPUT::OPEN_MENU);
+    }
+}
+
+void CVell::OpenBacklog() {
+    if (backlog.Enter() == CBacklog::E_MOVE::SHOW) {
+        Transition(E_STATE_INPUT::OPEN_BACKLOG);
+        ShowBacklogEntry(backlog.Shown());
+    }
+}
+
 bool CVell::OnGameInput(UINT message, WPARAM wParam, LogicalPoint point) {
     const auto [x, y] = point;
     // Input waits while a picture fades.
@@ -57,18 +83,11 @@ bool CVell::OnGameInput(UINT message, WPARAM wParam, LogicalPoint point) {
             return true;
         }
         return wParam == VK_SPACE && Transition(E_STATE_INPUT::ERASE_WINDOW);
-    case WM_LBUTTONDOWN: {
-        std::wstring term;
-        switch (textWindow->OnClick(term, x, y)) {
+    case WM_LBUTTONDOWN:
+        switch (ClickMessage(x, y)) {
         case MESSAGE_CLICK_DONE:
             RunToNextMessage();
             textMayProceed = 0;
-            break;
-        case MESSAGE_CLICK_TERM:
-            OpenTerm(term);
-            break;
-        case MESSAGE_CLICK_VOICE:
-            ReplayVoice(script->voiceName);
             break;
         case MESSAGE_CLICK_AUTO:
             textWindow->SetAutoButtonEnabled(false);
@@ -78,20 +97,12 @@ bool CVell::OnGameInput(UINT message, WPARAM wParam, LogicalPoint point) {
             break;
         }
         return true;
-    }
     case WM_RBUTTONDOWN:
-        // The first right click finishes the typing or turns the page; on a
-        // finished message it opens the menu. The script does not move.
-        if (textWindow->Proceed() == 1) {
-            Transition(E_STATE_INPUT::OPEN_MENU);
-        }
+        RightButtonOnMessage();
         return true;
     case WM_MOUSEWHEEL:
         if (GET_WHEEL_DELTA_WPARAM(wParam) > 0) {
-            if (backlog.Enter() == CBacklog::E_MOVE::SHOW) {
-                Transition(E_STATE_INPUT::OPEN_BACKLOG);
-                ShowBacklogEntry(backlog.Shown());
-            }
+            OpenBacklog();
         } else {
             Proceed();
         }
