@@ -132,6 +132,12 @@ TEST(StoryFlow, CarriesOutEachCommand) {
          {0, 5},
          L"q [only]0 end END / ",
          L"CHOICE_COUNT@1 CHOICE_COUNT@3"},
+        // Six choices, the most a set holds: all offered, the last one taken, no fault.
+        {"@MESSAGE[A][q]\n@CHOICE[1][e]\n@CHOICE[2][e]\n@CHOICE[3][e]\n@CHOICE[4][e]\n@CHOICE[5][e]\n"
+         "@CHOICE[6][f]\n@LABEL[e]\n@MESSAGE[A][no]\n@LABEL[f]\n@MESSAGE[A][six]\n",
+         {5},
+         L"q [1|2|3|4|5|6]5 six END / ",
+         L""},
         // Choice sets that follow each other with no message between.
         {"@MESSAGE[A][q]\n@CHOICE[a][a]\n@CHOICE[b][a]\n@LABEL[a]\n@SET[s][1]\n@CHOICE[c][c]\n@CHOICE[d][c]\n"
          "@LABEL[c]\n@MESSAGE[A][x]\n",
