@@ -19,36 +19,31 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(Play, ReadsItsArguments) {
-    const struct {
-        std::vector<std::wstring> args;
-        bool valid;
-        std::optional<int> line;
-        std::string problem;  // part of the reason, when not valid
-    } cases[] = {
-        {{L"game"}, true, std::nullopt, ""},
-        {{L"game", L"--line", L"1"}, true, 1, ""},
-        {{L"--line", L"120", L"game"}, true, 120, ""},
-        {{L"game", L"--line", L"0"}, false, std::nullopt, "numbered from 1"},
-        {{L"game", L"--line", L"-4"}, false, std::nullopt, "numbered from 1"},
-        {{L"game", L"--line", L"12a"}, false, std::nullopt, "--line takes one line number"},
-        {{L"game", L"--line"}, false, std::nullopt, "--line takes one line number"},
-        {{L"game", L"--line", L"1", L"--line", L"2"}, false, std::nullopt, "--line takes one line number"},
-        {{L"game", L"--out"}, false, std::nullopt, "--out takes one value"},
-        {{L"game", L"--engine", L"a.exe", L"--engine", L"b.exe"}, false, std::nullopt, "--engine takes one value"},
-        {{L"game", L"other"}, false, std::nullopt, "one game folder only"},
-        {{L"game", L"--fast"}, false, std::nullopt, "unknown option \"--fast\""},
-        {{}, false, std::nullopt, "which game folder"},
-    };
-    for (const auto& c : cases) {
+    const std::pair<std::vector<std::wstring>, std::optional<int>> valid[] = {
+        {{L"game"}, std::nullopt}, {{L"game", L"--line", L"1"}, 1}, {{L"--line", L"120", L"game"}, 120}};
+    for (const auto& [args, line] : valid) {
         std::string problem;
-        const std::optional<PlayOptions> options = ParsePlayArgs(c.args, problem);
-        ASSERT_EQ(options.has_value(), c.valid) << problem;
-        if (options) {
-            EXPECT_EQ(options->folder, L"game");
-            EXPECT_EQ(options->line, c.line);
-        } else {
-            EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
-        }
+        const std::optional<PlayOptions> options = ParsePlayArgs(args, problem);
+        ASSERT_TRUE(options) << problem;
+        EXPECT_EQ(options->folder, L"game");
+        EXPECT_EQ(options->line, line);
+    }
+    const std::pair<std::vector<std::wstring>, std::string> refused[] = {
+        {{L"game", L"--line", L"0"}, "numbered from 1"},
+        {{L"game", L"--line", L"-4"}, "numbered from 1"},
+        {{L"game", L"--line", L"12a"}, "--line takes one line number"},
+        {{L"game", L"--line"}, "--line takes one line number"},
+        {{L"game", L"--line", L"1", L"--line", L"2"}, "--line takes one line number"},
+        {{L"game", L"--out"}, "--out takes one value"},
+        {{L"game", L"--engine", L"a.exe", L"--engine", L"b.exe"}, "--engine takes one value"},
+        {{L"game", L"other"}, "one game folder only"},
+        {{L"game", L"--fast"}, "unknown option \"--fast\""},
+        {{}, "which game folder"},
+    };
+    for (const auto& [args, why] : refused) {
+        std::string problem;
+        EXPECT_FALSE(ParsePlayArgs(args, problem)) << why;
+        EXPECT_NE(problem.find(why), std::string::npos) << problem;
     }
     std::string problem;
     const std::optional<PlayOptions> all =

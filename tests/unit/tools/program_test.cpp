@@ -476,21 +476,19 @@ TEST(PackProgram, WritesTheGamesProgramFromItsFolder) {
     fs::remove(dir.path() / "game/icon.png");
     dir.Write("game/game.ini", "[game]\nexe = a|b\nsize = 3\n");
     const std::string ini = WideToUtf8(game) + "/game.ini";
+    const std::string unknownKey =
+        ini + ":3:1: warning: unknown key \"size\" in [game]: it is ignored (the keys are title, exe and version)\n";
     const PackRun badIni = Pack({L"program-info", game});
     EXPECT_EQ(badIni.status, 1);
     EXPECT_EQ(badIni.out, "");
     EXPECT_EQ(badIni.err, ini +
                               ":2:7: error: the program's name \"a|b\" cannot be a file name on Windows: it holds "
                               "\"|\", which Windows file names cannot hold\n" +
-                              ini +
-                              ":3:1: warning: unknown key \"size\" in [game]: it is ignored (the keys are title, "
-                              "exe and version)\n");
+                              unknownKey);
     dir.Write("game/game.ini", "[game]\nversion = 3\nsize = 3\n");
     const PackRun warned = Pack({L"program", engine, game, out});
     EXPECT_EQ(warned.status, 0);
-    EXPECT_EQ(warned.err, ini +
-                              ":3:1: warning: unknown key \"size\" in [game]: it is ignored (the keys are title, "
-                              "exe and version)\n");
+    EXPECT_EQ(warned.err, unknownKey);
     EXPECT_EQ(warned.out, "Wrote \"" + WideToUtf8(out) + "\": version 3, the engine's icon.\n");
 
     const PackRun noEngine = Pack({L"program", Wide(dir.path() / "none.exe"), game, out});
