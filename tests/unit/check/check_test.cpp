@@ -19,23 +19,12 @@ namespace {
 
 // A mono 16-bit clip with two samples; `tag` 1 is PCM.
 std::string Clip(std::uint16_t tag = 1) {
-    return CBytes()
-        .Raw("RIFF")
-        .U32(4 + 8 + 16 + 8 + 4)  // RIFF chunk, size of what follows
-        .Raw("WAVE")  // form type
-        .Raw("fmt ")
-        .U32(16)  // format chunk
-        .U16(tag)
-        .U16(1)  // format tag, channels
-        .U32(22050)
-        .U32(44100)  // samples and bytes per second
-        .U16(2)
-        .U16(16)  // block align, bits per sample
-        .Raw("data")
-        .U32(4)  // data chunk
-        .U16(100)
-        .U16(65436)  // two samples
-        .str();
+    CBytes b;
+    b.Raw("RIFF").U32(4 + 8 + 16 + 8 + 4).Raw("WAVE");  // RIFF chunk, size of what follows, form type
+    b.Raw("fmt ").U32(16).U16(tag).U16(1);  // format chunk: format tag, channels
+    b.U32(22050).U32(44100).U16(2).U16(16);  // samples and bytes per second, block align, bits per sample
+    b.Raw("data").U32(4).U16(100).U16(65436);  // data chunk: two samples
+    return b.str();
 }
 
 // One glossary entry in its written form (six lines).
@@ -102,53 +91,54 @@ void AddChoicePictures(Game& g, int width = 560) {
 
 // The fixture passes, and so does each finding's boundary.
 TEST(Check, TheGameOfTheFixtureAndTheBoundariesPassClean) {
-    const char* const scripts[] = {
-        "@BGM[1][./BGM/a.wav]\n@VOICE[./VOICE/v.wav]\n@MESSAGE[NONE][TERM]\n",
-        "@MESSAGE[ABCDEFGH][TERM]\n",  // eight half-width characters: 112 pixels, the name box holds 116
+    const struct {
+        const char* script;
+        std::function<void(Game&)> edit = nullptr;
+    } cases[] = {
+        {"@BGM[1][./BGM/a.wav]\n@VOICE[./VOICE/v.wav]\n@MESSAGE[NONE][TERM]\n"},
+        {"@MESSAGE[ABCDEFGH][TERM]\n"},  // eight half-width characters: 112 pixels, the name box holds 116
         // Twelve lines: three full pages.
-        "@MESSAGE[NONE][TERM\\\\1\\\\2\\\\3\\\\4\\\\5\\\\6\\\\7\\\\8\\\\9\\\\10\\\\11]\n",
-        "@MESSAGE[NONE][]\n@SLIDE[0][]\n@MESSAGE[NONE][TERM]\n",  // an empty message; a hidden slide needs no name
-        "@MESSAGE[NONE][TE\r\nRM]\r\n",  // CR LF: the term is found only if the CR inside the message is gone
+        {"@MESSAGE[NONE][TERM\\\\1\\\\2\\\\3\\\\4\\\\5\\\\6\\\\7\\\\8\\\\9\\\\10\\\\11]\n"},
+        {"@MESSAGE[NONE][]\n@SLIDE[0][]\n@MESSAGE[NONE][TERM]\n"},  // an empty message; a hidden slide needs no name
+        {"@MESSAGE[NONE][TE\r\nRM]\r\n"},  // CR LF: the term is found only if the CR inside the message is gone
+        // Ogg Vorbis clips are played as they are stored, music and voice alike.
+        {"@BGM[1][./BGM/a.ogg]\n@VOICE[./VOICE/v.ogg]\n@MESSAGE[NONE][TERM]\n",
+         [](Game& g) {
+             g.sounds[L"./BGM/a.ogg"] = std::string(ogg_fixture::STEREO.begin(), ogg_fixture::STEREO.end());
+             g.sounds[L"./VOICE/v.ogg"] = std::string(ogg_fixture::SIX.begin(), ogg_fixture::SIX.end());
+         }},
+        // Any picture of the archive shows by its name on every story layer,
+        // both character slots included, masked by NAME_MASK, drawn whole as
+        // a background; a picture as large as the screen is fine.
+        {"@SCENE[1][OWN]\n@CHARACTER[1][l][HERO]\n@CHARACTER[2][r][HERO]\n@CHARACTER[2][c][CHAR1_2]\n"
+         "@SLIDE[1][S30]\n@MESSAGE[NONE][TERM]\n",
+         [](Game& g) {
+             g.images[L"./IMG/OWN.bmp"] = MakeBmp24(800, 600, 0x336699u);  // a background: no mask needed
+             for (const wchar_t* stem : {L"HERO", L"HERO_MASK", L"S30", L"S30_MASK"}) {
+                 g.images[ImageEntryName(stem)] = MakeBmp24(2, 3, 0xFFFFFFu);
+             }
+         }},
+        // A branching story: two questions, a loop back to the first, a flag
+        // set by one answer and read by a condition. A story without choices
+        // needs no choice picture (every case above).
+        {"@LABEL[ask]\n"
+         "@MESSAGE[NONE][TERM]\n"  // the question
+         "@CHOICE[Again][ask]\n"  // back to the question
+         "@CHOICE[Key][key]\n@CHOICE[On][on]\n@LABEL[key]\n@ADD[keys][1]\n@LABEL[on]\n"
+         "@MESSAGE[NONE][door]\n@CHOICE[Open][open]\n@CHOICE[Leave][end]\n@LABEL[open]\n"
+         "@IF[keys][>=][1][inside]\n@MESSAGE[NONE][locked]\n@JUMP[end]\n"
+         "@LABEL[inside]\n@MESSAGE[NONE][inside]\n@LABEL[end]\n",
+         [](Game& g) { AddChoicePictures(g); }},
     };
-    for (const char* script : scripts) {
+    for (const auto& c : cases) {
         Game game;
-        game.script = script;
+        game.script = c.script;
+        if (c.edit) c.edit(game);
         const CScratchDir dir;
         const Result r = game.Check(dir);
-        EXPECT_EQ(r.out + r.err, "") << script;
-        EXPECT_EQ(r.status, 0) << script;
+        EXPECT_EQ(r.out + r.err, "") << c.script;
+        EXPECT_EQ(r.status, 0) << c.script;
     }
-}
-
-// A branching story passes clean: two questions, a loop back to the first,
-// a flag set by one answer and read by a condition; a story without choices
-// needs no choice picture.
-TEST(Check, ABranchingStoryPassesClean) {
-    Game game;
-    AddChoicePictures(game);
-    game.script =
-        "@LABEL[ask]\n"
-        "@MESSAGE[NONE][TERM]\n"  // the question
-        "@CHOICE[Again][ask]\n"  // back to the question
-        "@CHOICE[Key][key]\n"
-        "@CHOICE[On][on]\n"
-        "@LABEL[key]\n"
-        "@ADD[keys][1]\n"
-        "@LABEL[on]\n"
-        "@MESSAGE[NONE][door]\n"
-        "@CHOICE[Open][open]\n"
-        "@CHOICE[Leave][end]\n"
-        "@LABEL[open]\n"
-        "@IF[keys][>=][1][inside]\n"
-        "@MESSAGE[NONE][locked]\n"
-        "@JUMP[end]\n"
-        "@LABEL[inside]\n"
-        "@MESSAGE[NONE][inside]\n"
-        "@LABEL[end]\n";
-    const CScratchDir dir;
-    const Result r = game.Check(dir);
-    EXPECT_EQ(r.out + r.err, "");
-    EXPECT_EQ(r.status, 0);
 }
 
 // A choice's text (with "$" as a space) may fill its button's width less a
@@ -193,36 +183,6 @@ TEST(Check, AChoiceTextWiderThanItsButtonIsFound) {
             EXPECT_EQ(std::count(found.begin(), found.end(), '\n'), 1) << found;
         }
     }
-}
-
-// Ogg Vorbis clips are played as they are stored, music and voice alike.
-TEST(Check, OggClipsThatDecodePassClean) {
-    Game game;
-    game.sounds[L"./BGM/a.ogg"] = std::string(ogg_fixture::STEREO.begin(), ogg_fixture::STEREO.end());
-    game.sounds[L"./VOICE/v.ogg"] = std::string(ogg_fixture::SIX.begin(), ogg_fixture::SIX.end());
-    game.script = "@BGM[1][./BGM/a.ogg]\n@VOICE[./VOICE/v.ogg]\n@MESSAGE[NONE][TERM]\n";
-    const CScratchDir dir;
-    const Result r = game.Check(dir);
-    EXPECT_EQ(r.out + r.err, "");
-    EXPECT_EQ(r.status, 0);
-}
-
-// Any picture of the archive shows by its name on every story layer, both
-// character slots included, masked by NAME_MASK, drawn whole as a
-// background; a picture as large as the screen is fine.
-TEST(Check, PicturesByNamePassClean) {
-    Game game;
-    game.images[L"./IMG/OWN.bmp"] = MakeBmp24(800, 600, 0x336699u);  // a background: no mask needed
-    for (const wchar_t* stem : {L"HERO", L"HERO_MASK", L"S30", L"S30_MASK"}) {
-        game.images[ImageEntryName(stem)] = MakeBmp24(2, 3, 0xFFFFFFu);
-    }
-    game.script =
-        "@SCENE[1][OWN]\n@CHARACTER[1][l][HERO]\n@CHARACTER[2][r][HERO]\n@CHARACTER[2][c][CHAR1_2]\n"
-        "@SLIDE[1][S30]\n@MESSAGE[NONE][TERM]\n";
-    const CScratchDir dir;
-    const Result r = game.Check(dir);
-    EXPECT_EQ(r.out + r.err, "");
-    EXPECT_EQ(r.status, 0);
 }
 
 // With an archive, the registry lists each picture the story can show by
@@ -272,6 +232,9 @@ struct FindingCase {
     const char* script = nullptr;
     std::function<void(Game&)> edit = nullptr;
 };
+
+const auto WITH_CHOICES = [](Game& g) { AddChoicePictures(g); };
+const char* const TWO_CHOICES = "@MESSAGE[NONE][q]\n@CHOICE[a][e]\n@CHOICE[b][e]\n@LABEL[e]\n";
 
 const FindingCase FINDING_CASES[] = {
     {"script.scr):1:1: error: ", "unknown command \"@WAIT\"", "@WAIT[3]\n"},
@@ -329,98 +292,50 @@ const FindingCase FINDING_CASES[] = {
      [](Game& g) { g.images[L"./IMG/S30.bmp"] = "BM"; }},
     {"WIDE.bmp):0:0: error: ", "the picture is 801 x 1, larger than the 800 x 600 screen", "@SCENE[1][WIDE]\n",
      [](Game& g) { g.images[L"./IMG/WIDE.bmp"] = MakeBmp24(801, 1, 0xFFFFFFu); }},
-    // The branching story. Each script's lines carry what they are there for.
+    // The branching story.
     {"script.scr):1:7: error: ", "no line marks the label \"nowhere\": the jump does nothing", "@JUMP[nowhere]\n"},
     {"script.scr):2:12: error: ", "no line marks the label \"gone\": the choice goes on after its set",
-     "@MESSAGE[NONE][q]\n"  // the question
-     "@CHOICE[a][gone]\n"  // no line marks "gone"
-     "@CHOICE[b][b]\n"
-     "@LABEL[b]\n",
-     [](Game& g) { AddChoicePictures(g); }},
+     "@MESSAGE[NONE][q]\n@CHOICE[a][gone]\n@CHOICE[b][b]\n@LABEL[b]\n", WITH_CHOICES},
     {"script.scr):2:14: error: ", "no line marks the label \"gone\": the condition never jumps",
-     "@SET[n][1]\n"  // the flag is set
-     "@IF[n][=][1][gone]\n"},  // no line marks "gone"
-    {"script.scr):2:8: error: ", "the label \"x\" is marked again; the one at line 1 counts",
-     "@LABEL[x]\n"
-     "@LABEL[x]\n"},
+     "@SET[n][1]\n@IF[n][=][1][gone]\n"},
+    {"script.scr):2:8: error: ", "the label \"x\" is marked again; the one at line 1 counts", "@LABEL[x]\n@LABEL[x]\n"},
     {"script.scr):2:8: error: ", "the comparison \"==\" is none of =, !=, <, >, <=, >=: the condition never jumps",
-     "@SET[n][1]\n"
-     "@IF[n][==][1][x]\n"  // "==" is no comparison
-     "@LABEL[x]\n"},
+     "@SET[n][1]\n@IF[n][==][1][x]\n@LABEL[x]\n"},
     {"script.scr):1:6: error: ", "no label name: the command does nothing", "@JUMP\n"},
     {"script.scr):2:1: error: ", "a choice set of 1 choice: a set offers 2 to 6",
-     "@MESSAGE[NONE][q]\n"
-     "@CHOICE[only][e]\n"  // a set of one
-     "@LABEL[e]\n",
-     [](Game& g) { AddChoicePictures(g); }},
+     "@MESSAGE[NONE][q]\n@CHOICE[only][e]\n@LABEL[e]\n", WITH_CHOICES},
     {"script.scr):2:1: error: ", "a choice set of 7 choices: a set offers 2 to 6; the game offers the first 6",
-     "@MESSAGE[NONE][q]\n"
-     "@CHOICE[1][e]\n@CHOICE[2][e]\n@CHOICE[3][e]\n@CHOICE[4][e]\n@CHOICE[5][e]\n@CHOICE[6][e]\n"
-     "@CHOICE[7][e]\n"  // the seventh
-     "@LABEL[e]\n",
-     [](Game& g) { AddChoicePictures(g); }},
+     "@MESSAGE[NONE][q]\n@CHOICE[1][e]\n@CHOICE[2][e]\n@CHOICE[3][e]\n@CHOICE[4][e]\n@CHOICE[5][e]\n@CHOICE[6][e]\n"
+     "@CHOICE[7][e]\n@LABEL[e]\n",
+     WITH_CHOICES},
+    // A set with no message before it: at the story's start, straight on
+    // from the set before, or on one way only from that set.
     {"script.scr):1:1: error: ", "the choice set can be reached with no message shown since the start",
-     "@CHOICE[a][e]\n"  // the story's first stop
-     "@CHOICE[b][e]\n"
-     "@LABEL[e]\n",
-     [](Game& g) { AddChoicePictures(g); }},
+     "@CHOICE[a][e]\n@CHOICE[b][e]\n@LABEL[e]\n", WITH_CHOICES},
     {"script.scr):5:1: error: ", "the choice set can be reached with no message shown since the start or the previous",
-     "@MESSAGE[NONE][q]\n"
-     "@CHOICE[a][c]\n"
-     "@CHOICE[b][c]\n"
-     "@LABEL[c]\n"  // straight on from the first set
-     "@CHOICE[x][e]\n"
-     "@CHOICE[y][e]\n"
-     "@LABEL[e]\n",
-     [](Game& g) { AddChoicePictures(g); }},
+     "@MESSAGE[NONE][q]\n@CHOICE[a][c]\n@CHOICE[b][c]\n@LABEL[c]\n@CHOICE[x][e]\n@CHOICE[y][e]\n@LABEL[e]\n",
+     WITH_CHOICES},
     {"script.scr):8:1: error: ", "the choice set can be reached with no message shown",
-     "@MESSAGE[NONE][q]\n"
-     "@CHOICE[a][c]\n"
-     "@CHOICE[b][c]\n"
-     "@LABEL[c]\n"
+     "@MESSAGE[NONE][q]\n@CHOICE[a][c]\n@CHOICE[b][c]\n@LABEL[c]\n"
      "@IF[n][=][0][ask]\n"  // one way from the first set skips the message
-     "@MESSAGE[NONE][TERM]\n"
-     "@LABEL[ask]\n"
-     "@CHOICE[x][e]\n"
-     "@CHOICE[y][e]\n"
-     "@LABEL[e]\n@SET[n][1]\n",
-     [](Game& g) { AddChoicePictures(g); }},
+     "@MESSAGE[NONE][TERM]\n@LABEL[ask]\n@CHOICE[x][e]\n@CHOICE[y][e]\n@LABEL[e]\n@SET[n][1]\n",
+     WITH_CHOICES},
     {"script.scr):3:1: error: ", "the story goes round here for ever without a message or a choice", nullptr,
-     [](Game& g) {
-         g.script =
-             "@MESSAGE[NONE][TERM]\n"
-             "@LABEL[a]\n"
-             "@JUMP[a]\n";  // back to the label, with no way out
-     }},
+     [](Game& g) { g.script = "@MESSAGE[NONE][TERM]\n@LABEL[a]\n@JUMP[a]\n"; }},  // no way out of the loop
+    // After a jump always taken: four lines (the label no line jumps to
+    // counted), then one.
     {"script.scr):2:1: warning: ", "no play reaches the 3 command lines from here on",
-     "@JUMP[on]\n"  // always taken
-     "@MESSAGE[NONE][x]\n"
-     "@BGM[1][./BGM/a.wav]\n"
-     "@LABEL[unused]\n"  // no line jumps here
-     "@LABEL[on]\n"},
-    {"script.scr):2:1: warning: ", "no play reaches this command line",
-     "@JUMP[on]\n"
-     "@MESSAGE[NONE][x]\n"  // skipped
-     "@LABEL[on]\n"},
+     "@JUMP[on]\n@MESSAGE[NONE][x]\n@BGM[1][./BGM/a.wav]\n@LABEL[unused]\n@LABEL[on]\n"},
+    {"script.scr):2:1: warning: ", "no play reaches this command line", "@JUMP[on]\n@MESSAGE[NONE][x]\n@LABEL[on]\n"},
+    // A flag read twice and never set.
     {"script.scr):1:5: warning: ", "no @SET or @ADD sets the flag \"n\": it always reads 0",
-     "@IF[n][=][1][x]\n"  // n is never set
-     "@IF[n][=][2][x]\n"  // named once
-     "@SET[m][1]\n"
-     "@LABEL[x]\n"},
-    {"CHOICE_COVER_MASK.bmp):0:0: error: ", "missing: the story offers choices (line 2)",
-     "@MESSAGE[NONE][q]\n"
-     "@CHOICE[a][e]\n"
-     "@CHOICE[b][e]\n"
-     "@LABEL[e]\n",
+     "@IF[n][=][1][x]\n@IF[n][=][2][x]\n@SET[m][1]\n@LABEL[x]\n"},
+    {"CHOICE_COVER_MASK.bmp):0:0: error: ", "missing: the story offers choices (line 2)", TWO_CHOICES,
      [](Game& g) {
          AddChoicePictures(g);
          g.images.erase(L"./IMG/CHOICE_COVER_MASK.bmp");
      }},
-    {"CHOICE.bmp):0:0: error: ", "not a BMP the game reads",
-     "@MESSAGE[NONE][q]\n"
-     "@CHOICE[a][e]\n"
-     "@CHOICE[b][e]\n"
-     "@LABEL[e]\n",
+    {"CHOICE.bmp):0:0: error: ", "not a BMP the game reads", TWO_CHOICES,
      [](Game& g) {
          AddChoicePictures(g);
          g.images[L"./IMG/CHOICE.bmp"] = "BM";

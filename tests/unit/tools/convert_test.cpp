@@ -46,17 +46,9 @@ std::string Bmp(std::int32_t width, std::int32_t height, std::uint16_t bits, std
                 const std::string& table, const std::string& pixels, std::uint32_t headerBytes = 40,
                 std::uint32_t coloursUsed = 0) {
     CBytes info;
-    info.U32(headerBytes)
-        .I32(width)
-        .I32(height)
-        .U16(1)
-        .U16(bits)  // size, width, height, planes, bits
-        .U32(compression)
-        .U32(static_cast<std::uint32_t>(pixels.size()))  // compression, image size
-        .I32(2835)
-        .I32(2835)
-        .U32(coloursUsed)
-        .U32(0);  // resolution, colours used and important
+    info.U32(headerBytes).I32(width).I32(height).U16(1).U16(bits);  // size, width, height, planes, bits
+    info.U32(compression).U32(static_cast<std::uint32_t>(pixels.size()));  // compression, image size
+    info.I32(2835).I32(2835).U32(coloursUsed).U32(0);  // resolution, colours used and important
     const std::string header = info.str() + std::string(headerBytes > 40 ? headerBytes - 40 : 0, '\0');
     const auto offset = static_cast<std::uint32_t>(14 + header.size() + table.size());
     return CBytes().Raw("BM").U32(offset + static_cast<std::uint32_t>(pixels.size())).U32(0).U32(offset).str() +
@@ -67,18 +59,10 @@ std::string Bmp(std::int32_t width, std::int32_t height, std::uint16_t bits, std
 std::string CoreBmp(std::uint16_t width, std::uint16_t height, std::uint16_t bits, const std::string& pixels) {
     const std::string table = bits <= 8 ? Palette(3) : "";
     const auto offset = static_cast<std::uint32_t>(14 + 12 + table.size());
-    return CBytes()
-               .Raw("BM")
-               .U32(offset + static_cast<std::uint32_t>(pixels.size()))
-               .U32(0)
-               .U32(offset)
-               .U32(12)
-               .U16(width)
-               .U16(height)
-               .U16(1)
-               .U16(bits)  // core header
-               .str() +
-           table + pixels;
+    CBytes b;
+    b.Raw("BM").U32(offset + static_cast<std::uint32_t>(pixels.size())).U32(0).U32(offset);  // file header
+    b.U32(12).U16(width).U16(height).U16(1).U16(bits);  // core header
+    return b.str() + table + pixels;
 }
 
 const std::string RLE8 =
@@ -233,19 +217,11 @@ std::string Wave(std::uint16_t tag, std::uint16_t channels, std::uint16_t bits, 
     CBytes format;
     format.U16(subTag ? 0xFFFE : tag).U16(channels).U32(8000).U32(8000u * block).U16(block).U16(bits);
     if (subTag) format.U16(22).U16(bits).U32(mask).U16(*subTag).Raw(std::string(PCM_GUID_TAIL, 14));
-    const std::string body = CBytes()
-                                 .Raw("WAVE")
-                                 .Raw("LIST")
-                                 .U32(3)
-                                 .Raw(std::string("abc\0", 4))  // odd size: one pad byte
-                                 .Raw("fmt ")
-                                 .U32(static_cast<std::uint32_t>(format.size()))
-                                 .Raw(format.str())
-                                 .Raw("data")
-                                 .U32(static_cast<std::uint32_t>(data.size()))
-                                 .Raw(data)
-                                 .str();
-    return CBytes().Raw("RIFF").U32(static_cast<std::uint32_t>(body.size())).Raw(body).str();
+    CBytes body;
+    body.Raw("WAVE").Raw("LIST").U32(3).Raw(std::string("abc\0", 4));  // odd size: one pad byte
+    body.Raw("fmt ").U32(static_cast<std::uint32_t>(format.size())).Raw(format.str());
+    body.Raw("data").U32(static_cast<std::uint32_t>(data.size())).Raw(data);
+    return CBytes().Raw("RIFF").U32(static_cast<std::uint32_t>(body.size())).Raw(body.str()).str();
 }
 
 template <typename T>

@@ -139,52 +139,41 @@ TEST(GameIni, TextThatIsNotUtf8IsAnErrorAtItsByte) {
 
 // Every name Windows refuses as a file name, and the nearest names it takes.
 TEST(GameIni, ProgramNamesWindowsCannotUseAreErrors) {
+    // Names Windows takes: the nearest to the devices, DEL, a leading space,
+    // a dot inside, the longest name (251 units, also as surrogate pairs).
+    for (const std::wstring& name :
+         {std::wstring(L"COM0"), std::wstring(L"COM10"), std::wstring(L"LPT"), std::wstring(L"CONSOLE"),
+          std::wstring(L"xcon"), std::wstring(L"a\x7F"), std::wstring(L" game"), std::wstring(L"v1.2"),
+          std::wstring(251, L'a'), Repeated(L"\U0001F31F", 125) + L"a"}) {
+        EXPECT_EQ(ExeNameProblem(name), std::nullopt) << W(name);
+    }
+    // The devices, in any case and before any extension.
+    const auto device = [](const wchar_t* name) {
+        return L"\"" + std::wstring(name) + L"\" is the name of a device on Windows";
+    };
+    for (const wchar_t* name : {L"CON", L"con", L"Nul", L"prn", L"AUX", L"COM1", L"lpt9"}) {
+        EXPECT_EQ(ExeNameProblem(name), device(name)) << W(name);
+    }
+    EXPECT_EQ(ExeNameProblem(L"nul.txt"), device(L"nul"));
+    EXPECT_EQ(ExeNameProblem(L"CON .x"), device(L"CON"));
+    for (const wchar_t c : std::wstring(L"<>:\"/\\|?*")) {
+        EXPECT_EQ(ExeNameProblem(std::wstring(L"a") + c + L"b"),
+                  L"it holds \"" + std::wstring(1, c) + L"\", which Windows file names cannot hold")
+            << static_cast<int>(c);
+    }
     struct Case {
         std::wstring name;
-        const wchar_t* problem;  // null: a name Windows takes
+        const wchar_t* problem;
     } const cases[] = {
         {L"", L"the name is empty"},
-        {L"CON", L"\"CON\" is the name of a device on Windows"},
-        {L"con", L"\"con\" is the name of a device on Windows"},
-        {L"Nul", L"\"Nul\" is the name of a device on Windows"},
-        {L"prn", L"\"prn\" is the name of a device on Windows"},
-        {L"AUX", L"\"AUX\" is the name of a device on Windows"},
-        {L"COM1", L"\"COM1\" is the name of a device on Windows"},
-        {L"lpt9", L"\"lpt9\" is the name of a device on Windows"},
-        {L"nul.txt", L"\"nul\" is the name of a device on Windows"},
-        {L"CON .x", L"\"CON\" is the name of a device on Windows"},
-        {L"COM0", nullptr},
-        {L"COM10", nullptr},
-        {L"LPT", nullptr},
-        {L"CONSOLE", nullptr},
-        {L"xcon", nullptr},
-        {L"a<b", L"it holds \"<\", which Windows file names cannot hold"},
-        {L"a>b", L"it holds \">\", which Windows file names cannot hold"},
-        {L"a:b", L"it holds \":\", which Windows file names cannot hold"},
-        {L"a\"b", L"it holds \"\"\", which Windows file names cannot hold"},
-        {L"a/b", L"it holds \"/\", which Windows file names cannot hold"},
-        {L"a\\b", L"it holds \"\\\", which Windows file names cannot hold"},
-        {L"a|b", L"it holds \"|\", which Windows file names cannot hold"},
-        {L"a?b", L"it holds \"?\", which Windows file names cannot hold"},
-        {L"a*b", L"it holds \"*\", which Windows file names cannot hold"},
         {L"a\tb", L"it holds the control character U+0009, which file names cannot hold"},
         {std::wstring(L"a\x1F"), L"it holds the control character U+001F, which file names cannot hold"},
-        {L"a\x7F", nullptr},  // DEL is allowed
         {L"game.", L"it ends in a dot or a space, which Windows drops from file names"},
         {L"game ", L"it ends in a dot or a space, which Windows drops from file names"},
-        {L" game", nullptr},
-        {L"v1.2", nullptr},
-        {std::wstring(251, L'a'), nullptr},
         {std::wstring(252, L'a'), L"it is longer than a file name may be (251 UTF-16 characters before \".exe\")"},
-        {Repeated(L"\U0001F31F", 125) + L"a", nullptr},  // 251 UTF-16 units
-        {Repeated(L"\U0001F31F", 126),
-         L"it is longer than a file name may be (251 UTF-16 characters before "
-         L"\".exe\")"},
+        {Repeated(L"\U0001F31F", 126), L"it is longer than a file name may be (251 UTF-16 characters before \".exe\")"},
     };
-    for (const Case& c : cases) {
-        const std::optional<std::wstring> problem = ExeNameProblem(c.name);
-        EXPECT_EQ(problem, c.problem ? std::optional<std::wstring>(c.problem) : std::nullopt) << W(c.name);
-    }
+    for (const Case& c : cases) EXPECT_EQ(ExeNameProblem(c.name), c.problem) << W(c.name);
     // In game.ini: an error at the value, and no program name.
     const Parsed p = Parse("[game]\nexe =  \"NUL\"\n");
     EXPECT_EQ(p.findings,
@@ -201,32 +190,20 @@ TEST(GameIni, ProgramNamesWindowsCannotUseAreErrors) {
 TEST(GameIni, VersionsAreOneToFourNumbersUpTo65535) {
     struct Case {
         const wchar_t* text;
-        std::optional<VersionNumbers> numbers;
-    } const cases[] = {
-        {L"1", VersionNumbers{1, 0, 0, 0}},
-        {L"1.0", VersionNumbers{1, 0, 0, 0}},
-        {L"2.10.3", VersionNumbers{2, 10, 3, 0}},
-        {L"1.2.3.4", VersionNumbers{1, 2, 3, 4}},
-        {L"65535.65535.65535.65535", VersionNumbers{65535, 65535, 65535, 65535}},
-        {L"007.01", VersionNumbers{7, 1, 0, 0}},
-        {L"0", VersionNumbers{0, 0, 0, 0}},
-        {L"65536", std::nullopt},
-        {L"99999999999", std::nullopt},
-        {L"1.2.3.4.5", std::nullopt},
-        {L"", std::nullopt},
-        {L".", std::nullopt},
-        {L"1.", std::nullopt},
-        {L".1", std::nullopt},
-        {L"1..2", std::nullopt},
-        {L"1.0 beta", std::nullopt},
-        {L"1,0", std::nullopt},
-        {L"-1", std::nullopt},
-        {L"+1", std::nullopt},
-        {L"v1", std::nullopt},
-        {L"1 .0", std::nullopt},
-        {L"\uFF11.0", std::nullopt},  // a full-width digit
-    };
+        VersionNumbers numbers;
+    } const cases[] = {{L"1", {1, 0, 0, 0}},
+                       {L"1.0", {1, 0, 0, 0}},
+                       {L"2.10.3", {2, 10, 3, 0}},
+                       {L"1.2.3.4", {1, 2, 3, 4}},
+                       {L"007.01", {7, 1, 0, 0}},
+                       {L"0", {0, 0, 0, 0}},
+                       {L"65535.65535.65535.65535", {65535, 65535, 65535, 65535}}};
     for (const Case& c : cases) EXPECT_EQ(ParseVersion(c.text), c.numbers) << W(c.text);
+    // The last is a full-width digit.
+    for (const wchar_t* text : {L"65536", L"99999999999", L"1.2.3.4.5", L"", L".", L"1.", L".1", L"1..2", L"1.0 beta",
+                                L"1,0", L"-1", L"+1", L"v1", L"1 .0", L"\uFF11.0"}) {
+        EXPECT_EQ(ParseVersion(text), std::nullopt) << W(text);
+    }
 
     const Parsed p = Parse("[game]\nversion = 1.2.3.4.5\n");
     EXPECT_EQ(p.findings,

@@ -12,6 +12,7 @@
 #include "support/bmp_builder.h"
 #include "support/png_builder.h"
 #include "support/test_support.h"
+#include "pack_run.h"
 #include "tools/common/game_uses.h"
 #include "tools/common/interface_folder.h"
 #include "tools/pack/game_sources.h"
@@ -20,11 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::wstring Wide(const fs::path& path) {
-    const std::u8string utf8 = path.u8string();
-    return Utf8ToWide(std::string(utf8.begin(), utf8.end())).value();
-}
 
 // The default interface's pictures are 1 x 1 BMPs of this colour, its masks
 // white (showing the whole picture).
@@ -51,22 +47,6 @@ void WriteTexts(const CScratchDir& dir, const std::string& game, const std::stri
 // An RGBA PNG of 2 x 1 pixels: the left one opaque red, the right one
 // transparent (alpha 0).
 std::string TwoPixelPngWithAlpha() { return MakePng(2, 1, 8, 6, std::string("\xFF\x00\x00\xFF\x00\x00\x00\x00", 8)); }
-
-struct PackRun {
-    int status;
-    std::string out, err;
-    std::vector<std::wstring> errors;  // reports of level error
-    int warnings;
-};
-
-PackRun Pack(const std::vector<std::wstring>& args) {
-    CReportCapture capture;
-    PackRun run;
-    run.status = RunPack(args, run.out, run.err);
-    run.errors = capture.Texts(E_REPORT_LEVEL::ERROR_);
-    run.warnings = capture.Count(E_REPORT_LEVEL::WARNING);
-    return run;
-}
 
 PackRun PackGameIn(const CScratchDir& dir, const std::string& game = "game", bool withInterface = true) {
     std::vector<std::wstring> args = {L"game", Wide(dir.path() / game), Wide(dir.path() / "out")};
@@ -205,23 +185,12 @@ TEST(PackGame, OnlyWhatTheGameUsesIsPacked) {
     dir.Write("game/IMG/notes.txt", "for me");
     dir.Write("game/BGM/theme.ogg", "OggS theme");  // Ogg is stored as it is
     dir.Write("game/BGM/quiet.ogg", "OggS quiet");
-    dir.Write("game/VOICE/V001.wav",
-              CBytes()
-                  .Raw("RIFF")
-                  .U32(4 + 8 + 16 + 8 + 2)
-                  .Raw("WAVE")
-                  .Raw("fmt ")
-                  .U32(16)
-                  .U16(1)
-                  .U16(1)  // PCM, mono
-                  .U32(8000)
-                  .U32(16000)  // samples and bytes per second
-                  .U16(2)
-                  .U16(16)  // block align, bits per sample
-                  .Raw("data")
-                  .U32(2)
-                  .U16(1234)  // one sample
-                  .str());
+    CBytes wav;
+    wav.Raw("RIFF").U32(4 + 8 + 16 + 8 + 2).Raw("WAVE");
+    wav.Raw("fmt ").U32(16).U16(1).U16(1);  // PCM, mono
+    wav.U32(8000).U32(16000).U16(2).U16(16);  // samples and bytes per second, block align, bits per sample
+    wav.Raw("data").U32(2).U16(1234);  // one sample
+    dir.Write("game/VOICE/V001.wav", wav.str());
     dir.Write("game/VOICE/V002.wav", "not a clip");
     dir.Write("game/readme.txt", "beside IMG/: in neither archive, not listed");
 

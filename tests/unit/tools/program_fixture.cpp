@@ -127,18 +127,15 @@ std::optional<RgbaPicture> ReadIconImage(std::string_view bytes) {
         return std::nullopt;
     }
     RgbaPicture picture{width, height, {}};
-    for (std::int32_t y = 0; y < height; ++y) {
-        const std::size_t row = static_cast<std::size_t>(height - 1 - y);  // bottom-up
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::size_t at = colours + (row * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
-            const std::uint8_t bgra[4] = {
-                static_cast<std::uint8_t>(bytes[at]), static_cast<std::uint8_t>(bytes[at + 1]),
-                static_cast<std::uint8_t>(bytes[at + 2]), static_cast<std::uint8_t>(bytes[at + 3])};
-            const bool masked =
-                (static_cast<std::uint8_t>(bytes[mask + row * maskStride + static_cast<std::size_t>(x) / 8]) &
-                 (0x80 >> (x % 8))) != 0;
-            if (masked != (bgra[3] == 0)) return std::nullopt;
-            picture.rgba.insert(picture.rgba.end(), {bgra[2], bgra[1], bgra[0], bgra[3]});
+    const auto side = static_cast<std::size_t>(width);
+    const auto byte = [&](std::size_t at) { return static_cast<std::uint8_t>(bytes[at]); };
+    for (std::size_t y = 0; y < side; ++y) {
+        const std::size_t row = side - 1 - y;  // bottom-up
+        for (std::size_t x = 0; x < side; ++x) {
+            const std::size_t at = colours + (row * side + x) * 4;  // blue, green, red, alpha
+            const bool masked = (byte(mask + row * maskStride + x / 8) & (0x80 >> (x % 8))) != 0;
+            if (masked != (byte(at + 3) == 0)) return std::nullopt;
+            picture.rgba.insert(picture.rgba.end(), {byte(at + 2), byte(at + 1), byte(at), byte(at + 3)});
         }
     }
     return picture;
@@ -147,13 +144,9 @@ std::optional<RgbaPicture> ReadIconImage(std::string_view bytes) {
 void ExpectQuadrants(const RgbaPicture& picture, int size) {
     ASSERT_EQ(picture.width, size);
     ASSERT_EQ(picture.height, size);
-    const int inside[2] = {size / 4, size * 3 / 4};
+    const std::size_t inside[2] = {static_cast<std::size_t>(size) / 4, static_cast<std::size_t>(size) * 3 / 4};
     for (int q = 0; q < 4; ++q) {
-        const int x = inside[q % 2];
-        const int y = inside[q / 2];
-        const std::uint8_t* pixel =
-            &picture.rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(size) + static_cast<std::size_t>(x)) *
-                          4];
+        const std::uint8_t* pixel = &picture.rgba[(inside[q / 2] * static_cast<std::size_t>(size) + inside[q % 2]) * 4];
         const std::uint8_t* want = ICON_QUADRANTS[q].rgba;
         if (want[3] == 0) {
             EXPECT_EQ(pixel[3], 0) << size << " quadrant " << q;

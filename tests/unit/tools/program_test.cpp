@@ -11,6 +11,7 @@
 #include "app/program_identity.h"
 #include "resource/codepage.h"
 #include "support/test_support.h"
+#include "pack_run.h"
 #include "program_fixture.h"
 #include "tools/pack/pack.h"
 #include "tools/pack/program.h"
@@ -31,73 +32,35 @@ void Set32(std::string& b, std::size_t at, std::uint32_t value) {
 }
 std::string Zeros(std::size_t count) { return std::string(count, '\0'); }
 
+// A resource directory's header: characteristics, time stamp and version
+// (all 0), then the counts of its named and of its numbered entries.
+void Directory(CBytes& b, std::uint16_t named, std::uint16_t numbered) {
+    b.U32(0).U32(0).U32(0).U16(named).U16(numbered);
+}
+
 // A resource tree at RVA 0x1000 with two resources: type "TXT" (named),
 // name 1, Japanese (0x411), "hello" in code page 932; and type 6, name
 // "ABC", US English (0x409), "abc". Offsets are from the tree's start.
 std::string HandTree() {
     const std::uint32_t SUB = 0x80000000;  // a subdirectory, or a named entry
-    return CBytes()
-        // @0 root: 1 named entry, 1 numbered entry.
-        .U32(0)
-        .U32(0)
-        .U32(0)
-        .U16(1)
-        .U16(1)
-        .U32(SUB | 160)  // @16 the type named by the text at 160 ("TXT")
-        .U32(SUB | 32)  //      its names' directory
-        .U32(6)  // @24 type 6
-        .U32(SUB | 56)
-        // @32 the names of "TXT": name 1.
-        .U32(0)
-        .U32(0)
-        .U32(0)
-        .U16(0)
-        .U16(1)
-        .U32(1)  // @48
-        .U32(SUB | 80)
-        // @56 the names of type 6: "ABC".
-        .U32(0)
-        .U32(0)
-        .U32(0)
-        .U16(1)
-        .U16(0)
-        .U32(SUB | 168)  // @72
-        .U32(SUB | 104)
-        // @80 the languages of "TXT" 1: Japanese, whose data entry is at 128.
-        .U32(0)
-        .U32(0)
-        .U32(0)
-        .U16(0)
-        .U16(1)
-        .U32(0x411)  // @96
-        .U32(128)
-        // @104 the languages of 6 "ABC": US English, data entry at 144.
-        .U32(0)
-        .U32(0)
-        .U32(0)
-        .U16(0)
-        .U16(1)
-        .U32(0x409)  // @120
-        .U32(144)
-        // @128 data entries: RVA, size, code page, reserved.
-        .U32(0x1000 + 176)
-        .U32(5)
-        .U32(932)
-        .U32(0)
-        .U32(0x1000 + 184)  // @144
-        .U32(3)
-        .U32(0)
-        .U32(0)
-        // @160 the names: a length in UTF-16 units, then the units.
-        .U16(3)
-        .Raw(std::string("T\0X\0T\0", 6))
-        .U16(3)  // @168
-        .Raw(std::string("A\0B\0C\0", 6))
-        // @176 the data, each 8-byte aligned.
-        .Raw("hello")
-        .Raw(Zeros(3))
-        .Raw("abc")  // @184
-        .str();
+    CBytes b;
+    Directory(b, 1, 1);  // @0 root: 1 named entry, 1 numbered entry
+    b.U32(SUB | 160).U32(SUB | 32);  // @16 the type named by the text at 160 ("TXT"), its names' directory
+    b.U32(6).U32(SUB | 56);  // @24 type 6
+    Directory(b, 0, 1);  // @32 the names of "TXT": name 1
+    b.U32(1).U32(SUB | 80);  // @48
+    Directory(b, 1, 0);  // @56 the names of type 6: "ABC"
+    b.U32(SUB | 168).U32(SUB | 104);  // @72
+    Directory(b, 0, 1);  // @80 the languages of "TXT" 1: Japanese, whose data entry is at 128
+    b.U32(0x411).U32(128);  // @96
+    Directory(b, 0, 1);  // @104 the languages of 6 "ABC": US English, data entry at 144
+    b.U32(0x409).U32(144);  // @120
+    b.U32(0x1000 + 176).U32(5).U32(932).U32(0);  // @128 data entries: RVA, size, code page, reserved
+    b.U32(0x1000 + 184).U32(3).U32(0).U32(0);  // @144
+    b.U16(3).Raw(std::string("T\0X\0T\0", 6));  // @160 the names: a length in UTF-16 units, then the units
+    b.U16(3).Raw(std::string("A\0B\0C\0", 6));  // @168
+    b.Raw("hello").Raw(Zeros(3)).Raw("abc");  // @176 and @184 the data, each 8-byte aligned
+    return b.str();
 }
 
 const ResourceTable HAND_TABLE = {
@@ -263,7 +226,7 @@ TEST(PeResources, ImagesThatCannotBeReadOrRewrittenSayWhy) {
 TEST(PeResources, SharedDirectoriesAreRefused) {
     CBytes tree;
     const auto directory = [&](std::uint32_t target) {
-        tree.U32(0).U32(0).U32(0).U16(0).U16(64);
+        Directory(tree, 0, 64);
         for (std::uint32_t i = 1; i <= 64; ++i) tree.U32(i).U32(target);
     };
     const std::uint32_t size = 16 + 64 * 8;
@@ -277,7 +240,7 @@ TEST(PeResources, SharedDirectoriesAreRefused) {
 }
 
 // The engine the Windows build made: its own resources survive a rewrite
-// unchanged, and a game's resources read back as the game gave them.
+// unchanged.
 TEST(PeResources, RoundTripOnTheEngine) {
     const std::string engine = ReadFileBytes(fs::path(ENGINE_EXE));
     ASSERT_GT(engine.size(), 4096u) << ENGINE_EXE << " is not built (cmake --build build/win --target ondrell)";
@@ -289,55 +252,9 @@ TEST(PeResources, RoundTripOnTheEngine) {
     for (const auto& [key, data] : *table) ++types[key.type.id];
     EXPECT_EQ(types,
               (std::map<std::uint16_t, int>{{RESOURCE_ICON, 4}, {RESOURCE_GROUP_ICON, 1}, {RESOURCE_VERSION, 1}}));
-
     const std::optional<std::string> same = ReplacePeResources(engine, *table, problem);
     ASSERT_TRUE(same) << WideToUtf8(problem);
     EXPECT_EQ(ReadPeResources(*same, problem), table);
-
-    GameIni ini;
-    std::vector<Finding> findings;
-    ini = ParseGameIni(GameIniText(), L"game.ini", findings);
-    ASSERT_TRUE(findings.empty());
-    const RgbaPicture icon = QuadrantIcon();
-    const std::optional<std::string> game =
-        ReplacePeResources(engine, GameProgramResources(*table, ini, &icon), problem);
-    ASSERT_TRUE(game) << WideToUtf8(problem);
-    const std::optional<ResourceTable> read = ReadPeResources(*game, problem);
-    ASSERT_TRUE(read) << WideToUtf8(problem);
-    EXPECT_EQ(ReadTableString(*read, TITLE_STRING_ID), Utf16(TITLE));
-    // Everything up to the engine's end is the engine's, but for the headers.
-    EXPECT_EQ(game->substr(4096, engine.size() - 4096), engine.substr(4096));
-
-    std::map<std::uint16_t, int> gameTypes;
-    for (const auto& [key, data] : *read) ++gameTypes[key.type.id];
-    EXPECT_EQ(gameTypes,
-              (std::map<std::uint16_t, int>{
-                  {RESOURCE_ICON, 4}, {RESOURCE_STRING, 1}, {RESOURCE_GROUP_ICON, 1}, {RESOURCE_VERSION, 1}}));
-    for (const auto& [key, data] : *read) {
-        if (key.type.id == RESOURCE_VERSION) {
-            std::optional<VersionRead> version = ReadVersion(data.bytes);
-            ASSERT_TRUE(version);
-            EXPECT_EQ(version->fileVersionMS, 2u << 16 | 5u);
-            EXPECT_EQ(version->fileVersionLS, 1u << 16);
-            EXPECT_EQ(version->strings[u"ProductName"], Utf16(TITLE));
-            EXPECT_EQ(version->strings[u"OriginalFilename"], u"hoshi.exe");
-        }
-        if (key.type.id == RESOURCE_GROUP_ICON) {
-            EXPECT_EQ(key.name, ResourceName::Id(PROGRAM_ICON_ID));
-            std::vector<int> sizes;
-            for (const GroupEntry& entry : ReadIconGroup(data.bytes)) {
-                sizes.push_back(entry.width);
-                const auto image =
-                    read->find({ResourceName::Id(RESOURCE_ICON), ResourceName::Id(entry.id), key.language});
-                ASSERT_NE(image, read->end()) << entry.id;
-                EXPECT_EQ(entry.bytes, image->second.bytes.size());
-                const std::optional<RgbaPicture> picture = ReadIconImage(image->second.bytes);
-                ASSERT_TRUE(picture) << entry.width;
-                ExpectQuadrants(*picture, entry.width);
-            }
-            EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48, 256}));
-        }
-    }
 }
 
 // The version resource, node by node: the fixed part, the six strings of
@@ -447,24 +364,15 @@ TEST(ProgramResources, IconReplacesItsGroupAndImages) {
 // half-transparent green, its bottom row transparent and blue.
 TEST(ProgramResources, IconImageIsA32BitDibWithItsMask) {
     const RgbaPicture picture{2, 2, {255, 0, 0, 255, 0, 255, 0, 128, 9, 9, 9, 0, 0, 0, 255, 255}};
-    const std::string expected = CBytes()
-                                     .U32(40)  // BITMAPINFOHEADER
-                                     .U32(2)
-                                     .U32(4)  // twice the height: colours and mask
-                                     .U16(1)
-                                     .U16(32)
-                                     .U32(0)  // uncompressed
-                                     .U32(2 * 2 * 4 + 2 * 4)  // colours and mask rows of 4 bytes
-                                     .U32(0)
-                                     .U32(0)
-                                     .U32(0)
-                                     .U32(0)
-                                     .Raw(std::string("\x09\x09\x09\x00\xFF\x00\x00\xFF", 8))  // bottom row, BGRA
-                                     .Raw(std::string("\x00\x00\xFF\xFF\x00\xFF\x00\x80", 8))  // top row
-                                     .Raw(std::string("\x80\0\0\0", 4))  // bottom row: the left pixel hidden
-                                     .Raw(std::string("\0\0\0\0", 4))  // top row: none
-                                     .str();
-    EXPECT_EQ(IconImageBytes(picture), expected);
+    CBytes expected;
+    expected.U32(40).U32(2).U32(4);  // BITMAPINFOHEADER; twice the height: colours and mask
+    expected.U16(1).U16(32).U32(0);  // planes, bits, uncompressed
+    expected.U32(2 * 2 * 4 + 2 * 4).U32(0).U32(0).U32(0).U32(0);  // colours and mask rows of 4 bytes
+    expected.Raw(std::string("\x09\x09\x09\x00\xFF\x00\x00\xFF", 8));  // bottom row, BGRA
+    expected.Raw(std::string("\x00\x00\xFF\xFF\x00\xFF\x00\x80", 8));  // top row
+    expected.Raw(std::string("\x80\0\0\0", 4));  // bottom row of the mask: the left pixel hidden
+    expected.Raw(std::string("\0\0\0\0", 4));  // top row: none
+    EXPECT_EQ(IconImageBytes(picture), expected.str());
 }
 
 TEST(ProgramResources, IconScalingAveragesByTransparencyAndCentres) {
@@ -491,21 +399,6 @@ TEST(ProgramResources, IconScalingAveragesByTransparencyAndCentres) {
     }
 }
 
-struct PackRun {
-    int status;
-    std::string out, err;
-};
-PackRun Pack(const std::vector<std::wstring>& args) {
-    CReportCapture capture;
-    PackRun run;
-    run.status = RunPack(args, run.out, run.err);
-    return run;
-}
-std::wstring Wide(const fs::path& path) {
-    const std::u8string utf8 = path.u8string();
-    return Utf8ToWide(std::string(utf8.begin(), utf8.end())).value();
-}
-
 // `ondrell-pack program` and `program-info` on a game's folder.
 TEST(PackProgram, WritesTheGamesProgramFromItsFolder) {
     const CScratchDir dir;
@@ -529,10 +422,45 @@ TEST(PackProgram, WritesTheGamesProgramFromItsFolder) {
                            "\", version 2.5.1, the icon of icon.png.\n");
     EXPECT_EQ(Pack({L"program-info", game}).out,
               std::string("program\thoshi.exe\ntitle\t") + TITLE_UTF8 + "\nexe\thoshi\n");
+    // The game's resources read back as the game gave them.
+    const std::string engineBytes = ReadFileBytes(fs::path(ENGINE_EXE)),
+                      written = ReadFileBytes(dir.path() / "out.exe");
     std::wstring problem;
-    const std::optional<ResourceTable> read = ReadPeResources(ReadFileBytes(dir.path() / "out.exe"), problem);
+    const std::optional<ResourceTable> read = ReadPeResources(written, problem);
     ASSERT_TRUE(read) << WideToUtf8(problem);
     EXPECT_EQ(ReadTableString(*read, TITLE_STRING_ID), Utf16(TITLE));
+    // Everything up to the engine's end is the engine's, but for the headers.
+    EXPECT_EQ(written.substr(4096, engineBytes.size() - 4096), engineBytes.substr(4096));
+    std::map<std::uint16_t, int> gameTypes;
+    for (const auto& [key, data] : *read) ++gameTypes[key.type.id];
+    EXPECT_EQ(gameTypes,
+              (std::map<std::uint16_t, int>{
+                  {RESOURCE_ICON, 4}, {RESOURCE_STRING, 1}, {RESOURCE_GROUP_ICON, 1}, {RESOURCE_VERSION, 1}}));
+    for (const auto& [key, data] : *read) {
+        if (key.type.id == RESOURCE_VERSION) {
+            std::optional<VersionRead> version = ReadVersion(data.bytes);
+            ASSERT_TRUE(version);
+            EXPECT_EQ(version->fileVersionMS, 2u << 16 | 5u);
+            EXPECT_EQ(version->fileVersionLS, 1u << 16);
+            EXPECT_EQ(version->strings[u"ProductName"], Utf16(TITLE));
+            EXPECT_EQ(version->strings[u"OriginalFilename"], u"hoshi.exe");
+        }
+        if (key.type.id == RESOURCE_GROUP_ICON) {
+            EXPECT_EQ(key.name, ResourceName::Id(PROGRAM_ICON_ID));
+            std::vector<int> sizes;
+            for (const GroupEntry& entry : ReadIconGroup(data.bytes)) {
+                sizes.push_back(entry.width);
+                const auto image =
+                    read->find({ResourceName::Id(RESOURCE_ICON), ResourceName::Id(entry.id), key.language});
+                ASSERT_NE(image, read->end()) << entry.id;
+                EXPECT_EQ(entry.bytes, image->second.bytes.size());
+                const std::optional<RgbaPicture> picture = ReadIconImage(image->second.bytes);
+                ASSERT_TRUE(picture) << entry.width;
+                ExpectQuadrants(*picture, entry.width);
+            }
+            EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48, 256}));
+        }
+    }
 
     // An error in either file writes nothing and says why; warnings are
     // shown and the program is written.
@@ -548,21 +476,19 @@ TEST(PackProgram, WritesTheGamesProgramFromItsFolder) {
     fs::remove(dir.path() / "game/icon.png");
     dir.Write("game/game.ini", "[game]\nexe = a|b\nsize = 3\n");
     const std::string ini = WideToUtf8(game) + "/game.ini";
+    const std::string unknownKey =
+        ini + ":3:1: warning: unknown key \"size\" in [game]: it is ignored (the keys are title, exe and version)\n";
     const PackRun badIni = Pack({L"program-info", game});
     EXPECT_EQ(badIni.status, 1);
     EXPECT_EQ(badIni.out, "");
     EXPECT_EQ(badIni.err, ini +
                               ":2:7: error: the program's name \"a|b\" cannot be a file name on Windows: it holds "
                               "\"|\", which Windows file names cannot hold\n" +
-                              ini +
-                              ":3:1: warning: unknown key \"size\" in [game]: it is ignored (the keys are title, "
-                              "exe and version)\n");
+                              unknownKey);
     dir.Write("game/game.ini", "[game]\nversion = 3\nsize = 3\n");
     const PackRun warned = Pack({L"program", engine, game, out});
     EXPECT_EQ(warned.status, 0);
-    EXPECT_EQ(warned.err, ini +
-                              ":3:1: warning: unknown key \"size\" in [game]: it is ignored (the keys are title, "
-                              "exe and version)\n");
+    EXPECT_EQ(warned.err, unknownKey);
     EXPECT_EQ(warned.out, "Wrote \"" + WideToUtf8(out) + "\": version 3, the engine's icon.\n");
 
     const PackRun noEngine = Pack({L"program", Wide(dir.path() / "none.exe"), game, out});
