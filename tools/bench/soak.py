@@ -181,8 +181,17 @@ def main():
                     if asked < len(questions):
                         count, right = len(questions[asked][1]), questions[asked][2]
                         if gp.choices_shown(shot, count):
-                            game.key(str(right + 1))
-                            harness.wait_for("the answer's message", lambda: not gp.choices_shown(game.grab(), count))
+                            # A key that comes before the game takes input
+                            # again is dropped: pressed again after a while.
+                            for deadline in (10, 10, 10, 60):
+                                game.key(str(right + 1))
+                                try:
+                                    harness.wait_for("the answer's message",
+                                                     lambda: not gp.choices_shown(game.grab(), count), deadline)
+                                    break
+                                except AssertionError:
+                                    if deadline == 60:
+                                        raise
                             asked += 1
                             turn_on_auto(game)
                             return False
