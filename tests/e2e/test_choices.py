@@ -27,28 +27,29 @@ INSTANT = gp.settings(message_speed=gp.INSTANT, draw_speed=gp.INSTANT)
 SCRIPT = [
     "@BGM[1][./BGM/BGM01.wav]",  # 0
     "@SCENE[1][HAIKEI1]",  # 1
-    "@MESSAGE[NONE][%s]" % ("あ" * 3),  # 2: the question
-    "@CHOICE[左の道][left]",  # 3
-    "@CHOICE[右の道][right]",  # 4
-    "@LABEL[left]",  # 5
-    "@SET[side][1]",  # 6
-    "@SCENE[1][HAIKEI2]",  # 7
-    "@MESSAGE[NONE][%s]" % ("あ" * 6),  # 8: the left way
-    "@JUMP[join]",  # 9
-    "@LABEL[right]",  # 10
-    "@ADD[side][2]",  # 11
-    "@SCENE[1][HAIKEI3]",  # 12
-    "@MESSAGE[NONE][%s]" % ("あ" * 9),  # 13: the right way
-    "@LABEL[join]",  # 14
-    "@IF[side][=][2][r2]",  # 15
-    "@MESSAGE[NONE][%s]" % ("あ" * 12),  # 16: after the left way, still on HAIKEI2
-    "@JUMP[end]",  # 17
-    "@LABEL[r2]",  # 18
-    "@MESSAGE[NONE][%s]" % ("あ" * 15),  # 19: after the right way, on HAIKEI3
-    "@LABEL[end]",  # 20
-    "@MESSAGE[NONE][%s]" % ("あ" * 18),  # 21: the last
+    "@MESSAGE[NONE][あ]",  # 2: the first message
+    "@MESSAGE[NONE][%s]" % ("あ" * 3),  # 3: the question
+    "@CHOICE[左の道][left]",  # 4
+    "@CHOICE[右の道][right]",  # 5
+    "@LABEL[left]",  # 6
+    "@SET[side][1]",  # 7
+    "@SCENE[1][HAIKEI2]",  # 8
+    "@MESSAGE[NONE][%s]" % ("あ" * 6),  # 9: the left way
+    "@JUMP[join]",  # 10
+    "@LABEL[right]",  # 11
+    "@ADD[side][2]",  # 12
+    "@SCENE[1][HAIKEI3]",  # 13
+    "@MESSAGE[NONE][%s]" % ("あ" * 9),  # 14: the right way
+    "@LABEL[join]",  # 15
+    "@IF[side][=][2][r2]",  # 16
+    "@MESSAGE[NONE][%s]" % ("あ" * 12),  # 17: after the left way, still on HAIKEI2
+    "@JUMP[end]",  # 18
+    "@LABEL[r2]",  # 19
+    "@MESSAGE[NONE][%s]" % ("あ" * 15),  # 20: after the right way, on HAIKEI3
+    "@LABEL[end]",  # 21
+    "@MESSAGE[NONE][%s]" % ("あ" * 18),  # 22: the last
 ]
-RIGHT_WAY_END = 14  # a save's position at the right way's message: the line after it
+RIGHT_WAY_END = 15  # a save's position at the right way's message: the line after it
 
 
 # A save file as the game wrote it before choices: 33472 bytes, no path.
@@ -90,6 +91,13 @@ class Choices(gp.GameTest):
             gp.wait_title(self.game)
         return self.game
 
+    # A new game from the title, on to the question.
+    def to_the_question(self):
+        gp.start_new_game(self.game)
+        first = self.wait_message(1, "HAIKEI1")
+        self.game.key("Return")
+        return first, self.wait_message(3, "HAIKEI1", choosing=True)
+
     def centre(self, i):
         return gp.choice_centre(i, 2)
 
@@ -110,8 +118,7 @@ class Choices(gp.GameTest):
 
     def test_a_mouse_pick_leads_to_its_branch_and_the_flag_decides_the_next(self):
         game = self.run_game()
-        gp.start_new_game(game)
-        question = self.wait_message(3, "HAIKEI1", choosing=True)
+        first, question = self.to_the_question()
         # Return, Ctrl and a click beside the buttons do not move on.
         game.key("Return")
         game.key("ctrl")
@@ -130,15 +137,14 @@ class Choices(gp.GameTest):
         # The backlog: the messages in the order read, along the path taken.
         seen = []
         shot = game.screenshot()
-        for _ in range(3):
+        for _ in range(4):
             shot = gp.changes(game, shot, gp.TEXT_AREA, "an older message", press=lambda: game.click(*gp.ASIDE, 4))
             seen.append(text_width(shot))
-        self.assertEqual(seen, [after_left, left, question])
+        self.assertEqual(seen, [after_left, left, question, first])
 
     def test_a_key_pick_leads_to_its_branch_and_a_save_there_keeps_path_and_flags(self):
         game = self.run_game()
-        gp.start_new_game(game)
-        self.wait_message(3, "HAIKEI1", choosing=True)
+        self.to_the_question()
         game.key("2")
         right = self.wait_message(9, "HAIKEI3")
         # Saved in frame 1 at the right way's message.
@@ -165,8 +171,14 @@ class Choices(gp.GameTest):
 
     def test_a_save_at_the_choices_loads_them_again(self):
         game = self.run_game()
-        gp.start_new_game(game)
-        question = self.wait_message(3, "HAIKEI1", choosing=True)
+        first, question = self.to_the_question()
+        # The backlog opens at the choices, without them, and comes back to them.
+        backlog = gp.changes(game, game.screenshot(), gp.TEXT_AREA, "the backlog",
+                             press=lambda: game.click(*gp.ASIDE, 4))
+        self.assertEqual(text_width(backlog), first)
+        self.assertFalse(self.shows_choices(backlog))
+        game.click(*gp.ASIDE, 5)
+        self.assertEqual(self.wait_message(3, "HAIKEI1", choosing=True), question)
         menu = gp.open_menu(game)
         self.assertFalse(self.shows_choices(menu))
         saves = gp.changes(game, menu, what="the save screen", press=lambda: game.press(gp.MENU_SAVE))
@@ -174,7 +186,7 @@ class Choices(gp.GameTest):
         game.press(gp.FRAME8)
         # Before any choice and with no flag set, the file is the old format's.
         harness.wait_for("save7.dat", lambda: save.is_file() and save.stat().st_size == gp.SAVE_SIZE)
-        self.assertEqual(struct.unpack_from("<i", save.read_bytes())[0], 3)
+        self.assertEqual(struct.unpack_from("<i", save.read_bytes())[0], 4)
         # Leaving the menu comes back to the choices.
         gp.changes(game, saves, what="the menu", press=lambda: game.click(*gp.ASIDE, 3))
         game.click(*gp.ASIDE, 3)
@@ -200,9 +212,9 @@ class Choices(gp.GameTest):
         self.wait_message(15, "HAIKEI3")
 
     def test_an_author_start_inside_a_branch_takes_the_choices_that_lead_there(self):
-        # Message 5 (line 19) lies behind the right way: the game starts
-        # there as `play --line 19` starts it, with the flag that way set.
-        game = self.run_game(args=("--author", "--message", "5"))
+        # Message 6 (line 20) lies behind the right way: the game starts
+        # there as `play --line` starts it, with the flag that way set.
+        game = self.run_game(args=("--author", "--message", "6"))
         self.wait_message(15, "HAIKEI3")
         game.key("Return")
         self.wait_message(18, "HAIKEI3")
