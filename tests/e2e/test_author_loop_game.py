@@ -17,8 +17,6 @@ import tempfile
 import unittest
 from pathlib import Path
 
-import numpy as np
-
 import gameplay as gp
 import harness
 
@@ -45,19 +43,9 @@ def windows_path(path):
     return "Z:" + str(path).replace("/", "\\")  # Wine's drive Z: is the root of the Unix file system
 
 
-# Which of BACKGROUNDS the area above the message window shows, exactly;
-# None for anything else (the title, a screen over the story, a fade).
-def background(shot):
-    for name in BACKGROUNDS:
-        if gp.max_difference(shot, gp.load(name), ABOVE_WINDOW) <= 8:
-            return name
-    return None
+def background(shot, area=ABOVE_WINDOW):
+    return gp.shown_background(shot, BACKGROUNDS, area)
 
-
-# One past the rightmost column of the text's letters.
-def text_width(shot):
-    columns = np.nonzero((gp.array(shot, gp.TEXT_AREA).min(axis=2) >= gp.LETTER).any(axis=0))[0]
-    return int(columns.max()) + 1 if len(columns) else 0
 
 
 class AuthorLoop(gp.GameTest):
@@ -93,7 +81,7 @@ class AuthorLoop(gp.GameTest):
             shot) == backgrounds[k - 1] and gp.has_lettering(shot))(self.game.screenshot()))
         shot, _ = gp.wait_text_still(self.game)
         self.assertEqual(background(shot), backgrounds[k - 1])
-        return text_width(shot)
+        return gp.text_width(shot)
 
     def test_a_start_at_a_message_and_goto_show_that_message_with_its_scene(self):
         self.run_game("--author", "--message", "3")

@@ -13,8 +13,6 @@ import tempfile
 import unittest
 from pathlib import Path
 
-import numpy as np
-
 import gameplay as gp
 import harness
 
@@ -62,16 +60,8 @@ def old_save(position):
 
 
 def background(shot, area=ABOVE_CHOICES):
-    for name in BACKGROUNDS:
-        if gp.max_difference(shot, gp.load(name), area) <= 8:
-            return name
-    return None
+    return gp.shown_background(shot, BACKGROUNDS, area)
 
-
-# One past the rightmost column of the text's letters.
-def text_width(shot):
-    columns = np.nonzero((gp.array(shot, gp.TEXT_AREA).min(axis=2) >= gp.LETTER).any(axis=0))[0]
-    return int(columns.max()) + 1 if len(columns) else 0
 
 
 class Choices(gp.GameTest):
@@ -114,7 +104,7 @@ class Choices(gp.GameTest):
         shot, _ = gp.wait_text_still(self.game)
         self.assertEqual(background(shot), backdrop)
         self.assertEqual(self.shows_choices(shot), choosing)
-        return text_width(shot)
+        return gp.text_width(shot)
 
     def test_a_mouse_pick_leads_to_its_branch_and_the_flag_decides_the_next(self):
         game = self.run_game()
@@ -139,7 +129,7 @@ class Choices(gp.GameTest):
         shot = game.screenshot()
         for _ in range(4):
             shot = gp.changes(game, shot, gp.TEXT_AREA, "an older message", press=lambda: game.click(*gp.ASIDE, 4))
-            seen.append(text_width(shot))
+            seen.append(gp.text_width(shot))
         self.assertEqual(seen, [after_left, left, question, first])
 
     def test_a_key_pick_leads_to_its_branch_and_a_save_there_keeps_path_and_flags(self):
@@ -175,7 +165,7 @@ class Choices(gp.GameTest):
         # The backlog opens at the choices, without them, and comes back to them.
         backlog = gp.changes(game, game.screenshot(), gp.TEXT_AREA, "the backlog",
                              press=lambda: game.click(*gp.ASIDE, 4))
-        self.assertEqual(text_width(backlog), first)
+        self.assertEqual(gp.text_width(backlog), first)
         self.assertFalse(self.shows_choices(backlog))
         game.click(*gp.ASIDE, 5)
         self.assertEqual(self.wait_message(3, "HAIKEI1", choosing=True), question)

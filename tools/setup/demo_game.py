@@ -225,6 +225,21 @@ def array(shot, area):
     return np.asarray(shot, dtype=np.int16)[top:bottom, left:right]
 
 
+# Which of the pictures `names` the area of the screenshot shows, exactly;
+# None for anything else (the title, a screen over the story, a fade).
+def shown_background(shot, names, area):
+    for name in names:
+        if max_difference(shot, load(name), area) <= 8:
+            return name
+    return None
+
+
+# One past the rightmost column of the message's letters.
+def text_width(shot):
+    columns = np.nonzero((array(shot, TEXT_AREA).min(axis=2) >= LETTER).any(axis=0))[0]
+    return int(columns.max()) + 1 if len(columns) else 0
+
+
 def area_key(shot, area=WINDOW_AREA):
     return array(shot, area).tobytes()
 
